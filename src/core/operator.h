@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace zep {
+
+// How the core talks to the person at the keyboard. The GUI answers with dialogs,
+// `zep background` writes to its log, the command line prints and takes answers from
+// flags, tests script the answers and record what they were told.
+class operator_port {
+public:
+    virtual ~operator_port() = default;
+
+    // A message box with an OK button.
+    virtual void message(const QString& text) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool confirm(const QString& question) = 0;
+    // An input box; nullopt when cancelled.
+    virtual std::optional<QString> ask_text(const QString& title, const QString& prompt) = 0;
+    // File pickers. `filter` uses the "Text (*.txt)|*.txt" form; nullopt when cancelled.
+    virtual std::optional<QString> choose_open_file(const QString& default_name,
+                                                    const QString& filter) = 0;
+    virtual std::optional<QString> choose_save_file(const QString& default_name,
+                                                    const QString& filter) = 0;
+    // One line of a result list or status report.
+    virtual void status_line(const QString& text) = 0;
+    // The progress label of a running operation; empty clears it.
+    virtual void progress(const QString& text) = 0;
+    // True once the operator asked the running operation to stop.
+    virtual bool cancelled() = 0;
+};
+
+}  // namespace zep

@@ -1,0 +1,58 @@
+#include "scripted_operator.h"
+
+namespace zep::test {
+
+namespace {
+
+template <typename T>
+std::optional<QString> take(std::deque<T>& queue) {
+    if (queue.empty()) return std::nullopt;
+    auto answer = queue.front();
+    queue.pop_front();
+    return answer;
+}
+
+}  // namespace
+
+void scripted_operator::message(const QString& text) { messages << text; }
+
+bool scripted_operator::confirm(const QString& question) {
+    questions << question;
+    if (confirm_answers.empty()) return false;
+    const bool answer = confirm_answers.front();
+    confirm_answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> scripted_operator::ask_text(const QString& title, const QString& prompt) {
+    prompts << title + "|" + prompt;
+    return take(text_answers);
+}
+
+std::optional<QString> scripted_operator::choose_open_file(const QString& default_name,
+                                                           const QString& filter) {
+    file_requests << "open|" + default_name + "|" + filter;
+    return take(file_answers);
+}
+
+std::optional<QString> scripted_operator::choose_save_file(const QString& default_name,
+                                                           const QString& filter) {
+    file_requests << "save|" + default_name + "|" + filter;
+    return take(file_answers);
+}
+
+void scripted_operator::status_line(const QString& text) {
+    status_lines << text;
+    ++reports_;
+}
+
+void scripted_operator::progress(const QString& text) {
+    progress_texts << text;
+    ++reports_;
+}
+
+bool scripted_operator::cancelled() {
+    return cancel_after_reports >= 0 && reports_ >= cancel_after_reports;
+}
+
+}  // namespace zep::test
