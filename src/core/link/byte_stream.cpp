@@ -1,0 +1,80 @@
+#include "byte_stream.h"
+
+#include <QAbstractSocket>
+
+namespace zep {
+
+void byte_stream::attach(QIODevice* device) {
+    device_ = device;
+    pending_.clear();
+    pos_ = 0;
+}
+
+void byte_stream::detach() { attach(nullptr); }
+
+bool byte_stream::fill(const QDeadlineTimer& deadline) {
+    if (device_ == nullptr || !device_->isOpen()) return false;
+    if (pos_ >= pending_.size()) {
+        pending_.clear();
+        pos_ = 0;
+    }
+    if (device_->bytesAvailable() == 0) {
+        const qint64 wait = deadline.remainingTime();  // -1 = forever
+        if (wait == 0) return false;
+        if (!device_->waitForReadyRead(static_cast<int>(wait))) return false;
+    }
+    const QByteArray fresh = device_->readAll();
+    if (fresh.isEmpty()) return false;
+    pending_.append(fresh);
+    return true;
+}
+
+std::optional<char> byte_stream::next_byte(const QDeadlineTimer& deadline) {
+    while (pos_ >= pending_.size()) {
+        if (!fill(deadline)) return std::nullopt;
+    }
+    return pending_[pos_++];
+}
+
+std::optional<char> byte_stream::peek_byte(int ms) {
+    if (pos_ >= pending_.size() && !fill(QDeadlineTimer(ms))) return std::nullopt;
+    return pending_[pos_];
+}
+
+std::optional<QByteArray> byte_stream::read_until(char terminator,
+                                                  const QDeadlineTimer& deadline,
+                                                  QByteArray* partial) {
+    QByteArray reply;
+    for (;;) {
+        const auto byte = next_byte(deadline);
+        if (!byte || reply.size() >= max_reply) {
+            if (partial != nullptr) *partial = reply;
+            return std::nullopt;
+        }
+        if (*byte == terminator) return reply;
+        reply.append(*byte);
+    }
+}
+
+void byte_stream::discard_input() {
+    pending_.clear();
+    pos_ = 0;
+    if (device_ == nullptr || !device_->isOpen()) return;
+    // Pull in whatever the OS already holds, without waiting for more.
+    while (device_->waitForReadyRead(0)) {
+        device_->readAll();
+    }
+    device_->readAll();
+}
+
+bool byte_stream::write(const QByteArray& bytes) {
+    if (device_ == nullptr || !device_->isOpen()) return false;
+    if (device_->write(bytes) != bytes.size()) return false;
+    // Serial ports and sockets without an event loop only send inside a wait.
+    while (device_->bytesToWrite() > 0) {
+        if (!device_->waitForBytesWritten(2000)) return false;
+    }
+    return true;
+}
+
+}  // namespace zep

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QIODevice>
+#include <optional>
+
+namespace zep {
+
+// Reads a reader's bytes from any QIODevice (serial port or TCP socket) with deadlines.
+// Bytes that arrived beyond what a read needed stay buffered for the next read, so a
+// reply ends at its terminator however the bytes were split. Waits sleep in the OS.
+class byte_stream {
+public:
+    // A reply longer than this without its terminator is a failed read.
+    static constexpr qsizetype max_reply = 4096;
+
+    void attach(QIODevice* device);
+    void detach();
+
+    // Next byte, or nullopt when the deadline passes (or the device is gone).
+    std::optional<char> next_byte(const QDeadlineTimer& deadline);
+
+    // Bytes up to (not including) the terminator. nullopt on time-out or an over-long reply;
+    // `partial` receives what arrived before the failure.
+    std::optional<QByteArray> read_until(char terminator, const QDeadlineTimer& deadline,
+                                         QByteArray* partial = nullptr);
+
+    // Byte waiting now or within `ms`, without consuming it.
+    std::optional<char> peek_byte(int ms);
+
+    // Discards everything that has arrived so far.
+    void discard_input();
+
+    bool write(const QByteArray& bytes);
+
+private:
+    bool fill(const QDeadlineTimer& deadline);
+
+    QIODevice* device_ = nullptr;
+    QByteArray pending_;
+    qsizetype pos_ = 0;
+};
+
+}  // namespace zep

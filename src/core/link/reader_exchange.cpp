@@ -1,0 +1,142 @@
+#include "reader_exchange.h"
+
+#include "frame.h"
+#include "wire.h"
+
+namespace zep {
+
+namespace {
+
+// After a bare ACK, how long to look for the STX of a data reply before taking the ACK
+// as the whole answer.
+constexpr int ack_only_grace_ms = 100;
+
+}  // namespace
+
+link_endpoint single_reader_endpoint(const single_reader_settings& settings) {
+    link_endpoint endpoint;
+    endpoint.link = settings.comm.tcp() ? link_endpoint::kind::tcp : link_endpoint::kind::serial;
+    endpoint.device = com_device_path(settings.comm.port, settings.com_devices);
+    endpoint.baud = settings.comm.baud();
+    endpoint.host = settings.ipaddress;
+    endpoint.port_text = settings.port_text;
+    endpoint.connect_ms = reader_link::default_connect_ms;
+    endpoint.protocol = settings.comm.protocol_on();
+    endpoint.address = settings.comm.protocol_address;
+    return endpoint;
+}
+
+int standard_timeout_ms(const link_endpoint& endpoint) {
+    if (endpoint.tcp()) return 2000;
+    return endpoint.protocol ? 400 : 200;
+}
+
+reader_exchange::reader_exchange(reader_link& link, link_endpoint endpoint)
+    : link_(link), endpoint_(std::move(endpoint)) {}
+
+reader_exchange::~reader_exchange() { close(); }
+
+byte_stream& reader_exchange::stream() {
+    return endpoint_.tcp() ? link_.tcp_stream() : link_.serial_stream();
+}
+
+bool reader_exchange::to_global_address() const {
+    return endpoint_.protocol && endpoint_.address == wire::global_address;
+}
+
+std::optional<QString> reader_exchange::open() {
+    if (endpoint_.protocol && !valid_protocol_address(endpoint_.address)) {
+        return QString::fromLatin1(msg_invalid_protocol_address);
+    }
+    if (endpoint_.tcp()) {
+        link_.close_tcp();
+        if (!link_.connect_tcp(endpoint_.host, endpoint_.port_text, endpoint_.connect_ms)) {
+            link_.close_tcp();
+            return QString::fromLatin1(msg_unable_to_connect_tcp);
+        }
+        open_ = true;
+        flush();
+        wake_up();
+        return std::nullopt;
+    }
+    if (!link_.open_serial_device(endpoint_.device, endpoint_.baud)) {
+        return QString::fromLatin1(msg_unable_to_open_comm_port);
+    }
+    open_ = true;
+    flush();
+    return std::nullopt;
+}
+
+void reader_exchange::close() {
+    if (!open_) return;
+    open_ = false;
+    if (endpoint_.tcp()) {
+        link_.close_tcp();
+    } else {
+        link_.close_serial();
+    }
+}
+
+void reader_exchange::flush() { stream().discard_input(); }
+
+bool reader_exchange::wake_up() {
+    return stream().write(QByteArray(1, endpoint_.protocol ? wire::ACK : wire::CR));
+}
+
+bool reader_exchange::send_ack() { return stream().write(QByteArray(1, wire::ACK)); }
+
+bool reader_exchange::send_frame(const QByteArray& text) {
+    const auto frame = frame_command(text, endpoint_.protocol, endpoint_.address);
+    return frame && stream().write(*frame);
+}
+
+link_read reader_exchange::read_reply(int timeout_ms, bool double_terminator) {
+    response_timer timer;
+    start_response_timer(timer, timeout_ms);
+    if (endpoint_.protocol) return read_framed(stream(), timer, double_terminator);
+    return zep::read_reply(stream(), timer, wire::CR, double_terminator);
+}
+
+bool reader_exchange::wait_ack(int timeout_ms) {
+    response_timer timer;
+    start_response_timer(timer, timeout_ms);
+    return zep::wait_ack(stream(), timer);
+}
+
+bool reader_exchange::send_command(const QByteArray& text) {
+    if (endpoint_.protocol && !endpoint_.tcp() && !send_ack()) return false;
+    return send_frame(text);
+}
+
+link_read reader_exchange::command(const QByteArray& text, int timeout_ms,
+                                   bool double_terminator) {
+    if (!send_command(text)) return {{}, true};
+    if (to_global_address()) return {};
+    link_read reply = read_reply(timeout_ms, double_terminator);
+    if (!reply.error && endpoint_.protocol) send_ack();
+    return reply;
+}
+
+link_read reader_exchange::command_or_ack(const QByteArray& text, int timeout_ms) {
+    if (!endpoint_.protocol) return command(text, timeout_ms);
+    if (!send_command(text)) return {{}, true};
+    if (to_global_address()) return {};
+    response_timer timer;
+    start_response_timer(timer, timeout_ms);
+    const auto first = stream().next_byte(timer.deadline);
+    if (!first || *first != wire::ACK) return {first ? QByteArray(1, *first) : QByteArray(), true};
+    const auto next = stream().peek_byte(ack_only_grace_ms);
+    if (!next || *next != wire::STX) return {};
+    const link_read rest = zep::read_reply(stream(), timer, wire::ETX, false);
+    if (rest.error) return {wire::ACK + rest.text, true};
+    send_ack();
+    return {rest.text.mid(1), false};
+}
+
+bool reader_exchange::command_ack(const QByteArray& text, int timeout_ms) {
+    if (!send_command(text)) return false;
+    if (!endpoint_.protocol || to_global_address()) return true;
+    return wait_ack(timeout_ms);
+}
+
+}  // namespace zep

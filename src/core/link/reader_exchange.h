@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <optional>
+
+#include "link_endpoint.h"
+#include "reader_link.h"
+
+namespace zep {
+
+// One conversation with one reader over the shared link: open (or connect), flush and
+// wake up, then commands, one outstanding at a time; the link is closed when the
+// exchange ends, on every path. The same steps serve serial and TCP.
+class reader_exchange {
+public:
+    reader_exchange(reader_link& link, link_endpoint endpoint);
+    ~reader_exchange();
+    reader_exchange(const reader_exchange&) = delete;
+    reader_exchange& operator=(const reader_exchange&) = delete;
+
+    // Opens the port or connects, flushes, and on TCP sends the wake-up (CR plain,
+    // ACK protocol). Returns the operator's failure message, or nullopt when open.
+    std::optional<QString> open();
+    void close();
+
+    // Sends one command (serial protocol mode: preceded by an ACK) and reads its reply;
+    // in protocol mode a good reply is acknowledged. Commands to the global address get
+    // no reply and none is awaited.
+    link_read command(const QByteArray& text, int timeout_ms, bool double_terminator = false);
+    // As command(), but in protocol mode a bare ACK (command without data) is also a good
+    // reply, with empty text.
+    link_read command_or_ack(const QByteArray& text, int timeout_ms);
+    // A command without data: protocol mode waits for the ACK; plain mode does not wait.
+    bool command_ack(const QByteArray& text, int timeout_ms);
+    // Sends the command and waits for nothing.
+    bool send_command(const QByteArray& text);
+
+    // The pieces, for operations with their own order of steps.
+    void flush();
+    bool wake_up();
+    bool send_ack();
+    bool send_frame(const QByteArray& text);
+    link_read read_reply(int timeout_ms, bool double_terminator = false);
+    bool wait_ack(int timeout_ms);
+
+    const link_endpoint& endpoint() const { return endpoint_; }
+    bool to_global_address() const;
+
+private:
+    byte_stream& stream();
+
+    reader_link& link_;
+    link_endpoint endpoint_;
+    bool open_ = false;
+};
+
+}  // namespace zep
