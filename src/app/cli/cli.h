@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "cli_args.h"
+
+namespace zep {
+struct session;
+}
+
+namespace zep::cli {
+
+inline constexpr int exit_ok = 0;
+inline constexpr int exit_failed = 1;
+inline constexpr int exit_usage = 2;
+
+// Where the command line reads and writes; tests substitute strings.
+struct cli_io {
+    QTextStream& out;
+    QTextStream& err;
+    // Asks for the login password on the terminal; nullopt when nothing could be read.
+    std::function<std::optional<QString>()> read_password;
+};
+
+struct cli_context {
+    session& state;
+    const parsed_args& args;
+    cli_io& io;
+};
+
+struct cli_command {
+    QString name;
+    QString usage;    // arguments after the name
+    QString summary;  // one line for --help
+    option_spec options;
+    std::function<int(cli_context&)> run;
+    bool asks_login = true;
+};
+
+// Every command of `zep`, in the order --help lists them.
+const std::vector<cli_command>& cli_commands();
+
+// Runs `zep ARGS...` (program name excluded) and returns the exit status.
+int run_cli(const QStringList& arguments, cli_io& io);
+
+// The usage text.
+QString usage_text();
+
+// Reads the login password from $ZEP_PASSWORD, else from the terminal without echo.
+std::optional<QString> read_password_from_terminal();
+
+// Commands, one per file.
+cli_command send_command();
+cli_command background_command();
+
+}  // namespace zep::cli

@@ -1,0 +1,28 @@
+#include "cli.h"
+#include "data/startup.h"
+
+namespace zep::cli {
+
+namespace {
+
+// The unattended start: start-up has run; the closing sequence writes the settings back.
+int run_background(cli_context& context) {
+    QString error;
+    if (!close_down(context.state, &error)) {
+        context.io.err << error << "\n";
+        return exit_failed;
+    }
+    return exit_ok;
+}
+
+}  // namespace
+
+cli_command background_command() {
+    cli_command command{QStringLiteral("background"), QString(),
+                        QStringLiteral("unattended start: start-up and closing, no display"),
+                        {}, run_background};
+    command.asks_login = false;
+    return command;
+}
+
+}  // namespace zep::cli

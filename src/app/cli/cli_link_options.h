@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "cli_args.h"
+#include "link/link_endpoint.h"
+
+namespace zep {
+struct session;
+}
+
+namespace zep::cli {
+
+// --tcp HOST:PORT, --serial Com1..Com5|DEVICE, --baud 9600|19200, --protocol ADDR,
+// --plain, --timeout MS: they override the stored single-reader link for one call.
+const option_spec& link_option_spec();
+
+struct link_choice {
+    link_endpoint endpoint;
+    std::optional<int> timeout_ms;  // --timeout, when given
+};
+
+// The stored single-reader link with the options applied; nullopt with `error` set when an
+// option is malformed (a usage error).
+std::optional<link_choice> choose_link(const session& state, const parsed_args& args,
+                                       QString* error);
+
+}  // namespace zep::cli

@@ -1,0 +1,60 @@
+#include "cli.h"
+#include "cli_link_options.h"
+#include "data/startup.h"
+#include "link/frame.h"
+#include "link/reader_exchange.h"
+
+namespace zep::cli {
+
+namespace {
+
+int run_send(cli_context& context) {
+    if (context.args.positional.size() != 1) {
+        context.io.err << "zep send: give exactly one TEXT\n" << usage_text();
+        return exit_usage;
+    }
+    const auto text = unescape_bytes(context.args.positional.first().toLatin1());
+    if (!text) {
+        context.io.err << "zep send: TEXT takes \\xHH escapes (two hex digits) and \\\\\n";
+        return exit_usage;
+    }
+    QString error;
+    const auto link = choose_link(context.state, context.args, &error);
+    if (!link) {
+        context.io.err << "zep send: " << error << "\n";
+        return exit_usage;
+    }
+    reader_link reader;
+    reader_exchange exchange(reader, link->endpoint);
+    if (const auto failure = exchange.open()) {
+        context.io.err << *failure << "\n";
+        return exit_failed;
+    }
+    if (context.args.has("no-reply")) return exchange.send_command(*text) ? exit_ok : exit_failed;
+
+    const int timeout = link->timeout_ms.value_or(standard_timeout_ms(link->endpoint));
+    const link_read reply = exchange.command_or_ack(*text, timeout);
+    exchange.close();
+    if (reply.error) {
+        context.io.err << msg_no_response << "\n";
+        return exit_failed;
+    }
+    // In protocol mode a bare ACK answers a command without data: nothing to print.
+    if (link->endpoint.protocol && reply.text.isEmpty()) return exit_ok;
+    context.io.out << QString::fromLatin1(printable_bytes(reply.text)) << "\n";
+    return exit_ok;
+}
+
+}  // namespace
+
+cli_command send_command() {
+    option_spec options = link_option_spec();
+    options += option_spec{{}, {QStringLiteral("no-reply")}};
+    return {QStringLiteral("send"),
+            QStringLiteral("TEXT [link options] [--no-reply]"),
+            QStringLiteral("send one command (\\xHH escapes) to the single reader and print "
+                           "its reply; --no-reply waits for none"),
+            options, run_send};
+}
+
+}  // namespace zep::cli

@@ -1,0 +1,41 @@
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "cli/cli.h"
+
+#ifdef ZEP_WITH_GUI
+#include "shell/desktop_program.h"
+#endif
+
+namespace {
+
+// With no command (only --db) the desktop program starts; anything else is the command
+// line, which never needs a display.
+bool wants_desktop(const QStringList& args) {
+    if (args.isEmpty()) return true;
+    if (args.size() == 2 && args[0] == QLatin1String("--db")) return true;
+    return args.size() == 1 && args[0].startsWith(QLatin1String("--db="));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+
+    if (wants_desktop(args)) {
+#ifdef ZEP_WITH_GUI
+        return zep::gui::run_desktop_program(argc, argv, args);
+#else
+        std::fputs("zep: built without the desktop program; give a command (zep --help)\n",
+                   stderr);
+        return zep::cli::exit_usage;
+#endif
+    }
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    zep::cli::cli_io io{out, err, zep::cli::read_password_from_terminal};
+    return zep::cli::run_cli(args, io);
+}
