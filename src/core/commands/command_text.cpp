@@ -1,0 +1,160 @@
+#include "commands/command_text.h"
+
+#include "commands/reader_clock.h"
+#include "link/wire.h"
+
+namespace zep {
+
+namespace {
+
+// A NUL-led command; built with explicit sizes so the NUL is never taken as the end.
+QByteArray nul_led(const char* letters) {
+    QByteArray text(1, wire::NUL);
+    text.append(letters);
+    return text;
+}
+
+std::optional<QByteArray> with_digits(const char* letters, int value, int width, int lo, int hi) {
+    const auto digits = padded_digits(value, width, lo, hi);
+    if (!digits) return std::nullopt;
+    return QByteArray(letters) + *digits;
+}
+
+std::optional<QByteArray> with_id(QByteArray prefix, const QString& id) {
+    if (id.isEmpty()) return std::nullopt;
+    return prefix + id.toLatin1();
+}
+
+QByteArray two_digits(int value) {
+    return QByteArray::number(value).rightJustified(2, '0');
+}
+
+}  // namespace
+
+std::optional<QByteArray> padded_digits(int value, int width, int lo, int hi) {
+    if (value < lo || value > hi || value < 0) return std::nullopt;
+    const QByteArray digits = QByteArray::number(value);
+    if (digits.size() > width) return std::nullopt;
+    return digits.rightJustified(width, '0');
+}
+
+QByteArray identify_command() {
+    return "V";
+}
+QByteArray memory_usage_command() {
+    return "z";
+}
+QByteArray read_clock_command() {
+    return "t";
+}
+
+std::optional<QByteArray> set_clock_command(const QDateTime& when) {
+    if (!when.isValid()) return std::nullopt;
+    const QDate date = when.date();
+    const QTime time = when.time();
+    QByteArray text = "+";
+    text += two_digits(date.year() % 100);
+    text += two_digits(date.month());
+    text += two_digits(date.day());
+    text += two_digits(time.hour());
+    text += two_digits(time.minute());
+    text += two_digits(time.second());
+    text += QByteArray::number(weekday_digit(date));
+    return text;
+}
+
+QByteArray set_mode_command(reader_mode mode) {
+    return "|" + QByteArray::number(static_cast<int>(mode));
+}
+
+std::optional<QByteArray> record_length_command(int length) {
+    return with_digits("\\", length, 2, 4, 40);
+}
+
+std::optional<QByteArray> relay_time_command(int seconds) {
+    return with_digits("\"", seconds, 2, 0, 99);
+}
+
+std::optional<QByteArray> red_led_time_command(int seconds) {
+    return with_digits("'", seconds, 2, 0, 99);
+}
+
+QByteArray factory_reset_command() {
+    return nul_led("U");
+}
+QByteArray rs232_logging_command(bool on) {
+    return on ? "s1" : "s0";
+}
+QByteArray bad_logging_command(bool on) {
+    return on ? ":1" : ":0";
+}
+QByteArray clear_full_indicator_command() {
+    return "{00";
+}
+
+std::optional<QByteArray> add_id_command(int schedule, const QString& id) {
+    const auto prefix = with_digits("AN", schedule, 3, 0, 99);
+    if (!prefix) return std::nullopt;
+    return with_id(*prefix, id);
+}
+
+std::optional<QByteArray> adhoc_add_command(const QString& id) {
+    return add_id_command(0, id);
+}
+
+QByteArray add_record_command(const QByteArray& record) {
+    return "AN" + record;
+}
+
+std::optional<QByteArray> probe_record_length_command(int zeros) {
+    if (zeros < 4 || zeros > 18) return std::nullopt;
+    return "AC000" + QByteArray(zeros, '0');
+}
+
+std::optional<QByteArray> delete_id_command(const QString& id) {
+    return with_id("R", id);
+}
+
+QByteArray clear_access_list_command() {
+    return "cd";
+}
+QByteArray restart_access_upload_command() {
+    return "ur";
+}
+QByteArray next_access_record_command() {
+    return "u";
+}
+
+QByteArray add_schedule_command(const QByteArray& record) {
+    return "SA" + record;
+}
+
+std::optional<QByteArray> read_schedule_command(int schedule) {
+    return with_digits("SR", schedule, 3, 0, 99);
+}
+
+QByteArray restart_log_upload_command() {
+    return "lr";
+}
+QByteArray next_log_record_command() {
+    return "l";
+}
+QByteArray clear_log_command() {
+    return "cl";
+}
+
+QByteArray protocol_command(bool on) {
+    return nul_led(on ? "ITP" : "ITN");
+}
+
+std::optional<QByteArray> set_address_command(int new_address) {
+    const auto digits = padded_digits(new_address, 3, 0, wire::global_address);
+    if (!digits) return std::nullopt;
+    return nul_led("IA") + *digits;
+}
+
+QByteArray protocol_test_command() {
+    return "?";
+}
+
+}  // namespace zep

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace zep {
+
+// The reader's clock as read with "t" (yymmddhhmmss). Fields are the received digits;
+// a reader may report an impossible date, so date_time() can be invalid.
+struct reader_clock {
+    int year = 0;  // four digits after the century rule
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    QString display;  // "MM/DD/YYYY  hh:mm:ss", built from the received digits
+
+    QDateTime date_time() const;
+};
+
+// Decodes a "t" reply by position; nullopt when it holds fewer than twelve leading digits.
+// Two year digits below "20" (as text) are 20yy, all others 19yy.
+std::optional<reader_clock> decode_clock_reply(const QByteArray& reply);
+
+// The century rule alone: "07" -> "2007", "20" -> "1920".
+QString four_digit_year(const QString& two_digits);
+
+// "MM/DD/YYYY  hh:mm:ss" (two blanks), as the PC clock and the reader clock are shown.
+QString clock_display_text(const QDateTime& when);
+
+// Weekday digit the reader expects: Monday 1 .. Sunday 7.
+int weekday_digit(const QDate& date);
+
+// pc moved by whole hours (negative too) on the wall clock, across midnight, month and
+// year ends; daylight-saving changes of the PC's zone do not add or lose an hour.
+QDateTime shifted_clock(const QDateTime& pc, int hours);
+
+}  // namespace zep
