@@ -1,0 +1,196 @@
+#include "database_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "schema.h"
+
+namespace zep {
+
+namespace {
+
+QString env_dir(const char* name) {
+    return qEnvironmentVariable(name).trimmed();
+}
+
+QString failure(const QString& path, const QString& what) {
+    return QStringLiteral("Database %1: %2").arg(path, what);
+}
+
+// Creates the empty file ourselves so that it is never, even for a moment, readable by
+// others; SQLite would create it with the umask's permissions.
+bool create_private_file(const QString& path, QString& error) {
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = failure(path, QStringLiteral("cannot create the file (%1)")
+                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+bool create_schema(QSqlDatabase& db, QString& error) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("BEGIN"))) {
+        error = q.lastError().text();
+        return false;
+    }
+    QStringList statements;
+    for (const schema::table& t : schema::tables()) statements << schema::create_table_sql(t);
+    for (const schema::index& i : schema::indexes()) statements << schema::create_index_sql(i);
+    for (const QString& sql : statements) {
+        if (!q.exec(sql)) {
+            error = q.lastError().text();
+            q.exec(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+    }
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+// Lower-cased column names of `table`, empty when the table is absent. SQLite matches
+// names without regard to case, so we do too.
+std::optional<QStringList> table_columns(QSqlDatabase& db, const QString& table, QString& error) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"))) {
+        error = q.lastError().text();
+        return std::nullopt;
+    }
+    q.addBindValue(table);
+    if (!q.exec()) {
+        error = q.lastError().text();
+        return std::nullopt;
+    }
+    QStringList names;
+    while (q.next()) names << q.value(0).toString().toLower();
+    return names;
+}
+
+// Checks an existing file without writing to it. Empty on success.
+QString validate_schema(QSqlDatabase& db, const QString& path) {
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        return failure(
+            path,
+            QStringLiteral("not a readable SQLite database (%1)").arg(probe.lastError().text()));
+    }
+    for (const schema::table& t : schema::tables()) {
+        QString error;
+        const auto columns = table_columns(db, QLatin1String(t.name), error);
+        if (!columns) return failure(path, error);
+        if (columns->isEmpty()) {
+            return failure(path, QStringLiteral("table \"%1\" is missing").arg(t.name));
+        }
+        for (const schema::field& f : t.fields) {
+            if (f.required && !columns->contains(QString::fromLatin1(f.name).toLower())) {
+                return failure(
+                    path, QStringLiteral("table \"%1\" lacks field \"%2\"").arg(t.name, f.name));
+            }
+        }
+    }
+    return {};
+}
+
+void drop_connection(const QString& name) {
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+}  // namespace
+
+QString resolve_database_path(const QString& db_arg) {
+    if (!db_arg.isEmpty()) return db_arg;
+    if (const QString home = env_dir("ZEP_HOME"); !home.isEmpty()) {
+        return QDir(home).filePath(QStringLiteral("zep.db"));
+    }
+    if (const QString xdg = env_dir("XDG_DATA_HOME"); !xdg.isEmpty()) {
+        return QDir(xdg).filePath(QStringLiteral("zep/zep.db"));
+    }
+    return QDir(QDir::homePath()).filePath(QStringLiteral(".local/share/zep/zep.db"));
+}
+
+database_file::database_file(QString path, QString name, bool created)
+    : path_(std::move(path)), name_(std::move(name)), created_(created) {}
+
+database_file::~database_file() {
+    close();
+}
+
+database_open_result database_file::open(const QString& path, const QString& connection_name) {
+    if (QSqlDatabase::contains(connection_name)) {
+        return {nullptr,
+                failure(path,
+                        QStringLiteral("connection \"%1\" is already open").arg(connection_name))};
+    }
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        return {nullptr, failure(path, QStringLiteral("cannot create its folder"))};
+    }
+    const bool creating = !info.exists();
+    QString error;
+    if (creating && !create_private_file(path, error)) return {nullptr, error};
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        if (!db.open()) {
+            error = failure(path, QStringLiteral("cannot open (%1)").arg(db.lastError().text()));
+        } else if (creating) {
+            QString sql_error;
+            if (!create_schema(db, sql_error)) {
+                error = failure(path, QStringLiteral("cannot create tables (%1)").arg(sql_error));
+            }
+        } else {
+            error = validate_schema(db, path);
+        }
+        if (error.isEmpty()) {
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        }
+    }
+    if (!error.isEmpty()) {
+        drop_connection(connection_name);
+        // A half-made file of our own would be refused at the next start; leave none.
+        if (creating) QFile::remove(path);
+        return {nullptr, error};
+    }
+    return {std::unique_ptr<database_file>(new database_file(path, connection_name, creating)), {}};
+}
+
+QSqlDatabase database_file::connection() const {
+    return QSqlDatabase::database(name_, false);
+}
+
+bool database_file::has_field(const QString& table, const QString& field) const {
+    QSqlDatabase db = connection();
+    QString error;
+    const auto columns = table_columns(db, table, error);
+    return columns && columns->contains(field.toLower());
+}
+
+void database_file::close() {
+    if (!open_) return;
+    open_ = false;
+    drop_connection(name_);
+}
+
+}  // namespace zep

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace zep {
+
+class database_file;
+
+// One uploaded transaction. `DateTime` is "yyyy-mm-dd hh:mm:ss".
+struct log_row {
+    QString DateTime;
+    QString readernum;  // three digits as uploaded
+    QString readername;
+    QString location;
+    QString idnum;
+    QString lastname;
+    QString firstname;
+    QString granted;  // "Y" granted, "N" refused
+    // The row's identity in the table (dates repeat); set by reads, ignored by insert.
+    qint64 id = 0;
+
+    bool operator==(const log_row&) const = default;
+};
+
+// Return false to stop a walk early.
+using log_visitor = std::function<bool(const log_row&)>;
+
+// The `log` table in `DateTime` order; rows of equal date-time in the order they were
+// stored. Walks stream row by row, so a large log is never held in memory.
+class log_table {
+  public:
+    explicit log_table(database_file& db) : db_(db) {}
+
+    // The first row stored with exactly this date-time.
+    std::optional<log_row> find(const QString& date_time);
+    // False when the walk could not run (last_error() says why).
+    bool walk(const log_visitor& visit);
+    // Rows whose date (first ten characters of DateTime, "yyyy-mm-dd") lies within
+    // [from_date, to_date], both inclusive, compared as text.
+    bool walk_dates(const QString& from_date, const QString& to_date, const log_visitor& visit);
+    qint64 count();
+
+    bool insert(const log_row& row);
+    // All or none, in one transaction: an upload is either stored whole or not at all.
+    bool insert_all(const std::vector<log_row>& rows);
+    // Rewrites the row row.id.
+    bool update(const log_row& row);
+    bool remove(qint64 id);
+    // Deletes the rows walk_dates() would visit; the count deleted, -1 on failure.
+    qint64 remove_dates(const QString& from_date, const QString& to_date);
+
+    const QString& last_error() const { return error_; }
+
+  private:
+    bool run_walk(const QString& where, const QVariantList& values, const log_visitor& visit);
+
+    database_file& db_;
+    QString error_;
+};
+
+}  // namespace zep

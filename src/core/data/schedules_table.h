@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace zep {
+
+class database_file;
+
+// One weekly schedule (1..99; 0 means "all times" and is never stored). Each day holds
+// the start hhmm followed by the end hhmm.
+struct schedule_row {
+    qint16 schedulenum = 0;
+    QString schedulename;
+    QString sunday = QStringLiteral("00000000");
+    QString monday = QStringLiteral("00000000");
+    QString tuesday = QStringLiteral("00000000");
+    QString wednesday = QStringLiteral("00000000");
+    QString thursday = QStringLiteral("00000000");
+    QString friday = QStringLiteral("00000000");
+    QString saturday = QStringLiteral("00000000");
+
+    bool operator==(const schedule_row&) const = default;
+};
+
+// The `schedules` table, keyed by `schedulenum`.
+class schedules_table {
+  public:
+    explicit schedules_table(database_file& db) : db_(db) {}
+
+    std::optional<schedule_row> find(qint16 schedulenum);
+    // Every schedule in number order.
+    void walk(const std::function<void(const schedule_row&)>& visit);
+    std::vector<schedule_row> all();
+    qint64 count();
+
+    bool insert(const schedule_row& row);
+    // All or none, in one transaction.
+    bool insert_all(const std::vector<schedule_row>& rows);
+    // Rewrites the schedule row.schedulenum; false when there is none.
+    bool update(const schedule_row& row);
+    bool remove(qint16 schedulenum);
+
+    const QString& last_error() const { return error_; }
+
+  private:
+    database_file& db_;
+    QString error_;
+};
+
+}  // namespace zep

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <span>
+
+namespace zep::schema {
+
+// Field types the tables hold: texts and 16-bit integers.
+enum class field_type { text, integer };
+
+struct field {
+    const char* name;
+    field_type type;
+    // False for the fields of our own that a database made by other means may lack.
+    bool required = true;
+};
+
+struct table {
+    const char* name;
+    std::span<const field> fields;
+};
+
+struct index {
+    const char* name;
+    const char* table;
+    const char* column;
+    bool unique;
+};
+
+// The five tables in the order they are opened.
+std::span<const table> tables();
+std::span<const index> indexes();
+
+// The table named `name`, or nullptr.
+const table* find_table(const QString& name);
+
+// CREATE TABLE / CREATE INDEX statements for a new database. Only constant names go into
+// them; no values.
+QString create_table_sql(const table& t);
+QString create_index_sql(const index& i);
+
+}  // namespace zep::schema

@@ -1,0 +1,213 @@
+#include "settings_store.h"
+
+#include <QStringList>
+#include <type_traits>
+
+#include "database_file.h"
+#include "maintenance/login_password.h"
+#include "sql_statement.h"
+#include "transaction.h"
+
+namespace zep {
+
+namespace {
+
+// Fields that are loaded but never written back to an existing row.
+bool read_only_field(const QString& name) {
+    return name == QLatin1String("applyallcleartxt") || name == QLatin1String("applyalldownschtxt");
+}
+
+struct column {
+    QString name;
+    const settings_field* field = nullptr;  // nullptr: a comdevice field
+    int port = 0;                           // 1..5 for a comdevice field
+};
+
+// The columns this database has: every documented field, and the comdevice fields when
+// the table carries them.
+QList<column> table_columns(const database_file& db) {
+    QList<column> columns;
+    for (const settings_field& f : settings_fields()) columns.append({f.name, &f, 0});
+    for (int port = 1; port <= 5; ++port) {
+        const QString name = comdevice_field(port);
+        if (db.has_field(QStringLiteral("settings"), name)) columns.append({name, nullptr, port});
+    }
+    return columns;
+}
+
+column documented_column(const char* name) {
+    for (const settings_field& f : settings_fields()) {
+        if (qstrcmp(f.name, name) == 0) return {QString::fromLatin1(name), &f, 0};
+    }
+    Q_UNREACHABLE();
+}
+
+QVariant value_of(const settings_record& record, const column& c) {
+    if (!c.field) return record.comdevice[c.port - 1];
+    if (c.name == QLatin1String("loginpass")) return stored_login_password(record.loginpass);
+    return std::visit([&record](auto member) { return QVariant(record.*member); }, c.field->member);
+}
+
+void assign(settings_record& record, const column& c, const QVariant& value) {
+    if (!c.field) {
+        if (!value.isNull()) record.comdevice[c.port - 1] = value.toString();
+        return;
+    }
+    std::visit(
+        [&](auto member) {
+            using type = std::remove_reference_t<decltype(record.*member)>;
+            if constexpr (std::is_same_v<type, QString>) {
+                record.*member = value.toString();
+            } else {
+                record.*member = static_cast<qint16>(value.toInt());
+            }
+        },
+        c.field->member);
+}
+
+QStringList names(const QList<column>& columns) {
+    QStringList list;
+    for (const column& c : columns) list << c.name;
+    return list;
+}
+
+// rowid of the settings row (marker = false) or of the marker row.
+std::optional<qint64> find_row(database_file& db, bool marker, QString& error) {
+    QSqlQuery q = sql::forward_query(db);
+    const QString sql = marker ? QStringLiteral(
+                                     "SELECT rowid FROM settings WHERE settings = ? "
+                                     "ORDER BY rowid LIMIT 1")
+                               : QStringLiteral(
+                                     "SELECT rowid FROM settings WHERE "
+                                     "IFNULL(settings, '') <> ? ORDER BY rowid LIMIT 1");
+    if (!sql::exec(q, sql, {QString::fromLatin1(marker_settings_value)}, error) || !q.next()) {
+        return std::nullopt;
+    }
+    return q.value(0).toLongLong();
+}
+
+bool insert_row(database_file& db, const settings_record& record, QString& error) {
+    const QList<column> columns = table_columns(db);
+    QVariantList values;
+    for (const column& c : columns) values << value_of(record, c);
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), columns.size());
+    QSqlQuery q(db.connection());
+    return sql::exec(q,
+                     QStringLiteral("INSERT INTO settings (%1) VALUES (%2)")
+                         .arg(names(columns).join(", "), marks.join(", ")),
+                     values, error);
+}
+
+settings_record marker_record(const marker_flags& marker) {
+    settings_record record;
+    record.settings = QString::fromLatin1(marker_settings_value);
+    record.ipaddress = QString::fromLatin1(marker_ipaddress_value);
+    record.autoconfigreclen = marker.dbutil_add_all ? QStringLiteral("Y") : QStringLiteral("N");
+    record.applyalldowntxt = marker.export_fixed ? QStringLiteral("1") : QStringLiteral("2");
+    return record;
+}
+
+bool read_row(database_file& db, qint64 rowid, settings_record& record, QString& error) {
+    const QList<column> columns = table_columns(db);
+    QSqlQuery q = sql::forward_query(db);
+    if (!sql::exec(q,
+                   QStringLiteral("SELECT %1 FROM settings WHERE rowid = ?")
+                       .arg(names(columns).join(", ")),
+                   {rowid}, error)) {
+        return false;
+    }
+    if (!q.next()) {
+        error = QStringLiteral("settings row vanished");
+        return false;
+    }
+    for (int i = 0; i < columns.size(); ++i) assign(record, columns[i], q.value(i));
+    return true;
+}
+
+marker_flags read_marker(database_file& db, qint64 rowid, QString& error) {
+    settings_record record;
+    read_row(db, rowid, record, error);
+    return {record.autoconfigreclen == QLatin1String("Y"),
+            record.applyalldowntxt == QLatin1String("1")};
+}
+
+bool update_row(database_file& db, qint64 rowid, const QList<column>& columns,
+                const settings_record& record, QString& error) {
+    QStringList sets;
+    QVariantList values;
+    for (const column& c : columns) {
+        sets << c.name + QStringLiteral(" = ?");
+        values << value_of(record, c);
+    }
+    values << rowid;
+    QSqlQuery q(db.connection());
+    return sql::exec(q,
+                     QStringLiteral("UPDATE settings SET %1 WHERE rowid = ?").arg(sets.join(", ")),
+                     values, error);
+}
+
+// Writes `record` into the row found by `marker`, or adds the row when it is gone.
+bool write_row(database_file& db, bool marker, const QList<column>& columns,
+               const settings_record& record, QString& error) {
+    const auto rowid = find_row(db, marker, error);
+    if (!error.isEmpty()) return false;
+    return rowid ? update_row(db, *rowid, columns, record, error) : insert_row(db, record, error);
+}
+
+bool load_rows(database_file& db, settings_state& state, QString& error) {
+    const auto settings_row = find_row(db, false, error);
+    const auto marker_row = find_row(db, true, error);
+    if (!error.isEmpty()) return false;
+    if (settings_row) {
+        if (!read_row(db, *settings_row, state.record, error)) return false;
+    } else if (!insert_row(db, state.record, error)) {
+        return false;
+    }
+    if (marker_row) {
+        state.marker = read_marker(db, *marker_row, error);
+        return error.isEmpty();
+    }
+    return insert_row(db, marker_record(state.marker), error);
+}
+
+}  // namespace
+
+settings_load_result load_or_create(database_file& db) {
+    settings_load_result result;
+    settings_state state;
+    transaction tx(db);
+    if (!tx.active()) {
+        result.error = tx.error();
+        return result;
+    }
+    if (!load_rows(db, state, result.error)) return result;
+    if (!tx.commit()) {
+        result.error = tx.error();
+        return result;
+    }
+    result.state = state;
+    return result;
+}
+
+bool save_settings(database_file& db, const settings_record& record, const marker_flags& marker,
+                   QString* error) {
+    QString failure;
+    QList<column> settings_columns;
+    for (const column& c : table_columns(db)) {
+        if (!read_only_field(c.name)) settings_columns.append(c);
+    }
+    const QList<column> marker_columns{documented_column("autoconfigreclen"),
+                                       documented_column("applyalldowntxt")};
+    bool saved = false;
+    {
+        transaction tx(db);
+        saved = tx.active() && write_row(db, false, settings_columns, record, failure) &&
+                write_row(db, true, marker_columns, marker_record(marker), failure) && tx.commit();
+        if (failure.isEmpty()) failure = tx.error();
+    }
+    if (error) *error = saved ? QString() : failure;
+    return saved;
+}
+
+}  // namespace zep

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "settings_record.h"
+
+namespace zep {
+
+class database_file;
+
+// What the settings table holds, in memory.
+struct settings_state {
+    settings_record record;
+    marker_flags marker;
+};
+
+struct settings_load_result {
+    std::optional<settings_state> state;
+    QString error;  // empty on success
+};
+
+// Reads the settings row and the marker row, adding whichever is missing with its
+// defaults (both on a first start). The settings row is the first row that is not the
+// marker; the marker row is the one whose `settings` is "9999999".
+settings_load_result load_or_create(database_file& db);
+
+// Writes every field of the settings row (but `applyallcleartxt` and `applyalldownschtxt`,
+// which are only ever read) and the two flags of the marker row, both in one transaction:
+// either both rows change or neither. A plain `loginpass` is stored as its hash.
+bool save_settings(database_file& db, const settings_record& record, const marker_flags& marker,
+                   QString* error = nullptr);
+
+}  // namespace zep
