@@ -59,9 +59,22 @@ std::optional<QString> read_password_from_terminal() {
 
 namespace {
 
-const cli_command* find_command(const QString& name) {
+// Command names may be two words ("log export"); the longest match wins.
+const cli_command* take_command(QStringList& rest) {
+    if (rest.size() >= 2) {
+        const QString two = rest[0] + QLatin1Char(' ') + rest[1];
+        for (const auto& c : cli_commands()) {
+            if (c.name == two) {
+                rest.remove(0, 2);
+                return &c;
+            }
+        }
+    }
     for (const auto& c : cli_commands()) {
-        if (c.name == name) return &c;
+        if (c.name == rest.first()) {
+            rest.removeFirst();
+            return &c;
+        }
     }
     return nullptr;
 }
@@ -106,13 +119,15 @@ int run_cli(const QStringList& arguments, cli_io& io) {
         }
     }
     if (rest.isEmpty()) return usage_error(io, QStringLiteral("no command given"));
-    const QString name = rest.takeFirst();
-    if (name == QLatin1String("help")) {
+    if (rest.first() == QLatin1String("help")) {
         io.out << usage_text();
         return exit_ok;
     }
-    const cli_command* command = find_command(name);
-    if (command == nullptr) return usage_error(io, QStringLiteral("unknown command %1").arg(name));
+    const QString first_word = rest.first();
+    const cli_command* command = take_command(rest);
+    if (command == nullptr) {
+        return usage_error(io, QStringLiteral("unknown command %1").arg(first_word));
+    }
 
     QString error;
     const auto args = parse_args(rest, command->options, &error);
@@ -120,7 +135,7 @@ int run_cli(const QStringList& arguments, cli_io& io) {
 
     startup_options options;
     options.db_arg = db_arg;
-    options.command_line = name;
+    options.command_line = command->name;
     startup_result started = start_up(options);
     if (!started.state) {
         io.err << started.error << "\n";
