@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "sim_line.h"
+
+namespace zep::sim {
+
+using trace_fn = std::function<void(const QString&)>;
+
+// What a transport needs to serve one line: its readers (shared with the public API
+// under the network's mutex) and where to report traffic.
+struct line_context {
+    std::mutex* mutex = nullptr;
+    std::vector<reader>* readers = nullptr;
+    int index = 0;
+    trace_fn trace;
+
+    // Decodes bytes from one connection and returns every reader's answer.
+    std::vector<outgoing> process(line_decoder& decoder, QByteArrayView bytes) const;
+};
+
+// Control bytes spelled out, for traces.
+QString printable(QByteArrayView bytes);
+
+}  // namespace zep::sim

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+
+#include "sim_cli.h"
+#include "sim_network.h"
+#include "wire_bytes.h"
+
+namespace zep::sim {
+namespace {
+
+const QByteArray full_scenario = R"({"lines": [
+  {"transport": "tcp", "port": 0, "readers": [
+    {"model": "KO", "address": 7, "protocol": true, "reclen": 12, "capacity_bytes": 1300,
+     "old_firmware": true, "ident": "Door 7", "clock_offset_s": -3600, "mode": 5,
+     "ids": [{"id": "1234", "schedule": 2}, {"id": 998877, "schedule": 0}],
+     "schedules": [{"num": 2, "days": ["08001700", "08001700", "08001700", "08001700",
+                                       "08001200", "00000000", "00000000"]}],
+     "faults": {"delay_ms": 30, "split": true, "refuse_long_ids": true}}]},
+  {"transport": "pty", "readers": [
+    {"log": {"count": 6, "denied_every": 3, "cards": ["1001"], "seed": 9,
+             "start": "240102073000"}},
+    {"address": 1}]}]})";
+
+TEST(sim_scenario, every_field_reaches_the_reader) {
+    QString error;
+    const auto s = load_scenario(full_scenario, &error);
+    ASSERT_TRUE(s) << error.toStdString();
+    ASSERT_EQ(s->lines.size(), 2u);
+    EXPECT_EQ(s->lines[1].kind, line_config::pty);
+
+    const reader r(s->lines[0].readers[0]);
+    EXPECT_EQ(r.family, reader_family::ko);
+    EXPECT_EQ(r.address, 7);
+    EXPECT_TRUE(r.protocol);
+    EXPECT_EQ(r.capacity(), 100);
+    EXPECT_TRUE(r.old_firmware);
+    EXPECT_EQ(r.ident, "Door 7");
+    EXPECT_EQ(r.clock_offset_s, -3600);
+    EXPECT_EQ(r.mode, '5');
+    EXPECT_EQ(r.ids.entries(), (std::vector<access_entry>{{"1234", 2}, {"998877", 0}}));
+    EXPECT_EQ(r.schedules.window(2, 5), "08001200");
+    EXPECT_EQ(r.faults.delay_ms, 30);
+    EXPECT_TRUE(r.faults.split && r.faults.refuse_long_ids && !r.faults.nak);
+
+    const reader logged(s->lines[1].readers[0]);
+    ASSERT_EQ(logged.log.size(), 6);
+    EXPECT_TRUE(logged.log.records()[2].denied);
+    EXPECT_EQ(logged.log.records()[0].when, QDateTime(QDate(2024, 1, 2), QTime(7, 30), Qt::UTC));
+    EXPECT_EQ(logged.family, reader_family::zep) << "ZEP unless told";
+    EXPECT_EQ(logged.record_length, 40);
+}
+
+TEST(sim_scenario, mistakes_are_reported_with_their_place) {
+    const std::pair<QByteArray, QString> cases[] = {
+        {"not json", "scenario"},
+        {R"({"lines": []})", "no lines"},
+        {R"({"lines": [{"transport": "usb", "readers": [{}]}]})", "transport"},
+        {R"({"lines": [{"readers": []}]})", "at least one reader"},
+        {R"({"lines": [{"readers": [{"reclen": 41}]}]})", "lines[0].readers[0]"},
+        {R"({"lines": [{"readers": [{"adress": 1}]}]})", "adress"},
+        {R"({"lines": [{"readers": [{"faults": {"slient": true}}]}]})", "slient"},
+        {R"({"lines": [{"readers": [{"model": "XY"}]}]})", "model"},
+        {R"({"lines": [{"readers": [{"schedules": [{"num": 1, "days": ["0800"]}]}]}]})", "days"},
+    };
+    for (const auto& [json, where] : cases) {
+        QString error;
+        EXPECT_FALSE(load_scenario(json, &error)) << json.constData();
+        EXPECT_TRUE(error.contains(where)) << error.toStdString();
+    }
+}
+
+TEST(sim_cli, quick_form_builds_lines_in_order) {
+    QString error;
+    const auto request = parse_cli({"--pty-line", "3", "--tcp-reader", "--protocol", "--ko",
+                                    "--port", "0", "--log", "4", "--exit-after", "9"},
+                                   &error);
+    ASSERT_TRUE(request) << error.toStdString();
+    const auto& lines = request->lines.lines;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].kind, line_config::pty);
+    ASSERT_EQ(lines[0].readers.size(), 3u);
+    EXPECT_EQ(lines[0].readers[2].address, 2);
+    EXPECT_TRUE(lines[0].readers[2].protocol);
+    EXPECT_EQ(lines[0].readers[2].family, reader_family::ko);
+    EXPECT_EQ(lines[1].kind, line_config::tcp);
+    EXPECT_EQ(request->exit_after_s, 9);
+
+    for (const QStringList& bad :
+         {QStringList{}, QStringList{"--pty-line"}, QStringList{"--tcp-line", "0"},
+          QStringList{"--bogus"}, QStringList{"/no/such/scenario.json"}}) {
+        EXPECT_FALSE(parse_cli(bad, &error)) << bad.join(' ').toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_TRUE(parse_cli({"--help"}, &error)->help);
+}
+
+TEST(sim_program, prints_its_lines_serves_them_and_stops_on_sigterm) {
+    QProcess sim;
+    sim.start(QStringLiteral(ZEP_SIM_PROGRAM),
+              {"--tcp-reader", "--pty-line", "2", "--protocol", "--exit-after", "60"});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+
+    QStringList printed;
+    const QDeadlineTimer deadline(10000);
+    while (!printed.contains(QLatin1String("ready")) && !deadline.hasExpired()) {
+        if (!sim.canReadLine() && !sim.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            break;
+        while (sim.canReadLine()) printed << QString::fromLocal8Bit(sim.readLine()).trimmed();
+    }
+    ASSERT_EQ(printed.size(), 3) << printed.join(QLatin1Char('|')).toStdString();
+    const auto tcp =
+        QRegularExpression(QStringLiteral("^tcp line 0 127\\.0\\.0\\.1:(\\d+)$")).match(printed[0]);
+    ASSERT_TRUE(tcp.hasMatch()) << printed[0].toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^pty line 1 /dev/pts/\\d+$"))
+                    .match(printed[1])
+                    .hasMatch());
+
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, tcp.captured(1).toUShort());
+    ASSERT_TRUE(socket.waitForConnected(3000));
+    socket.write(testing::framed(0, "V"));
+    QByteArray reply;
+    while (!reply.endsWith('\x03') && socket.waitForReadyRead(3000)) reply += socket.readAll();
+    EXPECT_EQ(reply, testing::data_reply("ZEP Reader V4.12 (simulated)"));
+
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.exitCode(), 0);
+}
+
+}  // namespace
+}  // namespace zep::sim

@@ -1,0 +1,83 @@
+#include "sim_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <thread>
+
+namespace zep::test {
+
+sim_fixture::~sim_fixture() {
+    stop();
+}
+
+sim::reader_config sim_fixture::zep_reader(int address, bool protocol) {
+    sim::reader_config config;
+    config.family = sim::reader_family::zep;
+    config.address = address;
+    config.protocol = protocol;
+    return config;
+}
+
+sim::reader_config sim_fixture::ko_reader(int address, bool protocol) {
+    sim::reader_config config = zep_reader(address, protocol);
+    config.family = sim::reader_family::ko;
+    return config;
+}
+
+quint16 sim_fixture::start_tcp(std::vector<sim::reader_config> readers) {
+    sim::line_config line;
+    line.kind = sim::line_config::tcp;
+    line.readers = std::move(readers);
+    return start(std::move(line)).tcp_port(0);
+}
+
+QString sim_fixture::start_pty(std::vector<sim::reader_config> readers) {
+    sim::line_config line;
+    line.kind = sim::line_config::pty;
+    line.readers = std::move(readers);
+    return start(std::move(line)).pty_path(0);
+}
+
+sim::sim_network& sim_fixture::start(sim::line_config line) {
+    sim::scenario s;
+    s.lines.push_back(std::move(line));
+    QString error;
+    auto net = sim::sim_network::start(s, &error);
+    if (!net) {
+        ADD_FAILURE() << "simulator did not start: " << error.toStdString();
+        throw std::runtime_error("simulator did not start");
+    }
+    networks_.push_back(std::move(net));
+    return *networks_.back();
+}
+
+std::vector<sim::access_entry> sim_fixture::access_list(int line, int reader) {
+    return with_reader(line, reader, [](sim::reader& r) { return r.ids.entries(); });
+}
+
+std::vector<QByteArray> sim_fixture::history(int line, int reader) {
+    return with_reader(line, reader, [](sim::reader& r) {
+        return std::vector<QByteArray>(r.history.begin(), r.history.end());
+    });
+}
+
+sim::sim_network& sim_fixture::network(int line) {
+    return *networks_.at(static_cast<std::size_t>(line));
+}
+
+void sim_fixture::stop() {
+    for (auto& net : networks_) net->stop();
+}
+
+bool sim_fixture::wait_until(const std::function<bool()>& condition,
+                             std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+}  // namespace zep::test

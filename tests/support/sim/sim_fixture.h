@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "sim_network.h"
+
+namespace zep::test {
+
+// Simulated readers in this process for integration tests: each start_* call serves
+// one line (loopback TCP or a pty) from its own simulator thread. Lines are numbered
+// in the order they were started. Everything stops when the fixture goes.
+class sim_fixture {
+  public:
+    sim_fixture() = default;
+    ~sim_fixture();
+    sim_fixture(const sim_fixture&) = delete;
+    sim_fixture& operator=(const sim_fixture&) = delete;
+
+    static sim::reader_config zep_reader(int address = 0, bool protocol = false);
+    static sim::reader_config ko_reader(int address = 0, bool protocol = false);
+
+    // Returns the port on 127.0.0.1. A failure to start fails the test and throws.
+    quint16 start_tcp(std::vector<sim::reader_config> readers);
+    // Returns the slave path (/dev/pts/N) to open as a serial port.
+    QString start_pty(std::vector<sim::reader_config> readers);
+
+    template <class F>
+    decltype(auto) with_reader(int line, int reader, F&& fn) {
+        return network(line).with_reader(0, reader, std::forward<F>(fn));  // one line each
+    }
+
+    // Copies of what a reader holds, for assertions.
+    std::vector<sim::access_entry> access_list(int line, int reader);
+    std::vector<QByteArray> history(int line, int reader);
+
+    sim::sim_network& network(int line);
+    void stop();
+
+    // Checks condition until it holds or the time is up; true when it held.
+    static bool wait_until(const std::function<bool()>& condition,
+                           std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+  private:
+    sim::sim_network& start(sim::line_config line);
+
+    std::vector<std::unique_ptr<sim::sim_network>> networks_;
+};
+
+}  // namespace zep::test
