@@ -1,74 +1,50 @@
 #include "desktop_program.h"
 
 #include <QApplication>
-#include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "data/startup.h"
+#include "dialog_operator.h"
+#include "main_window.h"
 
 namespace zep::gui {
 
 namespace {
 
-// The main window of this build: it shows which database is open and writes the
-// settings back when it closes.
-class main_window final : public QMainWindow {
-public:
-    explicit main_window(session& state) : state_(state) {
-        setObjectName(QStringLiteral("zepmain"));
-        setWindowTitle(QStringLiteral("zep - %1").arg(state.db->path()));
-        auto* label = new QLabel(
-            QStringLiteral("zep %1\n\nDatabase: %2\n\nThe reader and database screens are "
-                           "not part of this build yet.")
-                .arg(QStringLiteral(ZEP_VERSION), state.db->path()),
-            this);
-        label->setAlignment(Qt::AlignCenter);
-        label->setMargin(24);
-        setCentralWidget(label);
-        resize(720, 480);
-    }
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        QString error;
-        if (!close_down(state_, &error)) {
-            QMessageBox::warning(this, QStringLiteral("zep"), error);
-        }
-        QMainWindow::closeEvent(event);
-    }
-
-private:
-    session& state_;
-};
+// ZEP_SCREENSHOT=PATH: the main window saves a picture of itself and closes, for the
+// documentation and for checking the layout on a virtual display.
+void take_screenshot_when_asked(main_window& window) {
+    const QString path = qEnvironmentVariable("ZEP_SCREENSHOT");
+    if (path.isEmpty()) return;
+    QTimer::singleShot(800, &window, [&window, path] {
+        window.grab().save(path);
+        window.close();
+    });
+}
 
 }  // namespace
+
+std::unique_ptr<main_window> open_main_window(std::unique_ptr<session> state,
+                                              operator_port& login, operator_port* answers) {
+    if (!ask_login(*state, login)) return nullptr;
+    return std::make_unique<main_window>(std::move(state), answers);
+}
 
 int run_desktop_program(int argc, char** argv, const QStringList& args) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("zep"));
-    startup_options options = parse_startup_arguments(args);
-    startup_result started = start_up(options);
+    startup_result started = start_up(parse_startup_arguments(args));
     if (!started.state) {
         QMessageBox::critical(nullptr, QStringLiteral("zep"), started.error);
         return 1;
     }
-    session& state = *started.state;
-    if (login_required(state)) {
-        bool ok = false;
-        const QString answer = QInputDialog::getText(
-            nullptr, QString::fromLatin1(login_title_text), QString::fromLatin1(login_prompt_text),
-            QLineEdit::Password, QString(), &ok);
-        if (!ok || !check_login(state, answer)) {
-            QMessageBox::information(nullptr, QStringLiteral("zep"),
-                                     QString::fromLatin1(invalid_password_text));
-            return 1;
-        }
-    }
-    main_window window(state);
-    window.show();
+    dialog_operator login;
+    login.set_hidden_input(true);
+    std::unique_ptr<main_window> window = open_main_window(std::move(started.state), login);
+    if (!window) return 1;
+    window->show();
+    take_screenshot_when_asked(*window);
     return app.exec();
 }
 

@@ -1,0 +1,78 @@
+#include "dialog_operator.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace zep::gui {
+
+namespace {
+
+const QString box_title = QStringLiteral("zep");
+const QString default_extension = QStringLiteral("txt");
+
+}  // namespace
+
+QStringList qt_name_filters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList captions;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString caption = parts[i].trimmed();
+        if (caption.isEmpty()) continue;
+        // A caption without its pattern in brackets gets it, so Qt can filter by it.
+        if (!caption.contains(QLatin1Char('(')) && i + 1 < parts.size()) {
+            captions << QStringLiteral("%1 (%2)").arg(caption, parts[i + 1].trimmed());
+        } else {
+            captions << caption;
+        }
+    }
+    return captions;
+}
+
+void dialog_operator::message(const QString& text) {
+    QMessageBox::information(parent_, box_title, text, QMessageBox::Ok);
+}
+
+bool dialog_operator::confirm(const QString& question) {
+    return QMessageBox::question(parent_, box_title, question,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<QString> dialog_operator::ask_text(const QString& title, const QString& prompt) {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(parent_, title, prompt,
+                              hidden_input_ ? QLineEdit::Password : QLineEdit::Normal, QString(), &ok);
+    if (!ok) return std::nullopt;
+    return answer;
+}
+
+std::optional<QString> dialog_operator::choose_open_file(const QString& default_name,
+                                                         const QString& filter) {
+    return choose_file(false, default_name, filter);
+}
+
+std::optional<QString> dialog_operator::choose_save_file(const QString& default_name,
+                                                         const QString& filter) {
+    return choose_file(true, default_name, filter);
+}
+
+std::optional<QString> dialog_operator::choose_file(bool save, const QString& default_name,
+                                                    const QString& filter) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Open pickers insist on an existing file; save pickers ask before replacing one.
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setDefaultSuffix(default_extension);
+    const QStringList filters = qt_name_filters(filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    dialog.selectFile(default_name);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace zep::gui

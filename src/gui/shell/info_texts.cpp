@@ -1,0 +1,83 @@
+#include "info_texts.h"
+
+namespace zep::gui {
+
+namespace {
+
+struct help_entry {
+    const char* caption;
+    const char* text;
+};
+
+constexpr help_entry help_entries[] = {
+    {"Communications",
+     "Sets how the program reaches a single reader, or several protocol readers on one line: "
+     "TCP/IP or a serial port (Com1 to Com5, each mapped to a device), protocol mode and "
+     "address, speed, and the reader's IP address and TCP port. A new speed is used from the "
+     "next start."},
+    {"Terminal Mode",
+     "Talks to the reader on the single-reader link directly: what you type is sent, what the "
+     "reader sends is shown."},
+    {"Network Manager",
+     "Polls the line for readers that answer, tests one reader, switches protocol mode and "
+     "gives readers new addresses."},
+    {"Upload/Download Text Files",
+     "Moves access lists, schedules and transaction logs between text files and a reader, or "
+     "all active readers."},
+    {"KO/ZEP Setup",
+     "Sends the reader mode, record length, relay and LED times and the logging options, and "
+     "resets a reader."},
+    {"Utilities",
+     "Identifies a reader, shows its memory use, reads and sets its clock, and adds or deletes "
+     "single IDs."},
+    {"Autorun",
+     "Services every active reader in one pass: log upload, access list and schedule download "
+     "and clock update, each step switched on separately."},
+    {"Bar/Mag/Prox Setup",
+     "Sends the bar code, magnetic stripe and proximity card settings to a reader."},
+    {"Schedules", "Edits the weekly time schedules 1 to 99."},
+    {"Readers",
+     "Registers readers 0 to 126: name, location, whether it is active, and how it is reached."},
+    {"Users", "Adds, changes and deletes card holders and assigns them readers and schedules."},
+    {"Log Archive",
+     "Lists the transactions taken from the readers, exports them and deletes old ones."},
+    {"Database Utilities", "Exports the employee list and keeps the database tidy."},
+    {"Override Active Readers",
+     "Chooses, for the next operations only, which readers count as active."},
+    {"Password",
+     "Changes the password the program asks for when it starts. Leave the new password empty "
+     "to start without one."},
+};
+
+}  // namespace
+
+QString help_text() {
+    QString html = QStringLiteral("<h2>zep</h2><p>Choose Commands or Database in the menu bar; "
+                                  "the side menu then opens each screen.</p>");
+    for (const help_entry& entry : help_entries) {
+        html += QStringLiteral("<h3>%1</h3><p>%2</p>")
+                    .arg(QString::fromLatin1(entry.caption), QString::fromLatin1(entry.text));
+    }
+    return html;
+}
+
+QString about_text(const QString& database_path, const QString& data_folder) {
+    return QStringLiteral("<h2>zep %1</h2>"
+                          "<p>Manages KO and ZEP door-access card readers over serial lines and "
+                          "TCP/IP.</p>"
+                          "<p><b>Database:</b> %2<br><b>Data folder:</b> %3</p>")
+        .arg(QStringLiteral(ZEP_VERSION), database_path.toHtmlEscaped(),
+             data_folder.toHtmlEscaped());
+}
+
+QString beta_text() {
+    return QStringLiteral(
+        "<h2>Beta Version Information</h2>"
+        "<p>This is a beta version of zep %1. Screens that are not yet part of this build "
+        "are shown with their name only.</p>"
+        "<p>Settings are written when the main window closes; keep a copy of the database "
+        "file before trying a new version.</p>")
+        .arg(QStringLiteral(ZEP_VERSION));
+}
+
+}  // namespace zep::gui

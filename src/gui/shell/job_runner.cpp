@@ -1,0 +1,187 @@
+#include "job_runner.h"
+
+#include <QEventLoop>
+#include <exception>
+#include <memory>
+#include <type_traits>
+
+#include "data/database_file.h"
+
+namespace zep::gui {
+
+// The operator a job talks to. Answers are fetched from the GUI thread while the worker
+// waits; reports are queued to the GUI thread, which keeps them in order.
+class job_runner::worker_operator final : public operator_port {
+public:
+    worker_operator(job_runner& runner) : runner_(runner) {}
+
+    void message(const QString& text) override {
+        on_gui([&] { runner_.answers_.message(text); return true; });
+    }
+    bool confirm(const QString& question) override {
+        return on_gui([&] { return runner_.answers_.confirm(question); });
+    }
+    std::optional<QString> ask_text(const QString& title, const QString& prompt) override {
+        return on_gui([&] { return runner_.answers_.ask_text(title, prompt); });
+    }
+    std::optional<QString> choose_open_file(const QString& default_name,
+                                            const QString& filter) override {
+        return on_gui([&] { return runner_.answers_.choose_open_file(default_name, filter); });
+    }
+    std::optional<QString> choose_save_file(const QString& default_name,
+                                            const QString& filter) override {
+        return on_gui([&] { return runner_.answers_.choose_save_file(default_name, filter); });
+    }
+    void status_line(const QString& text) override {
+        job_runner* runner = &runner_;
+        QMetaObject::invokeMethod(
+            runner, [runner, text] { runner->deliver_status(text); }, Qt::QueuedConnection);
+    }
+    void progress(const QString& text) override {
+        job_runner* runner = &runner_;
+        QMetaObject::invokeMethod(
+            runner, [runner, text] { runner->deliver_progress(text); }, Qt::QueuedConnection);
+    }
+    bool cancelled() override { return runner_.cancel_requested_.load(); }
+
+private:
+    template <typename F>
+    std::invoke_result_t<F> on_gui(F ask) {
+        decltype(ask()) answer{};
+        QMetaObject::invokeMethod(
+            &runner_, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+        return answer;
+    }
+
+    job_runner& runner_;
+};
+
+namespace {
+
+// The link the worker currently holds, so that close_all_links can reach it between jobs.
+thread_local reader_link* worker_link = nullptr;
+
+}  // namespace
+
+job_runner::job_runner(QString db_path, operator_port& answers, QObject* parent)
+    : QObject(parent), db_path_(std::move(db_path)), answers_(answers) {
+    thread_.setObjectName(QStringLiteral("zep_jobs"));
+    worker_ = new QObject;
+    worker_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_.start();
+}
+
+job_runner::~job_runner() {
+    if (running_) {
+        cancel();
+        wait_idle();
+    }
+    thread_.quit();
+    thread_.wait();
+}
+
+void job_runner::set_link_settings(std::function<single_reader_settings()> provider) {
+    link_settings_ = std::move(provider);
+}
+
+bool job_runner::start(job_request request) {
+    if (running_ || !request.work) return false;
+    current_ = std::move(request);
+    running_ = true;
+    cancel_requested_ = false;
+    if (current_.screen) lock_controls(current_.screen, current_.cancel_control);
+    Q_EMIT busy_changed(true);
+    single_reader_settings link_settings = link_settings_ ? link_settings_() : single_reader_settings{};
+    QMetaObject::invokeMethod(
+        worker_, [this, link_settings] { run_on_worker(link_settings); }, Qt::QueuedConnection);
+    return true;
+}
+
+void job_runner::cancel() {
+    if (running_) cancel_requested_ = true;
+}
+
+void job_runner::close_all_links() {
+    if (running_) return;
+    QMetaObject::invokeMethod(
+        worker_,
+        [] {
+            if (worker_link) worker_link->close_all_links();
+        },
+        Qt::BlockingQueuedConnection);
+    Q_EMIT links_closed();
+}
+
+void job_runner::wait_idle() {
+    if (!running_) return;
+    QEventLoop loop;
+    connect(this, &job_runner::busy_changed, &loop, [&loop](bool busy) {
+        if (!busy) loop.quit();
+    });
+    loop.exec();
+}
+
+void job_runner::run_on_worker(single_reader_settings link_settings) {
+    worker_operator person(*this);
+    const QString connection = QStringLiteral("zep_job_%1").arg(++job_number_);
+    {
+        database_open_result opened = database_file::open(db_path_, connection);
+        if (!opened) {
+            person.message(opened.error);
+        } else {
+            reader_link link;
+            link.set_single_reader(link_settings);
+            worker_link = &link;
+            job_context context{*opened.db, link, person};
+            try {
+                current_.work(context);
+            } catch (const std::exception& error) {
+                person.message(QString::fromLocal8Bit(error.what()));
+            }
+            link.close_all_links();
+            worker_link = nullptr;
+            opened.db->close();
+        }
+    }
+    QMetaObject::invokeMethod(this, [this] { finish(); }, Qt::QueuedConnection);
+}
+
+void job_runner::deliver_status(const QString& text) {
+    if (current_.on_status) current_.on_status(text);
+    Q_EMIT status_line(text);
+}
+
+void job_runner::deliver_progress(const QString& text) {
+    if (current_.on_progress) current_.on_progress(text);
+    Q_EMIT progress(text);
+}
+
+void job_runner::finish() {
+    for (const QPointer<QWidget>& widget : locked_) {
+        if (widget) widget->setEnabled(true);
+    }
+    locked_.clear();
+    job_request done = std::move(current_);
+    current_ = {};
+    running_ = false;
+    Q_EMIT busy_changed(false);
+    if (done.on_finished) done.on_finished();
+}
+
+// Disables every control of `widget` except `keep`; parents of `keep` stay enabled and
+// their other children are disabled one by one.
+void job_runner::lock_controls(QWidget* widget, QWidget* keep) {
+    for (QObject* child : widget->children()) {
+        auto* control = qobject_cast<QWidget*>(child);
+        if (!control || control == keep || control->isWindow()) continue;
+        if (keep && control->isAncestorOf(keep)) {
+            lock_controls(control, keep);
+        } else if (control->isEnabled()) {
+            control->setEnabled(false);
+            locked_.emplace_back(control);
+        }
+    }
+}
+
+}  // namespace zep::gui

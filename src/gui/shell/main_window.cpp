@@ -1,0 +1,226 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "data/readers_table.h"
+#include "data/startup.h"
+#include "info_texts.h"
+#include "side_menu.h"
+
+namespace zep::gui {
+
+namespace {
+
+constexpr auto no_readers_text = "There are no readers in the system";
+const QString command_menu_name = QStringLiteral("command");
+const QString database_menu_name = QStringLiteral("database");
+const QString default_database_screen = QStringLiteral("usersform");
+
+}  // namespace
+
+main_window::main_window(std::unique_ptr<session> state, operator_port* answers)
+    : state_(std::move(state)), dialogs_(this), answers_(answers ? answers : &dialogs_) {
+    setObjectName(QStringLiteral("zepmain"));
+    setWindowTitle(QStringLiteral("zep - %1").arg(state_->db->path()));
+
+    jobs_ = std::make_unique<job_runner>(state_->db->path(), *answers_);
+    jobs_->set_link_settings([this] {
+        return single_reader_settings{state_->comm, state_->settings.ipaddress,
+                                      state_->settings.remoteportaddress, state_->settings.comdevice};
+    });
+    connect(jobs_.get(), &job_runner::busy_changed, this, &main_window::set_busy);
+    connect(jobs_.get(), &job_runner::status_line, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    register_screens(registry_);
+
+    auto* centre = new QWidget(this);
+    centre->setObjectName(QStringLiteral("zepmain_centre"));
+    auto* row = new QHBoxLayout(centre);
+    row->setContentsMargins(0, 0, 0, 0);
+    side_menus_ = new QStackedWidget(centre);
+    side_menus_->setObjectName(QStringLiteral("side_menus"));
+    command_menu_ = new side_menu(QStringLiteral("commandmenu"), QStringLiteral("Commands"),
+                                  command_menu_entries(), true, side_menus_);
+    database_menu_ = new side_menu(QStringLiteral("managemenu"), QStringLiteral("Database"),
+                                   database_menu_entries(), false, side_menus_);
+    side_menus_->addWidget(command_menu_);
+    side_menus_->addWidget(database_menu_);
+    side_menus_->setFixedWidth(command_menu_->width());
+    working_area_ = new QStackedWidget(centre);
+    working_area_->setObjectName(QStringLiteral("working_area"));
+    row->addWidget(side_menus_);
+    row->addWidget(working_area_, 1);
+    setCentralWidget(centre);
+    for (side_menu* menu : {command_menu_, database_menu_}) {
+        connect(menu, &side_menu::entry_chosen, this,
+                [this, menu](const QString& screen) { open_entry(menu, screen); });
+    }
+
+    build_menu_bar();
+    build_popup_menus();
+    statusBar()->setObjectName(QStringLiteral("status"));
+    resize(980, 640);
+
+    // The Commands side menu with its last screen, as at every start.
+    state_->navigation.current_menu = command_menu_name;
+    side_menus_->setCurrentWidget(command_menu_);
+    command_menu_->mark(state_->navigation.command_screen);
+    show_screen(state_->navigation.command_screen);
+}
+
+main_window::~main_window() {
+    // Screens may hold jobs' callbacks; the runner ends before they go.
+    jobs_.reset();
+}
+
+void main_window::build_menu_bar() {
+    QMenuBar* bar = menuBar();
+    const auto add = [this, bar](const QString& caption, const QString& name, auto handler) {
+        QAction* action = bar->addAction(caption);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    add(QStringLiteral("Commands"), QStringLiteral("menu_commands"), &main_window::show_commands);
+    add(QStringLiteral("Database"), QStringLiteral("menu_database"), &main_window::show_database);
+    add(QStringLiteral("Override Active Readers"), QStringLiteral("menu_override"),
+        &main_window::show_override);
+    add(QStringLiteral("Password"), QStringLiteral("menu_password"), &main_window::show_password);
+    add(QStringLiteral("Help"), QStringLiteral("menu_help"), &main_window::show_help);
+    add(QStringLiteral("About"), QStringLiteral("menu_about"), &main_window::show_about);
+    add(QStringLiteral("Beta Version Information"), QStringLiteral("menu_beta"),
+        &main_window::show_beta);
+}
+
+void main_window::build_popup_menus() {
+    menus_.user_menu = new QMenu(this);
+    menus_.user_menu->setObjectName(QStringLiteral("user_popup"));
+    menus_.modify_user = menus_.user_menu->addAction(QStringLiteral("Modify User"));
+    menus_.add_new_user = menus_.user_menu->addAction(QStringLiteral("Add New User"));
+    menus_.delete_user = menus_.user_menu->addAction(QStringLiteral("Delete User"));
+    menus_.schedule_menu = new QMenu(this);
+    menus_.schedule_menu->setObjectName(QStringLiteral("schedule_popup"));
+    menus_.delete_schedule = menus_.schedule_menu->addAction(QStringLiteral("Delete Schedule"));
+}
+
+void main_window::set_busy(bool busy) {
+    state_->flags.busy = busy;
+}
+
+void main_window::show_commands() {
+    if (state_->flags.busy) return;
+    side_menus_->setCurrentWidget(command_menu_);
+    state_->navigation.current_menu = command_menu_name;
+    show_screen(state_->navigation.command_screen);
+}
+
+void main_window::show_database() {
+    if (state_->flags.busy) return;
+    side_menus_->setCurrentWidget(database_menu_);
+    state_->navigation.current_menu = database_menu_name;
+    if (state_->navigation.database_screen.isEmpty()) {
+        state_->navigation.database_screen = default_database_screen;
+    }
+    show_screen(state_->navigation.database_screen);
+}
+
+void main_window::open_entry(side_menu* menu, const QString& screen) {
+    if (state_->flags.busy) return;
+    menu->mark(screen);
+    jobs_->close_all_links();
+    show_screen(screen);
+    if (menu == command_menu_) {
+        state_->navigation.command_screen = screen;
+    } else {
+        state_->navigation.database_screen = screen;
+    }
+}
+
+QWidget* main_window::show_screen(const QString& name) {
+    QWidget* screen = screens_.value(name);
+    if (!screen) {
+        screen_context context{*state_, *jobs_, *answers_, menus_, working_area_};
+        const screen_factory* factory = registry_.find(name);
+        screen = factory ? (*factory)(context) : make_placeholder_screen(name, working_area_);
+        screens_.insert(name, screen);
+        working_area_->addWidget(screen);
+    }
+    working_area_->setCurrentWidget(screen);
+    screen->raise();
+    return screen;
+}
+
+QWidget* main_window::current_screen() const {
+    return working_area_->currentWidget();
+}
+
+void main_window::show_password() {
+    show_screen(QStringLiteral("password"));
+}
+
+void main_window::show_override() {
+    if (readers_table(*state_->db).count() <= 0) {
+        answers_->message(QString::fromLatin1(no_readers_text));
+        return;
+    }
+    show_screen(QStringLiteral("override"));
+}
+
+void main_window::show_text_window(const QString& name, const QString& title, const QString& text) {
+    QWidget* window = text_windows_.value(name);
+    if (!window) {
+        window = new QWidget(this, Qt::Window);
+        window->setObjectName(name);
+        window->setWindowTitle(title);
+        auto* layout = new QVBoxLayout(window);
+        auto* browser = new QTextBrowser(window);
+        browser->setObjectName(name + QStringLiteral("_text"));
+        browser->setHtml(text);
+        layout->addWidget(browser);
+        window->resize(560, 460);
+        text_windows_.insert(name, window);
+    }
+    window->show();
+    window->raise();
+}
+
+void main_window::show_help() {
+    show_text_window(QStringLiteral("help"), QStringLiteral("zep Help"), help_text());
+}
+
+void main_window::show_about() {
+    const QString folder = QFileInfo(state_->db->path()).absolutePath();
+    show_text_window(QStringLiteral("about"), QStringLiteral("About zep"),
+                     about_text(state_->db->path(), folder));
+}
+
+void main_window::show_beta() {
+    show_text_window(QStringLiteral("beta"), QStringLiteral("Beta Version Information"), beta_text());
+}
+
+void main_window::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        if (jobs_->running()) {
+            jobs_->cancel();
+            jobs_->wait_idle();
+        }
+        jobs_->close_all_links();
+        for (QWidget* window : std::as_const(text_windows_)) window->close();
+        QString error;
+        if (!close_down(*state_, &error)) {
+            answers_->message(QStringLiteral("The settings were not saved: %1").arg(error));
+        }
+    }
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace zep::gui

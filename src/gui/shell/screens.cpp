@@ -1,0 +1,48 @@
+#include "comm_form.h"
+#include "maintenance/password_form.h"
+#include "screen_registry.h"
+#include "side_menu.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace zep::gui {
+
+void register_screens(screen_registry& registry) {
+    registry.add(QStringLiteral("commform"), [](screen_context& c) { return new comm_form(c); });
+    registry.add(QStringLiteral("password"), [](screen_context& c) { return new password_form(c); });
+}
+
+QString screen_caption(const QString& name) {
+    for (const auto& entries : {command_menu_entries(), database_menu_entries()}) {
+        for (const side_menu_entry& entry : entries) {
+            if (name == QLatin1String(entry.screen)) {
+                return QString::fromLatin1(entry.caption).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            }
+        }
+    }
+    if (name == QLatin1String("password")) return QStringLiteral("Password");
+    if (name == QLatin1String("override")) return QStringLiteral("Override Active Readers");
+    return name;
+}
+
+QWidget* make_placeholder_screen(const QString& name, QWidget* parent) {
+    auto* screen = new QWidget(parent);
+    screen->setObjectName(name);
+    auto* layout = new QVBoxLayout(screen);
+    auto* title = new QLabel(screen_caption(name), screen);
+    title->setObjectName(QStringLiteral("placeholder_caption"));
+    QFont font = title->font();
+    font.setPointSizeF(font.pointSizeF() * 1.5);
+    font.setBold(true);
+    title->setFont(font);
+    auto* note = new QLabel(QStringLiteral("This screen is not part of this build yet."), screen);
+    note->setObjectName(QStringLiteral("placeholder_note"));
+    layout->addStretch();
+    layout->addWidget(title, 0, Qt::AlignHCenter);
+    layout->addWidget(note, 0, Qt::AlignHCenter);
+    layout->addStretch();
+    return screen;
+}
+
+}  // namespace zep::gui

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+#include "data/startup.h"
+#include "scripted_operator.h"
+#include "shell/main_window.h"
+
+namespace zep::test {
+
+// Waits for `condition` while the event loop turns; false when `ms` pass first.
+bool wait_until(const std::function<bool()>& condition, int ms = 5000);
+
+// A database in its own folder, started as the program starts it.
+class program_folder {
+public:
+    program_folder();
+    QString db_path() const { return dir_.filePath(QStringLiteral("zep.db")); }
+    // start_up on this folder's database; fails the test when it cannot.
+    std::unique_ptr<session> start() const;
+    // Starts, changes the settings with `edit`, and closes as the program does.
+    void save(const std::function<void(session&)>& edit) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A started main window whose questions are answered by `answers`.
+struct running_program {
+    program_folder folder;
+    scripted_operator answers;
+    std::unique_ptr<gui::main_window> window;
+
+    running_program();
+    session& state() { return window->state(); }
+};
+
+}  // namespace zep::test
