@@ -4,12 +4,13 @@ namespace zep::test {
 
 namespace {
 
-template <typename T>
-std::optional<QString> take(std::deque<T>& queue) {
+std::optional<QString> take(std::deque<std::optional<QString>>& queue) {
     if (queue.empty()) return std::nullopt;
-    auto answer = queue.front();
+    const bool given = queue.front().has_value();
+    const QString text = queue.front().value_or(QString());
     queue.pop_front();
-    return answer;
+    if (!given) return std::nullopt;
+    return text;
 }
 
 }  // namespace
