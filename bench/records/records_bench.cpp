@@ -1,0 +1,158 @@
+// Benchmarks of the records subsystem on a generated database of a year's log
+// (1,000,000 rows) and 100,000 users. The database is $ZEP_BENCH_DB, generated on the
+// first run when absent (default /tmp/zep_bench_records.db).
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "data/database_file.h"
+#include "data/users_table.h"
+#include "operator.h"
+#include "records/log_archive.h"
+#include "records/log_delete.h"
+#include "records/log_export.h"
+#include "records/users_register.h"
+#include "records_generator.h"
+
+namespace {
+
+using namespace zep;
+
+class quiet_operator final : public operator_port {
+  public:
+    explicit quiet_operator(QString file = {}) : file_(std::move(file)) {}
+    void message(const QString& text) override { last_message = text; }
+    bool confirm(const QString&) override { return false; }
+    std::optional<QString> ask_text(const QString&, const QString&) override { return {}; }
+    std::optional<QString> choose_open_file(const QString&, const QString&) override { return {}; }
+    std::optional<QString> choose_save_file(const QString&, const QString&) override {
+        return file_;
+    }
+    void status_line(const QString&) override {}
+    void progress(const QString&) override {}
+    bool cancelled() override { return false; }
+    QString last_message;
+
+  private:
+    QString file_;
+};
+
+QString bench_db() {
+    const QByteArray env = qgetenv("ZEP_BENCH_DB");
+    return env.isEmpty() ? QStringLiteral("/tmp/zep_bench_records.db")
+                         : QString::fromLocal8Bit(env);
+}
+
+std::unique_ptr<database_file> open_db(const QString& path) {
+    static int next = 0;
+    auto opened = database_file::open(path, QStringLiteral("bench_%1").arg(next++));
+    if (!opened) qFatal("%s", qPrintable(opened.error));
+    return std::move(opened.db);
+}
+
+void report_memory(benchmark::State& state) {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["max_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The archive screen opening: connect, count, first 100 rows in the chosen order.
+void archive_first_page(benchmark::State& state) {
+    for (auto _ : state) {
+        auto db = open_db(bench_db());
+        log_archive archive(*db);
+        archive.sort_by(static_cast<int>(state.range(0)));
+        archive.refresh();
+        auto rows = archive.fetch(0, 100);
+        benchmark::DoNotOptimize(rows);
+        if (rows.size() != 100) state.SkipWithError("short first page");
+    }
+    report_memory(state);
+}
+BENCHMARK(archive_first_page)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Scrolling through the whole log a page at a time.
+void archive_scroll_all(benchmark::State& state) {
+    auto db = open_db(bench_db());
+    for (auto _ : state) {
+        log_archive archive(*db);
+        const qint64 count = archive.refresh();
+        qint64 seen = 0;
+        while (seen < count) seen += static_cast<qint64>(archive.fetch(seen, 256).size());
+        benchmark::DoNotOptimize(seen);
+    }
+    report_memory(state);
+}
+BENCHMARK(archive_scroll_all)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void log_export_all_fixed(benchmark::State& state) {
+    auto db = open_db(bench_db());
+    const QString out = bench_db() + QStringLiteral(".export.txt");
+    for (auto _ : state) {
+        quiet_operator person(out);
+        export_log(*db, person, {"01-01-2005", "12-31-2005", "", "", true});
+        if (person.last_message != QLatin1String(export_complete_text))
+            state.SkipWithError("export");
+    }
+    state.counters["bytes"] = static_cast<double>(QFile(out).size());
+    report_memory(state);
+}
+BENCHMARK(log_export_all_fixed)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Deleting June from a copy of the year's log.
+void delete_one_month(benchmark::State& state) {
+    const QString copy = bench_db() + QStringLiteral(".copy");
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(copy);
+        QFile::copy(bench_db(), copy);
+        auto db = open_db(copy);
+        quiet_operator person;
+        state.ResumeTiming();
+        qint64 deleted = 0;
+        delete_log_dates(*db, person, "06-01-2005", "06-30-2005", &deleted);
+        state.PauseTiming();
+        state.counters["deleted"] = static_cast<double>(deleted);
+        db.reset();
+        state.ResumeTiming();
+    }
+    QFile::remove(copy);
+    report_memory(state);
+}
+BENCHMARK(delete_one_month)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The users screen opening: the list sorted on Last Name, the first user's assignments.
+void users_screen_load(benchmark::State& state) {
+    for (auto _ : state) {
+        auto db = open_db(bench_db());
+        auto users = load_user_list(*db);
+        sort_user_list(users, 0);
+        const auto first = users_table(*db).find(users.front().userid);
+        auto assignments = assignment_list(*db, first->schedules);
+        benchmark::DoNotOptimize(assignments);
+        state.counters["users"] = static_cast<double>(users.size());
+    }
+    report_memory(state);
+}
+BENCHMARK(users_screen_load)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void ensure_database() {
+    if (QFile::exists(bench_db())) return;
+    std::fprintf(stderr, "generating %s ...\n", qPrintable(bench_db()));
+    auto db = open_db(bench_db());
+    QString error;
+    if (!bench::generate_records(*db, 1000000, 100000, &error)) qFatal("%s", qPrintable(error));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ensure_database();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

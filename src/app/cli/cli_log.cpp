@@ -1,0 +1,126 @@
+#include <QRegularExpression>
+
+#include "cli.h"
+#include "clock.h"
+#include "data/startup.h"
+#include "operator.h"
+#include "records/log_delete.h"
+#include "records/log_export.h"
+
+namespace zep::cli {
+
+namespace {
+
+// The command line as the operator of a database utility: FILE answers the save dialog,
+// questions are answered No, and the messages are held until the outcome is known.
+class utility_operator final : public operator_port {
+  public:
+    explicit utility_operator(QString file) : file_(std::move(file)) {}
+
+    void message(const QString& text) override { messages << text; }
+    bool confirm(const QString&) override { return false; }
+    std::optional<QString> ask_text(const QString&, const QString&) override { return {}; }
+    std::optional<QString> choose_open_file(const QString&, const QString&) override { return {}; }
+    std::optional<QString> choose_save_file(const QString&, const QString&) override {
+        if (file_.isEmpty()) return {};
+        return file_;
+    }
+    void status_line(const QString&) override {}
+    void progress(const QString&) override {}
+    bool cancelled() override { return false; }
+
+    QStringList messages;
+
+  private:
+    QString file_;
+};
+
+QString today_box() {
+    return date_box_text(default_clock().now().date());
+}
+
+bool digits_only(const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
+    return digits.match(text).hasMatch();
+}
+
+int usage_failure(cli_context& context, const QString& command, const QString& what) {
+    context.io.err << "zep " << command << ": " << what << "\n";
+    return exit_usage;
+}
+
+int run_log_export(cli_context& context) {
+    const auto& args = context.args;
+    if (args.positional.size() != 1) {
+        return usage_failure(context, QStringLiteral("log export"),
+                             QStringLiteral("give one FILE"));
+    }
+    log_export_options options;
+    options.start_box = args.has("from") ? args.value("from") : today_box();
+    options.end_box = args.has("to") ? args.value("to") : today_box();
+    options.reader_box = args.value("reader");
+    options.user_id_box = args.value("id");
+    options.fixed = context.state.marker.export_fixed;
+    if (args.has("format")) {
+        const QString format = args.value("format");
+        if (format != QLatin1String("fixed") && format != QLatin1String("comma")) {
+            return usage_failure(context, QStringLiteral("log export"),
+                                 QStringLiteral("--format takes fixed or comma"));
+        }
+        options.fixed = format == QLatin1String("fixed");
+    }
+    if (!digits_only(options.reader_box)) {
+        return usage_failure(context, QStringLiteral("log export"),
+                             QStringLiteral("--reader takes digits"));
+    }
+    const QString file = args.positional.first();
+    return run_utility(
+        context.io,
+        [&](operator_port& person) {
+            return export_log(*context.state.db, person, options) == utility_outcome::done;
+        },
+        file);
+}
+
+int run_log_delete(cli_context& context) {
+    const auto& args = context.args;
+    if (!args.positional.isEmpty() || !args.has("from") || !args.has("to")) {
+        return usage_failure(context, QStringLiteral("log delete"),
+                             QStringLiteral("give --from and --to"));
+    }
+    return run_utility(context.io, [&](operator_port& person) {
+        return delete_log_dates(*context.state.db, person, args.value("from"), args.value("to")) ==
+               utility_outcome::done;
+    });
+}
+
+}  // namespace
+
+int run_utility(cli_io& io, const std::function<bool(operator_port&)>& utility,
+                const QString& file) {
+    utility_operator person(file);
+    const bool done = utility(person);
+    QTextStream& to = done ? io.out : io.err;
+    for (const QString& text : person.messages) to << text << "\n";
+    return done ? exit_ok : exit_failed;
+}
+
+cli_command log_export_command() {
+    return {QStringLiteral("log export"),
+            QStringLiteral("FILE [--from MM-DD-YYYY] [--to MM-DD-YYYY] [--reader N] [--id ID] "
+                           "[--format fixed|comma]"),
+            QStringLiteral("export the stored log of a date range (both ends included; "
+                           "today when not given) to FILE"),
+            option_spec{{QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("reader"),
+                         QStringLiteral("id"), QStringLiteral("format")},
+                        {}},
+            run_log_export};
+}
+
+cli_command log_delete_command() {
+    return {QStringLiteral("log delete"), QStringLiteral("--from MM-DD-YYYY --to MM-DD-YYYY"),
+            QStringLiteral("delete the stored log rows of a date range (both ends included)"),
+            option_spec{{QStringLiteral("from"), QStringLiteral("to")}, {}}, run_log_delete};
+}
+
+}  // namespace zep::cli

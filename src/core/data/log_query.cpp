@@ -1,0 +1,119 @@
+#include "log_query.h"
+
+#include "sql_statement.h"
+
+namespace zep {
+
+namespace {
+
+QString sort_key(log_order order) {
+    switch (order) {
+        case log_order::date_time:
+            return QStringLiteral("DateTime");
+        case log_order::name:
+            return QStringLiteral("trim(lastname) || ',' || trim(firstname)");
+        case log_order::readernum:
+            return QStringLiteral("CAST(readernum AS TEXT)");
+        case log_order::location:
+            return QStringLiteral("location");
+        case log_order::granted:
+            break;
+    }
+    return QStringLiteral("granted");
+}
+
+QString select_part(log_order order) {
+    return "SELECT DateTime, lastname, firstname, readernum, location, granted, " +
+           sort_key(order) + ", rowid FROM log ";
+}
+
+// The date-time order is the index's own; other keys fall back on it for ties.
+QString order_part(log_order order) {
+    if (order == log_order::date_time) return QStringLiteral(" ORDER BY DateTime, rowid");
+    return " ORDER BY " + sort_key(order) + ", DateTime, rowid";
+}
+
+// A field cut to `width` characters, then padded to it or stripped of blanks; the pad and
+// width are bound, so only the shape of the expression lives here.
+QString cut_field(const QString& column, bool padded) {
+    const QString text = "ifnull(" + column + ", '')";
+    if (padded) return "substr(" + text + " || ?, 1, ?)";  // padding, then the cut
+    return "trim(substr(" + text + ", 1, ?), ' ')";
+}
+
+void bind_cut(QVariantList& values, int width, bool padded) {
+    if (padded) values << QString(width, QLatin1Char(' '));
+    values << width;
+}
+
+}  // namespace
+
+bool log_query::export_lines(const log_line_layout& layout, const log_line_filter& filter,
+                             const std::function<void(const QString&)>& visit) {
+    const bool padded = layout.padded;
+    // Built left to right: each placeholder's value is appended as it is written.
+    QVariantList values;
+    QString line = QStringLiteral("ifnull(DateTime, '')");
+    const auto add_cut = [&](const char* column, int width) {
+        line += " || ? || " + cut_field(QLatin1String(column), padded);
+        values << layout.separator;
+        bind_cut(values, width, padded);
+    };
+    add_cut("lastname", layout.name_width);
+    add_cut("firstname", layout.name_width);
+    add_cut("idnum", layout.idnum_width);
+    line += QStringLiteral(" || ? || printf('%03d', CAST(readernum AS INTEGER))");
+    values << layout.separator;
+    add_cut("location", layout.location_width);
+    line += QStringLiteral(" || ? || ifnull(granted, '')");
+    values << layout.separator;
+    values << filter.from_date << filter.to_date << filter.reader << filter.reader << filter.idnum
+           << filter.idnum;
+    const QString sql =
+        "SELECT " + line +
+        " FROM log WHERE substr(DateTime, 1, 10) BETWEEN ? AND ?"
+        " AND (? = 0 OR CAST(readernum AS INTEGER) = ?) AND (? = '' OR trim(idnum, ' ') = ?)"
+        " ORDER BY DateTime, rowid";
+    QSqlQuery q = sql::forward_query(db_);
+    if (!sql::exec(q, sql, values, error_)) return false;
+    while (q.next()) visit(q.value(0).toString());
+    return true;
+}
+
+qint64 log_query::count() {
+    QSqlQuery q = sql::forward_query(db_);
+    if (!sql::exec(q, QStringLiteral("SELECT count(*) FROM log"), {}, error_) || !q.next()) {
+        return 0;
+    }
+    return q.value(0).toLongLong();
+}
+
+bool log_query::page(log_order order, qint64 offset, int limit, std::vector<log_list_row>& rows) {
+    return run(select_part(order) + order_part(order) + " LIMIT ? OFFSET ?", {limit, offset}, rows);
+}
+
+bool log_query::page_after(log_order order, const log_list_row& last, int limit,
+                           std::vector<log_list_row>& rows) {
+    if (order == log_order::date_time) {
+        return run(select_part(order) + "WHERE (DateTime, rowid) > (?, ?)" + order_part(order) +
+                       " LIMIT ?",
+                   {last.DateTime, last.id, limit}, rows);
+    }
+    return run(select_part(order) + "WHERE (" + sort_key(order) + ", DateTime, rowid) > (?, ?, ?)" +
+                   order_part(order) + " LIMIT ?",
+               {last.sort_key, last.DateTime, last.id, limit}, rows);
+}
+
+bool log_query::run(const QString& sql, const QVariantList& values,
+                    std::vector<log_list_row>& rows) {
+    QSqlQuery q = sql::forward_query(db_);
+    if (!sql::exec(q, sql, values, error_)) return false;
+    while (q.next()) {
+        rows.push_back({sql::text(q, 0), sql::text(q, 1), sql::text(q, 2), sql::text(q, 3),
+                        sql::text(q, 4), sql::text(q, 5), sql::text(q, 6),
+                        q.value(7).toLongLong()});
+    }
+    return true;
+}
+
+}  // namespace zep

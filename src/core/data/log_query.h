@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace zep {
+
+class database_file;
+
+// Orders the log list can be sorted on, ascending as text. Rows with equal keys follow
+// the date-time order.
+enum class log_order { date_time, name, readernum, location, granted };
+
+// The fields the log list shows, with the row's place in its order.
+struct log_list_row {
+    QString DateTime;
+    QString lastname;
+    QString firstname;
+    QString readernum;
+    QString location;
+    QString granted;
+    QString sort_key;  // the value sorted on (for continuing after this row)
+    qint64 id = 0;
+};
+
+// How the database builds one text line per log row for an export: DateTime, last name,
+// first name, idnum, the reader number as three digits, location and granted, each text
+// cut to its width first; then either padded to the width (fixed) or stripped of
+// leading and trailing blanks, and joined by `separator`.
+struct log_line_layout {
+    int name_width = 20;
+    int idnum_width = 18;
+    int location_width = 15;
+    bool padded = true;
+    QString separator = QStringLiteral(" ");
+};
+
+// Which rows an export takes: dates as "yyyy-mm-dd", both inclusive; reader 0 = all;
+// an empty idnum = all, else rows whose blank-trimmed idnum equals it.
+struct log_line_filter {
+    QString from_date;
+    QString to_date;
+    int reader = 0;
+    QString idnum;
+};
+
+// Pages of the log sorted in the database, so that a list over a large log holds only
+// the rows it has shown.
+class log_query {
+  public:
+    explicit log_query(database_file& db) : db_(db) {}
+
+    qint64 count();
+    // Rows [offset, offset + limit) in `order`; false when the query failed.
+    bool page(log_order order, qint64 offset, int limit, std::vector<log_list_row>& rows);
+    // The `limit` rows following `last` in `order`: cheap however deep `last` lies.
+    bool page_after(log_order order, const log_list_row& last, int limit,
+                    std::vector<log_list_row>& rows);
+
+    // Streams the lines of the filtered rows in `datetime` order; the line is built by
+    // SQLite, so a large log is exported at the speed of the database.
+    bool export_lines(const log_line_layout& layout, const log_line_filter& filter,
+                      const std::function<void(const QString&)>& visit);
+
+    const QString& last_error() const { return error_; }
+
+  private:
+    bool run(const QString& sql, const QVariantList& values, std::vector<log_list_row>& rows);
+
+    database_file& db_;
+    QString error_;
+};
+
+}  // namespace zep

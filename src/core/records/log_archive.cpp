@@ -1,0 +1,41 @@
+#include "log_archive.h"
+
+#include <algorithm>
+
+namespace zep {
+
+namespace {
+
+archive_row shown(const log_list_row& row) {
+    return {row.DateTime, row.lastname.trimmed() + QLatin1Char(',') + row.firstname.trimmed(),
+            row.readernum, row.location, row.granted};
+}
+
+}  // namespace
+
+qint64 log_archive::refresh() {
+    last_.reset();
+    count_ = query_.count();
+    return count_;
+}
+
+void log_archive::sort_by(int column) {
+    order_ = static_cast<log_order>(std::clamp(column, 0, 4));
+    last_.reset();
+}
+
+std::vector<archive_row> log_archive::fetch(qint64 offset, int limit) {
+    std::vector<log_list_row> rows;
+    const bool continues = last_ && offset == next_offset_;
+    const bool ok = continues ? query_.page_after(order_, *last_, limit, rows)
+                              : query_.page(order_, offset, limit, rows);
+    std::vector<archive_row> result;
+    if (!ok || rows.empty()) return result;
+    result.reserve(rows.size());
+    for (const log_list_row& row : rows) result.push_back(shown(row));
+    last_ = rows.back();
+    next_offset_ = offset + static_cast<qint64>(rows.size());
+    return result;
+}
+
+}  // namespace zep

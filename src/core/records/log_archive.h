@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "data/log_query.h"
+
+namespace zep {
+
+class database_file;
+
+inline constexpr auto archive_heading_text = "Current Log Data";
+inline constexpr std::array<const char*, 5> archive_column_headers = {
+    "Date/Time", "Name", "Reader #", "Location", "Granted"};
+
+// One row of the log list as shown.
+struct archive_row {
+    QString date_time;
+    QString name;       // trimmed last name + "," + trimmed first name
+    QString readernum;  // as stored, not padded
+    QString location;
+    QString granted;
+};
+
+// The source of the log list: counts the log and hands out rows by position in the
+// chosen order, fetched from the database a page at a time. Reading on from where the
+// last fetch ended continues after that row instead of skipping `offset` rows again.
+class log_archive {
+  public:
+    explicit log_archive(database_file& db) : query_(db) {}
+
+    // Recounts the log ("Refresh"); rows fetched before may have moved.
+    qint64 refresh();
+    qint64 row_count() const { return count_; }
+
+    // Column 0..4 of the list, ascending; Date/Time when the screen opens.
+    void sort_by(int column);
+    int sort_column() const { return static_cast<int>(order_); }
+
+    // Up to `limit` rows starting at position `offset`.
+    std::vector<archive_row> fetch(qint64 offset, int limit);
+
+  private:
+    log_query query_;
+    log_order order_ = log_order::date_time;
+    qint64 count_ = 0;
+    // The last row handed out and the position after it.
+    std::optional<log_list_row> last_;
+    qint64 next_offset_ = 0;
+};
+
+}  // namespace zep

@@ -1,0 +1,233 @@
+#include "users_register.h"
+
+#include <algorithm>
+#include <map>
+
+#include "access_string.h"
+#include "data/readers_table.h"
+#include "data/schedules_table.h"
+#include "data/transaction.h"
+#include "operator.h"
+#include "schedules_register.h"
+
+namespace zep {
+
+namespace {
+
+constexpr auto separator = "  ";
+
+const QString& user_field(const user_row& row, int column) {
+    if (column == 1) return row.firstname;
+    if (column == 2) return row.userid;
+    return row.lastname;
+}
+
+QString reader_text(int reader, const QString& name) {
+    return access_string::three_digits(reader) + QLatin1String(separator) + name;
+}
+
+QString schedule_text(const QString& code, const QString& name) {
+    if (code == QLatin1String("00")) return QString::fromLatin1(access_string::all_times_schedule);
+    return access_string::three_digits(code.toInt()) + QLatin1String(separator) + name;
+}
+
+}  // namespace
+
+std::vector<user_row> load_user_list(database_file& db) {
+    std::vector<user_row> rows;
+    users_table(db).walk([&rows](const user_row& row) {
+        rows.push_back({row.userid, row.lastname, row.firstname, {}});
+    });
+    return rows;
+}
+
+void sort_user_list(std::vector<user_row>& rows, int column) {
+    std::stable_sort(rows.begin(), rows.end(), [column](const user_row& a, const user_row& b) {
+        return user_field(a, column) < user_field(b, column);
+    });
+}
+
+int selection_after_delete(int deleted, int remaining) {
+    if (remaining <= 0) return -1;
+    return std::min(deleted, remaining - 1);
+}
+
+QString assignments_heading(const QString& firstname, const QString& lastname) {
+    return QStringLiteral("Readers/Schedules for ") + firstname.trimmed() + QLatin1Char(' ') +
+           lastname.trimmed();
+}
+
+std::vector<assignment_row> assignment_list(database_file& db, const QString& access) {
+    // Names are read once: a seek per slot would cost 127 queries per user shown.
+    std::map<int, QString> readers;
+    readers_table(db).walk([&](const reader_row& row) { readers[row.readernum] = row.readername; });
+    std::map<int, QString> schedules;
+    schedules_table(db).walk(
+        [&](const schedule_row& row) { schedules[row.schedulenum] = row.schedulename; });
+
+    std::vector<assignment_row> rows;
+    for (int r : access_string::assigned_readers(access)) {
+        const QString code = access_string::slot(access, r);
+        rows.push_back(
+            {r, reader_text(r, readers[r]), schedule_text(code, schedules[code.toInt()])});
+    }
+    return rows;
+}
+
+assignment_row make_assignment_row(database_file& db, int reader, const QString& slot_code) {
+    const auto reader_row = readers_table(db).find(static_cast<qint16>(reader));
+    QString schedule_name;
+    if (slot_code != QLatin1String("00")) {
+        const auto schedule = schedules_table(db).find(static_cast<qint16>(slot_code.toInt()));
+        if (schedule) schedule_name = schedule->schedulename;
+    }
+    return {reader, reader_text(reader, reader_row ? reader_row->readername : QString()),
+            schedule_text(slot_code, schedule_name)};
+}
+
+std::array<QString, 7> weekly_times(database_file& db, const QString& schedule_column) {
+    std::array<QString, 7> cells;
+    const QString number = schedule_column.left(3);
+    if (number == QLatin1String(access_string::all_times_schedule)) {
+        cells.fill(QString::fromLatin1(all_times_text));
+        return cells;
+    }
+    const auto row = schedules_table(db).find(static_cast<qint16>(number.toInt()));
+    if (!row) return cells;
+    const auto days = day_fields(*row);
+    for (size_t k = 0; k < cells.size(); ++k) cells[k] = shown_day(days[k]);
+    return cells;
+}
+
+QString picker_caption(const user_row& user) {
+    return QStringLiteral("Add Reader and Schedule for user ") + user.firstname + QLatin1Char(' ') +
+           user.lastname + QStringLiteral(",  ID:") + user.userid;
+}
+
+std::optional<QString> check_choice(const QString& access, const assignment_choice& choice) {
+    if (choice.reader.isEmpty() || choice.schedule.isEmpty()) {
+        return QString::fromLatin1(select_reader_and_schedule_text);
+    }
+    if (choice.reader != QLatin1String(access_string::all_remaining_readers) &&
+        access_string::has_slot(access, choice.reader.toInt())) {
+        return QString::fromLatin1(reader_already_defined_text);
+    }
+    return std::nullopt;
+}
+
+bool users_register::refuse(const char* text) {
+    person_.message(QString::fromLatin1(text));
+    return false;
+}
+
+std::optional<QString> users_register::blank_field(const user_entry& typed) const {
+    if (typed.lastname.trimmed().isEmpty()) return QString::fromLatin1(last_name_blank_text);
+    if (typed.firstname.trimmed().isEmpty()) return QString::fromLatin1(first_name_blank_text);
+    if (typed.userid.trimmed().isEmpty()) return QString::fromLatin1(id_blank_text);
+    return std::nullopt;
+}
+
+std::optional<user_row> users_register::add_user(const user_entry& typed) {
+    if (const auto blank = blank_field(typed)) {
+        person_.message(*blank);
+        return std::nullopt;
+    }
+    users_table users(db_);
+    if (users.find(typed.userid.trimmed())) {
+        refuse(user_id_used_text);
+        return std::nullopt;
+    }
+    const user_row row{typed.userid.trimmed(), typed.lastname.trimmed(), typed.firstname.trimmed(),
+                       access_string::blank()};
+    if (!users.insert(row)) return std::nullopt;
+    return row;
+}
+
+std::optional<user_row> users_register::modify_user(const QString& old_userid,
+                                                    const user_entry& typed) {
+    if (const auto blank = blank_field(typed)) {
+        person_.message(*blank);
+        return std::nullopt;
+    }
+    users_table users(db_);
+    const auto old_row = users.find(old_userid);
+    if (!old_row) {
+        refuse(internal_error_lower_text);
+        return std::nullopt;
+    }
+    const QString new_id = typed.userid.trimmed();
+    // The key is unique, so finding the new ID on another row means another user has it.
+    if (const auto holder = users.find(new_id); holder && holder->userid != old_row->userid) {
+        refuse(id_number_used_text);
+        return std::nullopt;
+    }
+    const user_row row{new_id, typed.lastname.trimmed(), typed.firstname.trimmed(),
+                       old_row->schedules};
+    transaction tx(db_);
+    const bool stored = new_id == old_row->userid
+                            ? users.update(row)
+                            : users.remove(old_row->userid) && users.insert(row);
+    if (!stored || !tx.commit()) {
+        refuse(internal_error_text);
+        return std::nullopt;
+    }
+    return row;
+}
+
+bool users_register::delete_user(const QString& userid) {
+    users_table users(db_);
+    if (!users.find(userid)) return refuse(internal_error_text);
+    return users.remove(userid);
+}
+
+std::optional<user_row> users_register::begin_assignment(const QString& userid) {
+    users_table users(db_);
+    if (users.count() == 0) {
+        refuse(no_users_text);
+        return std::nullopt;
+    }
+    auto row = users.find(userid);
+    if (!row) refuse(select_user_first_text);
+    return row;
+}
+
+std::vector<assignment_row> users_register::store_assignment(const QString& userid,
+                                                             const assignment_choice& choice) {
+    if (choice.reader.isEmpty()) return {};
+    users_table users(db_);
+    auto row = users.find(userid);
+    if (!row) return {};
+    std::vector<int> readers;
+    if (choice.reader == QLatin1String(access_string::all_remaining_readers)) {
+        row->schedules =
+            access_string::with_all_remaining(row->schedules, choice.schedule, &readers);
+    } else {
+        readers.push_back(choice.reader.toInt());
+        row->schedules = access_string::with_slot(row->schedules, readers.front(), choice.schedule);
+    }
+    if (!users.update(*row)) return {};
+    std::vector<assignment_row> added;
+    const QString code = choice.schedule.right(2);
+    for (int r : readers) added.push_back(make_assignment_row(db_, r, code));
+    return added;
+}
+
+bool users_register::clear_schedules(const QString& userid) {
+    users_table users(db_);
+    if (users.count() == 0) return refuse(no_users_text);
+    auto row = users.find(userid);
+    if (!row) return false;
+    row->schedules = access_string::blank();
+    return users.update(*row);
+}
+
+bool users_register::delete_assignment(const QString& userid, int readernum) {
+    if (!person_.confirm(QString::fromLatin1(delete_reader_question))) return false;
+    users_table users(db_);
+    auto row = users.find(userid);
+    if (!row) return false;
+    row->schedules = access_string::without_slot(row->schedules, readernum);
+    return users.update(*row);
+}
+
+}  // namespace zep

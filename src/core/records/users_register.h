@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "data/users_table.h"
+
+namespace zep {
+
+class database_file;
+class operator_port;
+
+inline constexpr auto no_users_text = "There are no users in the database. Add a user first";
+inline constexpr auto select_user_first_text = "You must select a user first";
+inline constexpr auto select_reader_and_schedule_text = "Please select a reader and schedule";
+inline constexpr auto reader_already_defined_text = "This user already has this reader defined";
+inline constexpr auto last_name_blank_text = "Last Name cannot be blank";
+inline constexpr auto first_name_blank_text = "First Name cannot be blank";
+inline constexpr auto id_blank_text = "ID Number cannot be blank";
+inline constexpr auto user_id_used_text = "User ID already being used";
+inline constexpr auto id_number_used_text = "ID number already being used";
+inline constexpr auto internal_error_lower_text = "internal database error";
+inline constexpr auto internal_error_text = "Internal Database Error";
+inline constexpr auto delete_reader_question = "Delete this reader for this user";
+inline constexpr auto add_user_caption = "Add New User";
+inline constexpr auto modify_user_caption = "Modify User";
+inline constexpr auto user_menu_hint_text = "Right Click to add,modify,delete";
+inline constexpr auto assignments_heading_text = "Readers/Schedules";
+inline constexpr auto all_times_text = "All times";
+inline constexpr auto all_remaining_name = "all remaining";
+inline constexpr auto all_times_schedule_name = "No schedule (all times)";
+
+inline constexpr std::array<const char*, 3> user_column_headers = {"Last Name", "First Name",
+                                                                   "User ID"};
+inline constexpr std::array<const char*, 2> assignment_column_headers = {"Reader", "Schedule"};
+
+// The user list: every user in `userid` order, without the access strings.
+std::vector<user_row> load_user_list(database_file& db);
+// Sorts ascending as text on column 0 (Last Name), 1 (First Name) or 2 (User ID).
+void sort_user_list(std::vector<user_row>& rows, int column);
+// Which row to select after deleting row `deleted` when `remaining` rows are left; -1: none.
+int selection_after_delete(int deleted, int remaining);
+
+// One row of a user's assignment list.
+struct assignment_row {
+    int readernum = 0;
+    QString reader;    // "005  Front door"
+    QString schedule;  // "012  Day shift", or "000" for all times
+};
+
+// "Readers/Schedules for " + first + " " + last (both trimmed).
+QString assignments_heading(const QString& firstname, const QString& lastname);
+std::vector<assignment_row> assignment_list(database_file& db, const QString& access);
+assignment_row make_assignment_row(database_file& db, int reader, const QString& slot_code);
+// The seven cells of the weekly times row for an assignment's Schedule column.
+std::array<QString, 7> weekly_times(database_file& db, const QString& schedule_column);
+
+// What the reader/schedule picker hands back; an empty reader means it was cancelled.
+struct assignment_choice {
+    QString reader;    // "000".."126" or "998"
+    QString schedule;  // "000".."099"
+};
+
+QString picker_caption(const user_row& user);
+// "Finished": the message keeping the picker open, if any.
+std::optional<QString> check_choice(const QString& access, const assignment_choice& choice);
+
+// The newuser dialog's three fields as typed.
+struct user_entry {
+    QString firstname;
+    QString lastname;
+    QString userid;
+};
+
+// Changes to the users table made from the users screen; every refusal is told to the
+// operator and leaves the table unchanged.
+class users_register {
+  public:
+    users_register(database_file& db, operator_port& person) : db_(db), person_(person) {}
+
+    // The stored row, or nullopt after a refusal.
+    std::optional<user_row> add_user(const user_entry& typed);
+    // Renames the user `old_userid`; the assignments stay.
+    std::optional<user_row> modify_user(const QString& old_userid, const user_entry& typed);
+    bool delete_user(const QString& userid);
+
+    // Before the picker opens: the current user, or nullopt after telling why not.
+    std::optional<user_row> begin_assignment(const QString& userid);
+    // Stores the picker's choice; the assignment rows to append to the list.
+    std::vector<assignment_row> store_assignment(const QString& userid,
+                                                 const assignment_choice& choice);
+    bool clear_schedules(const QString& userid);
+    // Asks first; true when the slot was blanked.
+    bool delete_assignment(const QString& userid, int readernum);
+
+  private:
+    std::optional<QString> blank_field(const user_entry& typed) const;
+    bool refuse(const char* text);
+
+    database_file& db_;
+    operator_port& person_;
+};
+
+}  // namespace zep

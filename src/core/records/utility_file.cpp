@@ -1,0 +1,66 @@
+#include "utility_file.h"
+
+#include <QDate>
+
+#include "operator.h"
+
+namespace zep {
+
+namespace {
+
+constexpr qsizetype buffer_limit = 1 << 16;
+
+}  // namespace
+
+QString fixed_width(const QString& text, int width) {
+    return text.leftJustified(width, QLatin1Char(' '), true);
+}
+
+std::optional<QString> date_bound(const QString& box) {
+    QString digits;
+    for (const QChar c : box) {
+        if (c.isDigit()) digits += c;
+    }
+    if (digits.size() != 8) return std::nullopt;
+    const QDate date(digits.mid(4, 4).toInt(), digits.left(2).toInt(), digits.mid(2, 2).toInt());
+    if (!date.isValid()) return std::nullopt;
+    return digits.mid(4, 4) + QLatin1Char('-') + digits.left(2) + QLatin1Char('-') +
+           digits.mid(2, 2);
+}
+
+QString invalid_date_text(const QString& box_name) {
+    return box_name + QStringLiteral(" is not a valid date (mm-dd-yyyy)");
+}
+
+QString date_box_text(const QDate& date) {
+    return date.toString(QStringLiteral("MM-dd-yyyy"));
+}
+
+bool export_file::open() {
+    return file_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+void export_file::write_line(const QString& line) {
+    buffer_ += line.toLatin1();
+    buffer_ += export_line_end;
+    if (buffer_.size() >= buffer_limit) flush_buffer();
+}
+
+void export_file::flush_buffer() {
+    if (!buffer_.isEmpty() && file_.write(buffer_) != buffer_.size()) failed_ = true;
+    buffer_.clear();
+}
+
+bool export_file::close() {
+    if (!file_.isOpen()) return !failed_;
+    flush_buffer();
+    file_.close();
+    return !failed_;
+}
+
+std::optional<QString> ask_export_path(operator_port& person, const char* proposed_name) {
+    return person.choose_save_file(QString::fromLatin1(proposed_name),
+                                   QString::fromLatin1(text_file_filter));
+}
+
+}  // namespace zep
