@@ -12,7 +12,12 @@
 namespace zep::cli {
 
 const std::vector<cli_command>& cli_commands() {
-    static const std::vector<cli_command> commands = {send_command(), background_command()};
+    static const std::vector<cli_command> commands = {send_command(), background_command(),
+                                                      log_export_command(), log_delete_command(),
+                                                      users_export_command(),
+                                                      identify_command(), memory_command(),
+                                                      clock_get_command(), clock_set_command(),
+                                                      id_add_command(), id_delete_command()};
     return commands;
 }
 

@@ -11,6 +11,7 @@
 
 namespace zep {
 struct session;
+class operator_port;
 }
 
 namespace zep::cli {
@@ -57,5 +58,19 @@ std::optional<QString> read_password_from_terminal();
 // Commands, one per file.
 cli_command send_command();
 cli_command background_command();
+cli_command log_export_command();
+cli_command log_delete_command();
+cli_command users_export_command();
+cli_command identify_command();
+cli_command memory_command();
+cli_command clock_get_command();
+cli_command clock_set_command();
+cli_command id_add_command();
+cli_command id_delete_command();
+
+// Runs a database utility with the command line as its operator: `file` answers the save
+// dialog; the messages go to stdout when `utility` says it succeeded, else to stderr.
+int run_utility(cli_io& io, const std::function<bool(operator_port&)>& utility,
+                const QString& file = {});
 
 }  // namespace zep::cli

@@ -1,0 +1,191 @@
+#include "autorun/override_selection.h"
+#include "cli.h"
+#include "cli_link_options.h"
+#include "clock.h"
+#include "data/startup.h"
+#include "link/reader_link.h"
+#include "maintenance/utilities.h"
+#include "maintenance/utilities_walks.h"
+#include "operator.h"
+
+namespace zep::cli {
+
+namespace {
+
+// The command line as the operator of a reader action: nothing is asked (the ID comes
+// from the arguments), messages are kept until the outcome decides where they go.
+class action_operator final : public operator_port {
+  public:
+    void message(const QString& text) override { messages << text; }
+    bool confirm(const QString&) override { return false; }
+    std::optional<QString> ask_text(const QString&, const QString&) override { return {}; }
+    std::optional<QString> choose_open_file(const QString&, const QString&) override { return {}; }
+    std::optional<QString> choose_save_file(const QString&, const QString&) override { return {}; }
+    void status_line(const QString&) override {}
+    void progress(const QString&) override {}
+    bool cancelled() override { return false; }
+
+    QStringList messages;
+};
+
+std::optional<utility_target> target_of(cli_context& context, const QString& name) {
+    QString error;
+    const auto link = choose_link(context.state, context.args, &error);
+    if (!link) {
+        context.io.err << "zep " << name << ": " << error << "\n";
+        return std::nullopt;
+    }
+    return utility_target{link->endpoint, link->timeout_ms};
+}
+
+bool no_positionals(cli_context& context, const QString& name) {
+    if (context.args.positional.isEmpty()) return true;
+    context.io.err << "zep " << name << ": takes no arguments\n" << usage_text();
+    return false;
+}
+
+// Success prints the result on stdout; a refusal or failure prints its message on stderr.
+int finish(cli_context& context, const utility_outcome& outcome) {
+    (outcome.ok() ? context.io.out : context.io.err) << outcome.text << "\n";
+    return outcome.ok() ? exit_ok : exit_failed;
+}
+
+int finish_walk(cli_context& context, const walk_result& walk) {
+    if (walk.end == walk_end::no_active_readers) {
+        context.io.err << no_active_readers_text << "\n";
+        return exit_failed;
+    }
+    for (const QString& line : walk.lines) context.io.out << line << "\n";
+    return exit_ok;
+}
+
+walk_inputs all_readers(cli_context& context) {
+    return load_walk_inputs(*context.state.db, context.state.settings,
+                            program_override_selection());
+}
+
+int run_identify(cli_context& context) {
+    if (!no_positionals(context, QStringLiteral("identify"))) return exit_usage;
+    const auto target = target_of(context, QStringLiteral("identify"));
+    if (!target) return exit_usage;
+    reader_link link;
+    action_operator person;
+    return finish(context, identify_reader(link, *target, person));
+}
+
+int run_memory(cli_context& context) {
+    if (!no_positionals(context, QStringLiteral("memory"))) return exit_usage;
+    const auto target = target_of(context, QStringLiteral("memory"));
+    if (!target) return exit_usage;
+    const memory_layout layout = context.args.has(QStringLiteral("old-firmware"))
+                                     ? memory_layout::used_first
+                                     : memory_layout_of(context.state.settings);
+    reader_link link;
+    action_operator person;
+    const memory_outcome outcome = read_memory_usage(link, *target, layout, person);
+    if (!outcome.ok()) return finish(context, outcome);
+    const memory_usage& m = outcome.usage;
+    QTextStream& out = context.io.out;
+    out << download_avail_caption << ": " << m.download_available.text << "\n";
+    out << download_used_caption << ": " << m.download_used.text << "\n";
+    out << logging_avail_caption << ": " << m.logging_available.text << "\n";
+    out << logging_used_caption << ": " << m.logging_used.text << "\n";
+    return exit_ok;
+}
+
+int run_clock_get(cli_context& context) {
+    if (!no_positionals(context, QStringLiteral("clock get"))) return exit_usage;
+    const auto target = target_of(context, QStringLiteral("clock get"));
+    if (!target) return exit_usage;
+    reader_link link;
+    action_operator person;
+    return finish(context, read_reader_clock(link, *target, person));
+}
+
+int run_clock_set(cli_context& context) {
+    if (!no_positionals(context, QStringLiteral("clock set"))) return exit_usage;
+    reader_link link;
+    action_operator person;
+    if (context.args.has(QStringLiteral("all"))) {
+        return finish_walk(context,
+                           doall_settime(link, all_readers(context), default_clock(), person));
+    }
+    const auto target = target_of(context, QStringLiteral("clock set"));
+    if (!target) return exit_usage;
+    return finish(context, set_reader_clock(link, *target, default_clock(), person));
+}
+
+std::optional<QString> one_id(cli_context& context, const QString& name) {
+    if (context.args.positional.size() == 1 && !context.args.positional.first().isEmpty()) {
+        return context.args.positional.first();
+    }
+    context.io.err << "zep " << name << ": give exactly one ID\n" << usage_text();
+    return std::nullopt;
+}
+
+int run_id(cli_context& context, bool adding) {
+    const QString name = adding ? QStringLiteral("id add") : QStringLiteral("id delete");
+    const auto id = one_id(context, name);
+    if (!id) return exit_usage;
+    reader_link link;
+    action_operator person;
+    if (context.args.has(QStringLiteral("all"))) {
+        const walk_inputs inputs = all_readers(context);
+        return finish_walk(context, adding ? doall_addhocadd(link, inputs, person, id)
+                                           : doall_adhocdelete(link, inputs, person, id));
+    }
+    const auto target = target_of(context, name);
+    if (!target) return exit_usage;
+    return finish(context, adding ? adhoc_add(link, *target, *id, person)
+                                  : adhoc_delete(link, *target, *id, person));
+}
+
+option_spec with_flags(std::initializer_list<const char*> flags) {
+    option_spec options = link_option_spec();
+    option_spec more;
+    for (const char* flag : flags) more.flags << QString::fromLatin1(flag);
+    options += more;
+    return options;
+}
+
+}  // namespace
+
+cli_command identify_command() {
+    return {QStringLiteral("identify"), QStringLiteral("[link options]"),
+            QStringLiteral("print the single reader's identification"), link_option_spec(),
+            run_identify};
+}
+
+cli_command memory_command() {
+    return {QStringLiteral("memory"), QStringLiteral("[link options] [--old-firmware]"),
+            QStringLiteral("print the single reader's memory usage; --old-firmware for "
+                           "firmware before 1/10/01"),
+            with_flags({"old-firmware"}), run_memory};
+}
+
+cli_command clock_get_command() {
+    return {QStringLiteral("clock get"), QStringLiteral("[link options]"),
+            QStringLiteral("print the single reader's date and time"), link_option_spec(),
+            run_clock_get};
+}
+
+cli_command clock_set_command() {
+    return {QStringLiteral("clock set"), QStringLiteral("[link options] [--all]"),
+            QStringLiteral("set the single reader's clock from this computer; --all sets "
+                           "every active reader"),
+            with_flags({"all"}), run_clock_set};
+}
+
+cli_command id_add_command() {
+    return {QStringLiteral("id add"), QStringLiteral("ID [link options] [--all]"),
+            QStringLiteral("add one ID under schedule 000; --all adds it to every active reader"),
+            with_flags({"all"}), [](cli_context& c) { return run_id(c, true); }};
+}
+
+cli_command id_delete_command() {
+    return {QStringLiteral("id delete"), QStringLiteral("ID [link options] [--all]"),
+            QStringLiteral("delete one ID; --all deletes it from every active reader"),
+            with_flags({"all"}), [](cli_context& c) { return run_id(c, false); }};
+}
+
+}  // namespace zep::cli

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "commands/reader_clock.h"
+#include "commands/reply_decoding.h"
+#include "link/link_endpoint.h"
+
+namespace zep {
+
+class clock_source;
+class operator_port;
+class reader_link;
+struct session;
+struct settings_record;
+
+// Texts of the utilities screen and its results, as the operator sees them.
+inline constexpr auto utilities_tcp_note_text =
+    "Functions with an * are not currently operational for tco/ip readers";
+inline constexpr auto apply_to_all_text = "Apply to all active readers";
+inline constexpr auto old_firmware_text = "Check if you reader firmware is before 1/10/01";
+inline constexpr auto download_avail_caption = "Download Slots Avail";
+inline constexpr auto download_used_caption = "Download Slots Used";
+inline constexpr auto logging_avail_caption = "Logging Slots Avail";
+inline constexpr auto logging_used_caption = "Logging Slots Used";
+
+inline constexpr auto empid_add_title = "Ad Hoc Employee ID ADD  (schedule 0)";
+inline constexpr auto empid_delete_title = "Ad Hoc Employee ID DELETE";
+inline constexpr auto empid_prompt =
+    "Enter Employee ID\r\rnote..if you enter an id larger than the reader\r"
+    "setting - you will get an error 'no response from reader'";
+
+inline constexpr auto id_added_text = "ID Added";
+inline constexpr auto id_not_added_text = "ID was not added";
+inline constexpr auto id_deleted_text = "ID Deleted";
+inline constexpr auto id_deleted_tcp_text = "ID deleted";
+inline constexpr auto id_not_deleted_or_found_text = "ID was not deleted, or not found";
+inline constexpr auto id_not_deleted_text = "ID was not deleted";
+inline constexpr auto time_set_text = "Time set in reader";
+inline constexpr auto invalid_response_text = "Invalid response from reader";
+inline constexpr auto adhoc_tcp_failed_text =
+    "Unable to establish tcp/ip connection - please try again";
+
+// The three forms a single-reader action takes.
+enum class utility_form { tcp, serial, serial_protocol };
+utility_form form_of(const link_endpoint& endpoint);
+
+// Reply time-outs of one action in each form.
+struct form_timeouts {
+    int serial_plain;
+    int serial_protocol;
+    int tcp;
+    int of(utility_form form) const;
+};
+
+inline constexpr form_timeouts identify_timeouts{200, 400, 2000};
+inline constexpr form_timeouts memory_timeouts{1000, 1000, 2000};
+inline constexpr form_timeouts read_clock_timeouts{1000, 1000, 2000};
+inline constexpr form_timeouts set_clock_timeouts{200, 200, 2000};
+inline constexpr form_timeouts adhoc_timeouts{200, 200, 2000};
+
+// The reader an action talks to; timeout_ms, when set, replaces the action's own.
+struct utility_target {
+    link_endpoint endpoint;
+    std::optional<int> timeout_ms;
+};
+
+// The reader of the stored communications settings.
+utility_target utilities_target(const session& state);
+
+// How an action ended. `text` is what the screen shows: the answer (identify, clock),
+// the result text, or the failure message. Result texts and failures have already been
+// given to the operator as messages; answers are for the screen's boxes and labels.
+struct utility_outcome {
+    enum class status { done, refused, failed };
+    status result = status::failed;
+    QString text;
+    bool ok() const { return result == status::done; }
+};
+
+struct memory_outcome : utility_outcome {
+    memory_usage usage;
+};
+
+struct clock_outcome : utility_outcome {
+    reader_clock clock;
+};
+
+// "MM/DD/YYYY  hh:mm:ss" of the PC clock, for "Current Date/Time".
+QString current_date_time_text(const clock_source& clock);
+
+// prior011001 "Y": firmware before 1/10/01.
+memory_layout memory_layout_of(const settings_record& settings);
+
+utility_outcome identify_reader(reader_link& link, const utility_target& target,
+                                operator_port& person);
+memory_outcome read_memory_usage(reader_link& link, const utility_target& target,
+                                 memory_layout layout, operator_port& person);
+clock_outcome read_reader_clock(reader_link& link, const utility_target& target,
+                                operator_port& person);
+// Sets the reader to the PC clock (no time-zone shift for the single reader).
+utility_outcome set_reader_clock(reader_link& link, const utility_target& target,
+                                 const clock_source& clock, operator_port& person);
+// An empty ID sends nothing and ends with no message.
+utility_outcome adhoc_add(reader_link& link, const utility_target& target, const QString& id,
+                          operator_port& person);
+utility_outcome adhoc_delete(reader_link& link, const utility_target& target, const QString& id,
+                             operator_port& person);
+
+// The ID for an ad hoc add or delete; nullopt when cancelled or left empty.
+std::optional<QString> enter_empid(operator_port& person);
+std::optional<QString> enter_empid_delete(operator_port& person);
+
+// The screen's "Add" and "Delete" on the single reader: ask for the ID, then act.
+utility_outcome addhocadd(reader_link& link, const utility_target& target, operator_port& person);
+utility_outcome addhoc_delete(reader_link& link, const utility_target& target,
+                              operator_port& person);
+
+// The system's per-form names; each runs the one algorithm with that form's profile.
+utility_outcome vcommand_tcp(reader_link& link, const utility_target& target, operator_port& p);
+utility_outcome vcommand_serial(reader_link& link, const utility_target& target, operator_port& p);
+utility_outcome vcommand_serialp(reader_link& link, const utility_target& target, operator_port& p);
+utility_outcome addhocadd_tcp(reader_link& link, const utility_target& target, const QString& id,
+                              operator_port& p);
+utility_outcome addhocadd_serial(reader_link& link, const utility_target& target, const QString& id,
+                                 operator_port& p);
+utility_outcome addhocadd_serialp(reader_link& link, const utility_target& target,
+                                  const QString& id, operator_port& p);
+utility_outcome adhocdelete_tcp(reader_link& link, const utility_target& target, const QString& id,
+                                operator_port& p);
+utility_outcome addhoc_delete_serial(reader_link& link, const utility_target& target,
+                                     const QString& id, operator_port& p);
+utility_outcome addhoc_delete_serialp(reader_link& link, const utility_target& target,
+                                      const QString& id, operator_port& p);
+
+}  // namespace zep
