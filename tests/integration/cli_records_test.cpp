@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTextStream>
 
-#include "cli.h"
+#include "cli_harness.h"
 #include "data/log_table.h"
 #include "data/temp_database.h"
 #include "data/users_table.h"
@@ -11,24 +11,11 @@
 namespace zep {
 namespace {
 
-struct cli_run {
-    int status = 0;
-    QString out;
-    QString err;
-};
+using test::cli_run;
 
 class cli_records_test : public ::testing::Test {
   protected:
-    cli_run zep(QStringList args) {
-        cli_run run;
-        QTextStream out(&run.out);
-        QTextStream err(&run.err);
-        cli::cli_io io{out, err, [] { return std::optional<QString>(); }};
-        run.status = cli::run_cli(QStringList{QStringLiteral("--db"), temp.path()} + args, io);
-        out.flush();
-        err.flush();
-        return run;
-    }
+    cli_run zep(const QStringList& args) { return test::run_zep(temp.path(), args); }
     QString file(const char* name) const { return temp.folder() + '/' + QLatin1String(name); }
     QByteArray bytes(const char* name) const {
         QFile f(file(name));

@@ -3,20 +3,15 @@
 
 #include <QTemporaryDir>
 
-#include "cli.h"
+#include "cli_harness.h"
 #include "data/startup.h"
 #include "sim_fixture.h"
 
 namespace zep {
 namespace {
 
+using test::cli_run;
 using test::sim_fixture;
-
-struct cli_run {
-    int status = -1;
-    QString out;
-    QString err;
-};
 
 class cli_test : public ::testing::Test {
 protected:
@@ -24,15 +19,8 @@ protected:
     QString db() const { return dir.filePath("zep.db"); }
     std::optional<QString> typed_password;
 
-    cli_run run(QStringList args) {
-        cli_run result;
-        QTextStream out(&result.out);
-        QTextStream err(&result.err);
-        cli::cli_io io{out, err, [this] { return typed_password; }};
-        result.status = cli::run_cli(QStringList{"--db", db()} + args, io);
-        out.flush();
-        err.flush();
-        return result;
+    cli_run run(const QStringList& args) {
+        return test::run_zep(db(), args, [this] { return typed_password; });
     }
 
     // Writes a login password the way the desktop program would at closing.

@@ -5,7 +5,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
-#include "cli.h"
+#include "cli_harness.h"
 #include "data/readers_table.h"
 #include "data/startup.h"
 #include "sim_fixture.h"
@@ -13,29 +13,15 @@
 namespace zep {
 namespace {
 
+using test::cli_run;
 using test::sim_fixture;
-
-struct cli_run {
-    int status = -1;
-    QString out;
-    QString err;
-};
 
 class cli_utilities : public ::testing::Test {
   protected:
     QTemporaryDir dir;
     sim_fixture sim;
 
-    cli_run run(QStringList args) {
-        cli_run result;
-        QTextStream out(&result.out);
-        QTextStream err(&result.err);
-        cli::cli_io io{out, err, [] { return std::optional<QString>(); }};
-        result.status = cli::run_cli(QStringList{"--db", dir.filePath("zep.db")} + args, io);
-        out.flush();
-        err.flush();
-        return result;
-    }
+    cli_run run(const QStringList& args) { return test::run_zep(dir.filePath("zep.db"), args); }
 
     void register_readers(const std::vector<reader_row>& rows) {
         startup_options options;

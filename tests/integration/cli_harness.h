@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <optional>
+
+#include "cli.h"
+
+namespace zep::test {
+
+// What one `zep` command line printed and returned.
+struct cli_run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs `zep --db DB ARGS...` in this process; `password` answers the login prompt.
+inline cli_run run_zep(const QString& db, const QStringList& args,
+                       std::function<std::optional<QString>()> password = {}) {
+    cli_run result;
+    QTextStream out(&result.out);
+    QTextStream err(&result.err);
+    if (!password) password = [] { return std::optional<QString>(); };
+    cli::cli_io io{out, err, std::move(password)};
+    result.status = cli::run_cli(QStringList{QStringLiteral("--db"), db} + args, io);
+    out.flush();
+    err.flush();
+    return result;
+}
+
+}  // namespace zep::test
