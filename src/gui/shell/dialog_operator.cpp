@@ -12,6 +12,14 @@ namespace {
 const QString box_title = QStringLiteral("zep");
 const QString default_extension = QStringLiteral("txt");
 
+// The system's texts break lines with CR alone; Qt's labels want LF.
+QString shown(const QString& text) {
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines;
+}
+
 }  // namespace
 
 QStringList qt_name_filters(const QString& filter) {
@@ -31,18 +39,18 @@ QStringList qt_name_filters(const QString& filter) {
 }
 
 void dialog_operator::message(const QString& text) {
-    QMessageBox::information(parent_, box_title, text, QMessageBox::Ok);
+    QMessageBox::information(parent_, box_title, shown(text), QMessageBox::Ok);
 }
 
 bool dialog_operator::confirm(const QString& question) {
-    return QMessageBox::question(parent_, box_title, question,
+    return QMessageBox::question(parent_, box_title, shown(question),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<QString> dialog_operator::ask_text(const QString& title, const QString& prompt) {
     bool ok = false;
     const QString answer =
-        QInputDialog::getText(parent_, title, prompt,
+        QInputDialog::getText(parent_, title, shown(prompt),
                               hidden_input_ ? QLineEdit::Password : QLineEdit::Normal, QString(), &ok);
     if (!ok) return std::nullopt;
     return answer;
