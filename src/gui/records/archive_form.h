@@ -1,0 +1,29 @@
+#pragma once
+
+#include "records_widgets.h"
+#include "shell/screen_registry.h"
+
+class QTableView;
+
+namespace zep::gui {
+
+class archive_model;
+
+// `archive`: the stored transaction log, sorted on the clicked column, read lazily.
+class archive_form final : public record_screen {
+    Q_OBJECT
+  public:
+    explicit archive_form(screen_context& context);
+
+    void loadup() override;
+    void sort_on(int column);
+
+    QTableView* log_list() const { return view_; }
+    archive_model* model() const { return model_; }
+
+  private:
+    archive_model* model_ = nullptr;
+    QTableView* view_ = nullptr;
+};
+
+}  // namespace zep::gui

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+
+#include "records_widgets.h"
+#include "shell/screen_registry.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace zep::gui {
+
+// `dbutil`: the log exported to a text file or deleted by date range, and the employee
+// list exported. The layout choice and the series panel's tick are remembered for the
+// next start.
+class dbutil_form final : public record_screen {
+    Q_OBJECT
+  public:
+    explicit dbutil_form(screen_context& context);
+    ~dbutil_form() override;
+
+    // Shows the remembered choices; the boxes keep what was typed.
+    void loadup() override;
+    void export_log_data();
+    void delete_log_data();
+    void export_employee_list();
+
+    QLineEdit* export_start() const { return export_start_; }
+    QLineEdit* export_end() const { return export_end_; }
+    QLineEdit* delete_start() const { return delete_start_; }
+    QLineEdit* delete_end() const { return delete_end_; }
+    QLineEdit* reader_number() const { return reader_; }
+    QLineEdit* user_id() const { return user_id_; }
+    QRadioButton* fixed_format() const { return fixed_; }
+    QRadioButton* comma_delimited() const { return comma_; }
+    QLabel* status() const { return status_; }
+
+  private:
+    QGroupBox* make_export_panel();
+    QGroupBox* make_delete_panel();
+    QGroupBox* make_employee_panel();
+    QGroupBox* make_series_panel();
+    QLineEdit* add_date_box(const QString& name);
+
+    session& state_;
+    class status_operator;
+    std::unique_ptr<status_operator> person_;
+    QLineEdit* export_start_ = nullptr;
+    QLineEdit* export_end_ = nullptr;
+    QLineEdit* delete_start_ = nullptr;
+    QLineEdit* delete_end_ = nullptr;
+    QLineEdit* reader_ = nullptr;
+    QLineEdit* user_id_ = nullptr;
+    QRadioButton* fixed_ = nullptr;
+    QRadioButton* comma_ = nullptr;
+    QCheckBox* add_all_ = nullptr;
+    QLabel* status_ = nullptr;
+};
+
+}  // namespace zep::gui

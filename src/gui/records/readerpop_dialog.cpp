@@ -1,0 +1,162 @@
+#include "readerpop_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "data/readers_table.h"
+#include "data/schedules_table.h"
+#include "operator.h"
+#include "records/access_string.h"
+#include "records/schedules_register.h"
+#include "records_widgets.h"
+
+namespace zep::gui {
+
+namespace {
+
+constexpr std::array<const char*, 2> reader_headers = {"Reader #", "Reader Name"};
+constexpr std::array<const char*, 9> schedule_headers = {"Schedule #", "Name",    "Sunday",
+                                                         "Monday",     "Tuesday", "Wednesday",
+                                                         "Thursday",   "Friday",  "Saturday"};
+
+QString number_and_name(const QTreeWidgetItem* item) {
+    return item->text(0) + QStringLiteral("  ") + item->text(1);
+}
+
+}  // namespace
+
+readerpop_dialog::readerpop_dialog(database_file& db, operator_port& person, const user_row& user,
+                                   QWidget* parent)
+    : QDialog(parent), db_(db), person_(person), access_(user.schedules) {
+    setObjectName(QStringLiteral("readerpop"));
+    setModal(true);
+    setWindowTitle(picker_caption(user));
+    auto* layout = new QVBoxLayout(this);
+    readers_ = make_record_list(QStringLiteral("reader_list"), header_texts(reader_headers), this);
+    schedules_ =
+        make_record_list(QStringLiteral("schedule_list"), header_texts(schedule_headers), this);
+    auto* lists = new QHBoxLayout;
+    lists->addWidget(readers_, 1);
+    lists->addWidget(schedules_, 3);
+    layout->addLayout(lists, 1);
+    layout->addWidget(make_choice_row());
+    layout->addWidget(make_buttons());
+    connect(readers_, &QTreeWidget::itemDoubleClicked, this, &readerpop_dialog::select_reader);
+    connect(schedules_, &QTreeWidget::itemDoubleClicked, this, &readerpop_dialog::select_schedule);
+    loadup();
+    loadup2();
+    resize(940, 480);
+}
+
+QWidget* readerpop_dialog::make_choice_row() {
+    auto* row = new QWidget(this);
+    auto* grid = new QGridLayout(row);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(make_label(QStringLiteral("selected_reader_caption"),
+                               QStringLiteral("Selected Reader:"), row),
+                    0, 0);
+    reader_shown_ = make_label(QStringLiteral("selected_reader"), QString(), row);
+    grid->addWidget(reader_shown_, 0, 1);
+    grid->addWidget(make_label(QStringLiteral("selected_schedule_caption"),
+                               QStringLiteral("Selected Schedule:"), row),
+                    1, 0);
+    schedule_shown_ = make_label(QStringLiteral("selected_schedule"), QString(), row);
+    grid->addWidget(schedule_shown_, 1, 1);
+    grid->setColumnStretch(1, 1);
+    return row;
+}
+
+QPushButton* readerpop_dialog::add_button(const QString& name, const QString& caption,
+                                          QLayout* layout) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    layout->addWidget(button);
+    return button;
+}
+
+QWidget* readerpop_dialog::make_buttons() {
+    auto* row = new QWidget(this);
+    auto* buttons = new QHBoxLayout(row);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    connect(add_button(QStringLiteral("all_remaining_button"),
+                       QStringLiteral("Select all remaining readers"), buttons),
+            &QPushButton::clicked, this, &readerpop_dialog::select_all_remaining);
+    connect(add_button(QStringLiteral("all_times_button"),
+                       QStringLiteral("Select Schedule 0 (all times)"), buttons),
+            &QPushButton::clicked, this, &readerpop_dialog::select_all_times);
+    buttons->addStretch();
+    connect(add_button(QStringLiteral("finished_button"), QStringLiteral("Finished"), buttons),
+            &QPushButton::clicked, this, &readerpop_dialog::finished);
+    connect(add_button(QStringLiteral("cancel_button"), QStringLiteral("Cancel"), buttons),
+            &QPushButton::clicked, this, &readerpop_dialog::reject);
+    return row;
+}
+
+void readerpop_dialog::loadup() {
+    // Every reader, active or not, named or not: the operator may prepare a reader's
+    // users before the reader goes in service.
+    QList<QTreeWidgetItem*> items;
+    readers_table(db_).walk([&items](const reader_row& row) {
+        items << new QTreeWidgetItem(
+            QStringList{access_string::three_digits(row.readernum), row.readername});
+    });
+    readers_->addTopLevelItems(items);
+    fit_columns(readers_);
+}
+
+void readerpop_dialog::loadup2() {
+    QList<QTreeWidgetItem*> items;
+    schedules_table(db_).walk([&items](const schedule_row& row) {
+        QStringList columns{access_string::three_digits(row.schedulenum), row.schedulename};
+        for (const QString& day : day_fields(row)) columns << shown_day(day);
+        items << new QTreeWidgetItem(columns);
+    });
+    schedules_->addTopLevelItems(items);
+    fit_columns(schedules_);
+}
+
+void readerpop_dialog::select_reader(QTreeWidgetItem* item) {
+    if (!item) return;
+    pending_.reader = item->text(0);
+    reader_shown_->setText(number_and_name(item));
+}
+
+void readerpop_dialog::select_schedule(QTreeWidgetItem* item) {
+    if (!item) return;
+    pending_.schedule = item->text(0);
+    schedule_shown_->setText(number_and_name(item));
+}
+
+void readerpop_dialog::select_all_remaining() {
+    pending_.reader = QString::fromLatin1(access_string::all_remaining_readers);
+    reader_shown_->setText(pending_.reader + QStringLiteral("  ") +
+                           QString::fromLatin1(all_remaining_name));
+}
+
+void readerpop_dialog::select_all_times() {
+    pending_.schedule = QString::fromLatin1(access_string::all_times_schedule);
+    schedule_shown_->setText(pending_.schedule + QStringLiteral("  ") +
+                             QString::fromLatin1(all_times_schedule_name));
+}
+
+void readerpop_dialog::finished() {
+    if (const auto refusal = check_choice(access_, pending_)) {
+        person_.message(*refusal);
+        return;
+    }
+    choice_ = pending_;
+    accept();
+}
+
+void readerpop_dialog::reject() {
+    choice_ = {};
+    QDialog::reject();
+}
+
+}  // namespace zep::gui

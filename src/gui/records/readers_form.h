@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "records/readers_register.h"
+#include "records_widgets.h"
+#include "shell/screen_registry.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace zep::gui {
+
+// `readersform`: one row per reader number 0..126 and the fields that say how each reader
+// is reached. Idle until a row is chosen; "Update This Reader" stores it and goes idle.
+class readers_form final : public record_screen {
+    Q_OBJECT
+  public:
+    explicit readers_form(screen_context& context);
+
+    void loadup() override;
+    void load_row(QTreeWidgetItem* item);
+    void update_this_reader();
+
+    QTreeWidget* reader_list() const { return list_; }
+    QLabel* heading() const { return heading_; }
+    // The form as the edit fields show it.
+    reader_form typed() const;
+
+  private:
+    QWidget* make_text_fields();
+    QWidget* make_mode_box();
+    QWidget* make_port_box();
+    QWidget* make_speed_box();
+    QLineEdit* add_box(const QString& name, std::function<bool(QChar)> keys);
+    void show_form(const reader_form& form);
+    void show_choices(const reader_form& form);
+    void mode_chosen(reader_mode mode);
+    void speed_clicked(int speed, bool ticked);
+    void lock(bool locked);
+    void go_idle();
+    void show_list_row(QTreeWidgetItem* item, const reader_row& row);
+
+    database_file& db_;
+    operator_port& person_;
+    QTreeWidget* list_ = nullptr;
+    QLabel* heading_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    QLineEdit* location_ = nullptr;
+    QLineEdit* time_difference_ = nullptr;
+    QLineEdit* network_address_ = nullptr;
+    QLineEdit* ip_address_ = nullptr;
+    QLineEdit* tcp_port_ = nullptr;
+    QCheckBox* active_ = nullptr;
+    QCheckBox* protocol_ = nullptr;
+    QButtonGroup* mode_ = nullptr;
+    QButtonGroup* port_ = nullptr;
+    std::array<QCheckBox*, 2> speeds_{};
+    QPushButton* update_ = nullptr;
+    std::vector<QWidget*> lockable_;
+    qint16 editing_ = -1;
+};
+
+}  // namespace zep::gui

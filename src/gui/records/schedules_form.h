@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+
+#include "records/schedules_register.h"
+#include "records_widgets.h"
+#include "shell/screen_registry.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace zep::gui {
+
+// `schedulesform`: the weekly schedules 1..99, one time window per day. A double-clicked
+// row is edited until another is chosen; "Update This Schedule" keeps it in the fields.
+class schedules_form final : public record_screen {
+    Q_OBJECT
+  public:
+    explicit schedules_form(screen_context& context);
+
+    void loadup() override;
+    void load_row(QTreeWidgetItem* item);
+    void update_this_schedule();
+    // "M-F", "M-S", "S-S".
+    void copy_times(void (*copy)(schedule_boxes&));
+
+    QTreeWidget* schedule_list() const { return list_; }
+    QLabel* heading() const { return heading_; }
+    QLineEdit* time_box(int box) const { return boxes_[static_cast<size_t>(box)]; }
+    schedule_form typed() const;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* make_time_grid();
+    QWidget* make_buttons();
+    void show_form(const schedule_form& form);
+    void lock(bool locked);
+    int box_number(const QObject* box) const;
+
+    database_file& db_;
+    operator_port& person_;
+    QTreeWidget* list_ = nullptr;
+    QLabel* heading_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    std::array<QLineEdit*, 14> boxes_{};
+    QPushButton* update_ = nullptr;
+    qint16 editing_ = 0;
+};
+
+}  // namespace zep::gui

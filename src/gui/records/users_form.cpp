@@ -1,0 +1,317 @@
+#include "users_form.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "data/startup.h"
+#include "newuser_dialog.h"
+#include "readerpop_dialog.h"
+#include "records/access_string.h"
+
+namespace zep::gui {
+
+namespace {
+
+constexpr std::array<const char*, 7> day_names = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                  "Thursday", "Friday", "Saturday"};
+
+QStringList user_columns(const user_row& user) {
+    return {user.lastname, user.firstname, user.userid};
+}
+
+QPushButton* make_button(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setEnabled(false);
+    return button;
+}
+
+}  // namespace
+
+users_form::users_form(screen_context& context)
+    : record_screen(context.parent),
+      db_(*context.state.db),
+      person_(context.person),
+      menus_(context.menus),
+      register_(db_, person_) {
+    setObjectName(QStringLiteral("usersform"));
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(make_user_side(), 1);
+    layout->addWidget(make_assignment_side(), 1);
+    user_dialog_ = new newuser_dialog(this);
+    wire_menus(menus_);
+    loadup();
+}
+
+QWidget* users_form::make_user_side() {
+    auto* side = new QWidget(this);
+    auto* column = new QVBoxLayout(side);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(make_heading(QStringLiteral("users_heading"), QStringLiteral("Users"), side));
+    column->addWidget(make_label(QStringLiteral("user_menu_hint"),
+                                 QString::fromLatin1(user_menu_hint_text), side));
+    users_ = make_record_list(QStringLiteral("user_list"), header_texts(user_column_headers), side);
+    users_->header()->setSortIndicatorShown(true);
+    users_->header()->setSortIndicator(0, Qt::AscendingOrder);
+    sort_on_header_click(users_);
+    users_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(users_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { select_user(item); });
+    connect(users_, &QWidget::customContextMenuRequested, this, &users_form::show_user_menu);
+    column->addWidget(users_, 1);
+    return side;
+}
+
+QWidget* users_form::make_assignment_side() {
+    auto* side = new QWidget(this);
+    auto* column = new QVBoxLayout(side);
+    column->setContentsMargins(0, 0, 0, 0);
+    heading_ = make_heading(QStringLiteral("assignments_heading"),
+                            QString::fromLatin1(assignments_heading_text), side);
+    column->addWidget(heading_);
+    assignments_ = make_record_list(QStringLiteral("assignment_list"),
+                                    header_texts(assignment_column_headers), side);
+    assignments_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(assignments_, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { displayschedule(item); });
+    connect(assignments_, &QWidget::customContextMenuRequested, this,
+            &users_form::show_schedule_menu);
+    column->addWidget(assignments_, 1);
+    column->addWidget(make_times_row());
+    auto* buttons = new QHBoxLayout;
+    add_button_ = make_button(QStringLiteral("add_reader_schedule_button"),
+                              QStringLiteral("Add New Reader/Schedule"), side);
+    clear_button_ = make_button(QStringLiteral("clear_schedules_button"),
+                                QStringLiteral("Clear Schedules for this User"), side);
+    connect(add_button_, &QPushButton::clicked, this, &users_form::add_reader_schedule);
+    connect(clear_button_, &QPushButton::clicked, this, &users_form::clear_schedules);
+    buttons->addWidget(add_button_);
+    buttons->addWidget(clear_button_);
+    column->addLayout(buttons);
+    return side;
+}
+
+QWidget* users_form::make_times_row() {
+    times_row_ = new QWidget(this);
+    times_row_->setObjectName(QStringLiteral("weekly_times"));
+    auto* grid = new QGridLayout(times_row_);
+    grid->setContentsMargins(0, 0, 0, 0);
+    for (int k = 0; k < 7; ++k) {
+        const QString day = QString::fromLatin1(day_names[static_cast<size_t>(k)]);
+        grid->addWidget(make_label(QStringLiteral("day_") + day.toLower(), day, times_row_), 0, k);
+        QLabel* cell = make_label(QStringLiteral("times_") + day.toLower(), QString(), times_row_);
+        cell->setFrameShape(QFrame::StyledPanel);
+        grid->addWidget(cell, 1, k);
+        times_[static_cast<size_t>(k)] = cell;
+    }
+    times_row_->hide();
+    return times_row_;
+}
+
+void users_form::wire_menus(shell_menus& menus) {
+    if (menus.modify_user) connect(menus.modify_user, &QAction::triggered, this, &users_form::lmu);
+    if (menus.add_new_user)
+        connect(menus.add_new_user, &QAction::triggered, this, &users_form::lanu);
+    if (menus.delete_user) connect(menus.delete_user, &QAction::triggered, this, &users_form::ldu);
+    if (menus.delete_schedule) {
+        connect(menus.delete_schedule, &QAction::triggered, this, &users_form::delsch);
+    }
+}
+
+void users_form::show_user_menu(const QPoint& at) {
+    if (!menus_.user_menu) return;
+    const bool any = users_->topLevelItemCount() > 0;
+    menus_.modify_user->setEnabled(any);
+    menus_.delete_user->setEnabled(any);
+    menus_.user_menu->popup(users_->viewport()->mapToGlobal(at));
+}
+
+void users_form::show_schedule_menu(const QPoint& at) {
+    if (menus_.schedule_menu)
+        menus_.schedule_menu->popup(assignments_->viewport()->mapToGlobal(at));
+}
+
+void users_form::loadup() {
+    nodisplayschedule();
+    for (QLabel* cell : times_) cell->clear();
+    std::vector<user_row> rows = load_user_list(db_);
+    sort_user_list(rows, users_->sortColumn());
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const user_row& row : rows) items << new QTreeWidgetItem(user_columns(row));
+    {
+        const QSignalBlocker quiet(users_);
+        users_->clear();
+        users_->addTopLevelItems(items);
+    }
+    forget_user();
+    if (!items.isEmpty()) {
+        const QSignalBlocker quiet(users_);
+        users_->setCurrentItem(items.front());
+    }
+    if (!items.isEmpty()) select_user(items.front());
+}
+
+void users_form::select_user(QTreeWidgetItem* item) {
+    if (!item) return;
+    nodisplayschedule();
+    current_ = {item->text(2), item->text(0), item->text(1), {}};
+    fill_assignments();
+}
+
+void users_form::forget_user() {
+    current_ = {};
+    assignments_->clear();
+    heading_->setText(QString::fromLatin1(assignments_heading_text));
+    add_button_->setEnabled(false);
+    clear_button_->setEnabled(false);
+}
+
+void users_form::fill_assignments() {
+    heading_->setText(assignments_heading(current_.firstname, current_.lastname));
+    const auto stored = users_table(db_).find(current_.userid);
+    current_.schedules = stored ? stored->schedules : QString();
+    assignments_->clear();
+    append_assignments(zep::assignment_list(db_, current_.schedules));
+    add_button_->setEnabled(true);
+    clear_button_->setEnabled(true);
+}
+
+void users_form::append_assignments(const std::vector<assignment_row>& rows) {
+    QList<QTreeWidgetItem*> items;
+    for (const assignment_row& row : rows) items << new QTreeWidgetItem({row.reader, row.schedule});
+    assignments_->addTopLevelItems(items);
+    sort_ascending(assignments_, 0);
+}
+
+void users_form::displayschedule(QTreeWidgetItem* assignment) {
+    if (!assignment) return;
+    const auto cells = weekly_times(db_, assignment->text(1));
+    for (size_t k = 0; k < cells.size(); ++k) times_[k]->setText(cells[k]);
+    times_row_->show();
+}
+
+void users_form::nodisplayschedule() {
+    times_row_->hide();
+}
+
+QTreeWidgetItem* users_form::insert_user(const user_row& user) {
+    const int column = users_->sortColumn();
+    auto* item = new QTreeWidgetItem(user_columns(user));
+    const QSignalBlocker quiet(users_);
+    users_->insertTopLevelItem(sorted_position(users_, column, user_columns(user)[column]), item);
+    return item;
+}
+
+void users_form::show_user_row(QTreeWidgetItem* item, const user_row& user) {
+    const QStringList columns = user_columns(user);
+    for (int c = 0; c < columns.size(); ++c) item->setText(c, columns[c]);
+}
+
+void users_form::lanu() {
+    user_dialog_->open_for(newuser_dialog::mode::add, {},
+                           [this](const user_entry& typed) { return save_new_user(typed); });
+}
+
+bool users_form::save_new_user(const user_entry& typed) {
+    const auto added = register_.add_user(typed);
+    if (!added) return false;
+    QTreeWidgetItem* item = insert_user(*added);
+    if (users_->topLevelItemCount() == 1) {
+        {
+            const QSignalBlocker quiet(users_);
+            users_->setCurrentItem(item);
+        }
+        select_user(item);
+    }
+    return true;
+}
+
+void users_form::lmu() {
+    QTreeWidgetItem* item = users_->currentItem();
+    if (!item || !item->isSelected()) return;
+    select_user(item);
+    const user_entry fields{item->text(1), item->text(0), item->text(2)};
+    user_dialog_->open_for(
+        newuser_dialog::mode::modify, fields,
+        [this, item](const user_entry& typed) { return save_changed_user(item, typed); });
+}
+
+bool users_form::save_changed_user(QTreeWidgetItem* item, const user_entry& typed) {
+    const auto changed = register_.modify_user(current_.userid, typed);
+    if (!changed) return false;
+    show_user_row(item, *changed);
+    {
+        const QSignalBlocker quiet(users_);
+        sort_ascending(users_, users_->sortColumn());
+    }
+    users_->scrollToItem(item);
+    select_user(item);
+    return true;
+}
+
+void users_form::ldu() {
+    QTreeWidgetItem* item = users_->currentItem();
+    if (!item || !item->isSelected()) return;
+    if (!register_.delete_user(item->text(2))) return;
+    const int position = users_->indexOfTopLevelItem(item);
+    {
+        const QSignalBlocker quiet(users_);
+        delete item;
+    }
+    const int next = selection_after_delete(position, users_->topLevelItemCount());
+    if (next < 0) {
+        nodisplayschedule();
+        forget_user();
+        return;
+    }
+    QTreeWidgetItem* shown = users_->topLevelItem(next);
+    {
+        const QSignalBlocker quiet(users_);
+        users_->setCurrentItem(shown);
+    }
+    select_user(shown);
+}
+
+void users_form::delsch() {
+    if (users_->topLevelItemCount() == 0) return;
+    nodisplayschedule();
+    QTreeWidgetItem* row = assignments_->currentItem();
+    if (!row || !row->isSelected()) return;
+    const int reader = row->text(0).left(3).toInt();
+    if (!register_.delete_assignment(current_.userid, reader)) return;
+    current_.schedules = access_string::without_slot(current_.schedules, reader);
+    delete row;
+}
+
+void users_form::add_reader_schedule() {
+    nodisplayschedule();
+    const auto user = register_.begin_assignment(current_.userid);
+    if (!user) return;
+    picker_ = new readerpop_dialog(db_, person_, *user, this);
+    picker_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(picker_, &QDialog::finished, this,
+            [this, picker = picker_.data()] { store_choice(picker->choice()); });
+    picker_->open();
+}
+
+void users_form::store_choice(const assignment_choice& choice) {
+    if (choice.reader.isEmpty()) return;
+    append_assignments(register_.store_assignment(current_.userid, choice));
+    const auto stored = users_table(db_).find(current_.userid);
+    if (stored) current_.schedules = stored->schedules;
+}
+
+void users_form::clear_schedules() {
+    if (!register_.clear_schedules(current_.userid)) return;
+    nodisplayschedule();
+    current_.schedules = access_string::blank();
+    assignments_->clear();
+}
+
+}  // namespace zep::gui

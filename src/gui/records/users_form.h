@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QPointer>
+#include <array>
+
+#include "readerpop_dialog.h"
+#include "records/users_register.h"
+#include "records_widgets.h"
+#include "shell/screen_registry.h"
+
+class QPushButton;
+
+namespace zep::gui {
+
+class newuser_dialog;
+
+// `usersform`: the card holders, the readers and schedules each may use, and the weekly
+// times of the chosen assignment. Assignments live only in the user's access string.
+class users_form final : public record_screen {
+    Q_OBJECT
+  public:
+    explicit users_form(screen_context& context);
+
+    void loadup() override;
+    // The clicked row becomes the current user.
+    void select_user(QTreeWidgetItem* item);
+    void lanu();
+    void lmu();
+    void ldu();
+    void delsch();
+    // "Add New Reader/Schedule" and "Clear Schedules for this User".
+    void add_reader_schedule();
+    void clear_schedules();
+    void displayschedule(QTreeWidgetItem* assignment);
+    void nodisplayschedule();
+
+    QTreeWidget* user_list() const { return users_; }
+    QTreeWidget* assignment_list() const { return assignments_; }
+    QLabel* heading() const { return heading_; }
+    QWidget* times_row() const { return times_row_; }
+    const std::array<QLabel*, 7>& times() const { return times_; }
+    newuser_dialog* user_dialog() const { return user_dialog_; }
+    readerpop_dialog* picker() const { return picker_; }
+    const user_row& current_user() const { return current_; }
+
+  private:
+    QWidget* make_user_side();
+    QWidget* make_assignment_side();
+    QWidget* make_times_row();
+    void wire_menus(shell_menus& menus);
+    void show_user_menu(const QPoint& at);
+    void show_schedule_menu(const QPoint& at);
+
+    void fill_assignments();
+    void forget_user();
+    void show_user_row(QTreeWidgetItem* item, const user_row& user);
+    QTreeWidgetItem* insert_user(const user_row& user);
+    void append_assignments(const std::vector<assignment_row>& rows);
+    void store_choice(const assignment_choice& choice);
+    bool save_new_user(const user_entry& typed);
+    bool save_changed_user(QTreeWidgetItem* item, const user_entry& typed);
+
+    database_file& db_;
+    operator_port& person_;
+    shell_menus& menus_;
+    users_register register_;
+    QTreeWidget* users_ = nullptr;
+    QTreeWidget* assignments_ = nullptr;
+    QLabel* heading_ = nullptr;
+    QWidget* times_row_ = nullptr;
+    std::array<QLabel*, 7> times_{};
+    QPushButton* add_button_ = nullptr;
+    QPushButton* clear_button_ = nullptr;
+    newuser_dialog* user_dialog_ = nullptr;
+    QPointer<readerpop_dialog> picker_;
+    // The current user, with the copy of the access string the assignment list shows.
+    user_row current_;
+};
+
+}  // namespace zep::gui
