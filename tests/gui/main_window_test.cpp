@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QDialog>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
@@ -145,7 +146,11 @@ TEST(main_window, override_needs_readers_and_info_windows_name_the_database) {
     reader.readernum = 3;
     ASSERT_TRUE(readers_table(*program.state().db).insert(reader));
     menu_action(window, "menu_override")->trigger();
-    EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("override"));
+    auto* override_screen = window.findChild<QDialog*>("override");
+    ASSERT_NE(override_screen, nullptr);
+    EXPECT_TRUE(override_screen->isVisible());
+    EXPECT_TRUE(override_screen->isModal());
+    override_screen->close();
 
     menu_action(window, "menu_password")->trigger();
     EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("password"));

@@ -11,6 +11,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "autorun/override_form.h"
 #include "data/readers_table.h"
 #include "data/startup.h"
 #include "info_texts.h"
@@ -171,7 +172,11 @@ void main_window::show_override() {
         answers_->message(QString::fromLatin1(no_readers_text));
         return;
     }
-    show_screen(QStringLiteral("override"));
+    auto* screen =
+        new override_form(readers_table(*state_->db).all(), program_override_selection(), this);
+    screen->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal, yet without a nested event loop: a running job still reports to its screen.
+    screen->open();
 }
 
 void main_window::show_text_window(const QString& name, const QString& title, const QString& text) {

@@ -1,5 +1,11 @@
 #include "comm_form.h"
 #include "maintenance/password_form.h"
+#include "records/archive_form.h"
+#include "records/dbutil_form.h"
+#include "records/readers_form.h"
+#include "records/schedules_form.h"
+#include "records/users_form.h"
+#include "maintenance/utilities_form.h"
 #include "screen_registry.h"
 #include "side_menu.h"
 
@@ -9,8 +15,14 @@
 namespace zep::gui {
 
 void register_screens(screen_registry& registry) {
+    registry.add(QStringLiteral("usersform"), [](screen_context& c) { return new users_form(c); });
+    registry.add(QStringLiteral("readersform"), [](screen_context& c) { return new readers_form(c); });
+    registry.add(QStringLiteral("schedulesform"), [](screen_context& c) { return new schedules_form(c); });
+    registry.add(QStringLiteral("archive"), [](screen_context& c) { return new archive_form(c); });
+    registry.add(QStringLiteral("dbutil"), [](screen_context& c) { return new dbutil_form(c); });
     registry.add(QStringLiteral("commform"), [](screen_context& c) { return new comm_form(c); });
     registry.add(QStringLiteral("password"), [](screen_context& c) { return new password_form(c); });
+    registry.add(QStringLiteral("utilities"), [](screen_context& c) { return new utilities_form(c); });
 }
 
 QString screen_caption(const QString& name) {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <vector>
+
+#include "autorun/override_selection.h"
+
+class QCheckBox;
+class QPushButton;
+
+namespace zep {
+struct reader_row;
+}
+
+namespace zep::gui {
+
+// The screen `override`: one box per reader number, picking the readers that the
+// apply-to-all actions and the automatic run reach for the rest of this program run.
+// Every click changes the selection at once, so closing keeps it as it was left.
+class override_form final : public QDialog {
+    Q_OBJECT
+  public:
+    // `rows` is the readers table in number order; opening runs loadup.
+    override_form(const std::vector<reader_row>& rows, override_selection& selection,
+                  QWidget* parent = nullptr);
+
+    QCheckBox* box(int readernum) const;
+    QPushButton* clear_all_button() const { return clear_all_; }
+
+  private:
+    QWidget* make_boxes(const override_boxes& boxes);
+    void clear_all();
+
+    override_selection& selection_;
+    std::array<QCheckBox*, reader_slots> boxes_{};
+    QPushButton* clear_all_ = nullptr;
+};
+
+}  // namespace zep::gui
