@@ -26,7 +26,8 @@ QString usage_text() {
         "usage: zep [--db PATH]                 start the desktop program\n"
         "       zep [--db PATH] COMMAND [ARGS]  run one command and exit\n\ncommands:\n");
     for (const auto& c : cli_commands()) {
-        text += QStringLiteral("  %1 %2\n      %3\n").arg(c.name, c.usage, c.summary);
+        const QString usage = c.usage.isEmpty() ? QString() : QLatin1Char(' ') + c.usage;
+        text += QStringLiteral("  %1%2\n      %3\n").arg(c.name, usage, c.summary);
     }
     text += QStringLiteral(
         "\nlink options (override the stored single-reader link for one call):\n"
