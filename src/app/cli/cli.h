@@ -38,7 +38,7 @@ struct cli_command {
     QString name;
     QString usage;    // arguments after the name
     QString summary;  // one line for --help
-    option_spec options;
+    option_set options;
     std::function<int(cli_context&)> run;
     bool asks_login = true;
 };

@@ -2,13 +2,13 @@
 
 namespace zep::cli {
 
-option_spec& operator+=(option_spec& into, const option_spec& more) {
+option_set& operator+=(option_set& into, const option_set& more) {
     into.with_value += more.with_value;
     into.flags += more.flags;
     return into;
 }
 
-std::optional<parsed_args> parse_args(const QStringList& args, const option_spec& spec,
+std::optional<parsed_args> parse_args(const QStringList& args, const option_set& accepted,
                                       QString* error) {
     parsed_args parsed;
     bool options_done = false;
@@ -28,9 +28,9 @@ std::optional<parsed_args> parse_args(const QStringList& args, const option_spec
             inline_value = name.mid(eq + 1);
             name.truncate(eq);
         }
-        if (spec.flags.contains(name) && !inline_value) {
+        if (accepted.flags.contains(name) && !inline_value) {
             parsed.options.insert(name, QString());
-        } else if (spec.with_value.contains(name)) {
+        } else if (accepted.with_value.contains(name)) {
             if (inline_value) {
                 parsed.options.insert(name, *inline_value);
             } else if (i + 1 < args.size()) {

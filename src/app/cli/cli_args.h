@@ -8,7 +8,7 @@
 namespace zep::cli {
 
 // Which options a command takes: those that carry a value and plain flags.
-struct option_spec {
+struct option_set {
     QStringList with_value;
     QStringList flags;
 };
@@ -24,9 +24,9 @@ struct parsed_args {
 
 // Parses `--name VALUE`, `--name=VALUE` and `--flag`; `--` ends the options (so a TEXT
 // may begin with a dash). nullopt with `error` set on an unknown or incomplete option.
-std::optional<parsed_args> parse_args(const QStringList& args, const option_spec& spec,
+std::optional<parsed_args> parse_args(const QStringList& args, const option_set& accepted,
                                       QString* error);
 
-option_spec& operator+=(option_spec& into, const option_spec& more);
+option_set& operator+=(option_set& into, const option_set& more);
 
 }  // namespace zep::cli

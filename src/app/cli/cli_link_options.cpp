@@ -8,12 +8,12 @@
 
 namespace zep::cli {
 
-const option_spec& link_option_spec() {
-    static const option_spec spec{
+const option_set& link_options_accepted() {
+    static const option_set accepted{
         {QStringLiteral("tcp"), QStringLiteral("serial"), QStringLiteral("baud"),
          QStringLiteral("protocol"), QStringLiteral("timeout")},
         {QStringLiteral("plain")}};
-    return spec;
+    return accepted;
 }
 
 namespace {
@@ -61,12 +61,7 @@ bool apply_number(const QString& value, const QString& option, int low, int high
 
 std::optional<link_choice> choose_link(const session& state, const parsed_args& args,
                                        QString* error) {
-    single_reader_settings stored;
-    stored.comm = state.comm;
-    stored.ipaddress = state.settings.ipaddress;
-    stored.port_text = state.settings.remoteportaddress;
-    stored.com_devices = state.settings.comdevice;
-    link_choice choice{single_reader_endpoint(stored), std::nullopt};
+    link_choice choice{single_reader_endpoint(stored_single_reader(state)), std::nullopt};
     link_endpoint& e = choice.endpoint;
 
     if (args.has("tcp") && args.has("serial")) {

@@ -14,7 +14,7 @@ namespace zep::cli {
 
 // --tcp HOST:PORT, --serial Com1..Com5|DEVICE, --baud 9600|19200, --protocol ADDR,
 // --plain, --timeout MS: they override the stored single-reader link for one call.
-const option_spec& link_option_spec();
+const option_set& link_options_accepted();
 
 struct link_choice {
     link_endpoint endpoint;

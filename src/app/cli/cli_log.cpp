@@ -111,7 +111,7 @@ cli_command log_export_command() {
                            "[--format fixed|comma]"),
             QStringLiteral("export the stored log of a date range (both ends included; "
                            "today when not given) to FILE"),
-            option_spec{{QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("reader"),
+            option_set{{QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("reader"),
                          QStringLiteral("id"), QStringLiteral("format")},
                         {}},
             run_log_export};
@@ -120,7 +120,7 @@ cli_command log_export_command() {
 cli_command log_delete_command() {
     return {QStringLiteral("log delete"), QStringLiteral("--from MM-DD-YYYY --to MM-DD-YYYY"),
             QStringLiteral("delete the stored log rows of a date range (both ends included)"),
-            option_spec{{QStringLiteral("from"), QStringLiteral("to")}, {}}, run_log_delete};
+            option_set{{QStringLiteral("from"), QStringLiteral("to")}, {}}, run_log_delete};
 }
 
 }  // namespace zep::cli

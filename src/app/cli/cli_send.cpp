@@ -48,8 +48,8 @@ int run_send(cli_context& context) {
 }  // namespace
 
 cli_command send_command() {
-    option_spec options = link_option_spec();
-    options += option_spec{{}, {QStringLiteral("no-reply")}};
+    option_set options = link_options_accepted();
+    options += option_set{{}, {QStringLiteral("no-reply")}};
     return {QStringLiteral("send"),
             QStringLiteral("TEXT [link options] [--no-reply]"),
             QStringLiteral("send one command (\\xHH escapes) to the single reader and print "

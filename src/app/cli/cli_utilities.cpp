@@ -140,9 +140,9 @@ int run_id(cli_context& context, bool adding) {
                                   : adhoc_delete(link, *target, *id, person));
 }
 
-option_spec with_flags(std::initializer_list<const char*> flags) {
-    option_spec options = link_option_spec();
-    option_spec more;
+option_set with_flags(std::initializer_list<const char*> flags) {
+    option_set options = link_options_accepted();
+    option_set more;
     for (const char* flag : flags) more.flags << QString::fromLatin1(flag);
     options += more;
     return options;
@@ -152,7 +152,7 @@ option_spec with_flags(std::initializer_list<const char*> flags) {
 
 cli_command identify_command() {
     return {QStringLiteral("identify"), QStringLiteral("[link options]"),
-            QStringLiteral("print the single reader's identification"), link_option_spec(),
+            QStringLiteral("print the single reader's identification"), link_options_accepted(),
             run_identify};
 }
 
@@ -165,7 +165,7 @@ cli_command memory_command() {
 
 cli_command clock_get_command() {
     return {QStringLiteral("clock get"), QStringLiteral("[link options]"),
-            QStringLiteral("print the single reader's date and time"), link_option_spec(),
+            QStringLiteral("print the single reader's date and time"), link_options_accepted(),
             run_clock_get};
 }
 

@@ -78,6 +78,11 @@ startup_result start_up(const startup_options& options) {
     return result;
 }
 
+single_reader_settings stored_single_reader(const session& state) {
+    return {state.comm, state.settings.ipaddress, state.settings.remoteportaddress,
+            state.settings.comdevice};
+}
+
 bool login_required(const session& state) {
     return !state.settings.loginpass.isEmpty();
 }

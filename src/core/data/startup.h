@@ -6,6 +6,7 @@
 
 #include "database_file.h"
 #include "link/comm_settings.h"
+#include "link/reader_link.h"
 #include "settings_record.h"
 
 namespace zep {
@@ -66,6 +67,9 @@ startup_result start_up(const startup_options& options);
 // comm-settings string as three digits and decodes the result into `comm`. An empty or
 // unusable text leaves both as they are.
 void apply_protocol_address(QString& comm_string, comm_settings& comm, const QString& address_text);
+
+// The single-reader link as the settings in memory describe it.
+single_reader_settings stored_single_reader(const session& state);
 
 // True when a login password is set.
 bool login_required(const session& state);

@@ -119,12 +119,7 @@ int form_timeouts::of(utility_form form) const {
 }
 
 utility_target utilities_target(const session& state) {
-    single_reader_settings stored;
-    stored.comm = state.comm;
-    stored.ipaddress = state.settings.ipaddress;
-    stored.port_text = state.settings.remoteportaddress;
-    stored.com_devices = state.settings.comdevice;
-    return {single_reader_endpoint(stored), std::nullopt};
+    return {single_reader_endpoint(stored_single_reader(state)), std::nullopt};
 }
 
 QString current_date_time_text(const clock_source& clock) {

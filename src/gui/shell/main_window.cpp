@@ -34,10 +34,7 @@ main_window::main_window(std::unique_ptr<session> state, operator_port* answers)
     setWindowTitle(QStringLiteral("zep - %1").arg(state_->db->path()));
 
     jobs_ = std::make_unique<job_runner>(state_->db->path(), *answers_);
-    jobs_->set_link_settings([this] {
-        return single_reader_settings{state_->comm, state_->settings.ipaddress,
-                                      state_->settings.remoteportaddress, state_->settings.comdevice};
-    });
+    jobs_->set_link_settings([this] { return stored_single_reader(*state_); });
     connect(jobs_.get(), &job_runner::busy_changed, this, &main_window::set_busy);
     connect(jobs_.get(), &job_runner::status_line, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
