@@ -9,8 +9,8 @@
 #include <QCoreApplication>
 #include <QTcpSocket>
 
-#include "link/reader_exchange.h"
-#include "sim_fixture.h"
+#include "core/link/reader_exchange.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace {
 
@@ -40,17 +40,17 @@ quint16 silent_port() {
     return port;
 }
 
-zep::link_endpoint endpoint_tcp(quint16 port) {
-    zep::link_endpoint e;
-    e.link = zep::link_endpoint::kind::tcp;
+zep::link::link_endpoint endpoint_tcp(quint16 port) {
+    zep::link::link_endpoint e;
+    e.link = zep::link::link_endpoint::kind::tcp;
     e.host = "127.0.0.1";
     e.port_text = QString::number(port);
     return e;
 }
 
-void link_exchange(benchmark::State& state, const zep::link_endpoint& endpoint) {
-    zep::reader_link link;
-    zep::reader_exchange exchange(link, endpoint);
+void link_exchange(benchmark::State& state, const zep::link::link_endpoint& endpoint) {
+    zep::link::reader_link link;
+    zep::link::reader_exchange exchange(link, endpoint);
     if (exchange.open()) {
         state.SkipWithError("cannot open the link");
         return;
@@ -66,7 +66,7 @@ void link_exchange(benchmark::State& state, const zep::link_endpoint& endpoint) 
 void BM_link_tcp(benchmark::State& state) { link_exchange(state, endpoint_tcp(tcp_port())); }
 
 void BM_link_pty(benchmark::State& state) {
-    zep::link_endpoint e;
+    zep::link::link_endpoint e;
     e.device = pty_line();
     link_exchange(state, e);
 }
@@ -121,8 +121,8 @@ double cpu_seconds() {
 
 // A reader that never answers: the 2 s wait must sleep, not spin.
 void BM_timeout_wait_cpu(benchmark::State& state) {
-    zep::reader_link link;
-    zep::reader_exchange exchange(link, endpoint_tcp(silent_port()));
+    zep::link::reader_link link;
+    zep::link::reader_exchange exchange(link, endpoint_tcp(silent_port()));
     if (exchange.open()) {
         state.SkipWithError("cannot open the link");
         return;

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <cstdio>
 
-#include "data/database_file.h"
-#include "records_generator.h"
+#include "core/data/database_file.h"
+#include "bench/records/records_generator.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -17,13 +17,13 @@ int main(int argc, char** argv) {
     const qint64 log_rows = args.size() > 2 ? args[2].toLongLong() : 1000000;
     const qint64 users = args.size() > 3 ? args[3].toLongLong() : 100000;
     QFile::remove(path);
-    auto opened = zep::database_file::open(path, QStringLiteral("gen"));
+    auto opened = zep::data::database_file::open(path, QStringLiteral("gen"));
     if (!opened) {
-        std::fprintf(stderr, "%s\n", qPrintable(opened.error));
+        std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
         return 1;
     }
     QString error;
-    if (!zep::bench::generate_records(*opened.db, log_rows, users, &error)) {
+    if (!zep::bench::generate_records(*opened.value(), log_rows, users, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }

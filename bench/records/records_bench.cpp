@@ -7,14 +7,14 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include "data/database_file.h"
-#include "data/users_table.h"
-#include "operator.h"
-#include "records/log_archive.h"
-#include "records/log_delete.h"
-#include "records/log_export.h"
-#include "records/users_register.h"
-#include "records_generator.h"
+#include "core/data/database_file.h"
+#include "core/data/users_table.h"
+#include "core/operator.h"
+#include "core/records/log_archive.h"
+#include "core/records/log_delete.h"
+#include "core/records/log_export.h"
+#include "core/records/users_register.h"
+#include "bench/records/records_generator.h"
 
 namespace {
 
@@ -45,11 +45,11 @@ QString bench_db() {
                          : QString::fromLocal8Bit(env);
 }
 
-std::unique_ptr<database_file> open_db(const QString& path) {
+std::unique_ptr<data::database_file> open_db(const QString& path) {
     static int next = 0;
-    auto opened = database_file::open(path, QStringLiteral("bench_%1").arg(next++));
-    if (!opened) qFatal("%s", qPrintable(opened.error));
-    return std::move(opened.db);
+    auto opened = data::database_file::open(path, QStringLiteral("bench_%1").arg(next++));
+    if (!opened) qFatal("%s", qPrintable(opened.error()));
+    return std::move(opened.value());
 }
 
 void report_memory(benchmark::State& state) {
@@ -62,7 +62,7 @@ void report_memory(benchmark::State& state) {
 void archive_first_page(benchmark::State& state) {
     for (auto _ : state) {
         auto db = open_db(bench_db());
-        log_archive archive(*db);
+        records::log_archive archive(*db);
         archive.sort_by(static_cast<int>(state.range(0)));
         archive.refresh();
         auto rows = archive.fetch(0, 100);
@@ -77,7 +77,7 @@ BENCHMARK(archive_first_page)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->
 void archive_scroll_all(benchmark::State& state) {
     auto db = open_db(bench_db());
     for (auto _ : state) {
-        log_archive archive(*db);
+        records::log_archive archive(*db);
         const qint64 count = archive.refresh();
         qint64 seen = 0;
         while (seen < count) seen += static_cast<qint64>(archive.fetch(seen, 256).size());
@@ -92,8 +92,8 @@ void log_export_all_fixed(benchmark::State& state) {
     const QString out = bench_db() + QStringLiteral(".export.txt");
     for (auto _ : state) {
         quiet_operator person(out);
-        export_log(*db, person, {"01-01-2005", "12-31-2005", "", "", true});
-        if (person.last_message != QLatin1String(export_complete_text))
+        records::export_log(*db, person, {"01-01-2005", "12-31-2005", "", "", true});
+        if (person.last_message != QLatin1String(records::export_complete_text))
             state.SkipWithError("export");
     }
     state.counters["bytes"] = static_cast<double>(QFile(out).size());
@@ -112,7 +112,7 @@ void delete_one_month(benchmark::State& state) {
         quiet_operator person;
         state.ResumeTiming();
         qint64 deleted = 0;
-        delete_log_dates(*db, person, "06-01-2005", "06-30-2005", &deleted);
+        records::delete_log_dates(*db, person, "06-01-2005", "06-30-2005", &deleted);
         state.PauseTiming();
         state.counters["deleted"] = static_cast<double>(deleted);
         db.reset();
@@ -127,10 +127,10 @@ BENCHMARK(delete_one_month)->Unit(benchmark::kMillisecond)->Iterations(3);
 void users_screen_load(benchmark::State& state) {
     for (auto _ : state) {
         auto db = open_db(bench_db());
-        auto users = load_user_list(*db);
-        sort_user_list(users, 0);
-        const auto first = users_table(*db).find(users.front().userid);
-        auto assignments = assignment_list(*db, first->schedules);
+        auto users = records::load_user_list(*db);
+        records::sort_user_list(users, 0);
+        const auto first = data::users_table(*db).find(users.front().userid);
+        auto assignments = records::assignment_list(*db, first->schedules);
         benchmark::DoNotOptimize(assignments);
         state.counters["users"] = static_cast<double>(users.size());
     }

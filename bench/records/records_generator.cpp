@@ -1,12 +1,12 @@
-#include "records_generator.h"
+#include "bench/records/records_generator.h"
 
 #include <QDateTime>
 
-#include "data/log_table.h"
-#include "data/users_table.h"
-#include "records/access_string.h"
-#include "records/readers_register.h"
-#include "records/schedules_register.h"
+#include "core/data/log_table.h"
+#include "core/data/users_table.h"
+#include "core/records/access_string.h"
+#include "core/records/readers_register.h"
+#include "core/records/schedules_register.h"
 
 namespace zep::bench {
 
@@ -17,13 +17,13 @@ const std::array<const char*, 8> last_names = {
     "Smith", "Li", "Garcia", "Abcdefghijklmnopqrstuvwxy", "Brown", "Nguyen", "Miller", "O Neil"};
 const std::array<const char*, 6> first_names = {"Ann", "Bo", "Carlos", "Dee", "Evangeline", "Fu"};
 
-log_row log_entry(qint64 n, qint64 total) {
+data::log_row log_entry(qint64 n, qint64 total) {
     static const QDateTime start(QDate(2005, 1, 1), QTime(0, 0));
     const qint64 seconds_in_year = 365LL * 24 * 3600;
     const QDateTime when = start.addSecs(n * seconds_in_year / total);
     const auto i = static_cast<size_t>(n);
     return {when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-            access_string::three_digits(static_cast<int>(n % 127)),
+            records::access_string::three_digits(static_cast<int>(n % 127)),
             QStringLiteral("Reader %1").arg(n % 127),
             QStringLiteral("Location %1").arg(n % 40),
             QStringLiteral("%1").arg(100000 + (n * 7919) % 100000),
@@ -32,10 +32,10 @@ log_row log_entry(qint64 n, qint64 total) {
             n % 10 ? QStringLiteral("Y") : QStringLiteral("N")};
 }
 
-bool fill_log(database_file& db, qint64 rows, QString* error) {
-    log_table log(db);
+bool fill_log(data::database_file& db, qint64 rows, QString* error) {
+    data::log_table log(db);
     for (qint64 first = 0; first < rows; first += batch) {
-        std::vector<log_row> part;
+        std::vector<data::log_row> part;
         for (qint64 n = first; n < std::min(rows, first + batch); ++n)
             part.push_back(log_entry(n, rows));
         if (!log.insert_all(part)) {
@@ -46,12 +46,12 @@ bool fill_log(database_file& db, qint64 rows, QString* error) {
     return true;
 }
 
-bool fill_users(database_file& db, qint64 count, QString* error) {
-    users_table users(db);
-    std::vector<user_row> rows;
+bool fill_users(data::database_file& db, qint64 count, QString* error) {
+    data::users_table users(db);
+    std::vector<data::user_row> rows;
     for (qint64 n = 0; n < count; ++n) {
         const auto i = static_cast<size_t>(n);
-        QString access = access_string::with_slot(access_string::blank(), static_cast<int>(n % 127),
+        QString access = records::access_string::with_slot(records::access_string::blank(), static_cast<int>(n % 127),
                                                   QStringLiteral("001"));
         rows.push_back({QStringLiteral("%1").arg(100000 + n),
                         QString::fromLatin1(last_names[(i / 3) % last_names.size()]) +
@@ -67,9 +67,9 @@ bool fill_users(database_file& db, qint64 count, QString* error) {
 
 }  // namespace
 
-bool generate_records(database_file& db, qint64 log_rows, qint64 users, QString* error) {
-    readers_loadup(db);
-    schedules_loadup(db);
+bool generate_records(data::database_file& db, qint64 log_rows, qint64 users, QString* error) {
+    records::readers_loadup(db);
+    records::schedules_loadup(db);
     return fill_log(db, log_rows, error) && fill_users(db, users, error);
 }
 

@@ -2,10 +2,10 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "cli/cli.h"
+#include "app/cli/cli.h"
 
 #ifdef ZEP_WITH_GUI
-#include "shell/desktop_program.h"
+#include "gui/shell/desktop_program.h"
 #endif
 
 namespace {

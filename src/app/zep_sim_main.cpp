@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "sim_cli.h"
-#include "sim_network.h"
+#include "sim/sim_cli.h"
+#include "sim/sim_network.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "interpreter.h"
+#include "sim/interpreter.h"
 
 #include <algorithm>
 #include <array>

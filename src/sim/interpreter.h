@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 
-#include "reader_model.h"
+#include "sim/reader_model.h"
 
 namespace zep::sim {
 

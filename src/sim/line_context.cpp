@@ -1,6 +1,6 @@
-#include "line_context.h"
+#include "sim/line_context.h"
 
-#include "reader_model.h"
+#include "sim/reader_model.h"
 
 namespace zep::sim {
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "sim_line.h"
+#include "sim/sim_line.h"
 
 namespace zep::sim {
 

@@ -1,4 +1,4 @@
-#include "outbox.h"
+#include "sim/outbox.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include <deque>
 #include <functional>
 
-#include "sim_line.h"
+#include "sim/sim_line.h"
 
 namespace zep::sim {
 

@@ -1,4 +1,4 @@
-#include "reader_model.h"
+#include "sim/reader_model.h"
 
 #include <algorithm>
 

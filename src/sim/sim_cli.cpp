@@ -1,8 +1,8 @@
-#include "sim_cli.h"
+#include "sim/sim_cli.h"
 
 #include <QFile>
 
-#include "sim_network.h"
+#include "sim/sim_network.h"
 
 namespace zep::sim {
 

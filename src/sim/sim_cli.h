@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "scenario.h"
+#include "sim/scenario.h"
 
 namespace zep::sim {
 

@@ -1,6 +1,6 @@
-#include "sim_line.h"
+#include "sim/sim_line.h"
 
-#include "interpreter.h"
+#include "sim/interpreter.h"
 
 namespace zep::sim {
 

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <vector>
 
-#include "reader_model.h"
+#include "sim/reader_model.h"
 
 namespace zep::sim {
 

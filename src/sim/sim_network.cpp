@@ -1,10 +1,10 @@
-#include "sim_network.h"
+#include "sim/sim_network.h"
 
 #include <QCoreApplication>
 #include <QThread>
 #include <stdexcept>
 
-#include "transports.h"
+#include "sim/transports.h"
 
 namespace zep::sim {
 

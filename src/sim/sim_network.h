@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "line_context.h"
-#include "reader_model.h"
-#include "scenario.h"
+#include "sim/line_context.h"
+#include "sim/reader_model.h"
+#include "sim/scenario.h"
 
 class QThread;
 class QObject;

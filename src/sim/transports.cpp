@@ -1,4 +1,4 @@
-#include "transports.h"
+#include "sim/transports.h"
 
 #include <fcntl.h>
 #include <termios.h>

@@ -7,8 +7,8 @@
 #include <QTcpServer>
 #include <QTimer>
 
-#include "line_context.h"
-#include "outbox.h"
+#include "sim/line_context.h"
+#include "sim/outbox.h"
 
 namespace zep::sim {
 

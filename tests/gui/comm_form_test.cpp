@@ -4,9 +4,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "gui_test_support.h"
-#include "link/frame.h"
-#include "shell/comm_edits.h"
+#include "tests/gui/gui_test_support.h"
+#include "core/link/frame.h"
+#include "gui/shell/comm_edits.h"
 
 namespace zep::test {
 namespace {
@@ -70,7 +70,7 @@ TEST_F(comm_form_test, address_is_written_as_three_digits_and_empty_changes_noth
     type("protocol_address", "5");
     EXPECT_EQ(comm_string(), QStringLiteral("2211005"));
     EXPECT_EQ(program.state().comm.protocol_address, 5);
-    const auto frame = frame_command("ID", true, program.state().comm.protocol_address);
+    const auto frame = link::frame_command("ID", true, program.state().comm.protocol_address);
     ASSERT_TRUE(frame);
     EXPECT_EQ(static_cast<unsigned char>(frame->at(0)), 133);
 
@@ -114,7 +114,7 @@ TEST_F(comm_form_test, number_boxes_take_digits_only_and_edits_reach_memory) {
 
 TEST(comm_edits, a_short_string_is_padded_before_a_choice_is_written) {
     QString text = QStringLiteral("1");
-    comm_settings comm = decode_comm_settings(text);
+    link::comm_settings comm = link::decode_comm_settings(text);
     gui::apply_comm_choice(text, comm, gui::comm_choice::port, 3);
     EXPECT_EQ(text, QStringLiteral("103"));
     EXPECT_EQ(comm.port, 3);

@@ -1,10 +1,10 @@
-#include "gui_test_support.h"
+#include "tests/gui/gui_test_support.h"
 
 #include <QDeadlineTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "temp_database.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep::test {
 
@@ -19,20 +19,20 @@ bool wait_until(const std::function<bool()>& condition, int ms) {
 
 program_folder::program_folder() = default;
 
-std::unique_ptr<session> program_folder::start() const {
-    startup_options options;
+std::unique_ptr<program::session> program_folder::start() const {
+    program::startup_options options;
     options.db_arg = db_path();
     options.connection_name = unique_connection_name();
-    startup_result started = start_up(options);
-    EXPECT_TRUE(started.state) << started.error.toStdString();
-    return std::move(started.state);
+    auto started = program::start_up(options);
+    EXPECT_TRUE(started) << started.error().toStdString();
+    return std::move(started.value());
 }
 
-void program_folder::save(const std::function<void(session&)>& edit) const {
-    std::unique_ptr<session> state = start();
+void program_folder::save(const std::function<void(program::session&)>& edit) const {
+    std::unique_ptr<program::session> state = start();
     edit(*state);
-    QString error;
-    ASSERT_TRUE(close_down(*state, &error)) << error.toStdString();
+    const status closed = program::close_down(*state);
+    ASSERT_TRUE(closed) << closed.error().toStdString();
 }
 
 running_program::running_program()

@@ -5,9 +5,9 @@
 #include <functional>
 #include <memory>
 
-#include "data/startup.h"
-#include "scripted_operator.h"
-#include "shell/main_window.h"
+#include "core/program/startup.h"
+#include "tests/support/scripted_operator.h"
+#include "gui/shell/main_window.h"
 
 namespace zep::test {
 
@@ -20,9 +20,9 @@ public:
     program_folder();
     QString db_path() const { return dir_.filePath(QStringLiteral("zep.db")); }
     // start_up on this folder's database; fails the test when it cannot.
-    std::unique_ptr<session> start() const;
+    std::unique_ptr<program::session> start() const;
     // Starts, changes the settings with `edit`, and closes as the program does.
-    void save(const std::function<void(session&)>& edit) const;
+    void save(const std::function<void(program::session&)>& edit) const;
 
 private:
     QTemporaryDir dir_;
@@ -35,7 +35,7 @@ struct running_program {
     std::unique_ptr<gui::main_window> window;
 
     running_program();
-    session& state() { return window->state(); }
+    program::session& state() { return window->state(); }
 };
 
 }  // namespace zep::test

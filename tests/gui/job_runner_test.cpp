@@ -9,12 +9,12 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
-#include "data/database_file.h"
-#include "data/readers_table.h"
-#include "gui_test_support.h"
-#include "shell/dialog_operator.h"
-#include "shell/job_runner.h"
-#include "shell/side_menu.h"
+#include "core/data/database_file.h"
+#include "core/data/readers_table.h"
+#include "tests/gui/gui_test_support.h"
+#include "gui/shell/dialog_operator.h"
+#include "gui/shell/job_runner.h"
+#include "gui/shell/side_menu.h"
 
 namespace zep::test {
 namespace {
@@ -33,7 +33,7 @@ protected:
     program_folder folder;
     scripted_operator answers;
     gui::job_runner runner{folder.db_path(), answers};
-    std::unique_ptr<session> state = folder.start();  // creates the database file
+    std::unique_ptr<program::session> state = folder.start();  // creates the database file
 };
 
 TEST_F(job_runner_test, reports_arrive_in_order_and_questions_are_answered_on_the_gui_thread) {
@@ -50,7 +50,7 @@ TEST_F(job_runner_test, reports_arrive_in_order_and_questions_are_answered_on_th
     request.work = [&](gui::job_context& job) {
         on_worker = QThread::currentThread() != QCoreApplication::instance()->thread();
         connection = job.db.connection_name();
-        readers = readers_table(job.db).count();
+        readers = data::readers_table(job.db).count();
         for (int i = 1; i <= 200; ++i) job.person.status_line(QString::number(i));
         job.person.progress(QStringLiteral("half"));
         const bool yes = job.person.confirm(QStringLiteral("Go on?"));
@@ -157,7 +157,7 @@ TEST_F(job_runner_test, the_screen_is_locked_but_its_cancel_control_while_the_jo
 TEST(job_runner_in_window, a_running_job_sets_the_busy_flag_that_blocks_navigation) {
     running_program program;
     gui::main_window& window = *program.window;
-    single_reader_settings seen_settings;
+    link::single_reader_settings seen_settings;
     gui::job_request request;
     request.work = [&](gui::job_context& job) {
         seen_settings = job.link.single_reader();
@@ -165,12 +165,12 @@ TEST(job_runner_in_window, a_running_job_sets_the_busy_flag_that_blocks_navigati
     };
     program.state().settings.ipaddress = QStringLiteral("127.0.0.1");
     ASSERT_TRUE(window.jobs().start(std::move(request)));
-    EXPECT_TRUE(program.state().flags.busy);
+    EXPECT_TRUE(program.state().busy);
     window.command_menu()->entry("utilities")->click();
     EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("commform"));
 
     window.jobs().cancel();
-    ASSERT_TRUE(wait_until([&] { return !program.state().flags.busy; }));
+    ASSERT_TRUE(wait_until([&] { return !program.state().busy; }));
     EXPECT_EQ(seen_settings.ipaddress, QStringLiteral("127.0.0.1"));
     window.command_menu()->entry("utilities")->click();
     EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("utilities"));

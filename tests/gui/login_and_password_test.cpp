@@ -5,23 +5,24 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "gui_test_support.h"
-#include "maintenance/login_password.h"
-#include "shell/desktop_program.h"
+#include "tests/gui/gui_test_support.h"
+#include "core/data/login_password.h"
+#include "core/program/login.h"
+#include "gui/shell/desktop_program.h"
 
 namespace zep::test {
 namespace {
 
 TEST(login_prompt, wrong_or_case_different_answers_end_with_nothing_written) {
     program_folder folder;
-    folder.save([](session& state) {
+    folder.save([](program::session& state) {
         state.settings.loginpass = QStringLiteral("Secret");
         state.settings.ipaddress = QStringLiteral("127.0.0.5");
     });
     for (const QString& answer : {QStringLiteral("secret"), QString(), QStringLiteral("Secret ")}) {
-        std::unique_ptr<session> state = folder.start();
+        std::unique_ptr<program::session> state = folder.start();
         ASSERT_TRUE(state);
-        const settings_record before = state->settings;
+        const data::settings_record before = state->settings;
         state->settings.ipaddress = QStringLiteral("127.0.0.9");
         state->settings.settings = QStringLiteral("1111001");
 
@@ -31,7 +32,7 @@ TEST(login_prompt, wrong_or_case_different_answers_end_with_nothing_written) {
         EXPECT_EQ(login.prompts, QStringList{"Password|Enter Password"});
         EXPECT_EQ(login.messages, QStringList{"Invalid Password"});
 
-        std::unique_ptr<session> again = folder.start();
+        std::unique_ptr<program::session> again = folder.start();
         EXPECT_EQ(again->settings, before) << answer.toStdString();
     }
 
@@ -78,7 +79,7 @@ TEST_F(password_screen, shows_the_reader_section_with_its_notice) {
     apply_all->click();
     EXPECT_EQ(program.state().settings.applyallpass, QStringLiteral("Y"));
 
-    const settings_record before = program.state().settings;
+    const data::settings_record before = program.state().settings;
     box("reader_current")->setText("a");
     box("reader_new")->setText("b");
     form->findChild<QAbstractButton*>("reader_set_password")->click();
@@ -94,20 +95,20 @@ TEST_F(password_screen, mismatch_is_told_and_a_match_sets_the_new_password) {
 
     set_login(QStringLiteral("  "), QStringLiteral("  Door7 "));
     EXPECT_EQ(result(), QStringLiteral("Login password changed"));
-    EXPECT_TRUE(is_login_hash(program.state().settings.loginpass));
-    EXPECT_TRUE(login_password_matches(program.state().settings.loginpass, "Door7"));
+    EXPECT_TRUE(data::is_login_hash(program.state().settings.loginpass));
+    EXPECT_TRUE(data::login_password_matches(program.state().settings.loginpass, "Door7"));
 
     set_login(QStringLiteral("door7"), QStringLiteral("x"));
     EXPECT_EQ(program.answers.messages, QStringList{"Password does not match"});
-    EXPECT_TRUE(login_password_matches(program.state().settings.loginpass, "Door7"));
+    EXPECT_TRUE(data::login_password_matches(program.state().settings.loginpass, "Door7"));
 
     // Written at closing: the next start asks for it.
     set_login(QStringLiteral(" Door7 "), QStringLiteral("Gate9"));
     program.window->close();
-    std::unique_ptr<session> again = program.folder.start();
-    EXPECT_TRUE(login_required(*again));
-    EXPECT_TRUE(check_login(*again, QStringLiteral("Gate9")));
-    EXPECT_FALSE(check_login(*again, QStringLiteral("Door7")));
+    std::unique_ptr<program::session> again = program.folder.start();
+    EXPECT_TRUE(program::login_required(*again));
+    EXPECT_TRUE(program::check_login(*again, QStringLiteral("Gate9")));
+    EXPECT_FALSE(program::check_login(*again, QStringLiteral("Door7")));
 
     // An empty new password removes the prompt.
     gui::main_window reopened(std::move(again), &program.answers);
@@ -116,7 +117,7 @@ TEST_F(password_screen, mismatch_is_told_and_a_match_sets_the_new_password) {
     set_login(QStringLiteral("Gate9"), QString());
     EXPECT_EQ(result(), QStringLiteral("Login password changed"));
     reopened.close();
-    EXPECT_FALSE(login_required(*program.folder.start()));
+    EXPECT_FALSE(program::login_required(*program.folder.start()));
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
-#include "data/readers_table.h"
-#include "gui_test_support.h"
-#include "shell/side_menu.h"
+#include "core/data/readers_table.h"
+#include "tests/gui/gui_test_support.h"
+#include "gui/shell/side_menu.h"
 
 namespace zep::test {
 namespace {
@@ -98,24 +98,16 @@ TEST(main_window, side_menu_entries_open_their_screens_and_are_remembered) {
     QTest::mouseClick(window.database_menu()->entry("readersform"), Qt::LeftButton);
     menu_action(window, "menu_commands")->trigger();
     EXPECT_EQ(window.current_screen(), utilities);
-    EXPECT_EQ(program.state().navigation.current_menu, QStringLiteral("command"));
     menu_action(window, "menu_database")->trigger();
     EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("readersform"));
-    EXPECT_EQ(program.state().navigation.current_menu, QStringLiteral("database"));
-    EXPECT_EQ(program.state().navigation.command_screen, QStringLiteral("utilities"));
-
-    program.state().navigation.database_screen.clear();
-    menu_action(window, "menu_database")->trigger();
-    EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("usersform"));
 }
 
 TEST(main_window, busy_flag_stops_menus_and_every_side_menu_entry) {
     running_program program;
     gui::main_window& window = *program.window;
     QSignalSpy links_closed(&window.jobs(), &gui::job_runner::links_closed);
-    program.state().flags.busy = true;
+    program.state().busy = true;
     QWidget* before = window.current_screen();
-    const navigation_state navigation = program.state().navigation;
 
     menu_action(window, "menu_database")->trigger();
     for (gui::side_menu* menu : {window.command_menu(), window.database_menu()}) {
@@ -126,9 +118,6 @@ TEST(main_window, busy_flag_stops_menus_and_every_side_menu_entry) {
     menu_action(window, "menu_commands")->trigger();
 
     EXPECT_EQ(window.current_screen(), before);
-    EXPECT_EQ(program.state().navigation.current_menu, navigation.current_menu);
-    EXPECT_EQ(program.state().navigation.command_screen, navigation.command_screen);
-    EXPECT_EQ(program.state().navigation.database_screen, navigation.database_screen);
     EXPECT_EQ(window.command_menu()->marked(), QStringLiteral("commform"));
     EXPECT_EQ(window.database_menu()->marked(), QString());
     EXPECT_EQ(links_closed.count(), 0);
@@ -142,9 +131,9 @@ TEST(main_window, override_needs_readers_and_info_windows_name_the_database) {
     EXPECT_EQ(program.answers.messages, QStringList{"There are no readers in the system"});
     EXPECT_EQ(window.existing_screen("override"), nullptr);
 
-    reader_row reader;
+    data::reader_row reader;
     reader.readernum = 3;
-    ASSERT_TRUE(readers_table(*program.state().db).insert(reader));
+    ASSERT_TRUE(data::readers_table(*program.state().db).insert(reader));
     menu_action(window, "menu_override")->trigger();
     auto* override_screen = window.findChild<QDialog*>("override");
     ASSERT_NE(override_screen, nullptr);
@@ -190,7 +179,7 @@ TEST(main_window, closing_writes_the_comm_settings_back) {
     EXPECT_FALSE(window.open());
     EXPECT_TRUE(program.answers.messages.isEmpty()) << program.answers.messages.join('|').toStdString();
 
-    std::unique_ptr<session> again = program.folder.start();
+    std::unique_ptr<program::session> again = program.folder.start();
     ASSERT_TRUE(again);
     EXPECT_EQ(again->settings.ipaddress, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(again->settings.remoteportaddress, QStringLiteral("5123"));

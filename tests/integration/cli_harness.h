@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "cli.h"
+#include "app/cli/cli.h"
 
 namespace zep::test {
 

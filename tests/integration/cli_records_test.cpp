@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QTextStream>
 
-#include "cli_harness.h"
-#include "data/log_table.h"
-#include "data/temp_database.h"
-#include "data/users_table.h"
+#include "tests/integration/cli_harness.h"
+#include "core/data/log_table.h"
+#include "tests/support/data/temp_database.h"
+#include "core/data/users_table.h"
 
 namespace zep {
 namespace {
@@ -22,7 +22,7 @@ class cli_records_test : public ::testing::Test {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
     void store_log() {
-        ASSERT_TRUE(log_table(temp.db()).insert_all(
+        ASSERT_TRUE(data::log_table(temp.db()).insert_all(
             {{"2005-03-01 08:00:00", "5", "r", "Front door", "42", "Li", "Bo", "Y"},
              {"2005-03-01 09:00:00", "7", "r", "Back", "43", "Smith", "Ann", "N"},
              {"2005-03-02 08:00:00", "5", "r", "Front door", "42", "Li", "Bo", "Y"}}));
@@ -78,11 +78,11 @@ TEST_F(cli_records_test, log_delete_reports_the_count) {
     EXPECT_EQ(run.out, QStringLiteral("Deletion Complete - 2 Records Deleted\n"));
     run = zep({"log", "delete", "--from", "03-01-2005", "--to", "03-01-2005"});
     EXPECT_EQ(run.out, QStringLiteral("Deletion Complete - 0 Records Deleted\n"));
-    EXPECT_EQ(log_table(temp.db()).count(), 1);
+    EXPECT_EQ(data::log_table(temp.db()).count(), 1);
 }
 
 TEST_F(cli_records_test, users_export_writes_the_employee_list) {
-    users_table(temp.db()).insert({"1234", "Smith", "Ann", QString(254, QLatin1Char(' '))});
+    data::users_table(temp.db()).insert({"1234", "Smith", "Ann", QString(254, QLatin1Char(' '))});
     const auto run = zep({"users", "export", file("employees.txt")});
     EXPECT_EQ(run.status, cli::exit_ok);
     EXPECT_EQ(run.out, QStringLiteral("Export Complete\n"));

@@ -3,9 +3,9 @@
 
 #include <QTemporaryDir>
 
-#include "cli_harness.h"
-#include "data/startup.h"
-#include "sim_fixture.h"
+#include "tests/integration/cli_harness.h"
+#include "core/program/startup.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
 namespace {
@@ -25,13 +25,13 @@ protected:
 
     // Writes a login password the way the desktop program would at closing.
     void set_login_password(const QString& password) {
-        startup_options options;
+        program::startup_options options;
         options.db_arg = db();
         options.connection_name = "set_password";
-        auto started = start_up(options);
-        ASSERT_TRUE(started.state) << started.error.toStdString();
-        started.state->settings.loginpass = password;
-        ASSERT_TRUE(close_down(*started.state));
+        auto started = program::start_up(options);
+        ASSERT_TRUE(started) << started.error().toStdString();
+        started.value()->settings.loginpass = password;
+        ASSERT_TRUE(program::close_down(*started.value()));
     }
 };
 
@@ -120,12 +120,12 @@ TEST_F(cli_test, background_creates_and_keeps_the_settings) {
     EXPECT_TRUE(QFile::exists(db()));
     EXPECT_EQ(QFile::permissions(db()) & (QFile::ReadGroup | QFile::ReadOther), 0);
     EXPECT_EQ(run({"background"}).status, 0);
-    startup_options options;
+    program::startup_options options;
     options.db_arg = db();
     options.connection_name = "check";
-    auto started = start_up(options);
-    ASSERT_TRUE(started.state);
-    EXPECT_EQ(started.state->settings.settings, "2211000");
+    auto started = program::start_up(options);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(started.value()->settings.settings, "2211000");
 }
 
 TEST_F(cli_test, broken_database_is_refused_with_one_line) {

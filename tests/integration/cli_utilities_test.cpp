@@ -5,10 +5,10 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
-#include "cli_harness.h"
-#include "data/readers_table.h"
-#include "data/startup.h"
-#include "sim_fixture.h"
+#include "tests/integration/cli_harness.h"
+#include "core/data/readers_table.h"
+#include "core/program/startup.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
 namespace {
@@ -23,14 +23,14 @@ class cli_utilities : public ::testing::Test {
 
     cli_run run(const QStringList& args) { return test::run_zep(dir.filePath("zep.db"), args); }
 
-    void register_readers(const std::vector<reader_row>& rows) {
-        startup_options options;
+    void register_readers(const std::vector<data::reader_row>& rows) {
+        program::startup_options options;
         options.db_arg = dir.filePath("zep.db");
         options.connection_name = "register_readers";
-        auto started = start_up(options);
-        ASSERT_TRUE(started.state) << started.error.toStdString();
-        ASSERT_TRUE(readers_table(*started.state->db).insert_all(rows));
-        ASSERT_TRUE(close_down(*started.state));
+        auto started = program::start_up(options);
+        ASSERT_TRUE(started) << started.error().toStdString();
+        ASSERT_TRUE(data::readers_table(*started.value()->db).insert_all(rows));
+        ASSERT_TRUE(program::close_down(*started.value()));
     }
 
     static QString tcp_option(quint16 port) { return QString("127.0.0.1:%1").arg(port); }
@@ -105,7 +105,7 @@ TEST_F(cli_utilities, all_walks_the_active_readers) {
         ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
         closed = server.serverPort();
     }
-    std::vector<reader_row> rows(3);
+    std::vector<data::reader_row> rows(3);
     for (int k = 0; k < 3; ++k) {
         rows[k].readernum = static_cast<qint16>(k);
         rows[k].active = "Y";

@@ -4,28 +4,28 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 
-#include "link/reader_exchange.h"
-#include "link/wire.h"
-#include "sim_fixture.h"
+#include "core/link/reader_exchange.h"
+#include "core/link/wire.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
 namespace {
 
 using test::sim_fixture;
 
-link_endpoint tcp_endpoint(quint16 port, bool protocol = false, int address = 0) {
-    link_endpoint e;
-    e.link = link_endpoint::kind::tcp;
+link::link_endpoint tcp_endpoint(quint16 port, bool protocol = false, int address = 0) {
+    link::link_endpoint e;
+    e.link = link::link_endpoint::kind::tcp;
     e.host = QStringLiteral("127.0.0.1");
     e.port_text = QString::number(port);
-    e.connect_ms = reader_link::reader_connect_ms;
+    e.connect_ms = link::reader_link::reader_connect_ms;
     e.protocol = protocol;
     e.address = address;
     return e;
 }
 
-link_endpoint serial_endpoint(const QString& device, bool protocol = false, int address = 0) {
-    link_endpoint e;
+link::link_endpoint serial_endpoint(const QString& device, bool protocol = false, int address = 0) {
+    link::link_endpoint e;
     e.device = device;
     e.baud = 9600;
     e.protocol = protocol;
@@ -39,12 +39,12 @@ sim::reader_config named(sim::reader_config r, const char* ident) {
 }
 
 // One exchange from open to close, as `zep send` does it.
-link_read ask(const link_endpoint& e, const QByteArray& text, int timeout_ms = 0,
+link::link_read ask(const link::link_endpoint& e, const QByteArray& text, int timeout_ms = 0,
               bool double_terminator = false) {
-    reader_link link;
-    reader_exchange exchange(link, e);
+    link::reader_link link;
+    link::reader_exchange exchange(link, e);
     if (exchange.open()) return {{}, true};
-    return exchange.command(text, timeout_ms > 0 ? timeout_ms : standard_timeout_ms(e),
+    return exchange.command(text, timeout_ms > 0 ? timeout_ms : link::standard_timeout_ms(e),
                             double_terminator);
 }
 
@@ -64,10 +64,10 @@ TEST(link_over_tcp, global_address_is_taken_by_all_and_awaited_by_none) {
     sim_fixture sim;
     const quint16 line = sim.start_tcp({sim_fixture::zep_reader(1, true),
                                         sim_fixture::zep_reader(2, true)});
-    reader_link link;
-    reader_exchange exchange(link, tcp_endpoint(line, true, wire::global_address));
+    link::reader_link link;
+    link::reader_exchange exchange(link, tcp_endpoint(line, true, link::wire::global_address));
     ASSERT_FALSE(exchange.open());
-    const link_read reply = exchange.command("s1", 2000);
+    const link::link_read reply = exchange.command("s1", 2000);
     EXPECT_FALSE(reply.error);
     EXPECT_TRUE(reply.text.isEmpty());
     for (int r : {0, 1}) {
@@ -80,14 +80,14 @@ TEST(link_over_tcp, global_address_is_taken_by_all_and_awaited_by_none) {
 TEST(link_over_tcp, protocol_ack_only_and_command_ack) {
     sim_fixture sim;
     const quint16 line = sim.start_tcp({sim_fixture::zep_reader(3, true)});
-    reader_link link;
-    reader_exchange exchange(link, tcp_endpoint(line, true, 3));
+    link::reader_link link;
+    link::reader_exchange exchange(link, tcp_endpoint(line, true, 3));
     ASSERT_FALSE(exchange.open());
     EXPECT_TRUE(exchange.command_ack("cd", 2000));
-    const link_read bare = exchange.command_or_ack("cl", 2000);
+    const link::link_read bare = exchange.command_or_ack("cl", 2000);
     EXPECT_FALSE(bare.error);
     EXPECT_TRUE(bare.text.isEmpty());
-    const link_read data = exchange.command_or_ack("t", 2000);
+    const link::link_read data = exchange.command_or_ack("t", 2000);
     EXPECT_FALSE(data.error);
     EXPECT_EQ(data.text.size(), 12);
 }
@@ -137,21 +137,21 @@ TEST(link_over_tcp, upload_record_ending_in_the_terminator_arrives_whole) {
     const quint16 plain = sim.start_tcp({r});
     const quint16 framed = sim.start_tcp({p});
     {
-        reader_link link;
-        reader_exchange exchange(link, tcp_endpoint(plain));
+        link::reader_link link;
+        link::reader_exchange exchange(link, tcp_endpoint(plain));
         ASSERT_FALSE(exchange.open());
         exchange.send_command("ur");
-        const link_read record = exchange.command("u", 2000, true);
+        const link::link_read record = exchange.command("u", 2000, true);
         ASSERT_FALSE(record.error);
         EXPECT_EQ(record.text, QByteArray("  1234\r"));
         EXPECT_EQ(exchange.command("u", 2000, true).text, "END");
     }
     {
-        reader_link link;
-        reader_exchange exchange(link, tcp_endpoint(framed, true, 0));
+        link::reader_link link;
+        link::reader_exchange exchange(link, tcp_endpoint(framed, true, 0));
         ASSERT_FALSE(exchange.open());
         ASSERT_TRUE(exchange.command_ack("ur", 2000));
-        const link_read record = exchange.command("u", 2000, true);
+        const link::link_read record = exchange.command("u", 2000, true);
         ASSERT_FALSE(record.error);
         EXPECT_EQ(record.text, QByteArray("    77\x03"));
     }
@@ -166,18 +166,18 @@ TEST(link_over_tcp, refused_and_unusable_endpoints_fail_at_once) {
     }
     QElapsedTimer clock;
     clock.start();
-    reader_link link;
+    link::reader_link link;
     EXPECT_FALSE(link.connect_tcp_for_reader("127.0.0.1", QString::number(closed_port)));
     EXPECT_FALSE(link.tcp_connected());
     // Nothing is dialled for a port text that is no port.
     EXPECT_FALSE(link.connect_tcp_for_reader("127.0.0.1", ""));
     EXPECT_FALSE(link.connect_tcp_for_reader("127.0.0.1", "40x1"));
     EXPECT_FALSE(link.connect_tcp_for_reader("127.0.0.1", "70000"));
-    EXPECT_LT(clock.elapsed(), reader_link::reader_connect_ms);
+    EXPECT_LT(clock.elapsed(), link::reader_link::reader_connect_ms);
 
-    reader_exchange exchange(link, tcp_endpoint(closed_port));
+    link::reader_exchange exchange(link, tcp_endpoint(closed_port));
     EXPECT_EQ(exchange.open(), QString("Unable to establish tcp/ip connection"));
-    reader_exchange framed(link, tcp_endpoint(closed_port, true, 128));
+    link::reader_exchange framed(link, tcp_endpoint(closed_port, true, 128));
     EXPECT_EQ(framed.open(), QString("Invalid protocol address"));
 }
 
@@ -186,15 +186,15 @@ TEST(link_over_tcp, dropped_connection_fails_the_exchange_and_the_next_connect_w
     sim::reader_config r = sim_fixture::zep_reader(0, false);
     r.faults.drop_after = 1;
     const quint16 port = sim.start_tcp({r});
-    reader_link link;
+    link::reader_link link;
     {
-        reader_exchange exchange(link, tcp_endpoint(port));
+        link::reader_exchange exchange(link, tcp_endpoint(port));
         ASSERT_FALSE(exchange.open());
         EXPECT_FALSE(exchange.command("V", 2000).error);
         EXPECT_TRUE(exchange.command("V", 500).error);
     }
     EXPECT_FALSE(link.tcp_connected());
-    reader_exchange again(link, tcp_endpoint(port));
+    link::reader_exchange again(link, tcp_endpoint(port));
     ASSERT_FALSE(again.open());
     EXPECT_TRUE(link.tcp_connected());
     EXPECT_FALSE(again.command("V", 2000).error);
@@ -215,9 +215,9 @@ TEST(link_over_pty, multi_drop_line_answers_by_address) {
 TEST(link_over_pty, plain_reader_and_link_state) {
     sim_fixture sim;
     const QString line = sim.start_pty({named(sim_fixture::zep_reader(0, false), "PLAIN PTY")});
-    reader_link link;
+    link::reader_link link;
     {
-        reader_exchange exchange(link, serial_endpoint(line));
+        link::reader_exchange exchange(link, serial_endpoint(line));
         ASSERT_FALSE(exchange.open());
         EXPECT_TRUE(link.serial_open());
         EXPECT_EQ(exchange.command("V", 200).text, "PLAIN PTY");
@@ -229,7 +229,7 @@ TEST(link_over_pty, plain_reader_and_link_state) {
     link.close_all_links();
     EXPECT_TRUE(link.terminal_stop());
 
-    reader_exchange missing(link, serial_endpoint("/dev/zep-no-such-port"));
+    link::reader_exchange missing(link, serial_endpoint("/dev/zep-no-such-port"));
     EXPECT_EQ(missing.open(), QString("Unable to open comm port"));
 }
 

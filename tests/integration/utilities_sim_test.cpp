@@ -3,11 +3,11 @@
 
 #include <QTcpServer>
 
-#include "fixed_clock.h"
-#include "link/reader_link.h"
-#include "maintenance/utilities.h"
-#include "scripted_operator.h"
-#include "sim_fixture.h"
+#include "tests/support/fixed_clock.h"
+#include "core/link/reader_link.h"
+#include "core/maintenance/utilities.h"
+#include "tests/support/scripted_operator.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
 namespace {
@@ -28,9 +28,9 @@ const QDateTime sunday(QDate(2019, 3, 3), QTime(10, 20, 30));
 class utilities_form : public testing::TestWithParam<form> {
   protected:
     sim_fixture sim;
-    reader_link link;
+    link::reader_link link;
     test::scripted_operator person;
-    utility_target target;
+    maintenance::utility_target target;
     int reader_index = 0;
 
     bool tcp() const { return GetParam() == form::tcp_plain || GetParam() == form::tcp_protocol; }
@@ -46,15 +46,15 @@ class utilities_form : public testing::TestWithParam<form> {
         std::vector<sim::reader_config> line{r};
         if (protocol()) line.insert(line.begin(), sim_fixture::zep_reader(0, true));
         reader_index = protocol() ? 1 : 0;
-        link_endpoint& e = target.endpoint;
+        link::link_endpoint& e = target.endpoint;
         e.protocol = protocol();
         e.address = r.address;
         if (tcp()) {
-            e.link = link_endpoint::kind::tcp;
+            e.link = link::link_endpoint::kind::tcp;
             e.host = "127.0.0.1";
             e.port_text = QString::number(sim.start_tcp(line));
         } else {
-            e.link = link_endpoint::kind::serial;
+            e.link = link::link_endpoint::kind::serial;
             e.device = sim.start_pty(line);
         }
     }
@@ -75,23 +75,23 @@ TEST_P(utilities_form, identify_memory_and_clock) {
     r.ids = {{"111", 0}, {"222", 0}};
     start(r);
 
-    const utility_outcome ident = identify_reader(link, target, person);
+    const maintenance::utility_outcome ident = maintenance::identify_reader(link, target, person);
     EXPECT_TRUE(ident.ok());
     EXPECT_EQ(ident.text, "ZEP UTIL 2.1");
 
-    const memory_outcome memory =
-        read_memory_usage(link, target, memory_layout::available_first, person);
+    const maintenance::memory_outcome memory =
+        maintenance::read_memory_usage(link, target, commands::memory_layout::available_first, person);
     ASSERT_TRUE(memory.ok()) << memory.text.toStdString();
     EXPECT_EQ(memory.usage.download_used.text, "00002");
     EXPECT_EQ(memory.text.size(), 20);
 
     // Set on a Sunday: the weekday digit is 7; reading back gives the date just set.
     test::fixed_clock clock(sunday);
-    const utility_outcome set = set_reader_clock(link, target, clock, person);
+    const maintenance::utility_outcome set = maintenance::set_reader_clock(link, target, clock, person);
     EXPECT_EQ(set.text, "Time set in reader");
     EXPECT_EQ(history().back(), "+1903031020307");
     EXPECT_EQ(sim.with_reader(0, reader_index, [](sim::reader& x) { return x.last_weekday; }), 7);
-    const clock_outcome read = read_reader_clock(link, target, person);
+    const maintenance::clock_outcome read = maintenance::read_reader_clock(link, target, person);
     ASSERT_TRUE(read.ok()) << read.text.toStdString();
     EXPECT_TRUE(read.text.startsWith("03/03/2019  10:2")) << read.text.toStdString();
     EXPECT_EQ(read.clock.year, 2019);
@@ -105,16 +105,16 @@ TEST_P(utilities_form, identify_memory_and_clock) {
 
 TEST_P(utilities_form, add_and_delete_one_id) {
     start(sim_fixture::zep_reader());
-    EXPECT_EQ(adhoc_add(link, target, "4711", person).text, "ID Added");
+    EXPECT_EQ(maintenance::adhoc_add(link, target, "4711", person).text, "ID Added");
     EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"4711", 0}}));
     EXPECT_EQ(history().back(), "AN0004711");
 
-    const utility_outcome gone = adhoc_delete(link, target, "4711", person);
+    const maintenance::utility_outcome gone = maintenance::adhoc_delete(link, target, "4711", person);
     EXPECT_TRUE(gone.ok());
     EXPECT_EQ(gone.text, deleted_text());
     EXPECT_TRUE(ids().empty());
-    const utility_outcome absent = adhoc_delete(link, target, "4711", person);
-    EXPECT_EQ(absent.result, utility_outcome::status::refused);
+    const maintenance::utility_outcome absent = maintenance::adhoc_delete(link, target, "4711", person);
+    EXPECT_EQ(absent.result, maintenance::utility_outcome::status::refused);
     EXPECT_EQ(absent.text, not_deleted_text());
     EXPECT_EQ(person.messages, QStringList({"ID Added", deleted_text(), not_deleted_text()}));
 }
@@ -122,10 +122,10 @@ TEST_P(utilities_form, add_and_delete_one_id) {
 TEST_P(utilities_form, the_screen_asks_for_the_id_first) {
     start(sim_fixture::zep_reader());
     person.text_answers = {QString("900"), QString(), QString("900")};
-    EXPECT_TRUE(addhocadd(link, target, person).ok());
-    EXPECT_FALSE(addhoc_delete(link, target, person).ok());  // empty: nothing sent
+    EXPECT_TRUE(maintenance::addhocadd(link, target, person).ok());
+    EXPECT_FALSE(maintenance::addhoc_delete(link, target, person).ok());  // empty: nothing sent
     EXPECT_EQ(ids().size(), 1u);
-    EXPECT_TRUE(addhoc_delete(link, target, person).ok());
+    EXPECT_TRUE(maintenance::addhoc_delete(link, target, person).ok());
     ASSERT_EQ(person.prompts.size(), 3);
     EXPECT_TRUE(person.prompts[0].startsWith("Ad Hoc Employee ID ADD  (schedule 0)|"));
     EXPECT_TRUE(person.prompts[1].startsWith("Ad Hoc Employee ID DELETE|"));
@@ -136,10 +136,10 @@ TEST_P(utilities_form, long_ids_are_lost_or_refused) {
     r.record_length = 6;
     start(r);
     // The reader's buffer overflows and it says nothing; the screen's prompt warns of this.
-    EXPECT_EQ(adhoc_add(link, target, "1234567890", person).text, "No response from reader");
+    EXPECT_EQ(maintenance::adhoc_add(link, target, "1234567890", person).text, "No response from reader");
     sim.with_reader(0, reader_index, [](sim::reader& x) { x.faults.refuse_long_ids = true; });
-    const utility_outcome refused = adhoc_add(link, target, "1234567890", person);
-    EXPECT_EQ(refused.result, utility_outcome::status::refused);
+    const maintenance::utility_outcome refused = maintenance::adhoc_add(link, target, "1234567890", person);
+    EXPECT_EQ(refused.result, maintenance::utility_outcome::status::refused);
     EXPECT_EQ(refused.text, "ID was not added");
     EXPECT_TRUE(ids().empty());
 }
@@ -148,8 +148,8 @@ TEST_P(utilities_form, silent_reader_is_no_response) {
     sim::reader_config r = sim_fixture::zep_reader();
     r.faults.silent = true;
     start(r);
-    const utility_outcome ident = identify_reader(link, target, person);
-    EXPECT_EQ(ident.result, utility_outcome::status::failed);
+    const maintenance::utility_outcome ident = maintenance::identify_reader(link, target, person);
+    EXPECT_EQ(ident.result, maintenance::utility_outcome::status::failed);
     EXPECT_EQ(person.messages, QStringList{"No response from reader"});
     EXPECT_FALSE(link.serial_open());
     EXPECT_FALSE(link.tcp_connected());
@@ -164,14 +164,14 @@ TEST(utilities, refusing_reader_gives_the_screens_refusal_texts) {
     sim_fixture sim;
     sim::reader_config r = sim_fixture::zep_reader();
     r.faults.nak = true;  // plain readers answer "?"
-    link_endpoint e;
+    link::link_endpoint e;
     e.device = sim.start_pty({r});
-    reader_link link;
+    link::reader_link link;
     test::scripted_operator person;
     test::fixed_clock clock(sunday);
-    EXPECT_EQ(set_reader_clock(link, {e, {}}, clock, person).text, "Invalid response from reader");
-    EXPECT_EQ(adhoc_add(link, {e, {}}, "12", person).text, "ID was not added");
-    EXPECT_EQ(read_reader_clock(link, {e, {}}, person).text, "Invalid response from reader");
+    EXPECT_EQ(maintenance::set_reader_clock(link, {e, {}}, clock, person).text, "Invalid response from reader");
+    EXPECT_EQ(maintenance::adhoc_add(link, {e, {}}, "12", person).text, "ID was not added");
+    EXPECT_EQ(maintenance::read_reader_clock(link, {e, {}}, person).text, "Invalid response from reader");
 }
 
 TEST(utilities, links_that_will_not_open) {
@@ -181,21 +181,21 @@ TEST(utilities, links_that_will_not_open) {
         ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
         closed_port = server.serverPort();
     }
-    link_endpoint tcp;
-    tcp.link = link_endpoint::kind::tcp;
+    link::link_endpoint tcp;
+    tcp.link = link::link_endpoint::kind::tcp;
     tcp.host = "127.0.0.1";
     tcp.port_text = QString::number(closed_port);
-    link_endpoint serial;
+    link::link_endpoint serial;
     serial.device = "/dev/zep-no-such-port";
-    reader_link link;
+    link::reader_link link;
     test::scripted_operator person;
-    EXPECT_EQ(identify_reader(link, {tcp, {}}, person).text,
+    EXPECT_EQ(maintenance::identify_reader(link, {tcp, {}}, person).text,
               "Unable to establish tcp/ip connection");
-    EXPECT_EQ(adhoc_add(link, {tcp, {}}, "1", person).text,
+    EXPECT_EQ(maintenance::adhoc_add(link, {tcp, {}}, "1", person).text,
               "Unable to establish tcp/ip connection - please try again");
-    EXPECT_EQ(adhoc_delete(link, {tcp, {}}, "1", person).text,
+    EXPECT_EQ(maintenance::adhoc_delete(link, {tcp, {}}, "1", person).text,
               "Unable to establish tcp/ip connection - please try again");
-    EXPECT_EQ(identify_reader(link, {serial, {}}, person).text, "Unable to open comm port");
+    EXPECT_EQ(maintenance::identify_reader(link, {serial, {}}, person).text, "Unable to open comm port");
     EXPECT_EQ(person.messages.size(), 4);
 }
 
@@ -204,13 +204,13 @@ TEST(utilities, old_firmware_swaps_each_pair) {
     sim::reader_config r = sim_fixture::ko_reader();
     r.old_firmware = true;
     r.ids = {{"1", 0}};
-    link_endpoint e;
-    e.link = link_endpoint::kind::tcp;
+    link::link_endpoint e;
+    e.link = link::link_endpoint::kind::tcp;
     e.host = "127.0.0.1";
     e.port_text = QString::number(sim.start_tcp({r}));
-    reader_link link;
+    link::reader_link link;
     test::scripted_operator person;
-    const memory_outcome m = read_memory_usage(link, {e, {}}, memory_layout::used_first, person);
+    const maintenance::memory_outcome m = maintenance::read_memory_usage(link, {e, {}}, commands::memory_layout::used_first, person);
     ASSERT_TRUE(m.ok());
     EXPECT_EQ(m.usage.download_used.text, "00001");
     EXPECT_EQ(m.text.left(5), "00001");

@@ -3,15 +3,15 @@
 
 #include <QTcpServer>
 
-#include "autorun/override_selection.h"
-#include "data/readers_table.h"
-#include "data/settings_record.h"
-#include "fixed_clock.h"
-#include "link/reader_link.h"
-#include "maintenance/utilities_walks.h"
-#include "scripted_operator.h"
-#include "sim_fixture.h"
-#include "temp_database.h"
+#include "core/autorun/override_selection.h"
+#include "core/data/readers_table.h"
+#include "core/data/settings_record.h"
+#include "tests/support/fixed_clock.h"
+#include "core/link/reader_link.h"
+#include "core/maintenance/utilities_walks.h"
+#include "tests/support/scripted_operator.h"
+#include "tests/support/sim/sim_fixture.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep {
 namespace {
@@ -24,9 +24,9 @@ quint16 closed_tcp_port() {
     return server.serverPort();
 }
 
-reader_row reader(int number, const QString& commmode, const QString& protocol = "N",
+data::reader_row reader(int number, const QString& commmode, const QString& protocol = "N",
                   const QString& address = "") {
-    reader_row r;
+    data::reader_row r;
     r.readernum = static_cast<qint16>(number);
     r.readername = QString("Reader %1").arg(number);
     r.active = "Y";
@@ -37,9 +37,9 @@ reader_row reader(int number, const QString& commmode, const QString& protocol =
     return r;
 }
 
-reader_row tcp_reader(int number, const QString& commmode, quint16 port,
+data::reader_row tcp_reader(int number, const QString& commmode, quint16 port,
                       const QString& protocol = "N", const QString& address = "") {
-    reader_row r = reader(number, commmode, protocol, address);
+    data::reader_row r = reader(number, commmode, protocol, address);
     r.ipaddress = "127.0.0.1";
     r.Port = QString::number(port);
     return r;
@@ -52,8 +52,8 @@ class mixed_network : public testing::Test {
   protected:
     sim_fixture sim;
     test::temp_database temp;
-    settings_record settings;
-    reader_link link;
+    data::settings_record settings;
+    link::reader_link link;
     test::scripted_operator person;
 
     void SetUp() override {
@@ -70,11 +70,11 @@ class mixed_network : public testing::Test {
         const quint16 short_port = sim.start_tcp({short_records});
         qputenv("ZEP_COM2", pty.toLocal8Bit());
 
-        reader_row inactive = tcp_reader(9, "tcp/ip", plain);
+        data::reader_row inactive = tcp_reader(9, "tcp/ip", plain);
         inactive.active = "";
-        reader_row behind = reader(4, "Com2 19200", "Y", "6");
+        data::reader_row behind = reader(4, "Com2 19200", "Y", "6");
         behind.timezone = "-2";
-        const std::vector<reader_row> rows{
+        const std::vector<data::reader_row> rows{
             tcp_reader(1, "tcp/ip", plain),
             tcp_reader(2, "T", framed, "Y", "3"),
             reader(3, "Com2 19200", "Y", "5"),
@@ -88,14 +88,14 @@ class mixed_network : public testing::Test {
             reader(13, "Com9 9600"),
             tcp_reader(14, "T", short_port),
         };
-        ASSERT_TRUE(readers_table(temp.db()).insert_all(rows));
+        ASSERT_TRUE(data::readers_table(temp.db()).insert_all(rows));
     }
 
     void TearDown() override { qunsetenv("ZEP_COM2"); }
 
-    walk_inputs inputs() {
-        const override_selection never_opened;
-        return load_walk_inputs(temp.db(), settings, never_opened);
+    maintenance::walk_inputs inputs() {
+        const autorun::override_selection never_opened;
+        return maintenance::load_walk_inputs(temp.db(), settings, never_opened);
     }
 
     QStringList failing_lines(const QString& serial_failed) {
@@ -112,7 +112,7 @@ class mixed_network : public testing::Test {
 
 TEST_F(mixed_network, add_and_delete_everywhere) {
     person.text_answers = {QString("ABC123")};
-    const walk_result added = doall_addhocadd(link, inputs(), person);
+    const records::walk_result added = maintenance::doall_addhocadd(link, inputs(), person);
     QStringList expected{"Adding ABC123 to all active readers",
                          " ",
                          "Reader 001 - ID added",
@@ -135,7 +135,7 @@ TEST_F(mixed_network, add_and_delete_everywhere) {
 
     // The ID given up front (as the command line does) is not asked for.
     person.status_lines.clear();
-    const walk_result deleted = doall_adhocdelete(link, inputs(), person, QString("ABC123"));
+    const records::walk_result deleted = maintenance::doall_adhocdelete(link, inputs(), person, QString("ABC123"));
     expected = QStringList{"Deleting ABC123 from all active readers",
                            " ",
                            "Reader 001 - ID deleted",
@@ -153,7 +153,7 @@ TEST_F(mixed_network, add_and_delete_everywhere) {
 TEST_F(mixed_network, set_time_everywhere_with_each_time_zone) {
     // Friday 1 March 2024, half past midnight: two hours back is Thursday 29 February.
     test::fixed_clock clock(QDateTime(QDate(2024, 3, 1), QTime(0, 30, 0)));
-    const walk_result set = doall_settime(link, inputs(), clock, person);
+    const records::walk_result set = maintenance::doall_settime(link, inputs(), clock, person);
     QStringList expected{"Setting time in all active readers",
                          " ",
                          "Reader 001 - Time set",
@@ -171,19 +171,19 @@ TEST_F(mixed_network, set_time_everywhere_with_each_time_zone) {
 }
 
 TEST_F(mixed_network, time_zone_shift_crosses_the_year_and_a_sunday_sends_7) {
-    readers_table table(temp.db());
-    reader_row ahead = *table.find(1);
+    data::readers_table table(temp.db());
+    data::reader_row ahead = *table.find(1);
     ahead.timezone = "5";
     ASSERT_TRUE(table.update(ahead));
-    override_selection selection;
+    autorun::override_selection selection;
     selection.loadup(table.all());
     selection.clear_all();
     selection.set(1, true);
     selection.set(4, true);
     // Saturday 31 December 2022, 21:00: five hours on is Sunday 1 January 2023, 02:00.
     test::fixed_clock clock(QDateTime(QDate(2022, 12, 31), QTime(21, 0, 0)));
-    const walk_result set =
-        doall_settime(link, load_walk_inputs(temp.db(), settings, selection), clock, person);
+    const records::walk_result set =
+        maintenance::doall_settime(link, maintenance::load_walk_inputs(temp.db(), settings, selection), clock, person);
     EXPECT_EQ(set.lines, QStringList({"Setting time in all active readers", " ",
                                       "Reader 001 - Time set", "Reader 004 - Time set"}));
     EXPECT_EQ(sim.history(0, 0).back(), "+2301010200007");
@@ -192,33 +192,33 @@ TEST_F(mixed_network, time_zone_shift_crosses_the_year_and_a_sunday_sends_7) {
 }
 
 TEST_F(mixed_network, override_selection_replaces_the_active_marks) {
-    readers_table table(temp.db());
-    override_selection selection;
+    data::readers_table table(temp.db());
+    autorun::override_selection selection;
     // Opened and left: the marks of that moment, whatever the table says later.
     selection.loadup(table.all());
-    reader_row now_inactive = *table.find(1);
+    data::reader_row now_inactive = *table.find(1);
     now_inactive.active = "";
     ASSERT_TRUE(table.update(now_inactive));
-    reader_row now_active = *table.find(9);
+    data::reader_row now_active = *table.find(9);
     now_active.active = "Y";
     ASSERT_TRUE(table.update(now_active));
-    const walk_inputs opened = load_walk_inputs(temp.db(), settings, selection);
+    const maintenance::walk_inputs opened = maintenance::load_walk_inputs(temp.db(), settings, selection);
     EXPECT_TRUE(opened.targets.test(1));
     EXPECT_FALSE(opened.targets.test(9));
 
     // Only reader 009 picked: the inactive reader is reached through the selection.
     selection.clear_all();
     selection.set(9, true);
-    const walk_result added = doall_addhocadd(
-        link, load_walk_inputs(temp.db(), settings, selection), person, QString("77"));
+    const records::walk_result added = maintenance::doall_addhocadd(
+        link, maintenance::load_walk_inputs(temp.db(), settings, selection), person, QString("77"));
     EXPECT_EQ(added.lines,
               QStringList({"Adding 77 to all active readers", " ", "Reader 009 - ID added"}));
 
     // Cleared: nothing is reached and the operator is told so.
     selection.clear_all();
-    const walk_result none =
-        doall_addhocadd(link, load_walk_inputs(temp.db(), settings, selection), person);
-    EXPECT_EQ(none.end, walk_end::no_active_readers);
+    const records::walk_result none =
+        maintenance::doall_addhocadd(link, maintenance::load_walk_inputs(temp.db(), settings, selection), person);
+    EXPECT_EQ(none.end, records::walk_end::no_active_readers);
     EXPECT_EQ(person.messages, QStringList{"There are no active readers"});
     EXPECT_TRUE(person.prompts.isEmpty());
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "wire_bytes.h"
+#include "tests/sim/wire_bytes.h"
 
 namespace zep::sim {
 namespace {

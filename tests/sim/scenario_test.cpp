@@ -5,9 +5,9 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 
-#include "sim_cli.h"
-#include "sim_network.h"
-#include "wire_bytes.h"
+#include "sim/sim_cli.h"
+#include "sim/sim_network.h"
+#include "tests/sim/wire_bytes.h"
 
 namespace zep::sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "scripted_operator.h"
+#include "tests/support/scripted_operator.h"
 
 namespace zep::test {
 

@@ -5,7 +5,7 @@
 #include <deque>
 #include <optional>
 
-#include "operator.h"
+#include "core/operator.h"
 
 namespace zep::test {
 

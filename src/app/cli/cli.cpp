@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "app/cli/cli.h"
 
 #include <termios.h>
 #include <unistd.h>
@@ -7,7 +7,8 @@
 #include <iostream>
 #include <string>
 
-#include "data/startup.h"
+#include "core/program/login.h"
+#include "core/program/startup.h"
 
 namespace zep::cli {
 
@@ -92,11 +93,11 @@ int usage_error(cli_io& io, const QString& what) {
 }
 
 // The login check of the command line: the same rule as the desktop program's prompt.
-bool login_passes(const session& state, cli_io& io) {
-    if (!login_required(state)) return true;
+bool login_passes(const program::session& state, cli_io& io) {
+    if (!program::login_required(state)) return true;
     const auto answer = io.read_password ? io.read_password() : std::nullopt;
-    if (answer && check_login(state, *answer)) return true;
-    io.err << invalid_password_text << "\n";
+    if (answer && program::check_login(state, *answer)) return true;
+    io.err << program::invalid_password_text << "\n";
     return false;
 }
 
@@ -139,16 +140,17 @@ int run_cli(const QStringList& arguments, cli_io& io) {
     const auto args = parse_args(rest, command->options, &error);
     if (!args) return usage_error(io, error);
 
-    startup_options options;
+    program::startup_options options;
     options.db_arg = db_arg;
     options.command_line = command->name;
-    startup_result started = start_up(options);
-    if (!started.state) {
-        io.err << started.error << "\n";
+    auto started = program::start_up(options);
+    if (!started) {
+        io.err << started.error() << "\n";
         return exit_failed;
     }
-    if (command->asks_login && !login_passes(*started.state, io)) return exit_failed;
-    cli_context context{*started.state, *args, io};
+    program::session& state = *started.value();
+    if (command->asks_login && !login_passes(state, io)) return exit_failed;
+    cli_context context{state, *args, io};
     const int status = command->run(context);
     io.out.flush();
     io.err.flush();

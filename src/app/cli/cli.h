@@ -7,11 +7,16 @@
 #include <optional>
 #include <vector>
 
-#include "cli_args.h"
+#include "app/cli/cli_args.h"
 
 namespace zep {
-struct session;
 class operator_port;
+}
+namespace zep::program {
+struct session;
+}
+
+namespace zep {
 }
 
 namespace zep::cli {
@@ -29,7 +34,7 @@ struct cli_io {
 };
 
 struct cli_context {
-    session& state;
+    program::session& state;
     const parsed_args& args;
     cli_io& io;
 };

@@ -1,4 +1,4 @@
-#include "cli_args.h"
+#include "app/cli/cli_args.h"
 
 namespace zep::cli {
 

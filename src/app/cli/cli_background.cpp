@@ -1,5 +1,5 @@
-#include "cli.h"
-#include "data/startup.h"
+#include "app/cli/cli.h"
+#include "core/program/startup.h"
 
 namespace zep::cli {
 
@@ -7,9 +7,8 @@ namespace {
 
 // The unattended start: start-up has run; the closing sequence writes the settings back.
 int run_background(cli_context& context) {
-    QString error;
-    if (!close_down(context.state, &error)) {
-        context.io.err << error << "\n";
+    if (const status closed = program::close_down(context.state); !closed) {
+        context.io.err << closed.error() << "\n";
         return exit_failed;
     }
     return exit_ok;

@@ -1,10 +1,11 @@
-#include "cli_link_options.h"
+#include "app/cli/cli_link_options.h"
 
 #include <QRegularExpression>
 
-#include "data/startup.h"
-#include "link/com_ports.h"
-#include "link/frame.h"
+#include "core/program/single_reader.h"
+#include "core/program/startup.h"
+#include "core/link/com_ports.h"
+#include "core/link/frame.h"
 
 namespace zep::cli {
 
@@ -18,24 +19,24 @@ const option_set& link_options_accepted() {
 
 namespace {
 
-bool apply_tcp(const QString& value, link_endpoint& endpoint, QString* error) {
+bool apply_tcp(const QString& value, link::link_endpoint& endpoint, QString* error) {
     const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
     if (colon <= 0 || colon == value.size() - 1) {
         *error = QStringLiteral("--tcp wants HOST:PORT");
         return false;
     }
-    endpoint.link = link_endpoint::kind::tcp;
+    endpoint.link = link::link_endpoint::kind::tcp;
     endpoint.host = value.left(colon);
     endpoint.port_text = value.mid(colon + 1);
     return true;
 }
 
-bool apply_serial(const QString& value, const session& state, link_endpoint& endpoint,
+bool apply_serial(const QString& value, const program::session& state, link::link_endpoint& endpoint,
                   QString* error) {
     static const QRegularExpression com_name(QStringLiteral("^[Cc][Oo][Mm]([1-5])$"));
-    endpoint.link = link_endpoint::kind::serial;
+    endpoint.link = link::link_endpoint::kind::serial;
     if (const auto m = com_name.match(value); m.hasMatch()) {
-        endpoint.device = com_device_path(m.captured(1).toInt(), state.settings.comdevice);
+        endpoint.device = link::com_device_path(m.captured(1).toInt(), state.settings.comdevice);
     } else if (value.startsWith(QLatin1Char('/'))) {
         endpoint.device = value;
     } else {
@@ -59,10 +60,10 @@ bool apply_number(const QString& value, const QString& option, int low, int high
 
 }  // namespace
 
-std::optional<link_choice> choose_link(const session& state, const parsed_args& args,
+std::optional<link_choice> choose_link(const program::session& state, const parsed_args& args,
                                        QString* error) {
-    link_choice choice{single_reader_endpoint(stored_single_reader(state)), std::nullopt};
-    link_endpoint& e = choice.endpoint;
+    link_choice choice{link::single_reader_endpoint(program::stored_single_reader(state)), std::nullopt};
+    link::link_endpoint& e = choice.endpoint;
 
     if (args.has("tcp") && args.has("serial")) {
         *error = QStringLiteral("--tcp and --serial exclude each other");

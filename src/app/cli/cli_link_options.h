@@ -3,11 +3,14 @@
 #include <QString>
 #include <optional>
 
-#include "cli_args.h"
-#include "link/link_endpoint.h"
+#include "app/cli/cli_args.h"
+#include "core/link/link_endpoint.h"
+
+namespace zep::program {
+struct session;
+}
 
 namespace zep {
-struct session;
 }
 
 namespace zep::cli {
@@ -17,13 +20,13 @@ namespace zep::cli {
 const option_set& link_options_accepted();
 
 struct link_choice {
-    link_endpoint endpoint;
+    link::link_endpoint endpoint;
     std::optional<int> timeout_ms;  // --timeout, when given
 };
 
 // The stored single-reader link with the options applied; nullopt with `error` set when an
 // option is malformed (a usage error).
-std::optional<link_choice> choose_link(const session& state, const parsed_args& args,
+std::optional<link_choice> choose_link(const program::session& state, const parsed_args& args,
                                        QString* error);
 
 }  // namespace zep::cli

@@ -1,11 +1,11 @@
 #include <QRegularExpression>
 
-#include "cli.h"
-#include "clock.h"
-#include "data/startup.h"
-#include "operator.h"
-#include "records/log_delete.h"
-#include "records/log_export.h"
+#include "app/cli/cli.h"
+#include "core/clock.h"
+#include "core/program/startup.h"
+#include "core/operator.h"
+#include "core/records/log_delete.h"
+#include "core/records/log_export.h"
 
 namespace zep::cli {
 
@@ -36,7 +36,7 @@ class utility_operator final : public operator_port {
 };
 
 QString today_box() {
-    return date_box_text(default_clock().now().date());
+    return records::date_box_text(default_clock().now().date());
 }
 
 bool digits_only(const QString& text) {
@@ -55,7 +55,7 @@ int run_log_export(cli_context& context) {
         return usage_failure(context, QStringLiteral("log export"),
                              QStringLiteral("give one FILE"));
     }
-    log_export_options options;
+    records::log_export_options options;
     options.start_box = args.has("from") ? args.value("from") : today_box();
     options.end_box = args.has("to") ? args.value("to") : today_box();
     options.reader_box = args.value("reader");
@@ -77,7 +77,7 @@ int run_log_export(cli_context& context) {
     return run_utility(
         context.io,
         [&](operator_port& person) {
-            return export_log(*context.state.db, person, options) == utility_outcome::done;
+            return records::export_log(*context.state.db, person, options) == records::dbutil_outcome::done;
         },
         file);
 }
@@ -89,8 +89,8 @@ int run_log_delete(cli_context& context) {
                              QStringLiteral("give --from and --to"));
     }
     return run_utility(context.io, [&](operator_port& person) {
-        return delete_log_dates(*context.state.db, person, args.value("from"), args.value("to")) ==
-               utility_outcome::done;
+        return records::delete_log_dates(*context.state.db, person, args.value("from"), args.value("to")) ==
+               records::dbutil_outcome::done;
     });
 }
 

@@ -1,8 +1,8 @@
-#include "cli.h"
-#include "cli_link_options.h"
-#include "data/startup.h"
-#include "link/frame.h"
-#include "link/reader_exchange.h"
+#include "app/cli/cli.h"
+#include "app/cli/cli_link_options.h"
+#include "core/program/startup.h"
+#include "core/link/frame.h"
+#include "core/link/reader_exchange.h"
 
 namespace zep::cli {
 
@@ -13,7 +13,7 @@ int run_send(cli_context& context) {
         context.io.err << "zep send: give exactly one TEXT\n" << usage_text();
         return exit_usage;
     }
-    const auto text = unescape_bytes(context.args.positional.first().toLatin1());
+    const auto text = link::unescape_bytes(context.args.positional.first().toLatin1());
     if (!text) {
         context.io.err << "zep send: TEXT takes \\xHH escapes (two hex digits) and \\\\\n";
         return exit_usage;
@@ -24,24 +24,24 @@ int run_send(cli_context& context) {
         context.io.err << "zep send: " << error << "\n";
         return exit_usage;
     }
-    reader_link reader;
-    reader_exchange exchange(reader, link->endpoint);
+    link::reader_link reader;
+    link::reader_exchange exchange(reader, link->endpoint);
     if (const auto failure = exchange.open()) {
         context.io.err << *failure << "\n";
         return exit_failed;
     }
     if (context.args.has("no-reply")) return exchange.send_command(*text) ? exit_ok : exit_failed;
 
-    const int timeout = link->timeout_ms.value_or(standard_timeout_ms(link->endpoint));
-    const link_read reply = exchange.command_or_ack(*text, timeout);
+    const int timeout = link->timeout_ms.value_or(link::standard_timeout_ms(link->endpoint));
+    const link::link_read reply = exchange.command_or_ack(*text, timeout);
     exchange.close();
     if (reply.error) {
-        context.io.err << msg_no_response << "\n";
+        context.io.err << link::msg_no_response << "\n";
         return exit_failed;
     }
     // In protocol mode a bare ACK answers a command without data: nothing to print.
     if (link->endpoint.protocol && reply.text.isEmpty()) return exit_ok;
-    context.io.out << QString::fromLatin1(printable_bytes(reply.text)) << "\n";
+    context.io.out << QString::fromLatin1(link::printable_bytes(reply.text)) << "\n";
     return exit_ok;
 }
 

@@ -1,6 +1,6 @@
-#include "cli.h"
-#include "data/startup.h"
-#include "records/employee_export.h"
+#include "app/cli/cli.h"
+#include "core/program/startup.h"
+#include "core/records/employee_export.h"
 
 namespace zep::cli {
 
@@ -14,7 +14,7 @@ int run_users_export(cli_context& context) {
     return run_utility(
         context.io,
         [&](operator_port& person) {
-            return export_employees(*context.state.db, person) == utility_outcome::done;
+            return records::export_employees(*context.state.db, person) == records::dbutil_outcome::done;
         },
         context.args.positional.first());
 }

@@ -1,12 +1,12 @@
-#include "autorun/override_selection.h"
-#include "cli.h"
-#include "cli_link_options.h"
-#include "clock.h"
-#include "data/startup.h"
-#include "link/reader_link.h"
-#include "maintenance/utilities.h"
-#include "maintenance/utilities_walks.h"
-#include "operator.h"
+#include "core/autorun/override_selection.h"
+#include "app/cli/cli.h"
+#include "app/cli/cli_link_options.h"
+#include "core/clock.h"
+#include "core/program/startup.h"
+#include "core/link/reader_link.h"
+#include "core/maintenance/utilities.h"
+#include "core/maintenance/utilities_walks.h"
+#include "core/operator.h"
 
 namespace zep::cli {
 
@@ -28,14 +28,14 @@ class action_operator final : public operator_port {
     QStringList messages;
 };
 
-std::optional<utility_target> target_of(cli_context& context, const QString& name) {
+std::optional<maintenance::utility_target> target_of(cli_context& context, const QString& name) {
     QString error;
     const auto link = choose_link(context.state, context.args, &error);
     if (!link) {
         context.io.err << "zep " << name << ": " << error << "\n";
         return std::nullopt;
     }
-    return utility_target{link->endpoint, link->timeout_ms};
+    return maintenance::utility_target{link->endpoint, link->timeout_ms};
 }
 
 bool no_positionals(cli_context& context, const QString& name) {
@@ -45,51 +45,51 @@ bool no_positionals(cli_context& context, const QString& name) {
 }
 
 // Success prints the result on stdout; a refusal or failure prints its message on stderr.
-int finish(cli_context& context, const utility_outcome& outcome) {
+int finish(cli_context& context, const maintenance::utility_outcome& outcome) {
     (outcome.ok() ? context.io.out : context.io.err) << outcome.text << "\n";
     return outcome.ok() ? exit_ok : exit_failed;
 }
 
-int finish_walk(cli_context& context, const walk_result& walk) {
-    if (walk.end == walk_end::no_active_readers) {
-        context.io.err << no_active_readers_text << "\n";
+int finish_walk(cli_context& context, const records::walk_result& walk) {
+    if (walk.end == records::walk_end::no_active_readers) {
+        context.io.err << records::no_active_readers_text << "\n";
         return exit_failed;
     }
     for (const QString& line : walk.lines) context.io.out << line << "\n";
     return exit_ok;
 }
 
-walk_inputs all_readers(cli_context& context) {
-    return load_walk_inputs(*context.state.db, context.state.settings,
-                            program_override_selection());
+maintenance::walk_inputs all_readers(cli_context& context) {
+    return maintenance::load_walk_inputs(*context.state.db, context.state.settings,
+                            autorun::program_override_selection());
 }
 
 int run_identify(cli_context& context) {
     if (!no_positionals(context, QStringLiteral("identify"))) return exit_usage;
     const auto target = target_of(context, QStringLiteral("identify"));
     if (!target) return exit_usage;
-    reader_link link;
+    link::reader_link link;
     action_operator person;
-    return finish(context, identify_reader(link, *target, person));
+    return finish(context, maintenance::identify_reader(link, *target, person));
 }
 
 int run_memory(cli_context& context) {
     if (!no_positionals(context, QStringLiteral("memory"))) return exit_usage;
     const auto target = target_of(context, QStringLiteral("memory"));
     if (!target) return exit_usage;
-    const memory_layout layout = context.args.has(QStringLiteral("old-firmware"))
-                                     ? memory_layout::used_first
-                                     : memory_layout_of(context.state.settings);
-    reader_link link;
+    const commands::memory_layout layout = context.args.has(QStringLiteral("old-firmware"))
+                                     ? commands::memory_layout::used_first
+                                     : maintenance::memory_layout_of(context.state.settings);
+    link::reader_link link;
     action_operator person;
-    const memory_outcome outcome = read_memory_usage(link, *target, layout, person);
+    const maintenance::memory_outcome outcome = maintenance::read_memory_usage(link, *target, layout, person);
     if (!outcome.ok()) return finish(context, outcome);
-    const memory_usage& m = outcome.usage;
+    const commands::memory_usage& m = outcome.usage;
     QTextStream& out = context.io.out;
-    out << download_avail_caption << ": " << m.download_available.text << "\n";
-    out << download_used_caption << ": " << m.download_used.text << "\n";
-    out << logging_avail_caption << ": " << m.logging_available.text << "\n";
-    out << logging_used_caption << ": " << m.logging_used.text << "\n";
+    out << maintenance::download_avail_caption << ": " << m.download_available.text << "\n";
+    out << maintenance::download_used_caption << ": " << m.download_used.text << "\n";
+    out << maintenance::logging_avail_caption << ": " << m.logging_available.text << "\n";
+    out << maintenance::logging_used_caption << ": " << m.logging_used.text << "\n";
     return exit_ok;
 }
 
@@ -97,22 +97,22 @@ int run_clock_get(cli_context& context) {
     if (!no_positionals(context, QStringLiteral("clock get"))) return exit_usage;
     const auto target = target_of(context, QStringLiteral("clock get"));
     if (!target) return exit_usage;
-    reader_link link;
+    link::reader_link link;
     action_operator person;
-    return finish(context, read_reader_clock(link, *target, person));
+    return finish(context, maintenance::read_reader_clock(link, *target, person));
 }
 
 int run_clock_set(cli_context& context) {
     if (!no_positionals(context, QStringLiteral("clock set"))) return exit_usage;
-    reader_link link;
+    link::reader_link link;
     action_operator person;
     if (context.args.has(QStringLiteral("all"))) {
         return finish_walk(context,
-                           doall_settime(link, all_readers(context), default_clock(), person));
+                           maintenance::doall_settime(link, all_readers(context), default_clock(), person));
     }
     const auto target = target_of(context, QStringLiteral("clock set"));
     if (!target) return exit_usage;
-    return finish(context, set_reader_clock(link, *target, default_clock(), person));
+    return finish(context, maintenance::set_reader_clock(link, *target, default_clock(), person));
 }
 
 std::optional<QString> one_id(cli_context& context, const QString& name) {
@@ -127,17 +127,17 @@ int run_id(cli_context& context, bool adding) {
     const QString name = adding ? QStringLiteral("id add") : QStringLiteral("id delete");
     const auto id = one_id(context, name);
     if (!id) return exit_usage;
-    reader_link link;
+    link::reader_link link;
     action_operator person;
     if (context.args.has(QStringLiteral("all"))) {
-        const walk_inputs inputs = all_readers(context);
-        return finish_walk(context, adding ? doall_addhocadd(link, inputs, person, id)
-                                           : doall_adhocdelete(link, inputs, person, id));
+        const maintenance::walk_inputs inputs = all_readers(context);
+        return finish_walk(context, adding ? maintenance::doall_addhocadd(link, inputs, person, id)
+                                           : maintenance::doall_adhocdelete(link, inputs, person, id));
     }
     const auto target = target_of(context, name);
     if (!target) return exit_usage;
-    return finish(context, adding ? adhoc_add(link, *target, *id, person)
-                                  : adhoc_delete(link, *target, *id, person));
+    return finish(context, adding ? maintenance::adhoc_add(link, *target, *id, person)
+                                  : maintenance::adhoc_delete(link, *target, *id, person));
 }
 
 option_set with_flags(std::initializer_list<const char*> flags) {

@@ -1,17 +1,17 @@
-#include "override_selection.h"
+#include "core/autorun/override_selection.h"
 
-#include "data/readers_table.h"
+#include "core/data/readers_table.h"
 
-namespace zep {
+namespace zep::autorun {
 
 namespace {
 
 bool in_range(int readernum) {
-    return readernum >= 0 && readernum < reader_slots;
+    return readernum >= 0 && readernum < records::reader_slots;
 }
 
 QString box_caption(int readernum, const QString& location) {
-    return reader_number_text(readernum) + QLatin1Char(' ') + location;
+    return records::reader_number_text(readernum) + QLatin1Char(' ') + location;
 }
 
 }  // namespace
@@ -20,13 +20,13 @@ bool override_selection::selected(int readernum) const {
     return in_range(readernum) && entries_[static_cast<std::size_t>(readernum)] == 1;
 }
 
-override_boxes override_selection::loadup(const std::vector<reader_row>& rows) {
+override_boxes override_selection::loadup(const std::vector<data::reader_row>& rows) {
     if (pending_) entries_.fill(0);
     override_boxes boxes;
-    for (int k = 0; k < reader_slots; ++k) {
+    for (int k = 0; k < records::reader_slots; ++k) {
         boxes[static_cast<std::size_t>(k)].caption = box_caption(k, QString());
     }
-    for (const reader_row& row : rows) {
+    for (const data::reader_row& row : rows) {
         if (!in_range(row.readernum)) continue;
         const auto k = static_cast<std::size_t>(row.readernum);
         boxes[k].caption = box_caption(row.readernum, row.location);
@@ -45,10 +45,10 @@ void override_selection::clear_all() {
     entries_.fill(0);
 }
 
-target_flags override_selection::targets(const std::vector<reader_row>& rows) const {
-    if (pending_) return active_marks(rows);
-    target_flags flags;
-    for (int k = 0; k < reader_slots; ++k) {
+records::target_flags override_selection::targets(const std::vector<data::reader_row>& rows) const {
+    if (pending_) return records::active_marks(rows);
+    records::target_flags flags;
+    for (int k = 0; k < records::reader_slots; ++k) {
         if (selected(k)) flags.set(static_cast<std::size_t>(k));
     }
     return flags;
@@ -59,9 +59,9 @@ override_selection& program_override_selection() {
     return selection;
 }
 
-std::optional<QString> override_screen_refusal(readers_table& readers) {
+std::optional<QString> override_screen_refusal(data::readers_table& readers) {
     if (readers.count() > 0) return std::nullopt;
     return QString::fromLatin1(no_readers_in_system_text);
 }
 
-}  // namespace zep
+}  // namespace zep::autorun

@@ -5,12 +5,17 @@
 #include <optional>
 #include <vector>
 
-#include "link/active_reader_walk.h"
+#include "core/records/active_reader_walk.h"
 
-namespace zep {
-
+namespace zep::data {
 struct reader_row;
+}
+namespace zep::data {
 class readers_table;
+}
+
+namespace zep::autorun {
+
 
 inline constexpr auto no_readers_in_system_text = "There are no readers in the system";
 
@@ -20,7 +25,7 @@ struct override_box {
     bool checked = false;
 };
 
-using override_boxes = std::array<override_box, reader_slots>;
+using override_boxes = std::array<override_box, records::reader_slots>;
 
 // The readers the operator picked, for the rest of the program run, in place of the
 // `active` marks. Memory only: never written to the database. Until the screen has been
@@ -33,7 +38,7 @@ class override_selection {
     // What the screen shows when it opens. The first opening copies the active marks into
     // the selection; later openings show the selection as it was left. A number without
     // a row is captioned by its number alone and stays unchecked.
-    override_boxes loadup(const std::vector<reader_row>& rows);
+    override_boxes loadup(const std::vector<data::reader_row>& rows);
 
     // Box `readernum` clicked to its new state.
     void set(int readernum, bool checked);
@@ -41,10 +46,10 @@ class override_selection {
     void clear_all();
 
     // The readers an apply-to-all action or the automatic run reaches.
-    target_flags targets(const std::vector<reader_row>& rows) const;
+    records::target_flags targets(const std::vector<data::reader_row>& rows) const;
 
   private:
-    std::array<qint16, reader_slots> entries_{};
+    std::array<qint16, records::reader_slots> entries_{};
     bool pending_ = true;
 };
 
@@ -53,6 +58,6 @@ class override_selection {
 override_selection& program_override_selection();
 
 // The message that keeps the screen shut when the readers table is empty, else nullopt.
-std::optional<QString> override_screen_refusal(readers_table& readers);
+std::optional<QString> override_screen_refusal(data::readers_table& readers);
 
-}  // namespace zep
+}  // namespace zep::autorun

@@ -1,15 +1,15 @@
-#include "commands/command_text.h"
+#include "core/commands/command_text.h"
 
-#include "commands/reader_clock.h"
-#include "link/wire.h"
+#include "core/commands/reader_clock.h"
+#include "core/link/wire.h"
 
-namespace zep {
+namespace zep::commands {
 
 namespace {
 
 // A NUL-led command; built with explicit sizes so the NUL is never taken as the end.
 QByteArray nul_led(const char* letters) {
-    QByteArray text(1, wire::NUL);
+    QByteArray text(1, link::wire::NUL);
     text.append(letters);
     return text;
 }
@@ -148,7 +148,7 @@ QByteArray protocol_command(bool on) {
 }
 
 std::optional<QByteArray> set_address_command(int new_address) {
-    const auto digits = padded_digits(new_address, 3, 0, wire::global_address);
+    const auto digits = padded_digits(new_address, 3, 0, link::wire::global_address);
     if (!digits) return std::nullopt;
     return nul_led("IA") + *digits;
 }
@@ -157,4 +157,4 @@ QByteArray protocol_test_command() {
     return "?";
 }
 
-}  // namespace zep
+}  // namespace zep::commands

@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-namespace zep {
+namespace zep::commands {
 
 // Texts of the reader commands, without framing. Numeric fields are fixed-width decimal
 // with leading zeros; a value that does not fit its field is refused, never clamped.
@@ -58,4 +58,4 @@ QByteArray protocol_command(bool on);                            // NUL "ITP" / 
 std::optional<QByteArray> set_address_command(int new_address);  // 0..127
 QByteArray protocol_test_command();                              // "?"
 
-}  // namespace zep
+}  // namespace zep::commands

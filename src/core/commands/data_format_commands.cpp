@@ -1,9 +1,9 @@
-#include "commands/data_format_commands.h"
+#include "core/commands/data_format_commands.h"
 
-#include "commands/command_text.h"
-#include "link/wire.h"
+#include "core/commands/command_text.h"
+#include "core/link/wire.h"
 
-namespace zep {
+namespace zep::commands {
 
 namespace {
 
@@ -17,7 +17,7 @@ std::optional<QByteArray> mask_command(QByteArrayView letters, int start, int le
 }  // namespace
 
 QByteArray data_format_command(QByteArrayView letters) {
-    QByteArray text(1, wire::NUL);
+    QByteArray text(1, link::wire::NUL);
     text.append(letters);
     return text;
 }
@@ -34,4 +34,4 @@ std::optional<QByteArray> track2_mask_command(int start, int length) {
     return mask_command("T05", start, length);
 }
 
-}  // namespace zep
+}  // namespace zep::commands

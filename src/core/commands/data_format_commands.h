@@ -4,7 +4,7 @@
 #include <QByteArrayView>
 #include <optional>
 
-namespace zep {
+namespace zep::commands {
 
 // Bar code, magnetic stripe and proximity data-format commands: one NUL byte, then letters.
 // The check-digit letters are not uniform in the reader: Code39 takes "E" for on, I2/5 and
@@ -35,4 +35,4 @@ std::optional<QByteArray> barcode_mask_command(int start, int length);  // "T00"
 std::optional<QByteArray> track1_mask_command(int start, int length);   // "T0:"
 std::optional<QByteArray> track2_mask_command(int start, int length);   // "T05"
 
-}  // namespace zep
+}  // namespace zep::commands

@@ -1,6 +1,6 @@
-#include "commands/reader_clock.h"
+#include "core/commands/reader_clock.h"
 
-namespace zep {
+namespace zep::commands {
 
 namespace {
 
@@ -62,4 +62,4 @@ QDateTime shifted_clock(const QDateTime& pc, int hours) {
     return result;
 }
 
-}  // namespace zep
+}  // namespace zep::commands

@@ -6,7 +6,7 @@
 #include <QString>
 #include <optional>
 
-namespace zep {
+namespace zep::commands {
 
 // The reader's clock as read with "t" (yymmddhhmmss). Fields are the received digits;
 // a reader may report an impossible date, so date_time() can be invalid.
@@ -39,4 +39,4 @@ int weekday_digit(const QDate& date);
 // year ends; daylight-saving changes of the PC's zone do not add or lose an hour.
 QDateTime shifted_clock(const QDateTime& pc, int hours);
 
-}  // namespace zep
+}  // namespace zep::commands

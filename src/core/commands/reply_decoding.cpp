@@ -1,6 +1,6 @@
-#include "commands/reply_decoding.h"
+#include "core/commands/reply_decoding.h"
 
-namespace zep {
+namespace zep::commands {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::optional<memory_usage> decode_memory_usage(const QByteArray& reply, memory_
     return usage;
 }
 
-}  // namespace zep
+}  // namespace zep::commands

@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-namespace zep {
+namespace zep::commands {
 
 // Status letters of the commands that answer with one.
 inline constexpr char added_letter = 'A';      // "AN", "AC000", "SA"
@@ -36,4 +36,4 @@ struct memory_usage {
 // shorter than 20 characters.
 std::optional<memory_usage> decode_memory_usage(const QByteArray& reply, memory_layout layout);
 
-}  // namespace zep
+}  // namespace zep::commands

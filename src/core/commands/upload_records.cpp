@@ -1,8 +1,8 @@
-#include "commands/upload_records.h"
+#include "core/commands/upload_records.h"
 
-#include "commands/command_text.h"
+#include "core/commands/command_text.h"
 
-namespace zep {
+namespace zep::commands {
 
 namespace {
 
@@ -73,4 +73,4 @@ std::optional<schedule_record> decode_schedule_record(const QByteArray& record) 
     return schedule_record{record.left(3).toInt(), record.mid(3, 1).toInt(), record.mid(4)};
 }
 
-}  // namespace zep
+}  // namespace zep::commands

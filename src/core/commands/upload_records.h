@@ -5,7 +5,7 @@
 #include <array>
 #include <optional>
 
-namespace zep {
+namespace zep::commands {
 
 // Record-by-record uploads ("u", "l") end at this reply; any other reply is a record.
 inline constexpr auto end_of_upload = "END";
@@ -53,4 +53,4 @@ std::optional<QByteArray> schedule_file_record(int schedule, int weekday, const 
 // nullopt when the first four characters are not digits.
 std::optional<schedule_record> decode_schedule_record(const QByteArray& record);
 
-}  // namespace zep
+}  // namespace zep::commands

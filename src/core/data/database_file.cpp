@@ -1,4 +1,4 @@
-#include "database_file.h"
+#include "core/data/database_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,9 +12,9 @@
 #include <cstring>
 #include <optional>
 
-#include "schema.h"
+#include "core/data/schema.h"
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -22,68 +22,57 @@ QString env_dir(const char* name) {
     return qEnvironmentVariable(name).trimmed();
 }
 
-QString failure(const QString& path, const QString& what) {
-    return QStringLiteral("Database %1: %2").arg(path, what);
+status failure(const QString& path, const QString& what) {
+    return status::failure(QStringLiteral("Database %1: %2").arg(path, what));
 }
 
 // Creates the empty file ourselves so that it is never, even for a moment, readable by
 // others; SQLite would create it with the umask's permissions.
-bool create_private_file(const QString& path, QString& error) {
+status create_private_file(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
-        error = failure(path, QStringLiteral("cannot create the file (%1)")
-                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
-        return false;
+        return failure(path, QStringLiteral("cannot create the file (%1)")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno))));
     }
     ::close(fd);
-    return true;
+    return {};
 }
 
-bool create_schema(QSqlDatabase& db, QString& error) {
+status create_schema(QSqlDatabase& db) {
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("BEGIN"))) {
-        error = q.lastError().text();
-        return false;
-    }
+    if (!q.exec(QStringLiteral("BEGIN"))) return status::failure(q.lastError().text());
     QStringList statements;
     for (const schema::table& t : schema::tables()) statements << schema::create_table_sql(t);
     for (const schema::index& i : schema::indexes()) statements << schema::create_index_sql(i);
     for (const QString& sql : statements) {
         if (!q.exec(sql)) {
-            error = q.lastError().text();
+            status failed = status::failure(q.lastError().text());
             q.exec(QStringLiteral("ROLLBACK"));
-            return false;
+            return failed;
         }
     }
-    if (!q.exec(QStringLiteral("COMMIT"))) {
-        error = q.lastError().text();
-        return false;
-    }
-    return true;
+    if (!q.exec(QStringLiteral("COMMIT"))) return status::failure(q.lastError().text());
+    return {};
 }
 
 // Lower-cased column names of `table`, empty when the table is absent. SQLite matches
 // names without regard to case, so we do too.
-std::optional<QStringList> table_columns(QSqlDatabase& db, const QString& table, QString& error) {
+result<QStringList> table_columns(QSqlDatabase& db, const QString& table) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"))) {
-        error = q.lastError().text();
-        return std::nullopt;
+        return status::failure(q.lastError().text());
     }
     q.addBindValue(table);
-    if (!q.exec()) {
-        error = q.lastError().text();
-        return std::nullopt;
-    }
+    if (!q.exec()) return status::failure(q.lastError().text());
     QStringList names;
     while (q.next()) names << q.value(0).toString().toLower();
     return names;
 }
 
-// Checks an existing file without writing to it. Empty on success.
-QString validate_schema(QSqlDatabase& db, const QString& path) {
+// Checks an existing file without writing to it.
+status validate_schema(QSqlDatabase& db, const QString& path) {
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
         return failure(
@@ -91,9 +80,8 @@ QString validate_schema(QSqlDatabase& db, const QString& path) {
             QStringLiteral("not a readable SQLite database (%1)").arg(probe.lastError().text()));
     }
     for (const schema::table& t : schema::tables()) {
-        QString error;
-        const auto columns = table_columns(db, QLatin1String(t.name), error);
-        if (!columns) return failure(path, error);
+        const auto columns = table_columns(db, QLatin1String(t.name));
+        if (!columns) return failure(path, columns.error());
         if (columns->isEmpty()) {
             return failure(path, QStringLiteral("table \"%1\" is missing").arg(t.name));
         }
@@ -135,19 +123,20 @@ database_file::~database_file() {
     close();
 }
 
-database_open_result database_file::open(const QString& path, const QString& connection_name) {
+result<std::unique_ptr<database_file>> database_file::open(const QString& path,
+                                                            const QString& connection_name) {
     if (QSqlDatabase::contains(connection_name)) {
-        return {nullptr,
-                failure(path,
-                        QStringLiteral("connection \"%1\" is already open").arg(connection_name))};
+        return failure(path, QStringLiteral("connection \"%1\" is already open").arg(connection_name));
     }
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath())) {
-        return {nullptr, failure(path, QStringLiteral("cannot create its folder"))};
+        return failure(path, QStringLiteral("cannot create its folder"));
     }
     const bool creating = !info.exists();
-    QString error;
-    if (creating && !create_private_file(path, error)) return {nullptr, error};
+    status error;
+    if (creating) {
+        if (status made = create_private_file(path); !made) return made;
+    }
 
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name);
@@ -156,24 +145,23 @@ database_open_result database_file::open(const QString& path, const QString& con
         if (!db.open()) {
             error = failure(path, QStringLiteral("cannot open (%1)").arg(db.lastError().text()));
         } else if (creating) {
-            QString sql_error;
-            if (!create_schema(db, sql_error)) {
-                error = failure(path, QStringLiteral("cannot create tables (%1)").arg(sql_error));
+            if (status made = create_schema(db); !made) {
+                error = failure(path, QStringLiteral("cannot create tables (%1)").arg(made.error()));
             }
         } else {
             error = validate_schema(db, path);
         }
-        if (error.isEmpty()) {
+        if (error) {
             QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         }
     }
-    if (!error.isEmpty()) {
+    if (!error) {
         drop_connection(connection_name);
         // A half-made file of our own would be refused at the next start; leave none.
         if (creating) QFile::remove(path);
-        return {nullptr, error};
+        return error;
     }
-    return {std::unique_ptr<database_file>(new database_file(path, connection_name, creating)), {}};
+    return std::unique_ptr<database_file>(new database_file(path, connection_name, creating));
 }
 
 QSqlDatabase database_file::connection() const {
@@ -182,8 +170,7 @@ QSqlDatabase database_file::connection() const {
 
 bool database_file::has_field(const QString& table, const QString& field) const {
     QSqlDatabase db = connection();
-    QString error;
-    const auto columns = table_columns(db, table, error);
+    const auto columns = table_columns(db, table);
     return columns && columns->contains(field.toLower());
 }
 
@@ -193,4 +180,4 @@ void database_file::close() {
     drop_connection(name_);
 }
 
-}  // namespace zep
+}  // namespace zep::data

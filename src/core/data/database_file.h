@@ -4,19 +4,13 @@
 #include <QString>
 #include <memory>
 
-namespace zep {
+#include "core/result.h"
+
+namespace zep::data {
 
 // Where the database lives: `--db PATH` when given, else $ZEP_HOME/zep.db, else
 // $XDG_DATA_HOME/zep/zep.db, else ~/.local/share/zep/zep.db. Empty variables count as unset.
 QString resolve_database_path(const QString& db_arg);
-
-class database_file;
-
-struct database_open_result {
-    std::unique_ptr<database_file> db;
-    QString error;  // one line naming the file and what is wrong; empty on success
-    explicit operator bool() const { return db != nullptr; }
-};
 
 // One SQLite connection to the program's database file. Each thread that touches the
 // database opens its own, under a connection name unique to that thread.
@@ -24,8 +18,9 @@ class database_file {
   public:
     // Opens `path` on the connection `connection_name`. When the file is absent it is
     // created (owner read/write only) with the five tables and their indexes; an existing
-    // file must hold every table and field, or it is refused untouched.
-    static database_open_result open(const QString& path, const QString& connection_name);
+    // file must hold every table and field, or it is refused untouched. A failure names
+    // the file and what is wrong with it, in one line.
+    static result<std::unique_ptr<database_file>> open(const QString& path, const QString& connection_name);
 
     ~database_file();
     database_file(const database_file&) = delete;
@@ -55,4 +50,4 @@ class database_file {
     int transaction_depth_ = 0;
 };
 
-}  // namespace zep
+}  // namespace zep::data

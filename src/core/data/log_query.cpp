@@ -1,8 +1,8 @@
-#include "log_query.h"
+#include "core/data/log_query.h"
 
-#include "sql_statement.h"
+#include "core/data/sql_statement.h"
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -116,4 +116,4 @@ bool log_query::run(const QString& sql, const QVariantList& values,
     return true;
 }
 
-}  // namespace zep
+}  // namespace zep::data

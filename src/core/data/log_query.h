@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-namespace zep {
+namespace zep::data {
 
 class database_file;
 
@@ -72,4 +72,4 @@ class log_query {
     QString error_;
 };
 
-}  // namespace zep
+}  // namespace zep::data

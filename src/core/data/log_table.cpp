@@ -1,9 +1,9 @@
-#include "log_table.h"
+#include "core/data/log_table.h"
 
-#include "sql_statement.h"
-#include "transaction.h"
+#include "core/data/sql_statement.h"
+#include "core/data/transaction.h"
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -120,4 +120,4 @@ qint64 log_table::remove_dates(const QString& from_date, const QString& to_date)
     return q.numRowsAffected();
 }
 
-}  // namespace zep
+}  // namespace zep::data

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-namespace zep {
+namespace zep::data {
 
 class database_file;
 
@@ -61,4 +61,4 @@ class log_table {
     QString error_;
 };
 
-}  // namespace zep
+}  // namespace zep::data

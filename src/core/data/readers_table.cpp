@@ -1,9 +1,9 @@
-#include "readers_table.h"
+#include "core/data/readers_table.h"
 
-#include "sql_statement.h"
-#include "transaction.h"
+#include "core/data/sql_statement.h"
+#include "core/data/transaction.h"
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -104,4 +104,4 @@ bool readers_table::remove(qint16 readernum) {
     return q.numRowsAffected() > 0;
 }
 
-}  // namespace zep
+}  // namespace zep::data

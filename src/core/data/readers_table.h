@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-namespace zep {
+namespace zep::data {
 
 class database_file;
 
@@ -50,4 +50,4 @@ class readers_table {
     QString error_;
 };
 
-}  // namespace zep
+}  // namespace zep::data

@@ -1,9 +1,9 @@
-#include "schedules_table.h"
+#include "core/data/schedules_table.h"
 
-#include "sql_statement.h"
-#include "transaction.h"
+#include "core/data/sql_statement.h"
+#include "core/data/transaction.h"
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -103,4 +103,4 @@ bool schedules_table::remove(qint16 schedulenum) {
     return q.numRowsAffected() > 0;
 }
 
-}  // namespace zep
+}  // namespace zep::data

@@ -1,9 +1,9 @@
-#include "schema.h"
+#include "core/data/schema.h"
 
 #include <QStringList>
 #include <array>
 
-namespace zep::schema {
+namespace zep::data::schema {
 
 namespace {
 
@@ -167,4 +167,4 @@ QString create_index_sql(const index& i) {
         .arg(i.unique ? "UNIQUE " : "", quoted(i.name), quoted(i.table), quoted(i.column));
 }
 
-}  // namespace zep::schema
+}  // namespace zep::data::schema

@@ -3,7 +3,7 @@
 #include <QString>
 #include <span>
 
-namespace zep::schema {
+namespace zep::data::schema {
 
 // Field types the tables hold: texts and 16-bit integers.
 enum class field_type { text, integer };
@@ -39,4 +39,4 @@ const table* find_table(const QString& name);
 QString create_table_sql(const table& t);
 QString create_index_sql(const index& i);
 
-}  // namespace zep::schema
+}  // namespace zep::data::schema

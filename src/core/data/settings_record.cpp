@@ -1,6 +1,6 @@
-#include "settings_record.h"
+#include "core/data/settings_record.h"
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -76,4 +76,4 @@ QString comdevice_field(int port) {
     return QStringLiteral("comdevice%1").arg(port);
 }
 
-}  // namespace zep
+}  // namespace zep::data

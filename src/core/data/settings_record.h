@@ -5,15 +5,15 @@
 #include <span>
 #include <variant>
 
-#include "link/comm_settings.h"
+#include "core/link/comm_settings.h"
 
-namespace zep {
+namespace zep::data {
 
 // Every field of the settings row, in the order the row is written, with the values a
 // first start gives it. Texts hold "Y"/"N" flags, single-digit choices, digit strings and
 // paths; the integer fields are 16-bit as stored.
 struct settings_record {
-    QString settings = QString::fromLatin1(default_comm_settings);
+    QString settings = QString::fromLatin1(link::default_comm_settings);
     qint16 reclen = 40;
     qint16 redled = 3;
     qint16 relay = 5;
@@ -103,4 +103,4 @@ std::span<const settings_field> settings_fields();
 // Name of the field holding the device path of Com `port` (1..5).
 QString comdevice_field(int port);
 
-}  // namespace zep
+}  // namespace zep::data

@@ -1,14 +1,14 @@
-#include "settings_store.h"
+#include "core/data/settings_store.h"
 
 #include <QStringList>
 #include <type_traits>
 
-#include "database_file.h"
-#include "maintenance/login_password.h"
-#include "sql_statement.h"
-#include "transaction.h"
+#include "core/data/database_file.h"
+#include "core/data/login_password.h"
+#include "core/data/sql_statement.h"
+#include "core/data/transaction.h"
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -173,25 +173,17 @@ bool load_rows(database_file& db, settings_state& state, QString& error) {
 
 }  // namespace
 
-settings_load_result load_or_create(database_file& db) {
-    settings_load_result result;
+result<settings_state> load_or_create(database_file& db) {
     settings_state state;
     transaction tx(db);
-    if (!tx.active()) {
-        result.error = tx.error();
-        return result;
-    }
-    if (!load_rows(db, state, result.error)) return result;
-    if (!tx.commit()) {
-        result.error = tx.error();
-        return result;
-    }
-    result.state = state;
-    return result;
+    if (!tx.active()) return status::failure(tx.error());
+    QString error;
+    if (!load_rows(db, state, error)) return status::failure(error);
+    if (status committed = tx.commit(); !committed) return committed;
+    return state;
 }
 
-bool save_settings(database_file& db, const settings_record& record, const marker_flags& marker,
-                   QString* error) {
+status save_settings(database_file& db, const settings_record& record, const marker_flags& marker) {
     QString failure;
     QList<column> settings_columns;
     for (const column& c : table_columns(db)) {
@@ -199,15 +191,13 @@ bool save_settings(database_file& db, const settings_record& record, const marke
     }
     const QList<column> marker_columns{documented_column("autoconfigreclen"),
                                        documented_column("applyalldowntxt")};
-    bool saved = false;
-    {
-        transaction tx(db);
-        saved = tx.active() && write_row(db, false, settings_columns, record, failure) &&
-                write_row(db, true, marker_columns, marker_record(marker), failure) && tx.commit();
-        if (failure.isEmpty()) failure = tx.error();
+    transaction tx(db);
+    if (!tx.active()) return status::failure(tx.error());
+    if (!write_row(db, false, settings_columns, record, failure) ||
+        !write_row(db, true, marker_columns, marker_record(marker), failure)) {
+        return status::failure(failure);
     }
-    if (error) *error = saved ? QString() : failure;
-    return saved;
+    return tx.commit();
 }
 
-}  // namespace zep
+}  // namespace zep::data

@@ -3,9 +3,10 @@
 #include <QString>
 #include <optional>
 
-#include "settings_record.h"
+#include "core/data/settings_record.h"
+#include "core/result.h"
 
-namespace zep {
+namespace zep::data {
 
 class database_file;
 
@@ -15,20 +16,14 @@ struct settings_state {
     marker_flags marker;
 };
 
-struct settings_load_result {
-    std::optional<settings_state> state;
-    QString error;  // empty on success
-};
-
 // Reads the settings row and the marker row, adding whichever is missing with its
 // defaults (both on a first start). The settings row is the first row that is not the
 // marker; the marker row is the one whose `settings` is "9999999".
-settings_load_result load_or_create(database_file& db);
+result<settings_state> load_or_create(database_file& db);
 
 // Writes every field of the settings row (but `applyallcleartxt` and `applyalldownschtxt`,
 // which are only ever read) and the two flags of the marker row, both in one transaction:
 // either both rows change or neither. A plain `loginpass` is stored as its hash.
-bool save_settings(database_file& db, const settings_record& record, const marker_flags& marker,
-                   QString* error = nullptr);
+status save_settings(database_file& db, const settings_record& record, const marker_flags& marker);
 
-}  // namespace zep
+}  // namespace zep::data

@@ -1,8 +1,8 @@
-#include "sql_statement.h"
+#include "core/data/sql_statement.h"
 
 #include <QSqlError>
 
-namespace zep::sql {
+namespace zep::data::sql {
 
 bool exec(QSqlQuery& q, const QString& sql, const QVariantList& values, QString& error) {
     if (!q.prepare(sql)) {
@@ -27,4 +27,4 @@ QSqlQuery forward_query(const database_file& db) {
     return q;
 }
 
-}  // namespace zep::sql
+}  // namespace zep::data::sql

@@ -4,9 +4,9 @@
 #include <QString>
 #include <QVariantList>
 
-#include "database_file.h"
+#include "core/data/database_file.h"
 
-namespace zep::sql {
+namespace zep::data::sql {
 
 // Prepares `sql` on `q`, binds `values` in order and runs it. On failure `error` gets the
 // driver's text. Values are always bound, never spliced into the statement.
@@ -24,4 +24,4 @@ inline qint16 int16(const QSqlQuery& q, int column) {
     return static_cast<qint16>(q.value(column).toInt());
 }
 
-}  // namespace zep::sql
+}  // namespace zep::data::sql

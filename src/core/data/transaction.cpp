@@ -1,11 +1,11 @@
-#include "transaction.h"
+#include "core/data/transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "database_file.h"
+#include "core/data/database_file.h"
 
-namespace zep {
+namespace zep::data {
 
 // Savepoints rather than BEGIN/COMMIT so that a guard may be taken inside another one
 // (a repository's insert-many called by a caller's own transaction).
@@ -19,15 +19,17 @@ transaction::~transaction() {
     rollback();
 }
 
-bool transaction::commit() {
-    if (!active_) return false;
+status transaction::commit() {
+    if (!active_) {
+        return status::failure(error_.isEmpty() ? QStringLiteral("no transaction is open") : error_);
+    }
     if (!run(QStringLiteral("RELEASE ") + savepoint_)) {
         rollback();
-        return false;
+        return status::failure(error_);
     }
     active_ = false;
     --db_.transaction_depth_;
-    return true;
+    return {};
 }
 
 void transaction::rollback() {
@@ -49,4 +51,4 @@ bool transaction::run(const QString& sql) {
     return false;
 }
 
-}  // namespace zep
+}  // namespace zep::data

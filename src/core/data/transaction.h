@@ -2,7 +2,9 @@
 
 #include <QString>
 
-namespace zep {
+#include "core/result.h"
+
+namespace zep::data {
 
 class database_file;
 
@@ -16,8 +18,8 @@ class transaction {
     transaction& operator=(const transaction&) = delete;
 
     // False when the transaction could not be begun; writes then must not go ahead.
-    bool active() const { return active_; }
-    bool commit();
+    [[nodiscard]] bool active() const { return active_; }
+    status commit();
     void rollback();
     QString error() const { return error_; }
 
@@ -30,4 +32,4 @@ class transaction {
     QString error_;
 };
 
-}  // namespace zep
+}  // namespace zep::data

@@ -1,9 +1,9 @@
-#include "users_table.h"
+#include "core/data/users_table.h"
 
-#include "sql_statement.h"
-#include "transaction.h"
+#include "core/data/sql_statement.h"
+#include "core/data/transaction.h"
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -95,4 +95,4 @@ bool users_table::remove(const QString& userid) {
     return q.numRowsAffected() > 0;
 }
 
-}  // namespace zep
+}  // namespace zep::data

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-namespace zep {
+namespace zep::data {
 
 class database_file;
 
@@ -46,4 +46,4 @@ class users_table {
     QString error_;
 };
 
-}  // namespace zep
+}  // namespace zep::data

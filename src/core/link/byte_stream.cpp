@@ -1,8 +1,8 @@
-#include "byte_stream.h"
+#include "core/link/byte_stream.h"
 
 #include <QAbstractSocket>
 
-namespace zep {
+namespace zep::link {
 
 void byte_stream::attach(QIODevice* device) {
     device_ = device;
@@ -77,4 +77,4 @@ bool byte_stream::write(const QByteArray& bytes) {
     return true;
 }
 
-}  // namespace zep
+}  // namespace zep::link

@@ -5,7 +5,7 @@
 #include <QIODevice>
 #include <optional>
 
-namespace zep {
+namespace zep::link {
 
 // Reads a reader's bytes from any QIODevice (serial port or TCP socket) with deadlines.
 // Bytes that arrived beyond what a read needed stay buffered for the next read, so a
@@ -42,4 +42,4 @@ private:
     qsizetype pos_ = 0;
 };
 
-}  // namespace zep
+}  // namespace zep::link

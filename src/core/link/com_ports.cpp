@@ -1,8 +1,8 @@
-#include "com_ports.h"
+#include "core/link/com_ports.h"
 
 #include <QtGlobal>
 
-namespace zep {
+namespace zep::link {
 
 QString default_com_device(int port) {
     if (port < 1 || port > 5) return {};
@@ -27,4 +27,4 @@ int reader_port_baud(const QString& port_text) {
     return (port_text.size() >= 6 && port_text.at(5) == QLatin1Char('9')) ? 9600 : 19200;
 }
 
-}  // namespace zep
+}  // namespace zep::link

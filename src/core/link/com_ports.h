@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-namespace zep {
+namespace zep::link {
 
 // Device paths of Com1..Com5 as stored in the settings; empty entries mean the default.
 using com_device_map = std::array<QString, 5>;
@@ -19,4 +19,4 @@ QString default_com_device(int port);
 int reader_port_number(const QString& port_text);
 int reader_port_baud(const QString& port_text);
 
-}  // namespace zep
+}  // namespace zep::link

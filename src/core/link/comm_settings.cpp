@@ -1,6 +1,6 @@
-#include "comm_settings.h"
+#include "core/link/comm_settings.h"
 
-namespace zep {
+namespace zep::link {
 
 namespace {
 
@@ -24,4 +24,4 @@ comm_settings decode_comm_settings(const QString& text) {
     return decoded;
 }
 
-}  // namespace zep
+}  // namespace zep::link

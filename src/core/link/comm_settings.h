@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace zep {
+namespace zep::link {
 
 inline constexpr auto default_comm_settings = "2211000";
 
@@ -26,4 +26,4 @@ struct comm_settings {
 // then reports the port or address as unusable when it is used).
 comm_settings decode_comm_settings(const QString& text);
 
-}  // namespace zep
+}  // namespace zep::link

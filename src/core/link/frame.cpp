@@ -1,10 +1,10 @@
-#include "frame.h"
+#include "core/link/frame.h"
 
 #include <cctype>
 
-#include "wire.h"
+#include "core/link/wire.h"
 
-namespace zep {
+namespace zep::link {
 
 bool valid_protocol_address(int address) {
     return address >= 0 && address <= wire::global_address;
@@ -65,4 +65,4 @@ std::optional<QByteArray> unescape_bytes(const QByteArray& typed) {
     return bytes;
 }
 
-}  // namespace zep
+}  // namespace zep::link

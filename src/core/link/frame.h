@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <optional>
 
-namespace zep {
+namespace zep::link {
 
 // The bytes that carry one command. Plain mode: text then CR. Protocol mode: the address
 // byte (address + 128), STX, text, ETX. An address outside 0..127 cannot be framed.
@@ -20,4 +20,4 @@ QByteArray printable_bytes(const QByteArray& bytes);
 // Reads \xHH and \\ escapes typed by a person into bytes; nullopt on a bad escape.
 std::optional<QByteArray> unescape_bytes(const QByteArray& typed);
 
-}  // namespace zep
+}  // namespace zep::link

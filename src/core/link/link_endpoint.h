@@ -2,9 +2,9 @@
 
 #include <QString>
 
-#include "reader_link.h"
+#include "core/link/reader_link.h"
 
-namespace zep {
+namespace zep::link {
 
 inline constexpr auto msg_unable_to_open_comm_port = "Unable to open comm port";
 inline constexpr auto msg_unable_to_connect_tcp = "Unable to establish tcp/ip connection";
@@ -34,4 +34,4 @@ link_endpoint single_reader_endpoint(const single_reader_settings& settings);
 // Reply time-outs of the standard exchange.
 int standard_timeout_ms(const link_endpoint& endpoint);
 
-}  // namespace zep
+}  // namespace zep::link

@@ -1,9 +1,9 @@
-#include "reader_exchange.h"
+#include "core/link/reader_exchange.h"
 
-#include "frame.h"
-#include "wire.h"
+#include "core/link/frame.h"
+#include "core/link/wire.h"
 
-namespace zep {
+namespace zep::link {
 
 namespace {
 
@@ -94,13 +94,13 @@ link_read reader_exchange::read_reply(int timeout_ms, bool double_terminator) {
     response_timer timer;
     start_response_timer(timer, timeout_ms);
     if (endpoint_.protocol) return read_framed(stream(), timer, double_terminator);
-    return zep::read_reply(stream(), timer, wire::CR, double_terminator);
+    return zep::link::read_reply(stream(), timer, wire::CR, double_terminator);
 }
 
 bool reader_exchange::wait_ack(int timeout_ms) {
     response_timer timer;
     start_response_timer(timer, timeout_ms);
-    return zep::wait_ack(stream(), timer);
+    return zep::link::wait_ack(stream(), timer);
 }
 
 bool reader_exchange::send_command(const QByteArray& text) {
@@ -127,7 +127,7 @@ link_read reader_exchange::command_or_ack(const QByteArray& text, int timeout_ms
     if (!first || *first != wire::ACK) return {first ? QByteArray(1, *first) : QByteArray(), true};
     const auto next = stream().peek_byte(ack_only_grace_ms);
     if (!next || *next != wire::STX) return {};
-    const link_read rest = zep::read_reply(stream(), timer, wire::ETX, false);
+    const link_read rest = zep::link::read_reply(stream(), timer, wire::ETX, false);
     if (rest.error) return {wire::ACK + rest.text, true};
     send_ack();
     return {rest.text.mid(1), false};
@@ -139,4 +139,4 @@ bool reader_exchange::command_ack(const QByteArray& text, int timeout_ms) {
     return wait_ack(timeout_ms);
 }
 
-}  // namespace zep
+}  // namespace zep::link

@@ -3,10 +3,10 @@
 #include <QByteArray>
 #include <optional>
 
-#include "link_endpoint.h"
-#include "reader_link.h"
+#include "core/link/link_endpoint.h"
+#include "core/link/reader_link.h"
 
-namespace zep {
+namespace zep::link {
 
 // One conversation with one reader over the shared link: open (or connect), flush and
 // wake up, then commands, one outstanding at a time; the link is closed when the
@@ -54,4 +54,4 @@ private:
     bool open_ = false;
 };
 
-}  // namespace zep
+}  // namespace zep::link

@@ -1,12 +1,12 @@
-#include "reader_link.h"
+#include "core/link/reader_link.h"
 
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QThread>
 
-#include "wire.h"
+#include "core/link/wire.h"
 
-namespace zep {
+namespace zep::link {
 
 namespace {
 
@@ -204,4 +204,4 @@ void reader_link::close_all_links() {
     close_tcp();
 }
 
-}  // namespace zep
+}  // namespace zep::link

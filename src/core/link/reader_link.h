@@ -4,15 +4,15 @@
 #include <QString>
 #include <memory>
 
-#include "byte_stream.h"
-#include "com_ports.h"
-#include "comm_settings.h"
-#include "response_timer.h"
+#include "core/link/byte_stream.h"
+#include "core/link/com_ports.h"
+#include "core/link/comm_settings.h"
+#include "core/link/response_timer.h"
 
 class QSerialPort;
 class QTcpSocket;
 
-namespace zep {
+namespace zep::link {
 
 // What a read hands back: the reply text (terminator and framing removed) and the error
 // flag (time-out, wrong second terminator, reply not starting with ACK STX).
@@ -104,4 +104,4 @@ link_read read_framed(byte_stream& stream, response_timer& timer, bool double_te
 // Waits for one ACK byte; other bytes are discarded.
 bool wait_ack(byte_stream& stream, response_timer& timer);
 
-}  // namespace zep
+}  // namespace zep::link

@@ -2,7 +2,7 @@
 
 #include <QDeadlineTimer>
 
-namespace zep {
+namespace zep::link {
 
 // The one-shot response timer of a screen that talks to readers. Arming it starts a
 // deadline; a read or wait that reaches the deadline fails with the error flag set.
@@ -22,4 +22,4 @@ inline void stop_response_timer(response_timer& timer) {
     timer.armed = false;
 }
 
-}  // namespace zep
+}  // namespace zep::link

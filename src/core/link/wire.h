@@ -1,6 +1,6 @@
 #pragma once
 
-namespace zep::wire {
+namespace zep::link::wire {
 
 // Control characters of the reader protocol.
 inline constexpr char NUL = 0x00;
@@ -15,4 +15,4 @@ inline constexpr char NAK = 0x15;
 inline constexpr int global_address = 127;
 inline constexpr int address_byte_offset = 128;
 
-}  // namespace zep::wire
+}  // namespace zep::link::wire

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace zep {
+namespace zep::maintenance {
 
 inline constexpr auto password_mismatch_text = "Password does not match";
 inline constexpr auto login_password_changed_text = "Login password changed";
@@ -16,4 +16,4 @@ enum class login_change { mismatch, changed, unchanged };
 login_change change_login_password(QString& loginpass, const QString& current_entry,
                                    const QString& new_entry);
 
-}  // namespace zep
+}  // namespace zep::maintenance

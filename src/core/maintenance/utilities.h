@@ -3,17 +3,23 @@
 #include <QString>
 #include <optional>
 
-#include "commands/reader_clock.h"
-#include "commands/reply_decoding.h"
-#include "link/link_endpoint.h"
+#include "core/commands/reader_clock.h"
+#include "core/commands/reply_decoding.h"
+#include "core/link/link_endpoint.h"
 
 namespace zep {
-
 class clock_source;
 class operator_port;
+}
+namespace zep::link {
 class reader_link;
-struct session;
+}
+namespace zep::data {
 struct settings_record;
+}
+
+namespace zep::maintenance {
+
 
 // Texts of the utilities screen and its results, as the operator sees them.
 inline constexpr auto utilities_tcp_note_text =
@@ -44,7 +50,7 @@ inline constexpr auto adhoc_tcp_failed_text =
 
 // The three forms a single-reader action takes.
 enum class utility_form { tcp, serial, serial_protocol };
-utility_form form_of(const link_endpoint& endpoint);
+utility_form form_of(const link::link_endpoint& endpoint);
 
 // Reply time-outs of one action in each form.
 struct form_timeouts {
@@ -62,12 +68,9 @@ inline constexpr form_timeouts adhoc_timeouts{200, 200, 2000};
 
 // The reader an action talks to; timeout_ms, when set, replaces the action's own.
 struct utility_target {
-    link_endpoint endpoint;
+    link::link_endpoint endpoint;
     std::optional<int> timeout_ms;
 };
-
-// The reader of the stored communications settings.
-utility_target utilities_target(const session& state);
 
 // How an action ended. `text` is what the screen shows: the answer (identify, clock),
 // the result text, or the failure message. Result texts and failures have already been
@@ -80,32 +83,32 @@ struct utility_outcome {
 };
 
 struct memory_outcome : utility_outcome {
-    memory_usage usage;
+    commands::memory_usage usage;
 };
 
 struct clock_outcome : utility_outcome {
-    reader_clock clock;
+    commands::reader_clock clock;
 };
 
 // "MM/DD/YYYY  hh:mm:ss" of the PC clock, for "Current Date/Time".
 QString current_date_time_text(const clock_source& clock);
 
 // prior011001 "Y": firmware before 1/10/01.
-memory_layout memory_layout_of(const settings_record& settings);
+commands::memory_layout memory_layout_of(const data::settings_record& settings);
 
-utility_outcome identify_reader(reader_link& link, const utility_target& target,
+utility_outcome identify_reader(link::reader_link& link, const utility_target& target,
                                 operator_port& person);
-memory_outcome read_memory_usage(reader_link& link, const utility_target& target,
-                                 memory_layout layout, operator_port& person);
-clock_outcome read_reader_clock(reader_link& link, const utility_target& target,
+memory_outcome read_memory_usage(link::reader_link& link, const utility_target& target,
+                                 commands::memory_layout layout, operator_port& person);
+clock_outcome read_reader_clock(link::reader_link& link, const utility_target& target,
                                 operator_port& person);
 // Sets the reader to the PC clock (no time-zone shift for the single reader).
-utility_outcome set_reader_clock(reader_link& link, const utility_target& target,
+utility_outcome set_reader_clock(link::reader_link& link, const utility_target& target,
                                  const clock_source& clock, operator_port& person);
 // An empty ID sends nothing and ends with no message.
-utility_outcome adhoc_add(reader_link& link, const utility_target& target, const QString& id,
+utility_outcome adhoc_add(link::reader_link& link, const utility_target& target, const QString& id,
                           operator_port& person);
-utility_outcome adhoc_delete(reader_link& link, const utility_target& target, const QString& id,
+utility_outcome adhoc_delete(link::reader_link& link, const utility_target& target, const QString& id,
                              operator_port& person);
 
 // The ID for an ad hoc add or delete; nullopt when cancelled or left empty.
@@ -113,25 +116,25 @@ std::optional<QString> enter_empid(operator_port& person);
 std::optional<QString> enter_empid_delete(operator_port& person);
 
 // The screen's "Add" and "Delete" on the single reader: ask for the ID, then act.
-utility_outcome addhocadd(reader_link& link, const utility_target& target, operator_port& person);
-utility_outcome addhoc_delete(reader_link& link, const utility_target& target,
+utility_outcome addhocadd(link::reader_link& link, const utility_target& target, operator_port& person);
+utility_outcome addhoc_delete(link::reader_link& link, const utility_target& target,
                               operator_port& person);
 
 // The system's per-form names; each runs the one algorithm with that form's profile.
-utility_outcome vcommand_tcp(reader_link& link, const utility_target& target, operator_port& p);
-utility_outcome vcommand_serial(reader_link& link, const utility_target& target, operator_port& p);
-utility_outcome vcommand_serialp(reader_link& link, const utility_target& target, operator_port& p);
-utility_outcome addhocadd_tcp(reader_link& link, const utility_target& target, const QString& id,
+utility_outcome vcommand_tcp(link::reader_link& link, const utility_target& target, operator_port& p);
+utility_outcome vcommand_serial(link::reader_link& link, const utility_target& target, operator_port& p);
+utility_outcome vcommand_serialp(link::reader_link& link, const utility_target& target, operator_port& p);
+utility_outcome addhocadd_tcp(link::reader_link& link, const utility_target& target, const QString& id,
                               operator_port& p);
-utility_outcome addhocadd_serial(reader_link& link, const utility_target& target, const QString& id,
+utility_outcome addhocadd_serial(link::reader_link& link, const utility_target& target, const QString& id,
                                  operator_port& p);
-utility_outcome addhocadd_serialp(reader_link& link, const utility_target& target,
+utility_outcome addhocadd_serialp(link::reader_link& link, const utility_target& target,
                                   const QString& id, operator_port& p);
-utility_outcome adhocdelete_tcp(reader_link& link, const utility_target& target, const QString& id,
+utility_outcome adhocdelete_tcp(link::reader_link& link, const utility_target& target, const QString& id,
                                 operator_port& p);
-utility_outcome addhoc_delete_serial(reader_link& link, const utility_target& target,
+utility_outcome addhoc_delete_serial(link::reader_link& link, const utility_target& target,
                                      const QString& id, operator_port& p);
-utility_outcome addhoc_delete_serialp(reader_link& link, const utility_target& target,
+utility_outcome addhoc_delete_serialp(link::reader_link& link, const utility_target& target,
                                       const QString& id, operator_port& p);
 
-}  // namespace zep
+}  // namespace zep::maintenance

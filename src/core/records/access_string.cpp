@@ -1,6 +1,6 @@
-#include "access_string.h"
+#include "core/records/access_string.h"
 
-namespace zep::access_string {
+namespace zep::records::access_string {
 
 namespace {
 
@@ -71,4 +71,4 @@ QString three_digits(int number) {
     return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
 }
 
-}  // namespace zep::access_string
+}  // namespace zep::records::access_string

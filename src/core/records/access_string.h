@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-namespace zep::access_string {
+namespace zep::records::access_string {
 
 // A user's access at every reader lives in one string of 127 two-character slots:
 // two blanks = no access, two digits = the schedule number used at that reader.
@@ -36,4 +36,4 @@ std::vector<int> assigned_readers(const QString& access);
 // "007": reader and schedule numbers as shown and exchanged.
 QString three_digits(int number);
 
-}  // namespace zep::access_string
+}  // namespace zep::records::access_string

@@ -1,12 +1,12 @@
-#include "log_archive.h"
+#include "core/records/log_archive.h"
 
 #include <algorithm>
 
-namespace zep {
+namespace zep::records {
 
 namespace {
 
-archive_row shown(const log_list_row& row) {
+archive_row shown(const data::log_list_row& row) {
     return {row.DateTime, row.lastname.trimmed() + QLatin1Char(',') + row.firstname.trimmed(),
             row.readernum, row.location, row.granted};
 }
@@ -20,22 +20,22 @@ qint64 log_archive::refresh() {
 }
 
 void log_archive::sort_by(int column) {
-    order_ = static_cast<log_order>(std::clamp(column, 0, 4));
+    order_ = static_cast<data::log_order>(std::clamp(column, 0, 4));
     last_.reset();
 }
 
 std::vector<archive_row> log_archive::fetch(qint64 offset, int limit) {
-    std::vector<log_list_row> rows;
+    std::vector<data::log_list_row> rows;
     const bool continues = last_ && offset == next_offset_;
     const bool ok = continues ? query_.page_after(order_, *last_, limit, rows)
                               : query_.page(order_, offset, limit, rows);
     std::vector<archive_row> result;
     if (!ok || rows.empty()) return result;
     result.reserve(rows.size());
-    for (const log_list_row& row : rows) result.push_back(shown(row));
+    for (const data::log_list_row& row : rows) result.push_back(shown(row));
     last_ = rows.back();
     next_offset_ = offset + static_cast<qint64>(rows.size());
     return result;
 }
 
-}  // namespace zep
+}  // namespace zep::records

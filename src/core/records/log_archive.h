@@ -5,11 +5,14 @@
 #include <optional>
 #include <vector>
 
-#include "data/log_query.h"
+#include "core/data/log_query.h"
 
-namespace zep {
-
+namespace zep::data {
 class database_file;
+}
+
+namespace zep::records {
+
 
 inline constexpr auto archive_heading_text = "Current Log Data";
 inline constexpr std::array<const char*, 5> archive_column_headers = {
@@ -29,7 +32,7 @@ struct archive_row {
 // last fetch ended continues after that row instead of skipping `offset` rows again.
 class log_archive {
   public:
-    explicit log_archive(database_file& db) : query_(db) {}
+    explicit log_archive(data::database_file& db) : query_(db) {}
 
     // Recounts the log ("Refresh"); rows fetched before may have moved.
     qint64 refresh();
@@ -43,12 +46,12 @@ class log_archive {
     std::vector<archive_row> fetch(qint64 offset, int limit);
 
   private:
-    log_query query_;
-    log_order order_ = log_order::date_time;
+    data::log_query query_;
+    data::log_order order_ = data::log_order::date_time;
     qint64 count_ = 0;
     // The last row handed out and the position after it.
-    std::optional<log_list_row> last_;
+    std::optional<data::log_list_row> last_;
     qint64 next_offset_ = 0;
 };
 
-}  // namespace zep
+}  // namespace zep::records

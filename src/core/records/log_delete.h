@@ -2,12 +2,17 @@
 
 #include <QString>
 
-#include "utility_file.h"
+#include "core/records/utility_file.h"
 
 namespace zep {
-
-class database_file;
 class operator_port;
+}
+namespace zep::data {
+class database_file;
+}
+
+namespace zep::records {
+
 
 inline constexpr auto deleting_records_text = "Deleting Records";
 inline constexpr auto delete_start_box = "Delete Start Date";
@@ -18,7 +23,7 @@ QString deletion_complete_text(qint64 count);
 
 // Deletes every log row dated within the two boxes (mm-dd-yyyy, both ends included);
 // there is no confirmation question. `deleted` receives the count when given.
-utility_outcome delete_log_dates(database_file& db, operator_port& person, const QString& start_box,
+dbutil_outcome delete_log_dates(data::database_file& db, operator_port& person, const QString& start_box,
                                  const QString& end_box, qint64* deleted = nullptr);
 
-}  // namespace zep
+}  // namespace zep::records

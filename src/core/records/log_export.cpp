@@ -1,13 +1,13 @@
-#include "log_export.h"
+#include "core/records/log_export.h"
 
 #include <cmath>
 
-#include "access_string.h"
-#include "data/log_query.h"
-#include "operator.h"
-#include "text_value.h"
+#include "core/records/access_string.h"
+#include "core/data/log_query.h"
+#include "core/operator.h"
+#include "core/records/text_value.h"
 
-namespace zep {
+namespace zep::records {
 
 namespace {
 
@@ -38,36 +38,36 @@ std::optional<export_range> read_range(operator_port& person, const log_export_o
     return export_range{*from, *to};
 }
 
-log_line_layout layout(bool fixed) {
-    log_line_layout shape{name_width, idnum_width, location_width, fixed, QStringLiteral(" ")};
+data::log_line_layout layout(bool fixed) {
+    data::log_line_layout shape{name_width, idnum_width, location_width, fixed, QStringLiteral(" ")};
     if (!fixed) shape.separator = QStringLiteral(",");
     return shape;
 }
 
-utility_outcome write_rows(database_file& db, operator_port& person, export_file& file,
-                           const log_line_filter& filter, bool fixed) {
-    if (log_table(db).count() == 0) {
+dbutil_outcome write_rows(data::database_file& db, operator_port& person, export_file& file,
+                           const data::log_line_filter& filter, bool fixed) {
+    if (data::log_table(db).count() == 0) {
         file.close();
         person.message(QString::fromLatin1(no_log_items_text));
-        return utility_outcome::refused;
+        return dbutil_outcome::refused;
     }
     person.progress(QString::fromLatin1(preparing_export_text));
-    log_query query(db);
+    data::log_query query(db);
     const bool walked = query.export_lines(layout(fixed), filter,
                                            [&file](const QString& line) { file.write_line(line); });
     const bool closed = file.close();
     person.progress(QString());
     if (!walked || !closed) {
         person.message(walked ? file.error() : query.last_error());
-        return utility_outcome::refused;
+        return dbutil_outcome::refused;
     }
     person.message(QString::fromLatin1(export_complete_text));
-    return utility_outcome::done;
+    return dbutil_outcome::done;
 }
 
 }  // namespace
 
-QString fixed_log_line(const log_row& row) {
+QString fixed_log_line(const data::log_row& row) {
     const QChar blank(QLatin1Char(' '));
     return row.DateTime + blank + fixed_width(row.lastname, name_width) + blank +
            fixed_width(row.firstname, name_width) + blank + fixed_width(row.idnum, idnum_width) +
@@ -75,7 +75,7 @@ QString fixed_log_line(const log_row& row) {
            fixed_width(row.location, location_width) + blank + row.granted;
 }
 
-QString comma_log_line(const log_row& row) {
+QString comma_log_line(const data::log_row& row) {
     const QChar comma(QLatin1Char(','));
     // Cut first, then trimmed: a long name loses its tail before its blanks go.
     return row.DateTime + comma + trim_blanks(row.lastname.left(name_width)) + comma +
@@ -84,25 +84,25 @@ QString comma_log_line(const log_row& row) {
            trim_blanks(row.location.left(location_width)) + comma + row.granted;
 }
 
-utility_outcome export_log(database_file& db, operator_port& person,
+dbutil_outcome export_log(data::database_file& db, operator_port& person,
                            const log_export_options& options) {
     const double reader = std::nearbyint(text_value(options.reader_box));
     if (reader >= 127) {
         person.message(QString::fromLatin1(reader_number_too_high_text));
-        return utility_outcome::refused;
+        return dbutil_outcome::refused;
     }
     const auto range = read_range(person, options);
-    if (!range) return utility_outcome::refused;
+    if (!range) return dbutil_outcome::refused;
     const auto path = ask_export_path(person, log_export_file_name);
-    if (!path) return utility_outcome::cancelled;
+    if (!path) return dbutil_outcome::cancelled;
     export_file file(*path);
     if (!file.open()) {
         person.message(file.error());
-        return utility_outcome::refused;
+        return dbutil_outcome::refused;
     }
-    const log_line_filter filter{range->from, range->to, static_cast<int>(reader),
+    const data::log_line_filter filter{range->from, range->to, static_cast<int>(reader),
                                  trim_blanks(options.user_id_box)};
     return write_rows(db, person, file, filter, options.fixed);
 }
 
-}  // namespace zep
+}  // namespace zep::records

@@ -2,13 +2,18 @@
 
 #include <QString>
 
-#include "data/log_table.h"
-#include "utility_file.h"
+#include "core/data/log_table.h"
+#include "core/records/utility_file.h"
 
 namespace zep {
-
-class database_file;
 class operator_port;
+}
+namespace zep::data {
+class database_file;
+}
+
+namespace zep::records {
+
 
 inline constexpr auto reader_number_too_high_text = "Reader number must be < 127";
 inline constexpr auto no_log_items_text = "There are no items in the log file";
@@ -27,12 +32,12 @@ struct log_export_options {
 
 // The line of a log row in each layout, without its line end. The export itself has the
 // database build the same lines (see log_line_layout), which keeps a large export fast.
-QString fixed_log_line(const log_row& row);
-QString comma_log_line(const log_row& row);
+QString fixed_log_line(const data::log_row& row);
+QString comma_log_line(const data::log_row& row);
 
 // Exports the log rows of the date range (and reader, and ID) in `datetime` order into
 // the file the operator chooses.
-utility_outcome export_log(database_file& db, operator_port& person,
+dbutil_outcome export_log(data::database_file& db, operator_port& person,
                            const log_export_options& options);
 
-}  // namespace zep
+}  // namespace zep::records

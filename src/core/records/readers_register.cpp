@@ -1,14 +1,14 @@
-#include "readers_register.h"
+#include "core/records/readers_register.h"
 
 #include <cmath>
 #include <set>
 
-#include "access_string.h"
-#include "data/transaction.h"
-#include "operator.h"
-#include "text_value.h"
+#include "core/records/access_string.h"
+#include "core/data/transaction.h"
+#include "core/operator.h"
+#include "core/records/text_value.h"
 
-namespace zep {
+namespace zep::records {
 
 namespace {
 
@@ -18,8 +18,8 @@ QString shown_comm_mode(const QString& stored) {
     return stored == QLatin1String("T") ? QString::fromLatin1(tcp_mode_text) : stored;
 }
 
-reader_row new_reader(int number) {
-    reader_row row;
+data::reader_row new_reader(int number) {
+    data::reader_row row;
     row.readernum = static_cast<qint16>(number);
     row.protocol = QStringLiteral("N");
     return row;
@@ -29,12 +29,12 @@ void load_comm_mode(reader_form& form, const QString& mode) {
     for (int port = 1; port <= 5; ++port) {
         if (mode.left(4) == QStringLiteral("Com%1").arg(port)) {
             form.port = port;
-            form.mode = reader_mode::serial;
+            form.mode = reader_form_mode::serial;
         }
     }
     if (mode.mid(5, 2) == QLatin1String("96")) form.speed = 9600;
     if (mode.mid(5, 2) == QLatin1String("19")) form.speed = 19200;
-    if (mode == QLatin1String(tcp_mode_text)) form.mode = reader_mode::tcp;
+    if (mode == QLatin1String(tcp_mode_text)) form.mode = reader_form_mode::tcp;
 }
 
 bool valid_ip_address(const QString& text) {
@@ -45,15 +45,15 @@ bool valid_ip_address(const QString& text) {
 
 }  // namespace
 
-std::vector<reader_row> readers_loadup(database_file& db) {
-    readers_table table(db);
-    std::vector<reader_row> rows;
+std::vector<data::reader_row> readers_loadup(data::database_file& db) {
+    data::readers_table table(db);
+    std::vector<data::reader_row> rows;
     std::set<int> present;
-    table.walk([&](const reader_row& row) {
+    table.walk([&](const data::reader_row& row) {
         rows.push_back(row);
         present.insert(row.readernum);
     });
-    std::vector<reader_row> missing;
+    std::vector<data::reader_row> missing;
     for (int r = 0; r <= access_string::last_reader; ++r) {
         if (!present.contains(r)) missing.push_back(new_reader(r));
     }
@@ -63,7 +63,7 @@ std::vector<reader_row> readers_loadup(database_file& db) {
     return rows;
 }
 
-std::array<QString, 10> reader_columns(const reader_row& row) {
+std::array<QString, 10> reader_columns(const data::reader_row& row) {
     return {access_string::three_digits(row.readernum),
             row.readername,
             row.location,
@@ -76,7 +76,7 @@ std::array<QString, 10> reader_columns(const reader_row& row) {
             row.Port};
 }
 
-reader_form reader_form_from_row(const reader_row& row) {
+reader_form reader_form_from_row(const data::reader_row& row) {
     const auto columns = reader_columns(row);
     reader_form form;
     form.readernum = row.readernum;
@@ -94,15 +94,15 @@ reader_form reader_form_from_row(const reader_row& row) {
 
 reader_form_enabled enabled_fields(const reader_form& form) {
     reader_form_enabled enabled;
-    enabled.ports = enabled.speeds = form.mode == reader_mode::serial;
-    enabled.ip_address = enabled.tcp_port = form.mode == reader_mode::tcp;
+    enabled.ports = enabled.speeds = form.mode == reader_form_mode::serial;
+    enabled.ip_address = enabled.tcp_port = form.mode == reader_form_mode::tcp;
     enabled.network_address = form.protocol;
     return enabled;
 }
 
-void select_mode(reader_form& form, reader_mode mode) {
+void select_mode(reader_form& form, reader_form_mode mode) {
     form.mode = mode;
-    if (mode != reader_mode::serial) return;
+    if (mode != reader_form_mode::serial) return;
     if (form.speed == 0) form.speed = 9600;
     if (form.port == 0) form.port = 1;
 }
@@ -126,11 +126,11 @@ bool digits_key(QChar c) {
 
 QString comm_mode_text(const reader_form& form) {
     switch (form.mode) {
-        case reader_mode::none:
+        case reader_form_mode::none:
             return {};
-        case reader_mode::tcp:
+        case reader_form_mode::tcp:
             return QString::fromLatin1(tcp_mode_text);
-        case reader_mode::serial:
+        case reader_form_mode::serial:
             break;
     }
     const int speed = form.speed == 19200 ? 19200 : 9600;
@@ -144,8 +144,8 @@ std::optional<QString> validate_reader_form(const reader_form& form) {
     return std::nullopt;
 }
 
-reader_row reader_row_from_form(const reader_form& form) {
-    reader_row row;
+data::reader_row reader_row_from_form(const reader_form& form) {
+    data::reader_row row;
     row.readernum = form.readernum;
     row.readername = form.name;
     row.location = form.location;
@@ -159,15 +159,15 @@ reader_row reader_row_from_form(const reader_form& form) {
     return row;
 }
 
-reader_update update_reader(database_file& db, operator_port& person, const reader_form& form) {
+reader_update update_reader(data::database_file& db, operator_port& person, const reader_form& form) {
     if (const auto refusal = validate_reader_form(form)) {
         person.message(*refusal);
         return reader_update::refused;
     }
-    readers_table table(db);
+    data::readers_table table(db);
     if (!table.find(form.readernum)) return reader_update::not_in_table;
     return table.update(reader_row_from_form(form)) ? reader_update::stored
                                                     : reader_update::not_in_table;
 }
 
-}  // namespace zep
+}  // namespace zep::records

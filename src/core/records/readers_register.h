@@ -6,12 +6,17 @@
 #include <optional>
 #include <vector>
 
-#include "data/readers_table.h"
+#include "core/data/readers_table.h"
 
 namespace zep {
-
-class database_file;
 class operator_port;
+}
+namespace zep::data {
+class database_file;
+}
+
+namespace zep::records {
+
 
 inline constexpr auto invalid_time_differential_text = "Invalid time differential";
 inline constexpr auto invalid_ip_address_text = "Invalid ip address";
@@ -24,12 +29,12 @@ inline constexpr auto reader_heading_prefix = "Reader ";
 
 // Creates the rows 0..126 that are missing and returns every row in list order: the rows
 // found in number order, then those created.
-std::vector<reader_row> readers_loadup(database_file& db);
+std::vector<data::reader_row> readers_loadup(data::database_file& db);
 
 // The ten list columns of a row ("T" shows as "tcp/ip").
-std::array<QString, 10> reader_columns(const reader_row& row);
+std::array<QString, 10> reader_columns(const data::reader_row& row);
 
-enum class reader_mode { none, serial, tcp };
+enum class reader_form_mode { none, serial, tcp };
 
 // The edit fields of the readers screen.
 struct reader_form {
@@ -38,7 +43,7 @@ struct reader_form {
     QString location;
     QString time_difference;
     bool active = false;
-    reader_mode mode = reader_mode::none;
+    reader_form_mode mode = reader_form_mode::none;
     int port = 0;   // 1..5 for Com1..Com5; 0 = none selected
     int speed = 0;  // 9600 or 19200; 0 = neither ticked
     bool protocol = false;
@@ -57,12 +62,12 @@ struct reader_form_enabled {
 };
 
 // Loads a row as the screen shows it: mode, port and speed taken from the comm mode text.
-reader_form reader_form_from_row(const reader_row& row);
+reader_form reader_form_from_row(const data::reader_row& row);
 reader_form_enabled enabled_fields(const reader_form& form);
 
 // The option buttons and ticks: Serial picks Com1 and 9600 when nothing was chosen;
 // the speeds act as a pair.
-void select_mode(reader_form& form, reader_mode mode);
+void select_mode(reader_form& form, reader_form_mode mode);
 void set_speed_ticked(reader_form& form, int speed, bool ticked);
 
 // Key filters of the edit boxes (backspace is always let through by the screen).
@@ -74,11 +79,11 @@ bool digits_key(QChar c);
 QString comm_mode_text(const reader_form& form);
 // The message refusing the form, if any.
 std::optional<QString> validate_reader_form(const reader_form& form);
-reader_row reader_row_from_form(const reader_form& form);
+data::reader_row reader_row_from_form(const reader_form& form);
 
 enum class reader_update { refused, stored, not_in_table };
 
 // "Update This Reader": validates (telling the operator why not) and stores the row.
-reader_update update_reader(database_file& db, operator_port& person, const reader_form& form);
+reader_update update_reader(data::database_file& db, operator_port& person, const reader_form& form);
 
-}  // namespace zep
+}  // namespace zep::records

@@ -1,17 +1,17 @@
-#include "schedules_register.h"
+#include "core/records/schedules_register.h"
 
 #include <set>
 
-#include "access_string.h"
-#include "operator.h"
+#include "core/records/access_string.h"
+#include "core/operator.h"
 
-namespace zep {
+namespace zep::records {
 
 namespace {
 
 constexpr int day_count = 7;
 
-QString* day_field(schedule_row& row, int day) {
+QString* day_field(data::schedule_row& row, int day) {
     std::array<QString*, day_count> fields = {&row.sunday,    &row.monday,   &row.tuesday,
                                               &row.wednesday, &row.thursday, &row.friday,
                                               &row.saturday};
@@ -33,23 +33,23 @@ QString stored_day(const QString& shown) {
     return shown.left(4) + shown.mid(7, 4);
 }
 
-std::array<QString, 7> day_fields(const schedule_row& row) {
+std::array<QString, 7> day_fields(const data::schedule_row& row) {
     return {row.sunday,   row.monday, row.tuesday, row.wednesday,
             row.thursday, row.friday, row.saturday};
 }
 
-std::vector<schedule_row> schedules_loadup(database_file& db) {
-    schedules_table table(db);
-    std::vector<schedule_row> rows;
+std::vector<data::schedule_row> schedules_loadup(data::database_file& db) {
+    data::schedules_table table(db);
+    std::vector<data::schedule_row> rows;
     std::set<int> present;
-    table.walk([&](const schedule_row& row) {
+    table.walk([&](const data::schedule_row& row) {
         rows.push_back(row);
         present.insert(row.schedulenum);
     });
-    std::vector<schedule_row> missing;
+    std::vector<data::schedule_row> missing;
     for (int n = first_schedule; n <= last_schedule; ++n) {
         if (present.contains(n)) continue;
-        schedule_row row;  // empty name, "00000000" days
+        data::schedule_row row;  // empty name, "00000000" days
         row.schedulenum = static_cast<qint16>(n);
         missing.push_back(row);
     }
@@ -59,7 +59,7 @@ std::vector<schedule_row> schedules_loadup(database_file& db) {
     return rows;
 }
 
-std::array<QString, 9> schedule_columns(const schedule_row& row) {
+std::array<QString, 9> schedule_columns(const data::schedule_row& row) {
     std::array<QString, 9> columns;
     columns[0] = access_string::three_digits(row.schedulenum);
     columns[1] = row.schedulename;
@@ -76,7 +76,7 @@ schedule_form idle_schedule_form() {
     return form;
 }
 
-schedule_form schedule_form_from_row(const schedule_row& row) {
+schedule_form schedule_form_from_row(const data::schedule_row& row) {
     schedule_form form;
     form.schedulenum = row.schedulenum;
     form.name = row.schedulename;
@@ -124,8 +124,8 @@ std::optional<QString> validate_schedule_times(const schedule_boxes& boxes) {
     return std::nullopt;
 }
 
-schedule_row schedule_row_from_form(const schedule_form& form) {
-    schedule_row row;
+data::schedule_row schedule_row_from_form(const schedule_form& form) {
+    data::schedule_row row;
     row.schedulenum = form.schedulenum;
     row.schedulename = form.name;
     for (int k = 0; k < day_count; ++k) {
@@ -135,16 +135,16 @@ schedule_row schedule_row_from_form(const schedule_form& form) {
     return row;
 }
 
-schedule_update update_schedule(database_file& db, operator_port& person,
+schedule_update update_schedule(data::database_file& db, operator_port& person,
                                 const schedule_form& form) {
     if (const auto refusal = validate_schedule_times(form.boxes)) {
         person.message(*refusal);
         return schedule_update::refused;
     }
-    schedules_table table(db);
+    data::schedules_table table(db);
     if (!table.find(form.schedulenum)) return schedule_update::not_in_table;
     return table.update(schedule_row_from_form(form)) ? schedule_update::stored
                                                       : schedule_update::not_in_table;
 }
 
-}  // namespace zep
+}  // namespace zep::records

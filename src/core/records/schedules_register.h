@@ -5,12 +5,17 @@
 #include <optional>
 #include <vector>
 
-#include "data/schedules_table.h"
+#include "core/data/schedules_table.h"
 
 namespace zep {
-
-class database_file;
 class operator_port;
+}
+namespace zep::data {
+class database_file;
+}
+
+namespace zep::records {
+
 
 inline constexpr auto times_not_4_digits_text = "All times must be 4 digits long";
 inline constexpr auto time_above_2359_text = "Time cannot be > 2359";
@@ -28,12 +33,12 @@ QString shown_day(const QString& day);
 // Back from the shown form: characters 1-4 and 8-11.
 QString stored_day(const QString& shown);
 // The seven day fields of a row, Sunday first.
-std::array<QString, 7> day_fields(const schedule_row& row);
+std::array<QString, 7> day_fields(const data::schedule_row& row);
 
 // Creates the missing rows 1..99 ("00000000" days) and returns every row in list order.
-std::vector<schedule_row> schedules_loadup(database_file& db);
+std::vector<data::schedule_row> schedules_loadup(data::database_file& db);
 // The nine list columns of a row.
-std::array<QString, 9> schedule_columns(const schedule_row& row);
+std::array<QString, 9> schedule_columns(const data::schedule_row& row);
 
 // The fourteen time boxes: box 2k starts and box 2k+1 ends day k (0 = Sunday).
 using schedule_boxes = std::array<QString, 14>;
@@ -46,7 +51,7 @@ struct schedule_form {
 
 // The idle state: every box "0000".
 schedule_form idle_schedule_form();
-schedule_form schedule_form_from_row(const schedule_row& row);
+schedule_form schedule_form_from_row(const data::schedule_row& row);
 
 // The copy buttons "M-F", "M-S", "S-S".
 void copy_monday_to_friday(schedule_boxes& boxes);
@@ -59,12 +64,12 @@ std::optional<int> box_above(int box);
 bool time_box_key(QChar c);
 
 std::optional<QString> validate_schedule_times(const schedule_boxes& boxes);
-schedule_row schedule_row_from_form(const schedule_form& form);
+data::schedule_row schedule_row_from_form(const schedule_form& form);
 
 enum class schedule_update { refused, stored, not_in_table };
 
 // "Update This Schedule": validates (telling the operator why not) and stores the row.
-schedule_update update_schedule(database_file& db, operator_port& person,
+schedule_update update_schedule(data::database_file& db, operator_port& person,
                                 const schedule_form& form);
 
-}  // namespace zep
+}  // namespace zep::records

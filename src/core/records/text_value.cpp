@@ -1,6 +1,6 @@
-#include "text_value.h"
+#include "core/records/text_value.h"
 
-namespace zep {
+namespace zep::records {
 
 double text_value(const QString& text) {
     qsizetype i = 0;
@@ -26,9 +26,9 @@ double text_value(const QString& text) {
     return ok ? value : 0.0;
 }
 
-}  // namespace zep
+}  // namespace zep::records
 
-namespace zep {
+namespace zep::records {
 
 QString trim_blanks(const QString& text) {
     qsizetype begin = 0;
@@ -38,4 +38,4 @@ QString trim_blanks(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-}  // namespace zep
+}  // namespace zep::records

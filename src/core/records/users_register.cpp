@@ -1,22 +1,22 @@
-#include "users_register.h"
+#include "core/records/users_register.h"
 
 #include <algorithm>
 #include <map>
 
-#include "access_string.h"
-#include "data/readers_table.h"
-#include "data/schedules_table.h"
-#include "data/transaction.h"
-#include "operator.h"
-#include "schedules_register.h"
+#include "core/records/access_string.h"
+#include "core/data/readers_table.h"
+#include "core/data/schedules_table.h"
+#include "core/data/transaction.h"
+#include "core/operator.h"
+#include "core/records/schedules_register.h"
 
-namespace zep {
+namespace zep::records {
 
 namespace {
 
 constexpr auto separator = "  ";
 
-const QString& user_field(const user_row& row, int column) {
+const QString& user_field(const data::user_row& row, int column) {
     if (column == 1) return row.firstname;
     if (column == 2) return row.userid;
     return row.lastname;
@@ -33,16 +33,16 @@ QString schedule_text(const QString& code, const QString& name) {
 
 }  // namespace
 
-std::vector<user_row> load_user_list(database_file& db) {
-    std::vector<user_row> rows;
-    users_table(db).walk([&rows](const user_row& row) {
+std::vector<data::user_row> load_user_list(data::database_file& db) {
+    std::vector<data::user_row> rows;
+    data::users_table(db).walk([&rows](const data::user_row& row) {
         rows.push_back({row.userid, row.lastname, row.firstname, {}});
     });
     return rows;
 }
 
-void sort_user_list(std::vector<user_row>& rows, int column) {
-    std::stable_sort(rows.begin(), rows.end(), [column](const user_row& a, const user_row& b) {
+void sort_user_list(std::vector<data::user_row>& rows, int column) {
+    std::stable_sort(rows.begin(), rows.end(), [column](const data::user_row& a, const data::user_row& b) {
         return user_field(a, column) < user_field(b, column);
     });
 }
@@ -57,13 +57,13 @@ QString assignments_heading(const QString& firstname, const QString& lastname) {
            lastname.trimmed();
 }
 
-std::vector<assignment_row> assignment_list(database_file& db, const QString& access) {
+std::vector<assignment_row> assignment_list(data::database_file& db, const QString& access) {
     // Names are read once: a seek per slot would cost 127 queries per user shown.
     std::map<int, QString> readers;
-    readers_table(db).walk([&](const reader_row& row) { readers[row.readernum] = row.readername; });
+    data::readers_table(db).walk([&](const data::reader_row& row) { readers[row.readernum] = row.readername; });
     std::map<int, QString> schedules;
-    schedules_table(db).walk(
-        [&](const schedule_row& row) { schedules[row.schedulenum] = row.schedulename; });
+    data::schedules_table(db).walk(
+        [&](const data::schedule_row& row) { schedules[row.schedulenum] = row.schedulename; });
 
     std::vector<assignment_row> rows;
     for (int r : access_string::assigned_readers(access)) {
@@ -74,32 +74,32 @@ std::vector<assignment_row> assignment_list(database_file& db, const QString& ac
     return rows;
 }
 
-assignment_row make_assignment_row(database_file& db, int reader, const QString& slot_code) {
-    const auto reader_row = readers_table(db).find(static_cast<qint16>(reader));
+assignment_row make_assignment_row(data::database_file& db, int reader, const QString& slot_code) {
+    const auto reader_row = data::readers_table(db).find(static_cast<qint16>(reader));
     QString schedule_name;
     if (slot_code != QLatin1String("00")) {
-        const auto schedule = schedules_table(db).find(static_cast<qint16>(slot_code.toInt()));
+        const auto schedule = data::schedules_table(db).find(static_cast<qint16>(slot_code.toInt()));
         if (schedule) schedule_name = schedule->schedulename;
     }
     return {reader, reader_text(reader, reader_row ? reader_row->readername : QString()),
             schedule_text(slot_code, schedule_name)};
 }
 
-std::array<QString, 7> weekly_times(database_file& db, const QString& schedule_column) {
+std::array<QString, 7> weekly_times(data::database_file& db, const QString& schedule_column) {
     std::array<QString, 7> cells;
     const QString number = schedule_column.left(3);
     if (number == QLatin1String(access_string::all_times_schedule)) {
         cells.fill(QString::fromLatin1(all_times_text));
         return cells;
     }
-    const auto row = schedules_table(db).find(static_cast<qint16>(number.toInt()));
+    const auto row = data::schedules_table(db).find(static_cast<qint16>(number.toInt()));
     if (!row) return cells;
     const auto days = day_fields(*row);
     for (size_t k = 0; k < cells.size(); ++k) cells[k] = shown_day(days[k]);
     return cells;
 }
 
-QString picker_caption(const user_row& user) {
+QString picker_caption(const data::user_row& user) {
     return QStringLiteral("Add Reader and Schedule for user ") + user.firstname + QLatin1Char(' ') +
            user.lastname + QStringLiteral(",  ID:") + user.userid;
 }
@@ -127,29 +127,29 @@ std::optional<QString> users_register::blank_field(const user_entry& typed) cons
     return std::nullopt;
 }
 
-std::optional<user_row> users_register::add_user(const user_entry& typed) {
+std::optional<data::user_row> users_register::add_user(const user_entry& typed) {
     if (const auto blank = blank_field(typed)) {
         person_.message(*blank);
         return std::nullopt;
     }
-    users_table users(db_);
+    data::users_table users(db_);
     if (users.find(typed.userid.trimmed())) {
         refuse(user_id_used_text);
         return std::nullopt;
     }
-    const user_row row{typed.userid.trimmed(), typed.lastname.trimmed(), typed.firstname.trimmed(),
+    const data::user_row row{typed.userid.trimmed(), typed.lastname.trimmed(), typed.firstname.trimmed(),
                        access_string::blank()};
     if (!users.insert(row)) return std::nullopt;
     return row;
 }
 
-std::optional<user_row> users_register::modify_user(const QString& old_userid,
+std::optional<data::user_row> users_register::modify_user(const QString& old_userid,
                                                     const user_entry& typed) {
     if (const auto blank = blank_field(typed)) {
         person_.message(*blank);
         return std::nullopt;
     }
-    users_table users(db_);
+    data::users_table users(db_);
     const auto old_row = users.find(old_userid);
     if (!old_row) {
         refuse(internal_error_lower_text);
@@ -161,9 +161,9 @@ std::optional<user_row> users_register::modify_user(const QString& old_userid,
         refuse(id_number_used_text);
         return std::nullopt;
     }
-    const user_row row{new_id, typed.lastname.trimmed(), typed.firstname.trimmed(),
+    const data::user_row row{new_id, typed.lastname.trimmed(), typed.firstname.trimmed(),
                        old_row->schedules};
-    transaction tx(db_);
+    data::transaction tx(db_);
     const bool stored = new_id == old_row->userid
                             ? users.update(row)
                             : users.remove(old_row->userid) && users.insert(row);
@@ -175,13 +175,13 @@ std::optional<user_row> users_register::modify_user(const QString& old_userid,
 }
 
 bool users_register::delete_user(const QString& userid) {
-    users_table users(db_);
+    data::users_table users(db_);
     if (!users.find(userid)) return refuse(internal_error_text);
     return users.remove(userid);
 }
 
-std::optional<user_row> users_register::begin_assignment(const QString& userid) {
-    users_table users(db_);
+std::optional<data::user_row> users_register::begin_assignment(const QString& userid) {
+    data::users_table users(db_);
     if (users.count() == 0) {
         refuse(no_users_text);
         return std::nullopt;
@@ -194,7 +194,7 @@ std::optional<user_row> users_register::begin_assignment(const QString& userid) 
 std::vector<assignment_row> users_register::store_assignment(const QString& userid,
                                                              const assignment_choice& choice) {
     if (choice.reader.isEmpty()) return {};
-    users_table users(db_);
+    data::users_table users(db_);
     auto row = users.find(userid);
     if (!row) return {};
     std::vector<int> readers;
@@ -213,7 +213,7 @@ std::vector<assignment_row> users_register::store_assignment(const QString& user
 }
 
 bool users_register::clear_schedules(const QString& userid) {
-    users_table users(db_);
+    data::users_table users(db_);
     if (users.count() == 0) return refuse(no_users_text);
     auto row = users.find(userid);
     if (!row) return false;
@@ -223,11 +223,11 @@ bool users_register::clear_schedules(const QString& userid) {
 
 bool users_register::delete_assignment(const QString& userid, int readernum) {
     if (!person_.confirm(QString::fromLatin1(delete_reader_question))) return false;
-    users_table users(db_);
+    data::users_table users(db_);
     auto row = users.find(userid);
     if (!row) return false;
     row->schedules = access_string::without_slot(row->schedules, readernum);
     return users.update(*row);
 }
 
-}  // namespace zep
+}  // namespace zep::records

@@ -5,12 +5,17 @@
 #include <optional>
 #include <vector>
 
-#include "data/users_table.h"
+#include "core/data/users_table.h"
 
 namespace zep {
-
-class database_file;
 class operator_port;
+}
+namespace zep::data {
+class database_file;
+}
+
+namespace zep::records {
+
 
 inline constexpr auto no_users_text = "There are no users in the database. Add a user first";
 inline constexpr auto select_user_first_text = "You must select a user first";
@@ -37,9 +42,9 @@ inline constexpr std::array<const char*, 3> user_column_headers = {"Last Name", 
 inline constexpr std::array<const char*, 2> assignment_column_headers = {"Reader", "Schedule"};
 
 // The user list: every user in `userid` order, without the access strings.
-std::vector<user_row> load_user_list(database_file& db);
+std::vector<data::user_row> load_user_list(data::database_file& db);
 // Sorts ascending as text on column 0 (Last Name), 1 (First Name) or 2 (User ID).
-void sort_user_list(std::vector<user_row>& rows, int column);
+void sort_user_list(std::vector<data::user_row>& rows, int column);
 // Which row to select after deleting row `deleted` when `remaining` rows are left; -1: none.
 int selection_after_delete(int deleted, int remaining);
 
@@ -52,10 +57,10 @@ struct assignment_row {
 
 // "Readers/Schedules for " + first + " " + last (both trimmed).
 QString assignments_heading(const QString& firstname, const QString& lastname);
-std::vector<assignment_row> assignment_list(database_file& db, const QString& access);
-assignment_row make_assignment_row(database_file& db, int reader, const QString& slot_code);
+std::vector<assignment_row> assignment_list(data::database_file& db, const QString& access);
+assignment_row make_assignment_row(data::database_file& db, int reader, const QString& slot_code);
 // The seven cells of the weekly times row for an assignment's Schedule column.
-std::array<QString, 7> weekly_times(database_file& db, const QString& schedule_column);
+std::array<QString, 7> weekly_times(data::database_file& db, const QString& schedule_column);
 
 // What the reader/schedule picker hands back; an empty reader means it was cancelled.
 struct assignment_choice {
@@ -63,7 +68,7 @@ struct assignment_choice {
     QString schedule;  // "000".."099"
 };
 
-QString picker_caption(const user_row& user);
+QString picker_caption(const data::user_row& user);
 // "Finished": the message keeping the picker open, if any.
 std::optional<QString> check_choice(const QString& access, const assignment_choice& choice);
 
@@ -78,16 +83,16 @@ struct user_entry {
 // operator and leaves the table unchanged.
 class users_register {
   public:
-    users_register(database_file& db, operator_port& person) : db_(db), person_(person) {}
+    users_register(data::database_file& db, operator_port& person) : db_(db), person_(person) {}
 
     // The stored row, or nullopt after a refusal.
-    std::optional<user_row> add_user(const user_entry& typed);
+    std::optional<data::user_row> add_user(const user_entry& typed);
     // Renames the user `old_userid`; the assignments stay.
-    std::optional<user_row> modify_user(const QString& old_userid, const user_entry& typed);
+    std::optional<data::user_row> modify_user(const QString& old_userid, const user_entry& typed);
     bool delete_user(const QString& userid);
 
     // Before the picker opens: the current user, or nullopt after telling why not.
-    std::optional<user_row> begin_assignment(const QString& userid);
+    std::optional<data::user_row> begin_assignment(const QString& userid);
     // Stores the picker's choice; the assignment rows to append to the list.
     std::vector<assignment_row> store_assignment(const QString& userid,
                                                  const assignment_choice& choice);
@@ -99,8 +104,8 @@ class users_register {
     std::optional<QString> blank_field(const user_entry& typed) const;
     bool refuse(const char* text);
 
-    database_file& db_;
+    data::database_file& db_;
     operator_port& person_;
 };
 
-}  // namespace zep
+}  // namespace zep::records

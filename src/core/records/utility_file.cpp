@@ -1,10 +1,10 @@
-#include "utility_file.h"
+#include "core/records/utility_file.h"
 
 #include <QDate>
 
-#include "operator.h"
+#include "core/operator.h"
 
-namespace zep {
+namespace zep::records {
 
 namespace {
 
@@ -63,4 +63,4 @@ std::optional<QString> ask_export_path(operator_port& person, const char* propos
                                    QString::fromLatin1(text_file_filter));
 }
 
-}  // namespace zep
+}  // namespace zep::records

@@ -7,11 +7,13 @@
 #include <optional>
 
 namespace zep {
-
 class operator_port;
+}
+namespace zep::records {
+
 
 // How a database utility ended.
-enum class utility_outcome { done, refused, cancelled };
+enum class dbutil_outcome { done, refused, cancelled };
 
 inline constexpr auto preparing_export_text = "Preparing Export";
 inline constexpr auto export_complete_text = "Export Complete";
@@ -56,4 +58,4 @@ class export_file {
 // Asks for the file to export into; nullopt when the dialog was cancelled.
 std::optional<QString> ask_export_path(operator_port& person, const char* proposed_name);
 
-}  // namespace zep
+}  // namespace zep::records

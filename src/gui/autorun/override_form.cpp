@@ -1,4 +1,4 @@
-#include "override_form.h"
+#include "gui/autorun/override_form.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "data/readers_table.h"
+#include "core/data/readers_table.h"
 
 namespace zep::gui {
 
@@ -18,7 +18,7 @@ constexpr int rows_per_column = 19;  // seven columns fit a common screen
 
 }  // namespace
 
-override_form::override_form(const std::vector<reader_row>& rows, override_selection& selection,
+override_form::override_form(const std::vector<data::reader_row>& rows, autorun::override_selection& selection,
                              QWidget* parent)
     : QDialog(parent), selection_(selection) {
     setObjectName(QStringLiteral("override"));
@@ -37,12 +37,12 @@ override_form::override_form(const std::vector<reader_row>& rows, override_selec
     resize(sizeHint().expandedTo(QSize(900, 0)));
 }
 
-QWidget* override_form::make_boxes(const override_boxes& boxes) {
+QWidget* override_form::make_boxes(const autorun::override_boxes& boxes) {
     auto* area = new QWidget(this);
     area->setObjectName(QStringLiteral("override_boxes"));
     auto* grid = new QGridLayout(area);
-    for (int k = 0; k < reader_slots; ++k) {
-        const override_box& shown = boxes[static_cast<std::size_t>(k)];
+    for (int k = 0; k < records::reader_slots; ++k) {
+        const autorun::override_box& shown = boxes[static_cast<std::size_t>(k)];
         auto* box = new QCheckBox(shown.caption, area);
         box->setObjectName(QStringLiteral("reader_%1").arg(k, 3, 10, QLatin1Char('0')));
         box->setChecked(shown.checked);
@@ -52,12 +52,12 @@ QWidget* override_form::make_boxes(const override_boxes& boxes) {
         boxes_[static_cast<std::size_t>(k)] = box;
     }
     grid->setRowStretch(rows_per_column, 1);
-    grid->setColumnStretch(reader_slots / rows_per_column + 1, 1);
+    grid->setColumnStretch(records::reader_slots / rows_per_column + 1, 1);
     return area;
 }
 
 QCheckBox* override_form::box(int readernum) const {
-    if (readernum < 0 || readernum >= reader_slots) return nullptr;
+    if (readernum < 0 || readernum >= records::reader_slots) return nullptr;
     return boxes_[static_cast<std::size_t>(readernum)];
 }
 

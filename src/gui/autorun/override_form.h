@@ -4,13 +4,16 @@
 #include <array>
 #include <vector>
 
-#include "autorun/override_selection.h"
+#include "core/autorun/override_selection.h"
 
 class QCheckBox;
 class QPushButton;
 
-namespace zep {
+namespace zep::data {
 struct reader_row;
+}
+
+namespace zep {
 }
 
 namespace zep::gui {
@@ -22,18 +25,18 @@ class override_form final : public QDialog {
     Q_OBJECT
   public:
     // `rows` is the readers table in number order; opening runs loadup.
-    override_form(const std::vector<reader_row>& rows, override_selection& selection,
+    override_form(const std::vector<data::reader_row>& rows, autorun::override_selection& selection,
                   QWidget* parent = nullptr);
 
     QCheckBox* box(int readernum) const;
     QPushButton* clear_all_button() const { return clear_all_; }
 
   private:
-    QWidget* make_boxes(const override_boxes& boxes);
+    QWidget* make_boxes(const autorun::override_boxes& boxes);
     void clear_all();
 
-    override_selection& selection_;
-    std::array<QCheckBox*, reader_slots> boxes_{};
+    autorun::override_selection& selection_;
+    std::array<QCheckBox*, records::reader_slots> boxes_{};
     QPushButton* clear_all_ = nullptr;
 };
 

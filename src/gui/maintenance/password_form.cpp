@@ -1,4 +1,4 @@
-#include "password_form.h"
+#include "gui/maintenance/password_form.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "data/startup.h"
-#include "maintenance/login_password_change.h"
+#include "core/program/startup.h"
+#include "core/maintenance/login_password_change.h"
 
 namespace zep::gui {
 
@@ -78,18 +78,18 @@ QWidget* password_form::make_login_section() {
 }
 
 void password_form::set_login_password() {
-    switch (change_login_password(state_.settings.loginpass, login_current_->text(),
+    switch (maintenance::change_login_password(state_.settings.loginpass, login_current_->text(),
                                   login_new_->text())) {
-    case login_change::mismatch:
+    case maintenance::login_change::mismatch:
         login_result_->clear();
-        person_.message(QString::fromLatin1(password_mismatch_text));
+        person_.message(QString::fromLatin1(maintenance::password_mismatch_text));
         return;
-    case login_change::changed:
-        login_result_->setText(QString::fromLatin1(login_password_changed_text));
+    case maintenance::login_change::changed:
+        login_result_->setText(QString::fromLatin1(maintenance::login_password_changed_text));
         login_current_->clear();
         login_new_->clear();
         return;
-    case login_change::unchanged:
+    case maintenance::login_change::unchanged:
         login_result_->clear();
         return;
     }

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "shell/screen_registry.h"
+#include "gui/shell/screen_registry.h"
 
 class QCheckBox;
 class QLabel;
@@ -22,7 +22,7 @@ private:
     QWidget* make_login_section();
     void set_login_password();
 
-    session& state_;
+    program::session& state_;
     operator_port& person_;
     QCheckBox* apply_all_ = nullptr;
     QLineEdit* login_current_ = nullptr;

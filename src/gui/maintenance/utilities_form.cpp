@@ -1,4 +1,4 @@
-#include "utilities_form.h"
+#include "gui/maintenance/utilities_form.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -13,9 +13,10 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "data/startup.h"
-#include "maintenance/utilities.h"
-#include "maintenance/utilities_walks.h"
+#include "core/program/single_reader.h"
+#include "core/program/startup.h"
+#include "core/maintenance/utilities.h"
+#include "core/maintenance/utilities_walks.h"
 
 namespace zep::gui {
 
@@ -43,11 +44,11 @@ QString yes_no(bool on) {
 }  // namespace
 
 utilities_form::utilities_form(screen_context& context, const clock_source& clock,
-                               override_selection& selection)
+                               autorun::override_selection& selection)
     : QWidget(context.parent), context_(context), clock_(clock), selection_(selection) {
     setObjectName(QStringLiteral("utilities"));
     auto* layout = new QVBoxLayout(this);
-    auto* note = new QLabel(QString::fromLatin1(utilities_tcp_note_text), this);
+    auto* note = new QLabel(QString::fromLatin1(maintenance::utilities_tcp_note_text), this);
     note->setObjectName(QStringLiteral("tcp_note"));
     note->setStyleSheet(QStringLiteral("font-weight: bold;"));
     layout->addWidget(note);
@@ -77,9 +78,9 @@ QPushButton* utilities_form::make_button(const QString& caption, const QString& 
 }
 
 QCheckBox* utilities_form::make_setting_box(const QString& name, QString& flag, QWidget* parent) {
-    auto* box = new QCheckBox(QString::fromLatin1(apply_to_all_text), parent);
+    auto* box = new QCheckBox(QString::fromLatin1(maintenance::apply_to_all_text), parent);
     box->setObjectName(name);
-    box->setChecked(apply_to_all(flag));
+    box->setChecked(maintenance::apply_to_all(flag));
     // The shell writes the settings back when the program closes.
     connect(box, &QCheckBox::toggled, this, [&flag](bool on) { flag = yes_no(on); });
     return box;
@@ -110,14 +111,14 @@ QWidget* utilities_form::make_memory_box() {
     download_used_ = value_label(QStringLiteral("download_slots_used"), box);
     logging_avail_ = value_label(QStringLiteral("logging_slots_avail"), box);
     logging_used_ = value_label(QStringLiteral("logging_slots_used"), box);
-    form->addRow(QString::fromLatin1(download_avail_caption), download_avail_);
-    form->addRow(QString::fromLatin1(download_used_caption), download_used_);
-    form->addRow(QString::fromLatin1(logging_avail_caption), logging_avail_);
-    form->addRow(QString::fromLatin1(logging_used_caption), logging_used_);
-    old_firmware_ = new QCheckBox(QString::fromLatin1(old_firmware_text), box);
+    form->addRow(QString::fromLatin1(maintenance::download_avail_caption), download_avail_);
+    form->addRow(QString::fromLatin1(maintenance::download_used_caption), download_used_);
+    form->addRow(QString::fromLatin1(maintenance::logging_avail_caption), logging_avail_);
+    form->addRow(QString::fromLatin1(maintenance::logging_used_caption), logging_used_);
+    old_firmware_ = new QCheckBox(QString::fromLatin1(maintenance::old_firmware_text), box);
     old_firmware_->setObjectName(QStringLiteral("old_firmware"));
-    old_firmware_->setChecked(memory_layout_of(context_.state.settings) ==
-                              memory_layout::used_first);
+    old_firmware_->setChecked(maintenance::memory_layout_of(context_.state.settings) ==
+                              commands::memory_layout::used_first);
     form->addRow(old_firmware_);
     return box;
 }
@@ -168,7 +169,7 @@ QWidget* utilities_form::make_result_box() {
 }
 
 void utilities_form::show_current_time() {
-    current_time_->setText(current_date_time_text(clock_));
+    current_time_->setText(maintenance::current_date_time_text(clock_));
 }
 
 void utilities_form::run(std::function<void(job_context&)> work, std::function<void()> done) {
@@ -179,9 +180,9 @@ void utilities_form::run(std::function<void(job_context&)> work, std::function<v
     context_.jobs.start(std::move(request));
 }
 
-void utilities_form::run_walk(std::function<void(job_context&, const walk_inputs&)> walk) {
+void utilities_form::run_walk(std::function<void(job_context&, const maintenance::walk_inputs&)> walk) {
     // The readers and the selection as they are now: the walk does not see later changes.
-    walk_inputs inputs = load_walk_inputs(*context_.state.db, context_.state.settings, selection_);
+    maintenance::walk_inputs inputs = maintenance::load_walk_inputs(*context_.state.db, context_.state.settings, selection_);
     job_request request;
     request.work = [walk = std::move(walk), inputs = std::move(inputs)](job_context& job) {
         walk(job, inputs);
@@ -195,23 +196,23 @@ void utilities_form::run_walk(std::function<void(job_context&, const walk_inputs
 }
 
 void utilities_form::identify() {
-    const utility_target target = utilities_target(context_.state);
-    auto answer = std::make_shared<utility_outcome>();
+    const maintenance::utility_target target = program::utilities_target(context_.state);
+    auto answer = std::make_shared<maintenance::utility_outcome>();
     run([target,
-         answer](job_context& job) { *answer = identify_reader(job.link, target, job.person); },
+         answer](job_context& job) { *answer = maintenance::identify_reader(job.link, target, job.person); },
         [this, answer] {
             if (answer->ok()) identification_->setText(answer->text);
         });
 }
 
 void utilities_form::read_memory() {
-    const utility_target target = utilities_target(context_.state);
-    const memory_layout layout =
-        old_firmware_->isChecked() ? memory_layout::used_first : memory_layout::available_first;
-    auto answer = std::make_shared<memory_outcome>();
+    const maintenance::utility_target target = program::utilities_target(context_.state);
+    const commands::memory_layout layout =
+        old_firmware_->isChecked() ? commands::memory_layout::used_first : commands::memory_layout::available_first;
+    auto answer = std::make_shared<maintenance::memory_outcome>();
     run(
         [target, layout, answer](job_context& job) {
-            *answer = read_memory_usage(job.link, target, layout, job.person);
+            *answer = maintenance::read_memory_usage(job.link, target, layout, job.person);
         },
         [this, answer] {
             if (!answer->ok()) return;
@@ -223,10 +224,10 @@ void utilities_form::read_memory() {
 }
 
 void utilities_form::read_clock() {
-    const utility_target target = utilities_target(context_.state);
-    auto answer = std::make_shared<clock_outcome>();
+    const maintenance::utility_target target = program::utilities_target(context_.state);
+    auto answer = std::make_shared<maintenance::clock_outcome>();
     run([target,
-         answer](job_context& job) { *answer = read_reader_clock(job.link, target, job.person); },
+         answer](job_context& job) { *answer = maintenance::read_reader_clock(job.link, target, job.person); },
         [this, answer] {
             if (answer->ok()) reader_time_->setText(answer->text);
         });
@@ -235,38 +236,38 @@ void utilities_form::read_clock() {
 void utilities_form::set_clock() {
     const clock_source& clock = clock_;
     if (set_date_all_->isChecked()) {
-        run_walk([&clock](job_context& job, const walk_inputs& inputs) {
-            doall_settime(job.link, inputs, clock, job.person);
+        run_walk([&clock](job_context& job, const maintenance::walk_inputs& inputs) {
+            maintenance::doall_settime(job.link, inputs, clock, job.person);
         });
         return;
     }
-    const utility_target target = utilities_target(context_.state);
+    const maintenance::utility_target target = program::utilities_target(context_.state);
     run([target, &clock](job_context& job) {
-        set_reader_clock(job.link, target, clock, job.person);
+        maintenance::set_reader_clock(job.link, target, clock, job.person);
     });
 }
 
 void utilities_form::add_id() {
     if (adhoc_all_->isChecked()) {
-        run_walk([](job_context& job, const walk_inputs& inputs) {
-            doall_addhocadd(job.link, inputs, job.person);
+        run_walk([](job_context& job, const maintenance::walk_inputs& inputs) {
+            maintenance::doall_addhocadd(job.link, inputs, job.person);
         });
         return;
     }
-    const utility_target target = utilities_target(context_.state);
-    run([target](job_context& job) { addhocadd(job.link, target, job.person); });
+    const maintenance::utility_target target = program::utilities_target(context_.state);
+    run([target](job_context& job) { maintenance::addhocadd(job.link, target, job.person); });
 }
 
 void utilities_form::delete_id() {
     // With the box set, a lost card is revoked everywhere rather than nowhere.
     if (adhoc_all_->isChecked()) {
-        run_walk([](job_context& job, const walk_inputs& inputs) {
-            doall_adhocdelete(job.link, inputs, job.person);
+        run_walk([](job_context& job, const maintenance::walk_inputs& inputs) {
+            maintenance::doall_adhocdelete(job.link, inputs, job.person);
         });
         return;
     }
-    const utility_target target = utilities_target(context_.state);
-    run([target](job_context& job) { addhoc_delete(job.link, target, job.person); });
+    const maintenance::utility_target target = program::utilities_target(context_.state);
+    run([target](job_context& job) { maintenance::addhoc_delete(job.link, target, job.person); });
 }
 
 }  // namespace zep::gui

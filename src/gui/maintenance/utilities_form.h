@@ -3,10 +3,10 @@
 #include <QWidget>
 #include <functional>
 
-#include "autorun/override_selection.h"
-#include "clock.h"
-#include "shell/job_runner.h"
-#include "shell/screen_registry.h"
+#include "core/autorun/override_selection.h"
+#include "core/clock.h"
+#include "gui/shell/job_runner.h"
+#include "gui/shell/screen_registry.h"
 
 class QCheckBox;
 class QLabel;
@@ -15,8 +15,11 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 
-namespace zep {
+namespace zep::maintenance {
 struct walk_inputs;
+}
+
+namespace zep {
 }
 
 namespace zep::gui {
@@ -29,7 +32,7 @@ class utilities_form final : public QWidget {
   public:
     // The clock and the selection are the program's own unless a test brings its own.
     explicit utilities_form(screen_context& context, const clock_source& clock = default_clock(),
-                            override_selection& selection = program_override_selection());
+                            autorun::override_selection& selection = autorun::program_override_selection());
 
   private:
     QWidget* make_identify_box();
@@ -52,11 +55,11 @@ class utilities_form final : public QWidget {
     // Starts `work` on the worker; `done` runs on this thread when it ends.
     void run(std::function<void(job_context&)> work, std::function<void()> done = {});
     // Starts an apply-to-all action; its status lines go to the result list.
-    void run_walk(std::function<void(job_context&, const walk_inputs&)> walk);
+    void run_walk(std::function<void(job_context&, const maintenance::walk_inputs&)> walk);
 
     screen_context context_;  // copied: the shell makes it for the constructor only
     const clock_source& clock_;
-    override_selection& selection_;
+    autorun::override_selection& selection_;
     QLineEdit* identification_ = nullptr;
     QLabel* download_avail_ = nullptr;
     QLabel* download_used_ = nullptr;

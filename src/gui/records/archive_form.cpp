@@ -1,12 +1,12 @@
-#include "archive_form.h"
+#include "gui/records/archive_form.h"
 
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "archive_model.h"
-#include "data/startup.h"
+#include "gui/records/archive_model.h"
+#include "core/program/startup.h"
 
 namespace zep::gui {
 
@@ -14,7 +14,7 @@ archive_form::archive_form(screen_context& context) : record_screen(context.pare
     setObjectName(QStringLiteral("archive"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(make_heading(QStringLiteral("archive_heading"),
-                                   QString::fromLatin1(archive_heading_text), this));
+                                   QString::fromLatin1(records::archive_heading_text), this));
     model_ = new archive_model(*context.state.db, this);
     view_ = new QTableView(this);
     view_->setObjectName(QStringLiteral("log_list"));

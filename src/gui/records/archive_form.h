@@ -1,7 +1,7 @@
 #pragma once
 
-#include "records_widgets.h"
-#include "shell/screen_registry.h"
+#include "gui/records/records_widgets.h"
+#include "gui/shell/screen_registry.h"
 
 class QTableView;
 

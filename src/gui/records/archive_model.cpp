@@ -1,8 +1,8 @@
-#include "archive_model.h"
+#include "gui/records/archive_model.h"
 
 namespace zep::gui {
 
-archive_model::archive_model(database_file& db, QObject* parent)
+archive_model::archive_model(data::database_file& db, QObject* parent)
     : QAbstractTableModel(parent), archive_(db) {
     archive_.refresh();
 }
@@ -27,12 +27,12 @@ int archive_model::rowCount(const QModelIndex& parent) const {
 }
 
 int archive_model::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(archive_column_headers.size());
+    return parent.isValid() ? 0 : static_cast<int>(records::archive_column_headers.size());
 }
 
 QVariant archive_model::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    const archive_row& row = rows_[static_cast<size_t>(index.row())];
+    const records::archive_row& row = rows_[static_cast<size_t>(index.row())];
     switch (index.column()) {
         case 0:
             return row.date_time;
@@ -54,7 +54,7 @@ QVariant archive_model::headerData(int section, Qt::Orientation orientation, int
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (section < 0 || section >= columnCount()) return {};
-    return QString::fromLatin1(archive_column_headers[static_cast<size_t>(section)]);
+    return QString::fromLatin1(records::archive_column_headers[static_cast<size_t>(section)]);
 }
 
 bool archive_model::canFetchMore(const QModelIndex& parent) const {
@@ -64,7 +64,7 @@ bool archive_model::canFetchMore(const QModelIndex& parent) const {
 void archive_model::fetchMore(const QModelIndex& parent) {
     if (!canFetchMore(parent)) return;
     const qint64 offset = static_cast<qint64>(rows_.size());
-    std::vector<archive_row> page = archive_.fetch(offset, page_size);
+    std::vector<records::archive_row> page = archive_.fetch(offset, page_size);
     if (page.empty()) {
         // The log shrank since it was counted; what is shown is all there is.
         archive_.refresh();

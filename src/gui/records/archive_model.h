@@ -3,7 +3,7 @@
 #include <QAbstractTableModel>
 #include <vector>
 
-#include "records/log_archive.h"
+#include "core/records/log_archive.h"
 
 namespace zep::gui {
 
@@ -14,7 +14,7 @@ class archive_model final : public QAbstractTableModel {
   public:
     static constexpr int page_size = 200;
 
-    explicit archive_model(database_file& db, QObject* parent = nullptr);
+    explicit archive_model(data::database_file& db, QObject* parent = nullptr);
 
     // Recounts the log and starts again from its first row ("Refresh").
     void refresh();
@@ -32,8 +32,8 @@ class archive_model final : public QAbstractTableModel {
     void fetchMore(const QModelIndex& parent) override;
 
   private:
-    log_archive archive_;
-    std::vector<archive_row> rows_;
+    records::log_archive archive_;
+    std::vector<records::archive_row> rows_;
 };
 
 }  // namespace zep::gui

@@ -1,4 +1,4 @@
-#include "dbutil_form.h"
+#include "gui/records/dbutil_form.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -10,11 +10,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "clock.h"
-#include "data/startup.h"
-#include "records/employee_export.h"
-#include "records/log_delete.h"
-#include "records/log_export.h"
+#include "core/clock.h"
+#include "core/program/startup.h"
+#include "core/records/employee_export.h"
+#include "core/records/log_delete.h"
+#include "core/records/log_export.h"
 
 namespace zep::gui {
 
@@ -92,10 +92,10 @@ dbutil_form::dbutil_form(screen_context& context)
     layout->addStretch();
 
     const QDate today = default_clock().now().date();
-    export_start_->setText(date_box_text(program_started));
-    export_end_->setText(date_box_text(program_started));
-    delete_start_->setText(date_box_text(today));
-    delete_end_->setText(date_box_text(today));
+    export_start_->setText(records::date_box_text(program_started));
+    export_end_->setText(records::date_box_text(program_started));
+    delete_start_->setText(records::date_box_text(today));
+    delete_end_->setText(records::date_box_text(today));
     loadup();
 }
 
@@ -117,8 +117,8 @@ QGroupBox* dbutil_form::make_export_panel() {
     reader_ = add_digits_box(QStringLiteral("export_reader"), panel);
     user_id_ = new QLineEdit(panel);
     user_id_->setObjectName(QStringLiteral("export_user_id"));
-    form->addRow(QString::fromLatin1(export_start_box), export_start_);
-    form->addRow(QString::fromLatin1(export_end_box), export_end_);
+    form->addRow(QString::fromLatin1(records::export_start_box), export_start_);
+    form->addRow(QString::fromLatin1(records::export_end_box), export_end_);
     form->addRow(QStringLiteral("Reader #"), reader_);
     form->addRow(QStringLiteral("User ID (blank for all)"), user_id_);
     fixed_ = new QRadioButton(QStringLiteral("Fixed Format"), panel);
@@ -145,8 +145,8 @@ QGroupBox* dbutil_form::make_delete_panel() {
     auto* form = new QFormLayout(panel);
     delete_start_ = add_date_box(QStringLiteral("delete_start_date"));
     delete_end_ = add_date_box(QStringLiteral("delete_end_date"));
-    form->addRow(QString::fromLatin1(delete_start_box), delete_start_);
-    form->addRow(QString::fromLatin1(delete_end_box), delete_end_);
+    form->addRow(QString::fromLatin1(records::delete_start_box), delete_start_);
+    form->addRow(QString::fromLatin1(records::delete_end_box), delete_end_);
     auto* buttons = new QHBoxLayout;
     connect(
         add_button(QStringLiteral("delete_log_button"), QStringLiteral("Delete"), panel, buttons),
@@ -195,21 +195,21 @@ void dbutil_form::loadup() {
 }
 
 void dbutil_form::export_log_data() {
-    log_export_options options;
+    records::log_export_options options;
     options.start_box = export_start_->text();
     options.end_box = export_end_->text();
     options.reader_box = reader_->text();
     options.user_id_box = user_id_->text();
     options.fixed = fixed_->isChecked();
-    export_log(*state_.db, *person_, options);
+    records::export_log(*state_.db, *person_, options);
 }
 
 void dbutil_form::delete_log_data() {
-    delete_log_dates(*state_.db, *person_, delete_start_->text(), delete_end_->text());
+    records::delete_log_dates(*state_.db, *person_, delete_start_->text(), delete_end_->text());
 }
 
 void dbutil_form::export_employee_list() {
-    export_employees(*state_.db, *person_);
+    records::export_employees(*state_.db, *person_);
 }
 
 }  // namespace zep::gui

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "records_widgets.h"
-#include "shell/screen_registry.h"
+#include "gui/records/records_widgets.h"
+#include "gui/shell/screen_registry.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -44,7 +44,7 @@ class dbutil_form final : public record_screen {
     QGroupBox* make_series_panel();
     QLineEdit* add_date_box(const QString& name);
 
-    session& state_;
+    program::session& state_;
     class status_operator;
     std::unique_ptr<status_operator> person_;
     QLineEdit* export_start_ = nullptr;

@@ -1,4 +1,4 @@
-#include "newuser_dialog.h"
+#include "gui/records/newuser_dialog.h"
 
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -30,10 +30,10 @@ QLineEdit* newuser_dialog::add_field(const QString& name, const QString& caption
     return box;
 }
 
-void newuser_dialog::open_for(mode how, const user_entry& fields, save_handler save) {
+void newuser_dialog::open_for(mode how, const records::user_entry& fields, save_handler save) {
     mode_ = how;
     save_ = std::move(save);
-    setWindowTitle(QString::fromLatin1(how == mode::add ? add_user_caption : modify_user_caption));
+    setWindowTitle(QString::fromLatin1(how == mode::add ? records::add_user_caption : records::modify_user_caption));
     first_->setText(fields.firstname);
     last_->setText(fields.lastname);
     id_->setText(fields.userid);
@@ -41,7 +41,7 @@ void newuser_dialog::open_for(mode how, const user_entry& fields, save_handler s
     first_->setFocus();
 }
 
-user_entry newuser_dialog::typed() const {
+records::user_entry newuser_dialog::typed() const {
     return {first_->text(), last_->text(), id_->text()};
 }
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "records/users_register.h"
+#include "core/records/users_register.h"
 
 class QLineEdit;
 
@@ -16,14 +16,14 @@ class newuser_dialog final : public QDialog {
   public:
     enum class mode { add, modify };
     // Stores what was typed; false after the refusal was told.
-    using save_handler = std::function<bool(const user_entry&)>;
+    using save_handler = std::function<bool(const records::user_entry&)>;
 
     explicit newuser_dialog(QWidget* parent);
 
     // Shows the dialog (modal) with `fields`, its caption naming the mode.
-    void open_for(mode how, const user_entry& fields, save_handler save);
+    void open_for(mode how, const records::user_entry& fields, save_handler save);
     mode current_mode() const { return mode_; }
-    user_entry typed() const;
+    records::user_entry typed() const;
 
     QLineEdit* first_name() const { return first_; }
     QLineEdit* last_name() const { return last_; }

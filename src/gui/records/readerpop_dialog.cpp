@@ -1,4 +1,4 @@
-#include "readerpop_dialog.h"
+#include "gui/records/readerpop_dialog.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,12 +8,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "data/readers_table.h"
-#include "data/schedules_table.h"
-#include "operator.h"
-#include "records/access_string.h"
-#include "records/schedules_register.h"
-#include "records_widgets.h"
+#include "core/data/readers_table.h"
+#include "core/data/schedules_table.h"
+#include "core/operator.h"
+#include "core/records/access_string.h"
+#include "core/records/schedules_register.h"
+#include "gui/records/records_widgets.h"
 
 namespace zep::gui {
 
@@ -30,12 +30,12 @@ QString number_and_name(const QTreeWidgetItem* item) {
 
 }  // namespace
 
-readerpop_dialog::readerpop_dialog(database_file& db, operator_port& person, const user_row& user,
+readerpop_dialog::readerpop_dialog(data::database_file& db, operator_port& person, const data::user_row& user,
                                    QWidget* parent)
     : QDialog(parent), db_(db), person_(person), access_(user.schedules) {
     setObjectName(QStringLiteral("readerpop"));
     setModal(true);
-    setWindowTitle(picker_caption(user));
+    setWindowTitle(records::picker_caption(user));
     auto* layout = new QVBoxLayout(this);
     readers_ = make_record_list(QStringLiteral("reader_list"), header_texts(reader_headers), this);
     schedules_ =
@@ -102,9 +102,9 @@ void readerpop_dialog::loadup() {
     // Every reader, active or not, named or not: the operator may prepare a reader's
     // users before the reader goes in service.
     QList<QTreeWidgetItem*> items;
-    readers_table(db_).walk([&items](const reader_row& row) {
+    data::readers_table(db_).walk([&items](const data::reader_row& row) {
         items << new QTreeWidgetItem(
-            QStringList{access_string::three_digits(row.readernum), row.readername});
+            QStringList{records::access_string::three_digits(row.readernum), row.readername});
     });
     readers_->addTopLevelItems(items);
     fit_columns(readers_);
@@ -112,9 +112,9 @@ void readerpop_dialog::loadup() {
 
 void readerpop_dialog::loadup2() {
     QList<QTreeWidgetItem*> items;
-    schedules_table(db_).walk([&items](const schedule_row& row) {
-        QStringList columns{access_string::three_digits(row.schedulenum), row.schedulename};
-        for (const QString& day : day_fields(row)) columns << shown_day(day);
+    data::schedules_table(db_).walk([&items](const data::schedule_row& row) {
+        QStringList columns{records::access_string::three_digits(row.schedulenum), row.schedulename};
+        for (const QString& day : records::day_fields(row)) columns << records::shown_day(day);
         items << new QTreeWidgetItem(columns);
     });
     schedules_->addTopLevelItems(items);
@@ -134,19 +134,19 @@ void readerpop_dialog::select_schedule(QTreeWidgetItem* item) {
 }
 
 void readerpop_dialog::select_all_remaining() {
-    pending_.reader = QString::fromLatin1(access_string::all_remaining_readers);
+    pending_.reader = QString::fromLatin1(records::access_string::all_remaining_readers);
     reader_shown_->setText(pending_.reader + QStringLiteral("  ") +
-                           QString::fromLatin1(all_remaining_name));
+                           QString::fromLatin1(records::all_remaining_name));
 }
 
 void readerpop_dialog::select_all_times() {
-    pending_.schedule = QString::fromLatin1(access_string::all_times_schedule);
+    pending_.schedule = QString::fromLatin1(records::access_string::all_times_schedule);
     schedule_shown_->setText(pending_.schedule + QStringLiteral("  ") +
-                             QString::fromLatin1(all_times_schedule_name));
+                             QString::fromLatin1(records::all_times_schedule_name));
 }
 
 void readerpop_dialog::finished() {
-    if (const auto refusal = check_choice(access_, pending_)) {
+    if (const auto refusal = records::check_choice(access_, pending_)) {
         person_.message(*refusal);
         return;
     }

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "records/users_register.h"
+#include "core/records/users_register.h"
 
 class QLabel;
 class QPushButton;
@@ -16,11 +16,11 @@ namespace zep::gui {
 class readerpop_dialog final : public QDialog {
     Q_OBJECT
   public:
-    readerpop_dialog(database_file& db, operator_port& person, const user_row& user,
+    readerpop_dialog(data::database_file& db, operator_port& person, const data::user_row& user,
                      QWidget* parent);
 
     // Empty unless the dialog was closed with "Finished".
-    const assignment_choice& choice() const { return choice_; }
+    const records::assignment_choice& choice() const { return choice_; }
 
     QTreeWidget* reader_list() const { return readers_; }
     QTreeWidget* schedule_list() const { return schedules_; }
@@ -41,11 +41,11 @@ class readerpop_dialog final : public QDialog {
     QWidget* make_buttons();
     QPushButton* add_button(const QString& name, const QString& caption, QLayout* layout);
 
-    database_file& db_;
+    data::database_file& db_;
     operator_port& person_;
     QString access_;
-    assignment_choice pending_;
-    assignment_choice choice_;
+    records::assignment_choice pending_;
+    records::assignment_choice choice_;
     QTreeWidget* readers_ = nullptr;
     QTreeWidget* schedules_ = nullptr;
     QLabel* reader_shown_ = nullptr;

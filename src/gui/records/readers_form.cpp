@@ -1,4 +1,4 @@
-#include "readers_form.h"
+#include "gui/records/readers_form.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "data/startup.h"
+#include "core/program/startup.h"
 
 namespace zep::gui {
 
@@ -19,8 +19,8 @@ namespace {
 constexpr std::array<int, 2> speed_values = {9600, 19200};
 
 // The list columns back into a row, so editing starts from what the list shows.
-reader_row row_from_item(const QTreeWidgetItem* item) {
-    reader_row row;
+data::reader_row row_from_item(const QTreeWidgetItem* item) {
+    data::reader_row row;
     row.readernum = static_cast<qint16>(item->text(0).toInt());
     row.readername = item->text(1);
     row.location = item->text(2);
@@ -57,7 +57,7 @@ readers_form::readers_form(screen_context& context)
     layout->addWidget(
         make_heading(QStringLiteral("readers_title"), QStringLiteral("Readers"), this));
     list_ =
-        make_record_list(QStringLiteral("reader_list"), header_texts(reader_column_headers), this);
+        make_record_list(QStringLiteral("reader_list"), header_texts(records::reader_column_headers), this);
     connect(list_, &QTreeWidget::itemClicked, this, &readers_form::load_row);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &readers_form::load_row);
     layout->addWidget(list_, 1);
@@ -93,10 +93,10 @@ QWidget* readers_form::make_text_fields() {
     form->setContentsMargins(0, 0, 0, 0);
     name_ = add_box(QStringLiteral("name_box"), {});
     location_ = add_box(QStringLiteral("location_box"), {});
-    time_difference_ = add_box(QStringLiteral("time_difference_box"), time_difference_key);
-    network_address_ = add_box(QStringLiteral("network_address_box"), digits_key);
-    ip_address_ = add_box(QStringLiteral("ip_address_box"), ip_address_key);
-    tcp_port_ = add_box(QStringLiteral("tcp_port_box"), digits_key);
+    time_difference_ = add_box(QStringLiteral("time_difference_box"), records::time_difference_key);
+    network_address_ = add_box(QStringLiteral("network_address_box"), records::digits_key);
+    ip_address_ = add_box(QStringLiteral("ip_address_box"), records::ip_address_key);
+    tcp_port_ = add_box(QStringLiteral("tcp_port_box"), records::digits_key);
     active_ = new QCheckBox(QStringLiteral("Active"), panel);
     active_->setObjectName(QStringLiteral("active_tick"));
     protocol_ = new QCheckBox(QStringLiteral("Protocol"), panel);
@@ -122,11 +122,11 @@ QWidget* readers_form::make_mode_box() {
     struct mode_option {
         const char* caption;
         const char* name;
-        reader_mode mode;
+        records::reader_form_mode mode;
     };
-    const std::array<mode_option, 3> modes = {{{"none", "mode_none", reader_mode::none},
-                                               {"Serial", "mode_serial", reader_mode::serial},
-                                               {"Tcp/ip", "mode_tcp", reader_mode::tcp}}};
+    const std::array<mode_option, 3> modes = {{{"none", "mode_none", records::reader_form_mode::none},
+                                               {"Serial", "mode_serial", records::reader_form_mode::serial},
+                                               {"Tcp/ip", "mode_tcp", records::reader_form_mode::tcp}}};
     for (const auto& [caption, name, mode] : modes) {
         auto* option = new QRadioButton(QString::fromLatin1(caption), box);
         option->setObjectName(QString::fromLatin1(name));
@@ -166,10 +166,10 @@ QWidget* readers_form::make_speed_box() {
 }
 
 void readers_form::loadup() {
-    const std::vector<reader_row> rows = readers_loadup(db_);
+    const std::vector<data::reader_row> rows = records::readers_loadup(db_);
     QList<QTreeWidgetItem*> items;
-    for (const reader_row& row : rows) {
-        const auto columns = reader_columns(row);
+    for (const data::reader_row& row : rows) {
+        const auto columns = records::reader_columns(row);
         items << new QTreeWidgetItem(QStringList(columns.begin(), columns.end()));
     }
     list_->clear();
@@ -178,15 +178,15 @@ void readers_form::loadup() {
     go_idle();
 }
 
-reader_form readers_form::typed() const {
-    reader_form form;
+records::reader_form readers_form::typed() const {
+    records::reader_form form;
     form.readernum = editing_;
     form.name = name_->text();
     form.location = location_->text();
     form.time_difference = time_difference_->text();
     form.active = active_->isChecked();
     form.mode =
-        mode_->checkedId() < 0 ? reader_mode::none : static_cast<reader_mode>(mode_->checkedId());
+        mode_->checkedId() < 0 ? records::reader_form_mode::none : static_cast<records::reader_form_mode>(mode_->checkedId());
     form.port = std::max(port_->checkedId(), 0);
     form.speed = speeds_[0]->isChecked()   ? speed_values[0]
                  : speeds_[1]->isChecked() ? speed_values[1]
@@ -198,7 +198,7 @@ reader_form readers_form::typed() const {
     return form;
 }
 
-void readers_form::show_form(const reader_form& form) {
+void readers_form::show_form(const records::reader_form& form) {
     name_->setText(form.name);
     location_->setText(form.location);
     time_difference_->setText(form.time_difference);
@@ -210,12 +210,12 @@ void readers_form::show_form(const reader_form& form) {
     show_choices(form);
 }
 
-void readers_form::show_choices(const reader_form& form) {
+void readers_form::show_choices(const records::reader_form& form) {
     check_id(mode_, static_cast<int>(form.mode));
     check_id(port_, form.port);
     for (size_t i = 0; i < speeds_.size(); ++i)
         speeds_[i]->setChecked(form.speed == speed_values[i]);
-    const reader_form_enabled enabled = enabled_fields(form);
+    const records::reader_form_enabled enabled = records::enabled_fields(form);
     for (QAbstractButton* port : port_->buttons()) port->setEnabled(enabled.ports);
     for (QCheckBox* speed : speeds_) speed->setEnabled(enabled.speeds);
     ip_address_->setEnabled(enabled.ip_address);
@@ -223,15 +223,15 @@ void readers_form::show_choices(const reader_form& form) {
     network_address_->setEnabled(enabled.network_address);
 }
 
-void readers_form::mode_chosen(reader_mode mode) {
-    reader_form form = typed();
-    select_mode(form, mode);
+void readers_form::mode_chosen(records::reader_form_mode mode) {
+    records::reader_form form = typed();
+    records::select_mode(form, mode);
     show_choices(form);
 }
 
 void readers_form::speed_clicked(int speed, bool ticked) {
-    reader_form form = typed();
-    set_speed_ticked(form, speed, ticked);
+    records::reader_form form = typed();
+    records::set_speed_ticked(form, speed, ticked);
     show_choices(form);
 }
 
@@ -242,7 +242,7 @@ void readers_form::lock(bool locked) {
 void readers_form::go_idle() {
     editing_ = -1;
     heading_->clear();
-    show_form(reader_form{});
+    show_form(records::reader_form{});
     uncheck_all(mode_);
     lock(true);
     for (QAbstractButton* port : port_->buttons()) port->setEnabled(false);
@@ -251,25 +251,25 @@ void readers_form::go_idle() {
 
 void readers_form::load_row(QTreeWidgetItem* item) {
     if (!item) return;
-    const reader_form form = reader_form_from_row(row_from_item(item));
+    const records::reader_form form = records::reader_form_from_row(row_from_item(item));
     editing_ = form.readernum;
-    heading_->setText(QString::fromLatin1(reader_heading_prefix) + item->text(0));
+    heading_->setText(QString::fromLatin1(records::reader_heading_prefix) + item->text(0));
     lock(false);
     show_form(form);
 }
 
-void readers_form::show_list_row(QTreeWidgetItem* item, const reader_row& row) {
-    const auto columns = reader_columns(row);
+void readers_form::show_list_row(QTreeWidgetItem* item, const data::reader_row& row) {
+    const auto columns = records::reader_columns(row);
     for (int c = 1; c < static_cast<int>(columns.size()); ++c) item->setText(c, columns[c]);
 }
 
 void readers_form::update_this_reader() {
     if (editing_ < 0) return;
-    const reader_form form = typed();
-    if (update_reader(db_, person_, form) == reader_update::refused) return;
+    const records::reader_form form = typed();
+    if (records::update_reader(db_, person_, form) == records::reader_update::refused) return;
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list_->topLevelItem(i);
-        if (item->text(0).toInt() == editing_) show_list_row(item, reader_row_from_form(form));
+        if (item->text(0).toInt() == editing_) show_list_row(item, records::reader_row_from_form(form));
     }
     go_idle();
 }

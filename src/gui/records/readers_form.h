@@ -3,9 +3,9 @@
 #include <array>
 #include <vector>
 
-#include "records/readers_register.h"
-#include "records_widgets.h"
-#include "shell/screen_registry.h"
+#include "core/records/readers_register.h"
+#include "gui/records/records_widgets.h"
+#include "gui/shell/screen_registry.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -29,7 +29,7 @@ class readers_form final : public record_screen {
     QTreeWidget* reader_list() const { return list_; }
     QLabel* heading() const { return heading_; }
     // The form as the edit fields show it.
-    reader_form typed() const;
+    records::reader_form typed() const;
 
   private:
     QWidget* make_text_fields();
@@ -37,15 +37,15 @@ class readers_form final : public record_screen {
     QWidget* make_port_box();
     QWidget* make_speed_box();
     QLineEdit* add_box(const QString& name, std::function<bool(QChar)> keys);
-    void show_form(const reader_form& form);
-    void show_choices(const reader_form& form);
-    void mode_chosen(reader_mode mode);
+    void show_form(const records::reader_form& form);
+    void show_choices(const records::reader_form& form);
+    void mode_chosen(records::reader_form_mode mode);
     void speed_clicked(int speed, bool ticked);
     void lock(bool locked);
     void go_idle();
-    void show_list_row(QTreeWidgetItem* item, const reader_row& row);
+    void show_list_row(QTreeWidgetItem* item, const data::reader_row& row);
 
-    database_file& db_;
+    data::database_file& db_;
     operator_port& person_;
     QTreeWidget* list_ = nullptr;
     QLabel* heading_ = nullptr;

@@ -1,4 +1,4 @@
-#include "records_widgets.h"
+#include "gui/records/records_widgets.h"
 
 #include <QEvent>
 #include <QHeaderView>

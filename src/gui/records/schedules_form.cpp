@@ -1,4 +1,4 @@
-#include "schedules_form.h"
+#include "gui/records/schedules_form.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,14 +8,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "data/startup.h"
+#include "core/program/startup.h"
 
 namespace zep::gui {
 
 namespace {
 
-QStringList list_columns(const schedule_row& row) {
-    const auto columns = schedule_columns(row);
+QStringList list_columns(const data::schedule_row& row) {
+    const auto columns = records::schedule_columns(row);
     return QStringList(columns.begin(), columns.end());
 }
 
@@ -27,7 +27,7 @@ schedules_form::schedules_form(screen_context& context)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
         make_heading(QStringLiteral("schedules_title"), QStringLiteral("Schedules"), this));
-    list_ = make_record_list(QStringLiteral("schedule_list"), header_texts(schedule_column_headers),
+    list_ = make_record_list(QStringLiteral("schedule_list"), header_texts(records::schedule_column_headers),
                              this);
     list_->header()->setSortIndicatorShown(true);
     list_->header()->setSortIndicator(0, Qt::AscendingOrder);
@@ -55,7 +55,7 @@ QWidget* schedules_form::make_time_grid() {
     grid->addWidget(new QLabel(QStringLiteral("End"), panel), 2, 0);
     for (int k = 0; k < 7; ++k) {
         const QString day =
-            QString::fromLatin1(schedule_column_headers[static_cast<size_t>(k + 2)]);
+            QString::fromLatin1(records::schedule_column_headers[static_cast<size_t>(k + 2)]);
         grid->addWidget(new QLabel(day, panel), 0, k + 1);
         for (int end = 0; end < 2; ++end) {
             auto* box = new QLineEdit(panel);
@@ -78,10 +78,10 @@ QWidget* schedules_form::make_buttons() {
     connect(update_, &QPushButton::clicked, this, &schedules_form::update_this_schedule);
     row->addWidget(update_);
     row->addStretch();
-    const std::array<std::pair<const char*, void (*)(schedule_boxes&)>, 3> copies = {
-        {{"M-F", copy_monday_to_friday},
-         {"M-S", copy_monday_to_saturday},
-         {"S-S", copy_sunday_to_saturday}}};
+    const std::array<std::pair<const char*, void (*)(records::schedule_boxes&)>, 3> copies = {
+        {{"M-F", records::copy_monday_to_friday},
+         {"M-S", records::copy_monday_to_saturday},
+         {"S-S", records::copy_sunday_to_saturday}}};
     for (const auto& [caption, copy] : copies) {
         auto* button = new QPushButton(QString::fromLatin1(caption), panel);
         button->setObjectName(QStringLiteral("copy_") +
@@ -93,20 +93,20 @@ QWidget* schedules_form::make_buttons() {
 }
 
 void schedules_form::loadup() {
-    const std::vector<schedule_row> rows = schedules_loadup(db_);
+    const std::vector<data::schedule_row> rows = records::schedules_loadup(db_);
     QList<QTreeWidgetItem*> items;
-    for (const schedule_row& row : rows) items << new QTreeWidgetItem(list_columns(row));
+    for (const data::schedule_row& row : rows) items << new QTreeWidgetItem(list_columns(row));
     list_->clear();
     list_->addTopLevelItems(items);
     sort_ascending(list_, list_->sortColumn());
     fit_columns(list_);
     editing_ = 0;
     heading_->clear();
-    show_form(idle_schedule_form());
+    show_form(records::idle_schedule_form());
     lock(true);
 }
 
-void schedules_form::show_form(const schedule_form& form) {
+void schedules_form::show_form(const records::schedule_form& form) {
     name_->setText(form.name);
     for (size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setText(form.boxes[i]);
 }
@@ -117,8 +117,8 @@ void schedules_form::lock(bool locked) {
     for (QLineEdit* box : boxes_) box->setEnabled(!locked);
 }
 
-schedule_form schedules_form::typed() const {
-    schedule_form form;
+records::schedule_form schedules_form::typed() const {
+    records::schedule_form form;
     form.schedulenum = editing_;
     form.name = name_->text();
     for (size_t i = 0; i < boxes_.size(); ++i) form.boxes[i] = boxes_[i]->text();
@@ -127,7 +127,7 @@ schedule_form schedules_form::typed() const {
 
 void schedules_form::load_row(QTreeWidgetItem* item) {
     if (!item) return;
-    schedule_form form;
+    records::schedule_form form;
     form.schedulenum = static_cast<qint16>(item->text(0).toInt());
     form.name = item->text(1);
     for (int k = 0; k < 7; ++k) {
@@ -136,22 +136,22 @@ void schedules_form::load_row(QTreeWidgetItem* item) {
         form.boxes[static_cast<size_t>(2 * k + 1)] = shown.mid(7, 4);
     }
     editing_ = form.schedulenum;
-    heading_->setText(QString::fromLatin1(schedule_heading_prefix) + item->text(0));
+    heading_->setText(QString::fromLatin1(records::schedule_heading_prefix) + item->text(0));
     show_form(form);
     lock(false);
 }
 
-void schedules_form::copy_times(void (*copy)(schedule_boxes&)) {
-    schedule_form form = typed();
+void schedules_form::copy_times(void (*copy)(records::schedule_boxes&)) {
+    records::schedule_form form = typed();
     copy(form.boxes);
     show_form(form);
 }
 
 void schedules_form::update_this_schedule() {
     if (editing_ == 0) return;
-    const schedule_form form = typed();
-    if (update_schedule(db_, person_, form) == schedule_update::refused) return;
-    const QStringList columns = list_columns(schedule_row_from_form(form));
+    const records::schedule_form form = typed();
+    if (records::update_schedule(db_, person_, form) == records::schedule_update::refused) return;
+    const QStringList columns = list_columns(records::schedule_row_from_form(form));
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list_->topLevelItem(i);
         if (item->text(0).toInt() != editing_) continue;
@@ -171,13 +171,13 @@ bool schedules_form::eventFilter(QObject* watched, QEvent* event) {
     if (box < 0 || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) {
-        const auto next = key->key() == Qt::Key_Down ? box_below(box) : box_above(box);
+        const auto next = key->key() == Qt::Key_Down ? records::box_below(box) : records::box_above(box);
         if (next) boxes_[static_cast<size_t>(*next)]->setFocus();
         return true;
     }
     const QString text = key->text();
     if (text.isEmpty() || text[0] < QLatin1Char(' ') || text[0] == QChar(0x7f)) return false;
-    return !time_box_key(text[0]);
+    return !records::time_box_key(text[0]);
 }
 
 }  // namespace zep::gui

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "records/schedules_register.h"
-#include "records_widgets.h"
-#include "shell/screen_registry.h"
+#include "core/records/schedules_register.h"
+#include "gui/records/records_widgets.h"
+#include "gui/shell/screen_registry.h"
 
 class QLineEdit;
 class QPushButton;
@@ -22,12 +22,12 @@ class schedules_form final : public record_screen {
     void load_row(QTreeWidgetItem* item);
     void update_this_schedule();
     // "M-F", "M-S", "S-S".
-    void copy_times(void (*copy)(schedule_boxes&));
+    void copy_times(void (*copy)(records::schedule_boxes&));
 
     QTreeWidget* schedule_list() const { return list_; }
     QLabel* heading() const { return heading_; }
     QLineEdit* time_box(int box) const { return boxes_[static_cast<size_t>(box)]; }
-    schedule_form typed() const;
+    records::schedule_form typed() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,11 +35,11 @@ class schedules_form final : public record_screen {
   private:
     QWidget* make_time_grid();
     QWidget* make_buttons();
-    void show_form(const schedule_form& form);
+    void show_form(const records::schedule_form& form);
     void lock(bool locked);
     int box_number(const QObject* box) const;
 
-    database_file& db_;
+    data::database_file& db_;
     operator_port& person_;
     QTreeWidget* list_ = nullptr;
     QLabel* heading_ = nullptr;

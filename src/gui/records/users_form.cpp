@@ -1,4 +1,4 @@
-#include "users_form.h"
+#include "gui/records/users_form.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "data/startup.h"
-#include "newuser_dialog.h"
-#include "readerpop_dialog.h"
-#include "records/access_string.h"
+#include "core/program/startup.h"
+#include "gui/records/newuser_dialog.h"
+#include "gui/records/readerpop_dialog.h"
+#include "core/records/access_string.h"
 
 namespace zep::gui {
 
@@ -20,7 +20,7 @@ namespace {
 constexpr std::array<const char*, 7> day_names = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
 
-QStringList user_columns(const user_row& user) {
+QStringList user_columns(const data::user_row& user) {
     return {user.lastname, user.firstname, user.userid};
 }
 
@@ -54,8 +54,8 @@ QWidget* users_form::make_user_side() {
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(make_heading(QStringLiteral("users_heading"), QStringLiteral("Users"), side));
     column->addWidget(make_label(QStringLiteral("user_menu_hint"),
-                                 QString::fromLatin1(user_menu_hint_text), side));
-    users_ = make_record_list(QStringLiteral("user_list"), header_texts(user_column_headers), side);
+                                 QString::fromLatin1(records::user_menu_hint_text), side));
+    users_ = make_record_list(QStringLiteral("user_list"), header_texts(records::user_column_headers), side);
     users_->header()->setSortIndicatorShown(true);
     users_->header()->setSortIndicator(0, Qt::AscendingOrder);
     sort_on_header_click(users_);
@@ -72,10 +72,10 @@ QWidget* users_form::make_assignment_side() {
     auto* column = new QVBoxLayout(side);
     column->setContentsMargins(0, 0, 0, 0);
     heading_ = make_heading(QStringLiteral("assignments_heading"),
-                            QString::fromLatin1(assignments_heading_text), side);
+                            QString::fromLatin1(records::assignments_heading_text), side);
     column->addWidget(heading_);
     assignments_ = make_record_list(QStringLiteral("assignment_list"),
-                                    header_texts(assignment_column_headers), side);
+                                    header_texts(records::assignment_column_headers), side);
     assignments_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(assignments_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { displayschedule(item); });
@@ -139,11 +139,11 @@ void users_form::show_schedule_menu(const QPoint& at) {
 void users_form::loadup() {
     nodisplayschedule();
     for (QLabel* cell : times_) cell->clear();
-    std::vector<user_row> rows = load_user_list(db_);
-    sort_user_list(rows, users_->sortColumn());
+    std::vector<data::user_row> rows = records::load_user_list(db_);
+    records::sort_user_list(rows, users_->sortColumn());
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const user_row& row : rows) items << new QTreeWidgetItem(user_columns(row));
+    for (const data::user_row& row : rows) items << new QTreeWidgetItem(user_columns(row));
     {
         const QSignalBlocker quiet(users_);
         users_->clear();
@@ -167,31 +167,31 @@ void users_form::select_user(QTreeWidgetItem* item) {
 void users_form::forget_user() {
     current_ = {};
     assignments_->clear();
-    heading_->setText(QString::fromLatin1(assignments_heading_text));
+    heading_->setText(QString::fromLatin1(records::assignments_heading_text));
     add_button_->setEnabled(false);
     clear_button_->setEnabled(false);
 }
 
 void users_form::fill_assignments() {
-    heading_->setText(assignments_heading(current_.firstname, current_.lastname));
-    const auto stored = users_table(db_).find(current_.userid);
+    heading_->setText(records::assignments_heading(current_.firstname, current_.lastname));
+    const auto stored = data::users_table(db_).find(current_.userid);
     current_.schedules = stored ? stored->schedules : QString();
     assignments_->clear();
-    append_assignments(zep::assignment_list(db_, current_.schedules));
+    append_assignments(zep::records::assignment_list(db_, current_.schedules));
     add_button_->setEnabled(true);
     clear_button_->setEnabled(true);
 }
 
-void users_form::append_assignments(const std::vector<assignment_row>& rows) {
+void users_form::append_assignments(const std::vector<records::assignment_row>& rows) {
     QList<QTreeWidgetItem*> items;
-    for (const assignment_row& row : rows) items << new QTreeWidgetItem({row.reader, row.schedule});
+    for (const records::assignment_row& row : rows) items << new QTreeWidgetItem({row.reader, row.schedule});
     assignments_->addTopLevelItems(items);
     sort_ascending(assignments_, 0);
 }
 
 void users_form::displayschedule(QTreeWidgetItem* assignment) {
     if (!assignment) return;
-    const auto cells = weekly_times(db_, assignment->text(1));
+    const auto cells = records::weekly_times(db_, assignment->text(1));
     for (size_t k = 0; k < cells.size(); ++k) times_[k]->setText(cells[k]);
     times_row_->show();
 }
@@ -200,7 +200,7 @@ void users_form::nodisplayschedule() {
     times_row_->hide();
 }
 
-QTreeWidgetItem* users_form::insert_user(const user_row& user) {
+QTreeWidgetItem* users_form::insert_user(const data::user_row& user) {
     const int column = users_->sortColumn();
     auto* item = new QTreeWidgetItem(user_columns(user));
     const QSignalBlocker quiet(users_);
@@ -208,17 +208,17 @@ QTreeWidgetItem* users_form::insert_user(const user_row& user) {
     return item;
 }
 
-void users_form::show_user_row(QTreeWidgetItem* item, const user_row& user) {
+void users_form::show_user_row(QTreeWidgetItem* item, const data::user_row& user) {
     const QStringList columns = user_columns(user);
     for (int c = 0; c < columns.size(); ++c) item->setText(c, columns[c]);
 }
 
 void users_form::lanu() {
     user_dialog_->open_for(newuser_dialog::mode::add, {},
-                           [this](const user_entry& typed) { return save_new_user(typed); });
+                           [this](const records::user_entry& typed) { return save_new_user(typed); });
 }
 
-bool users_form::save_new_user(const user_entry& typed) {
+bool users_form::save_new_user(const records::user_entry& typed) {
     const auto added = register_.add_user(typed);
     if (!added) return false;
     QTreeWidgetItem* item = insert_user(*added);
@@ -236,13 +236,13 @@ void users_form::lmu() {
     QTreeWidgetItem* item = users_->currentItem();
     if (!item || !item->isSelected()) return;
     select_user(item);
-    const user_entry fields{item->text(1), item->text(0), item->text(2)};
+    const records::user_entry fields{item->text(1), item->text(0), item->text(2)};
     user_dialog_->open_for(
         newuser_dialog::mode::modify, fields,
-        [this, item](const user_entry& typed) { return save_changed_user(item, typed); });
+        [this, item](const records::user_entry& typed) { return save_changed_user(item, typed); });
 }
 
-bool users_form::save_changed_user(QTreeWidgetItem* item, const user_entry& typed) {
+bool users_form::save_changed_user(QTreeWidgetItem* item, const records::user_entry& typed) {
     const auto changed = register_.modify_user(current_.userid, typed);
     if (!changed) return false;
     show_user_row(item, *changed);
@@ -264,7 +264,7 @@ void users_form::ldu() {
         const QSignalBlocker quiet(users_);
         delete item;
     }
-    const int next = selection_after_delete(position, users_->topLevelItemCount());
+    const int next = records::selection_after_delete(position, users_->topLevelItemCount());
     if (next < 0) {
         nodisplayschedule();
         forget_user();
@@ -285,7 +285,7 @@ void users_form::delsch() {
     if (!row || !row->isSelected()) return;
     const int reader = row->text(0).left(3).toInt();
     if (!register_.delete_assignment(current_.userid, reader)) return;
-    current_.schedules = access_string::without_slot(current_.schedules, reader);
+    current_.schedules = records::access_string::without_slot(current_.schedules, reader);
     delete row;
 }
 
@@ -300,17 +300,17 @@ void users_form::add_reader_schedule() {
     picker_->open();
 }
 
-void users_form::store_choice(const assignment_choice& choice) {
+void users_form::store_choice(const records::assignment_choice& choice) {
     if (choice.reader.isEmpty()) return;
     append_assignments(register_.store_assignment(current_.userid, choice));
-    const auto stored = users_table(db_).find(current_.userid);
+    const auto stored = data::users_table(db_).find(current_.userid);
     if (stored) current_.schedules = stored->schedules;
 }
 
 void users_form::clear_schedules() {
     if (!register_.clear_schedules(current_.userid)) return;
     nodisplayschedule();
-    current_.schedules = access_string::blank();
+    current_.schedules = records::access_string::blank();
     assignments_->clear();
 }
 

@@ -3,10 +3,10 @@
 #include <QPointer>
 #include <array>
 
-#include "readerpop_dialog.h"
-#include "records/users_register.h"
-#include "records_widgets.h"
-#include "shell/screen_registry.h"
+#include "gui/records/readerpop_dialog.h"
+#include "core/records/users_register.h"
+#include "gui/records/records_widgets.h"
+#include "gui/shell/screen_registry.h"
 
 class QPushButton;
 
@@ -41,7 +41,7 @@ class users_form final : public record_screen {
     const std::array<QLabel*, 7>& times() const { return times_; }
     newuser_dialog* user_dialog() const { return user_dialog_; }
     readerpop_dialog* picker() const { return picker_; }
-    const user_row& current_user() const { return current_; }
+    const data::user_row& current_user() const { return current_; }
 
   private:
     QWidget* make_user_side();
@@ -53,17 +53,17 @@ class users_form final : public record_screen {
 
     void fill_assignments();
     void forget_user();
-    void show_user_row(QTreeWidgetItem* item, const user_row& user);
-    QTreeWidgetItem* insert_user(const user_row& user);
-    void append_assignments(const std::vector<assignment_row>& rows);
-    void store_choice(const assignment_choice& choice);
-    bool save_new_user(const user_entry& typed);
-    bool save_changed_user(QTreeWidgetItem* item, const user_entry& typed);
+    void show_user_row(QTreeWidgetItem* item, const data::user_row& user);
+    QTreeWidgetItem* insert_user(const data::user_row& user);
+    void append_assignments(const std::vector<records::assignment_row>& rows);
+    void store_choice(const records::assignment_choice& choice);
+    bool save_new_user(const records::user_entry& typed);
+    bool save_changed_user(QTreeWidgetItem* item, const records::user_entry& typed);
 
-    database_file& db_;
+    data::database_file& db_;
     operator_port& person_;
     shell_menus& menus_;
-    users_register register_;
+    records::users_register register_;
     QTreeWidget* users_ = nullptr;
     QTreeWidget* assignments_ = nullptr;
     QLabel* heading_ = nullptr;
@@ -74,7 +74,7 @@ class users_form final : public record_screen {
     newuser_dialog* user_dialog_ = nullptr;
     QPointer<readerpop_dialog> picker_;
     // The current user, with the copy of the access string the assignment list shows.
-    user_row current_;
+    data::user_row current_;
 };
 
 }  // namespace zep::gui

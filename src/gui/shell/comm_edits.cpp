@@ -1,10 +1,10 @@
-#include "comm_edits.h"
+#include "gui/shell/comm_edits.h"
 
-#include "data/startup.h"
+#include "core/program/startup.h"
 
 namespace zep::gui {
 
-void apply_comm_choice(QString& comm_string, comm_settings& comm, comm_choice choice, int digit) {
+void apply_comm_choice(QString& comm_string, link::comm_settings& comm, comm_choice choice, int digit) {
     const auto position = static_cast<qsizetype>(choice) - 1;
     if (digit < 0 || digit > 9) return;
     if (comm_string.size() <= position) {
@@ -19,7 +19,7 @@ void apply_comm_choice(QString& comm_string, comm_settings& comm, comm_choice ch
     }
 }
 
-address_edit apply_address_edit(QString& comm_string, comm_settings& comm, const QString& text) {
+address_edit apply_address_edit(QString& comm_string, link::comm_settings& comm, const QString& text) {
     const QString digits = text.trimmed();
     if (digits.isEmpty()) return address_edit::unchanged;
     bool ok = false;
@@ -28,7 +28,7 @@ address_edit apply_address_edit(QString& comm_string, comm_settings& comm, const
     if (address > highest_protocol_address) return address_edit::refused;
     // Only the address positions change; the decoded speed stays the one in use.
     const int speed_in_use = comm.speed_choice;
-    apply_protocol_address(comm_string, comm, digits);
+    program::apply_protocol_address(comm_string, comm, digits);
     comm.speed_choice = speed_in_use;
     return address_edit::applied;
 }

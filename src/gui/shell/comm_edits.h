@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "link/comm_settings.h"
+#include "core/link/comm_settings.h"
 
 namespace zep::gui {
 
@@ -12,7 +12,7 @@ enum class comm_choice { mode = 1, protocol = 2, port = 3, speed = 4 };
 // Writes `digit` at the choice's position. Mode, protocol and port also change the decoded
 // value at once; the speed only changes the string, the link keeps its speed until the
 // next start.
-void apply_comm_choice(QString& comm_string, comm_settings& comm, comm_choice choice, int digit);
+void apply_comm_choice(QString& comm_string, link::comm_settings& comm, comm_choice choice, int digit);
 
 enum class address_edit { applied, unchanged, refused };
 
@@ -22,6 +22,6 @@ inline constexpr auto address_refused_text =
 
 // The protocol address box was edited: three digits into positions 5 to 7 and the decoded
 // address. Empty leaves both unchanged; an address above 127 is refused, unchanged.
-address_edit apply_address_edit(QString& comm_string, comm_settings& comm, const QString& text);
+address_edit apply_address_edit(QString& comm_string, link::comm_settings& comm, const QString& text);
 
 }  // namespace zep::gui

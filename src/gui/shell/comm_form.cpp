@@ -1,4 +1,4 @@
-#include "comm_form.h"
+#include "gui/shell/comm_form.h"
 
 #include <QButtonGroup>
 #include <QFormLayout>
@@ -11,8 +11,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "data/startup.h"
-#include "link/com_ports.h"
+#include "core/program/startup.h"
+#include "core/link/com_ports.h"
 
 namespace zep::gui {
 
@@ -104,7 +104,7 @@ QWidget* comm_form::make_port_box() {
         grid->addLayout(row, port - 1, 0);
         auto* device = new QLineEdit(box);
         device->setObjectName(QStringLiteral("device_%1").arg(port));
-        device->setPlaceholderText(default_com_device(port));
+        device->setPlaceholderText(link::default_com_device(port));
         device->setToolTip(QStringLiteral("Device Com%1 stands for").arg(port));
         grid->addWidget(device, port - 1, 1);
         devices_[static_cast<size_t>(port - 1)] = device;

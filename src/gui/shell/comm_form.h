@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <array>
 
-#include "comm_edits.h"
-#include "screen_registry.h"
+#include "gui/shell/comm_edits.h"
+#include "gui/shell/screen_registry.h"
 
 class QButtonGroup;
 class QLabel;
@@ -33,7 +33,7 @@ private:
     void connect_choices();
     void address_edited(const QString& text);
 
-    session& state_;
+    program::session& state_;
     QButtonGroup* mode_ = nullptr;
     QButtonGroup* protocol_ = nullptr;
     QButtonGroup* port_ = nullptr;

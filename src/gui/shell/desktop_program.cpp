@@ -1,12 +1,13 @@
-#include "desktop_program.h"
+#include "gui/shell/desktop_program.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
-#include "data/startup.h"
-#include "dialog_operator.h"
-#include "main_window.h"
+#include "core/program/login.h"
+#include "core/program/startup.h"
+#include "gui/shell/dialog_operator.h"
+#include "gui/shell/main_window.h"
 
 namespace zep::gui {
 
@@ -25,23 +26,23 @@ void take_screenshot_when_asked(main_window& window) {
 
 }  // namespace
 
-std::unique_ptr<main_window> open_main_window(std::unique_ptr<session> state,
+std::unique_ptr<main_window> open_main_window(std::unique_ptr<program::session> state,
                                               operator_port& login, operator_port* answers) {
-    if (!ask_login(*state, login)) return nullptr;
+    if (!program::ask_login(*state, login)) return nullptr;
     return std::make_unique<main_window>(std::move(state), answers);
 }
 
 int run_desktop_program(int argc, char** argv, const QStringList& args) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("zep"));
-    startup_result started = start_up(parse_startup_arguments(args));
-    if (!started.state) {
-        QMessageBox::critical(nullptr, QStringLiteral("zep"), started.error);
+    auto started = program::start_up(program::parse_startup_arguments(args));
+    if (!started) {
+        QMessageBox::critical(nullptr, QStringLiteral("zep"), started.error());
         return 1;
     }
     dialog_operator login;
     login.set_hidden_input(true);
-    std::unique_ptr<main_window> window = open_main_window(std::move(started.state), login);
+    std::unique_ptr<main_window> window = open_main_window(std::move(started.value()), login);
     if (!window) return 1;
     window->show();
     take_screenshot_when_asked(*window);

@@ -1,4 +1,4 @@
-#include "dialog_operator.h"
+#include "gui/shell/dialog_operator.h"
 
 #include <QFileDialog>
 #include <QInputDialog>

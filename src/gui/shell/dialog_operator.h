@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "operator.h"
+#include "core/operator.h"
 
 namespace zep::gui {
 

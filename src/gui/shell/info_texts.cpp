@@ -1,4 +1,4 @@
-#include "info_texts.h"
+#include "gui/shell/info_texts.h"
 
 namespace zep::gui {
 

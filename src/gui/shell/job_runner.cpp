@@ -1,11 +1,11 @@
-#include "job_runner.h"
+#include "gui/shell/job_runner.h"
 
 #include <QEventLoop>
 #include <exception>
 #include <memory>
 #include <type_traits>
 
-#include "data/database_file.h"
+#include "core/data/database_file.h"
 
 namespace zep::gui {
 
@@ -59,7 +59,7 @@ private:
 namespace {
 
 // The link the worker currently holds, so that close_all_links can reach it between jobs.
-thread_local reader_link* worker_link = nullptr;
+thread_local link::reader_link* worker_link = nullptr;
 
 }  // namespace
 
@@ -81,7 +81,7 @@ job_runner::~job_runner() {
     thread_.wait();
 }
 
-void job_runner::set_link_settings(std::function<single_reader_settings()> provider) {
+void job_runner::set_link_settings(std::function<link::single_reader_settings()> provider) {
     link_settings_ = std::move(provider);
 }
 
@@ -92,7 +92,7 @@ bool job_runner::start(job_request request) {
     cancel_requested_ = false;
     if (current_.screen) lock_controls(current_.screen, current_.cancel_control);
     Q_EMIT busy_changed(true);
-    single_reader_settings link_settings = link_settings_ ? link_settings_() : single_reader_settings{};
+    link::single_reader_settings link_settings = link_settings_ ? link_settings_() : link::single_reader_settings{};
     QMetaObject::invokeMethod(
         worker_, [this, link_settings] { run_on_worker(link_settings); }, Qt::QueuedConnection);
     return true;
@@ -122,18 +122,18 @@ void job_runner::wait_idle() {
     loop.exec();
 }
 
-void job_runner::run_on_worker(single_reader_settings link_settings) {
+void job_runner::run_on_worker(link::single_reader_settings link_settings) {
     worker_operator person(*this);
     const QString connection = QStringLiteral("zep_job_%1").arg(++job_number_);
     {
-        database_open_result opened = database_file::open(db_path_, connection);
+        auto opened = data::database_file::open(db_path_, connection);
         if (!opened) {
-            person.message(opened.error);
+            person.message(opened.error());
         } else {
-            reader_link link;
+            link::reader_link link;
             link.set_single_reader(link_settings);
             worker_link = &link;
-            job_context context{*opened.db, link, person};
+            job_context context{*opened.value(), link, person};
             try {
                 current_.work(context);
             } catch (const std::exception& error) {
@@ -141,7 +141,7 @@ void job_runner::run_on_worker(single_reader_settings link_settings) {
             }
             link.close_all_links();
             worker_link = nullptr;
-            opened.db->close();
+            opened.value()->close();
         }
     }
     QMetaObject::invokeMethod(this, [this] { finish(); }, Qt::QueuedConnection);

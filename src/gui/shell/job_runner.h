@@ -9,11 +9,14 @@
 #include <functional>
 #include <vector>
 
-#include "link/reader_link.h"
-#include "operator.h"
+#include "core/link/reader_link.h"
+#include "core/operator.h"
+
+namespace zep::data {
+class database_file;
+}
 
 namespace zep {
-class database_file;
 }
 
 namespace zep::gui {
@@ -22,8 +25,8 @@ namespace zep::gui {
 // its own database connection, its own link, and an operator whose dialogs are shown
 // by the GUI thread while the worker waits for the answer.
 struct job_context {
-    database_file& db;
-    reader_link& link;
+    data::database_file& db;
+    link::reader_link& link;
     operator_port& person;
 };
 
@@ -49,7 +52,7 @@ public:
     ~job_runner() override;
 
     // The single-reader link settings handed to each job's link, read when it starts.
-    void set_link_settings(std::function<single_reader_settings()> provider);
+    void set_link_settings(std::function<link::single_reader_settings()> provider);
 
     // Starts `request`; false (and nothing started) while another job runs.
     bool start(job_request request);
@@ -69,7 +72,7 @@ Q_SIGNALS:
 
 private:
     class worker_operator;
-    void run_on_worker(single_reader_settings link_settings);
+    void run_on_worker(link::single_reader_settings link_settings);
     void deliver_status(const QString& text);
     void deliver_progress(const QString& text);
     void finish();
@@ -77,7 +80,7 @@ private:
 
     QString db_path_;
     operator_port& answers_;
-    std::function<single_reader_settings()> link_settings_;
+    std::function<link::single_reader_settings()> link_settings_;
     QThread thread_;
     QObject* worker_ = nullptr;  // lives on thread_
     job_request current_;

@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "gui/shell/main_window.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -11,11 +11,12 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "autorun/override_form.h"
-#include "data/readers_table.h"
-#include "data/startup.h"
-#include "info_texts.h"
-#include "side_menu.h"
+#include "gui/autorun/override_form.h"
+#include "core/data/readers_table.h"
+#include "core/program/single_reader.h"
+#include "core/program/startup.h"
+#include "gui/shell/info_texts.h"
+#include "gui/shell/side_menu.h"
 
 namespace zep::gui {
 
@@ -28,13 +29,13 @@ const QString default_database_screen = QStringLiteral("usersform");
 
 }  // namespace
 
-main_window::main_window(std::unique_ptr<session> state, operator_port* answers)
+main_window::main_window(std::unique_ptr<program::session> state, operator_port* answers)
     : state_(std::move(state)), dialogs_(this), answers_(answers ? answers : &dialogs_) {
     setObjectName(QStringLiteral("zepmain"));
     setWindowTitle(QStringLiteral("zep - %1").arg(state_->db->path()));
 
     jobs_ = std::make_unique<job_runner>(state_->db->path(), *answers_);
-    jobs_->set_link_settings([this] { return stored_single_reader(*state_); });
+    jobs_->set_link_settings([this] { return program::stored_single_reader(*state_); });
     connect(jobs_.get(), &job_runner::busy_changed, this, &main_window::set_busy);
     connect(jobs_.get(), &job_runner::status_line, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
@@ -69,10 +70,10 @@ main_window::main_window(std::unique_ptr<session> state, operator_port* answers)
     resize(980, 640);
 
     // The Commands side menu with its last screen, as at every start.
-    state_->navigation.current_menu = command_menu_name;
+    navigation_.current_menu = command_menu_name;
     side_menus_->setCurrentWidget(command_menu_);
-    command_menu_->mark(state_->navigation.command_screen);
-    show_screen(state_->navigation.command_screen);
+    command_menu_->mark(navigation_.command_screen);
+    show_screen(navigation_.command_screen);
 }
 
 main_window::~main_window() {
@@ -110,35 +111,35 @@ void main_window::build_popup_menus() {
 }
 
 void main_window::set_busy(bool busy) {
-    state_->flags.busy = busy;
+    state_->busy = busy;
 }
 
 void main_window::show_commands() {
-    if (state_->flags.busy) return;
+    if (state_->busy) return;
     side_menus_->setCurrentWidget(command_menu_);
-    state_->navigation.current_menu = command_menu_name;
-    show_screen(state_->navigation.command_screen);
+    navigation_.current_menu = command_menu_name;
+    show_screen(navigation_.command_screen);
 }
 
 void main_window::show_database() {
-    if (state_->flags.busy) return;
+    if (state_->busy) return;
     side_menus_->setCurrentWidget(database_menu_);
-    state_->navigation.current_menu = database_menu_name;
-    if (state_->navigation.database_screen.isEmpty()) {
-        state_->navigation.database_screen = default_database_screen;
+    navigation_.current_menu = database_menu_name;
+    if (navigation_.database_screen.isEmpty()) {
+        navigation_.database_screen = default_database_screen;
     }
-    show_screen(state_->navigation.database_screen);
+    show_screen(navigation_.database_screen);
 }
 
 void main_window::open_entry(side_menu* menu, const QString& screen) {
-    if (state_->flags.busy) return;
+    if (state_->busy) return;
     menu->mark(screen);
     jobs_->close_all_links();
     show_screen(screen);
     if (menu == command_menu_) {
-        state_->navigation.command_screen = screen;
+        navigation_.command_screen = screen;
     } else {
-        state_->navigation.database_screen = screen;
+        navigation_.database_screen = screen;
     }
 }
 
@@ -165,12 +166,12 @@ void main_window::show_password() {
 }
 
 void main_window::show_override() {
-    if (readers_table(*state_->db).count() <= 0) {
+    if (data::readers_table(*state_->db).count() <= 0) {
         answers_->message(QString::fromLatin1(no_readers_text));
         return;
     }
     auto* screen =
-        new override_form(readers_table(*state_->db).all(), program_override_selection(), this);
+        new override_form(data::readers_table(*state_->db).all(), autorun::program_override_selection(), this);
     screen->setAttribute(Qt::WA_DeleteOnClose);
     // Modal, yet without a nested event loop: a running job still reports to its screen.
     screen->open();
@@ -217,9 +218,8 @@ void main_window::closeEvent(QCloseEvent* event) {
         }
         jobs_->close_all_links();
         for (QWidget* window : std::as_const(text_windows_)) window->close();
-        QString error;
-        if (!close_down(*state_, &error)) {
-            answers_->message(QStringLiteral("The settings were not saved: %1").arg(error));
+        if (const status closed = program::close_down(*state_); !closed) {
+            answers_->message(QStringLiteral("The settings were not saved: %1").arg(closed.error()));
         }
     }
     QMainWindow::closeEvent(event);

@@ -4,20 +4,27 @@
 #include <QMap>
 #include <memory>
 
-#include "dialog_operator.h"
-#include "job_runner.h"
-#include "screen_registry.h"
+#include "gui/shell/dialog_operator.h"
+#include "gui/shell/job_runner.h"
+#include "gui/shell/screen_registry.h"
 
 class QAction;
 class QStackedWidget;
 
-namespace zep {
+namespace zep::program {
 struct session;
 }
 
 namespace zep::gui {
 
 class side_menu;
+
+// Which side menu and which of its screens were shown last.
+struct navigation_state {
+    QString current_menu = QStringLiteral("command");
+    QString command_screen = QStringLiteral("commform");
+    QString database_screen = QStringLiteral("usersform");
+};
 
 // The main window `zepmain`: the menu bar, the two side menus at the left edge and the
 // working screen beside them. It owns the session and, when it closes, writes the
@@ -26,10 +33,10 @@ class main_window final : public QMainWindow {
     Q_OBJECT
 public:
     // `answers` answers the operator questions (dialogs when null).
-    explicit main_window(std::unique_ptr<session> state, operator_port* answers = nullptr);
+    explicit main_window(std::unique_ptr<program::session> state, operator_port* answers = nullptr);
     ~main_window() override;
 
-    session& state() { return *state_; }
+    program::session& state() { return *state_; }
     job_runner& jobs() { return *jobs_; }
     screen_registry& registry() { return registry_; }
     shell_menus& menus() { return menus_; }
@@ -64,7 +71,8 @@ private:
     void set_busy(bool busy);
     void show_text_window(const QString& name, const QString& title, const QString& text);
 
-    std::unique_ptr<session> state_;
+    std::unique_ptr<program::session> state_;
+    navigation_state navigation_;
     dialog_operator dialogs_;
     operator_port* answers_ = nullptr;
     std::unique_ptr<job_runner> jobs_;

@@ -5,13 +5,16 @@
 #include <functional>
 #include <map>
 
-#include "operator.h"
+#include "core/operator.h"
 
 class QAction;
 class QMenu;
 
-namespace zep {
+namespace zep::program {
 struct session;
+}
+
+namespace zep {
 }
 
 namespace zep::gui {
@@ -30,7 +33,7 @@ struct shell_menus {
 
 // What every screen is made with.
 struct screen_context {
-    session& state;         // settings in memory, the GUI thread's database connection
+    program::session& state;         // settings in memory, the GUI thread's database connection
     job_runner& jobs;       // the one way to run a reader operation
     operator_port& person;  // dialogs on the GUI thread
     shell_menus& menus;

@@ -1,13 +1,13 @@
-#include "comm_form.h"
-#include "maintenance/password_form.h"
-#include "records/archive_form.h"
-#include "records/dbutil_form.h"
-#include "records/readers_form.h"
-#include "records/schedules_form.h"
-#include "records/users_form.h"
-#include "maintenance/utilities_form.h"
-#include "screen_registry.h"
-#include "side_menu.h"
+#include "gui/shell/comm_form.h"
+#include "gui/maintenance/password_form.h"
+#include "gui/records/archive_form.h"
+#include "gui/records/dbutil_form.h"
+#include "gui/records/readers_form.h"
+#include "gui/records/schedules_form.h"
+#include "gui/records/users_form.h"
+#include "gui/maintenance/utilities_form.h"
+#include "gui/shell/screen_registry.h"
+#include "gui/shell/side_menu.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

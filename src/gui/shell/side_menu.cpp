@@ -1,4 +1,4 @@
-#include "side_menu.h"
+#include "gui/shell/side_menu.h"
 
 #include <QColor>
 #include <QLabel>

@@ -8,15 +8,15 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "autorun/override_form.h"
-#include "data/readers_table.h"
-#include "gui_test_support.h"
+#include "gui/autorun/override_form.h"
+#include "core/data/readers_table.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace zep {
 namespace {
 
-reader_row row(int number, const QString& location, bool active) {
-    reader_row r;
+data::reader_row row(int number, const QString& location, bool active) {
+    data::reader_row r;
     r.readernum = static_cast<qint16>(number);
     r.location = location;
     r.active = active ? QStringLiteral("Y") : QString();
@@ -24,8 +24,8 @@ reader_row row(int number, const QString& location, bool active) {
 }
 
 // Ten readers, 1, 7 and 9 active; reader 7 is at Gate B.
-std::vector<reader_row> ten_readers() {
-    std::vector<reader_row> rows;
+std::vector<data::reader_row> ten_readers() {
+    std::vector<data::reader_row> rows;
     for (int k = 0; k < 10; ++k) {
         rows.push_back(row(k, k == 7 ? QStringLiteral("Gate B") : QStringLiteral("Yard"),
                            k == 1 || k == 7 || k == 9));
@@ -35,28 +35,28 @@ std::vector<reader_row> ten_readers() {
 
 std::vector<int> checked(const gui::override_form& form) {
     std::vector<int> numbers;
-    for (int k = 0; k < reader_slots; ++k) {
+    for (int k = 0; k < records::reader_slots; ++k) {
         if (form.box(k)->isChecked()) numbers.push_back(k);
     }
     return numbers;
 }
 
-std::vector<int> selected(const override_selection& selection) {
+std::vector<int> selected(const autorun::override_selection& selection) {
     std::vector<int> numbers;
-    for (int k = 0; k < reader_slots; ++k) {
+    for (int k = 0; k < records::reader_slots; ++k) {
         if (selection.selected(k)) numbers.push_back(k);
     }
     return numbers;
 }
 
 TEST(override_screen, first_opening_copies_the_active_marks) {
-    override_selection selection;
+    autorun::override_selection selection;
     gui::override_form form(ten_readers(), selection);
     EXPECT_TRUE(form.isModal());
     EXPECT_EQ(form.box(7)->text(), "007 Gate B");
     EXPECT_EQ(form.box(0)->text(), "000 Yard");
     EXPECT_NE(form.box(126), nullptr);
-    EXPECT_EQ(form.findChildren<QCheckBox*>().size(), reader_slots);
+    EXPECT_EQ(form.findChildren<QCheckBox*>().size(), records::reader_slots);
     // Numbers past the end of a short table stay unchecked.
     EXPECT_EQ(checked(form), (std::vector<int>{1, 7, 9}));
     EXPECT_FALSE(selection.pending());
@@ -64,7 +64,7 @@ TEST(override_screen, first_opening_copies_the_active_marks) {
 }
 
 TEST(override_screen, later_openings_show_the_selection_as_it_was_left) {
-    override_selection selection;
+    autorun::override_selection selection;
     {
         gui::override_form form(ten_readers(), selection);
         form.box(7)->click();
@@ -74,14 +74,14 @@ TEST(override_screen, later_openings_show_the_selection_as_it_was_left) {
     EXPECT_EQ(selected(selection), (std::vector<int>{1, 3, 9}));
 
     // The table changed meanwhile; the screen still shows what the operator picked.
-    std::vector<reader_row> rows = ten_readers();
-    for (reader_row& r : rows) r.active = QStringLiteral("Y");
+    std::vector<data::reader_row> rows = ten_readers();
+    for (data::reader_row& r : rows) r.active = QStringLiteral("Y");
     gui::override_form again(rows, selection);
     EXPECT_EQ(checked(again), (std::vector<int>{1, 3, 9}));
 }
 
 TEST(override_screen, clear_all_unchecks_every_box) {
-    override_selection selection;
+    autorun::override_selection selection;
     gui::override_form form(ten_readers(), selection);
     EXPECT_EQ(form.clear_all_button()->text(), "Clear All");
     form.clear_all_button()->click();
@@ -102,7 +102,7 @@ TEST(override_screen, the_menu_refuses_an_empty_table_and_opens_it_modally_other
     EXPECT_EQ(program.answers.messages, QStringList{"There are no readers in the system"});
     EXPECT_EQ(window.findChild<gui::override_form*>(), nullptr);
 
-    ASSERT_TRUE(readers_table(*program.state().db).insert(row(7, QStringLiteral("Gate B"), true)));
+    ASSERT_TRUE(data::readers_table(*program.state().db).insert(row(7, QStringLiteral("Gate B"), true)));
     override_action(window)->trigger();
     auto* form = window.findChild<gui::override_form*>();
     ASSERT_NE(form, nullptr);
@@ -114,8 +114,8 @@ TEST(override_screen, the_menu_refuses_an_empty_table_and_opens_it_modally_other
     form->box(7)->click();
     form->close();
     EXPECT_TRUE(test::wait_until([&] { return !window.findChild<gui::override_form*>(); }));
-    EXPECT_FALSE(program_override_selection().pending());
-    EXPECT_FALSE(program_override_selection().selected(7));
+    EXPECT_FALSE(autorun::program_override_selection().pending());
+    EXPECT_FALSE(autorun::program_override_selection().selected(7));
     EXPECT_EQ(program.answers.messages.size(), 1);
 }
 

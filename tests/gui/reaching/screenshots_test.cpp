@@ -9,18 +9,18 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "autorun/override_form.h"
-#include "data/readers_table.h"
-#include "gui_test_support.h"
-#include "sim_fixture.h"
+#include "gui/autorun/override_form.h"
+#include "core/data/readers_table.h"
+#include "tests/gui/gui_test_support.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
 namespace {
 
 using test::sim_fixture;
 
-reader_row tcp_reader(int number, const QString& location, quint16 port) {
-    reader_row r;
+data::reader_row tcp_reader(int number, const QString& location, quint16 port) {
+    data::reader_row r;
     r.readernum = static_cast<qint16>(number);
     r.location = location;
     r.active = QStringLiteral("Y");
@@ -42,12 +42,12 @@ TEST(screenshots, utilities_and_override) {
     const quint16 port = sim.start_tcp({reader});
     test::running_program program;
     gui::main_window& window = *program.window;
-    session& s = program.state();
+    program::session& s = program.state();
     s.comm.link_mode = 1;
     s.settings.ipaddress = QStringLiteral("127.0.0.1");
     s.settings.remoteportaddress = QString::number(port);
     s.settings.setdateall = QStringLiteral("Y");
-    ASSERT_TRUE(readers_table(*s.db).insert_all({tcp_reader(0, QStringLiteral("Lobby"), port),
+    ASSERT_TRUE(data::readers_table(*s.db).insert_all({tcp_reader(0, QStringLiteral("Lobby"), port),
                                                  tcp_reader(7, QStringLiteral("Gate B"), port)}));
 
     window.show();

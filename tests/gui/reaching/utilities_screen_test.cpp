@@ -12,10 +12,10 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "fixed_clock.h"
-#include "gui_test_support.h"
-#include "maintenance/utilities_form.h"
-#include "sim_fixture.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/gui/gui_test_support.h"
+#include "gui/maintenance/utilities_form.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
 namespace {
@@ -30,7 +30,7 @@ class utilities_screen : public testing::Test {
     test::running_program program;
     sim_fixture sim;
     test::fixed_clock clock{sunday};
-    override_selection selection;
+    autorun::override_selection selection;
     gui::utilities_form* form = nullptr;
 
     void open() {
@@ -40,7 +40,7 @@ class utilities_screen : public testing::Test {
     }
 
     void single_tcp(std::vector<sim::reader_config> line, bool protocol = false, int address = 0) {
-        session& s = program.state();
+        program::session& s = program.state();
         s.comm.link_mode = 1;
         s.comm.protocol = protocol ? 1 : 2;
         s.comm.protocol_address = address;
@@ -49,7 +49,7 @@ class utilities_screen : public testing::Test {
     }
 
     void single_pty(std::vector<sim::reader_config> line, bool protocol = false, int address = 0) {
-        session& s = program.state();
+        program::session& s = program.state();
         s.comm.link_mode = 2;
         s.comm.port = 1;
         s.comm.protocol = protocol ? 1 : 2;
@@ -115,14 +115,14 @@ TEST_F(utilities_screen, identify_fills_the_box_while_the_window_stays_live) {
     find<QPushButton>("identify_reader")->click();
     // Back in the event loop at once; the screen's controls wait for the reader.
     EXPECT_TRUE(program.window->jobs().running());
-    EXPECT_TRUE(program.state().flags.busy);
+    EXPECT_TRUE(program.state().busy);
     EXPECT_FALSE(find<QPushButton>("adhoc_add")->isEnabled());
     EXPECT_FALSE(find<QCheckBox>("setdateall")->isEnabled());
     ASSERT_TRUE(test::wait_until([this] { return !program.window->jobs().running(); }));
 
     EXPECT_EQ(find<QLineEdit>("identification")->text(), "ZEP SCREEN 3.0");
     EXPECT_TRUE(find<QPushButton>("adhoc_add")->isEnabled());
-    EXPECT_FALSE(program.state().flags.busy);
+    EXPECT_FALSE(program.state().busy);
     EXPECT_TRUE(program.answers.messages.isEmpty());
 }
 
@@ -231,7 +231,7 @@ TEST(utilities_screen_dialogs, add_and_delete_through_the_input_and_message_boxe
     sim_fixture sim;
     test::program_folder folder;
     gui::main_window window(folder.start(), nullptr);
-    session& s = window.state();
+    program::session& s = window.state();
     s.comm.link_mode = 1;
     s.comm.protocol = 2;
     s.settings.ipaddress = QStringLiteral("127.0.0.1");

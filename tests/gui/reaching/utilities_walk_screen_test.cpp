@@ -6,11 +6,11 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "data/readers_table.h"
-#include "fixed_clock.h"
-#include "gui_test_support.h"
-#include "maintenance/utilities_form.h"
-#include "sim_fixture.h"
+#include "core/data/readers_table.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/gui/gui_test_support.h"
+#include "gui/maintenance/utilities_form.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
 namespace {
@@ -19,9 +19,9 @@ using test::sim_fixture;
 
 const QDateTime sunday(QDate(2019, 3, 3), QTime(10, 20, 30));
 
-reader_row reader(int number, const QString& commmode, const QString& protocol = "N",
+data::reader_row reader(int number, const QString& commmode, const QString& protocol = "N",
                   const QString& address = "") {
-    reader_row r;
+    data::reader_row r;
     r.readernum = static_cast<qint16>(number);
     r.location = QStringLiteral("Gate %1").arg(number);
     r.active = "Y";
@@ -39,18 +39,18 @@ class utilities_walk_screen : public testing::Test {
     test::running_program program;
     sim_fixture sim;
     test::fixed_clock clock{sunday};
-    override_selection selection;
+    autorun::override_selection selection;
     gui::utilities_form* form = nullptr;
 
     void SetUp() override {
         const quint16 port = sim.start_tcp({sim_fixture::zep_reader()});
         program.state().settings.comdevice[0] = sim.start_pty({sim_fixture::zep_reader(1, true)});
-        reader_row tcp = reader(0, "tcp/ip");
+        data::reader_row tcp = reader(0, "tcp/ip");
         tcp.ipaddress = QStringLiteral("127.0.0.1");
         tcp.Port = QString::number(port);
-        reader_row asleep = reader(3, "");
+        data::reader_row asleep = reader(3, "");
         asleep.active = "";
-        ASSERT_TRUE(readers_table(*program.state().db)
+        ASSERT_TRUE(data::readers_table(*program.state().db)
                         .insert_all({tcp, reader(1, "Com1 9600", "Y", "1"), reader(2, ""), asleep,
                                      reader(4, "Com1 9600", "Y", "127")}));
     }
@@ -97,7 +97,7 @@ TEST_F(utilities_walk_screen, add_and_delete_in_all_ask_once_and_follow_the_sele
     EXPECT_EQ(sim.access_list(1, 0), (std::vector<sim::access_entry>{{"4711", 0}}));
 
     // The operator leaves only reader 001 selected.
-    selection.loadup(readers_table(*program.state().db).all());
+    selection.loadup(data::readers_table(*program.state().db).all());
     selection.set(0, false);
     selection.set(2, false);
     selection.set(4, false);

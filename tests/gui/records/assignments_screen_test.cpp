@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "records/access_string.h"
-#include "records/readerpop_dialog.h"
-#include "records/users_form.h"
-#include "records_test_support.h"
+#include "core/records/access_string.h"
+#include "gui/records/readerpop_dialog.h"
+#include "gui/records/users_form.h"
+#include "tests/gui/records/records_test_support.h"
 
 namespace zep::test {
 namespace {
@@ -96,13 +96,13 @@ TEST_F(assignment_fixture, escape_after_choosing_stores_nothing) {
     choose(picker, "003", "005");
     QTest::keyClick(picker, Qt::Key_Escape);
     EXPECT_TRUE(wait_until([this] { return screen->picker() == nullptr; }));
-    EXPECT_EQ(program.access_of("1234"), access_string::blank());
+    EXPECT_EQ(program.access_of("1234"), records::access_string::blank());
     EXPECT_EQ(screen->assignment_list()->topLevelItemCount(), 0);
 }
 
 TEST_F(assignment_fixture, all_remaining_readers_fill_only_the_empty_slots) {
-    QString access = access_string::with_slot(access_string::blank(), 1, "005");
-    access = access_string::with_slot(access, 5, "012");
+    QString access = records::access_string::with_slot(records::access_string::blank(), 1, "005");
+    access = records::access_string::with_slot(access, 5, "012");
     program.add_user("77", "Adams", "Al", access);
     screen->loadup();
     ASSERT_EQ(screen->current_user().userid, QStringLiteral("77"));
@@ -118,9 +118,9 @@ TEST_F(assignment_fixture, all_remaining_readers_fill_only_the_empty_slots) {
     EXPECT_TRUE(program.answers.messages.isEmpty());
 
     const QString stored = program.access_of("77");
-    for (int r = 0; r < access_string::reader_count; ++r) {
+    for (int r = 0; r < records::access_string::reader_count; ++r) {
         const QString expected = r == 1 ? "05" : r == 5 ? "12" : "00";
-        EXPECT_EQ(access_string::slot(stored, r), expected) << r;
+        EXPECT_EQ(records::access_string::slot(stored, r), expected) << r;
     }
     QTreeWidget* list = screen->assignment_list();
     ASSERT_EQ(list->topLevelItemCount(), 127);
@@ -134,8 +134,8 @@ TEST_F(assignment_fixture, all_remaining_readers_fill_only_the_empty_slots) {
 }
 
 TEST_F(assignment_fixture, deleting_an_assignment_asks_and_blanks_that_slot_only) {
-    QString access = access_string::with_slot(access_string::blank(), 110, "005");
-    access = access_string::with_slot(access, 3, "012");
+    QString access = records::access_string::with_slot(records::access_string::blank(), 110, "005");
+    access = records::access_string::with_slot(access, 3, "012");
     program.add_user("55", "Adams", "Al", access);
     screen->loadup();
     QTreeWidget* list = screen->assignment_list();
@@ -153,12 +153,12 @@ TEST_F(assignment_fixture, deleting_an_assignment_asks_and_blanks_that_slot_only
                                                       "Delete this reader for this user"}));
     const QString stored = program.access_of("55");
     EXPECT_EQ(stored.mid(220, 2), QStringLiteral("  "));
-    EXPECT_EQ(stored, access_string::without_slot(access, 110));
+    EXPECT_EQ(stored, records::access_string::without_slot(access, 110));
     EXPECT_EQ(column_texts(list, 0), QStringList{"003  Front door"});
 
     // Clearing takes every assignment, without a question.
     QTest::mouseClick(button(screen, "clear_schedules_button"), Qt::LeftButton);
-    EXPECT_EQ(program.access_of("55"), access_string::blank());
+    EXPECT_EQ(program.access_of("55"), records::access_string::blank());
     EXPECT_EQ(list->topLevelItemCount(), 0);
     EXPECT_EQ(program.answers.questions.size(), 2);
 }

@@ -10,12 +10,12 @@
 #include <QTableView>
 #include <QTest>
 
-#include "data/log_table.h"
-#include "records/archive_form.h"
-#include "records/archive_model.h"
-#include "records/dbutil_form.h"
-#include "records/utility_file.h"
-#include "records_test_support.h"
+#include "core/data/log_table.h"
+#include "gui/records/archive_form.h"
+#include "gui/records/archive_model.h"
+#include "gui/records/dbutil_form.h"
+#include "core/records/utility_file.h"
+#include "tests/gui/records/records_test_support.h"
 
 namespace zep::test {
 namespace {
@@ -67,7 +67,7 @@ TEST_F(log_fixture, archive_lists_the_log_sorted_in_the_database_and_fetches_laz
     EXPECT_EQ(screen->model()->sort_column(), 1);
 
     // A long log: the view holds a page, not the table.
-    std::vector<log_row> rows(1000);
+    std::vector<data::log_row> rows(1000);
     for (int i = 0; i < 1000; ++i) {
         rows[static_cast<size_t>(i)].DateTime =
             QStringLiteral("2006-01-01 00:%1:00").arg(i % 60, 2, 10, QLatin1Char('0'));
@@ -75,7 +75,7 @@ TEST_F(log_fixture, archive_lists_the_log_sorted_in_the_database_and_fetches_laz
             QStringLiteral("Zed%1").arg(i, 4, 10, QLatin1Char('0'));
         rows[static_cast<size_t>(i)].readernum = QStringLiteral("1");
     }
-    ASSERT_TRUE(log_table(program.db()).insert_all(rows));
+    ASSERT_TRUE(data::log_table(program.db()).insert_all(rows));
     QTest::mouseClick(screen->findChild<QPushButton*>(QStringLiteral("refresh_button")),
                       Qt::LeftButton);
     EXPECT_EQ(screen->model()->total_rows(), 1003);
@@ -92,7 +92,7 @@ TEST_F(log_fixture, archive_lists_the_log_sorted_in_the_database_and_fetches_laz
 TEST_F(log_fixture, export_writes_both_layouts_byte_for_byte) {
     auto* screen = program.open<gui::dbutil_form>("dbutil");
     ASSERT_NE(screen, nullptr);
-    const QString today = date_box_text(QDate::currentDate());
+    const QString today = records::date_box_text(QDate::currentDate());
     EXPECT_EQ(screen->delete_start()->text(), today);
     EXPECT_TRUE(screen->fixed_format()->isChecked());
     auto* series = screen->findChild<QGroupBox*>(QStringLiteral("add_series_panel"));
@@ -130,7 +130,7 @@ TEST_F(log_fixture, export_writes_both_layouts_byte_for_byte) {
     screen->export_start()->setText(QStringLiteral("02-30-2005"));
     press(screen, "export_log_button");
     EXPECT_EQ(program.answers.messages.mid(2),
-              (QStringList{"Reader number must be < 127", invalid_date_text("Export Start Date")}));
+              (QStringList{"Reader number must be < 127", records::invalid_date_text("Export Start Date")}));
     EXPECT_FALSE(QFile::exists(out("refused")));
 }
 
@@ -142,7 +142,7 @@ TEST_F(log_fixture, delete_reports_the_count_and_the_employee_list_exports) {
     press(screen, "delete_log_button");
     EXPECT_EQ(program.answers.messages, (QStringList{"Deletion Complete - 2 Records Deleted",
                                                      "Deletion Complete - 0 Records Deleted"}));
-    EXPECT_EQ(log_table(program.db()).count(), 1);
+    EXPECT_EQ(data::log_table(program.db()).count(), 1);
 
     program.answers.file_answers = {out("none")};
     press(screen, "export_employees_button");

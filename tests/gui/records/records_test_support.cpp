@@ -1,16 +1,16 @@
-#include "records_test_support.h"
+#include "tests/gui/records/records_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <QPushButton>
 #include <QTest>
 
-#include "data/log_table.h"
-#include "data/readers_table.h"
-#include "data/schedules_table.h"
-#include "data/users_table.h"
-#include "records/access_string.h"
-#include "shell/side_menu.h"
+#include "core/data/log_table.h"
+#include "core/data/readers_table.h"
+#include "core/data/schedules_table.h"
+#include "core/data/users_table.h"
+#include "core/records/access_string.h"
+#include "gui/shell/side_menu.h"
 
 namespace zep::test {
 
@@ -30,8 +30,8 @@ QWidget* records_program::open_screen(const QString& screen) {
 }
 
 void records_program::add_reader(int number, const QString& name) {
-    readers_table readers(db());
-    reader_row row;
+    data::readers_table readers(db());
+    data::reader_row row;
     row.readernum = static_cast<qint16>(number);
     row.readername = name;
     row.protocol = QStringLiteral("N");
@@ -43,12 +43,12 @@ void records_program::add_reader(int number, const QString& name) {
 }
 
 void records_program::add_schedule(int number, const QString& name, const QString& day) {
-    schedule_row row;
+    data::schedule_row row;
     row.schedulenum = static_cast<qint16>(number);
     row.schedulename = name;
     row.sunday = row.saturday = QStringLiteral("00000000");
     row.monday = row.tuesday = row.wednesday = row.thursday = row.friday = day;
-    schedules_table schedules(db());
+    data::schedules_table schedules(db());
     if (schedules.find(row.schedulenum)) {
         ASSERT_TRUE(schedules.update(row));
     } else {
@@ -58,19 +58,19 @@ void records_program::add_schedule(int number, const QString& name, const QStrin
 
 void records_program::add_user(const QString& id, const QString& last, const QString& first,
                                const QString& access) {
-    const QString schedules = access.isEmpty() ? access_string::blank() : access;
-    ASSERT_TRUE(users_table(db()).insert({id, last, first, schedules}));
+    const QString schedules = access.isEmpty() ? records::access_string::blank() : access;
+    ASSERT_TRUE(data::users_table(db()).insert({id, last, first, schedules}));
 }
 
 QString records_program::access_of(const QString& id) {
-    const auto row = users_table(db()).find(id);
+    const auto row = data::users_table(db()).find(id);
     return row ? row->schedules : QString();
 }
 
 void records_program::add_log(const QString& date_time, const QString& reader, const QString& last,
                               const QString& first, const QString& idnum, const QString& location,
                               const QString& granted) {
-    log_row row;
+    data::log_row row;
     row.DateTime = date_time;
     row.readernum = reader;
     row.lastname = last;
@@ -78,7 +78,7 @@ void records_program::add_log(const QString& date_time, const QString& reader, c
     row.idnum = idnum;
     row.location = location;
     row.granted = granted;
-    ASSERT_TRUE(log_table(db()).insert(row));
+    ASSERT_TRUE(data::log_table(db()).insert(row));
 }
 
 QStringList column_texts(const QTreeWidget* list, int column) {

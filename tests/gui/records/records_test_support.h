@@ -3,7 +3,7 @@
 #include <QString>
 #include <QTreeWidget>
 
-#include "gui_test_support.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace zep::test {
 
@@ -12,7 +12,7 @@ namespace zep::test {
 // side-menu entry.
 struct records_program : running_program {
     records_program();
-    database_file& db() { return *state().db; }
+    data::database_file& db() { return *state().db; }
 
     // Clicks the Database side menu's entry for `screen` and returns the screen shown.
     template <typename Screen>

@@ -8,11 +8,11 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "data/readers_table.h"
-#include "data/schedules_table.h"
-#include "records/readers_form.h"
-#include "records/schedules_form.h"
-#include "records_test_support.h"
+#include "core/data/readers_table.h"
+#include "core/data/schedules_table.h"
+#include "gui/records/readers_form.h"
+#include "gui/records/schedules_form.h"
+#include "tests/gui/records/records_test_support.h"
 
 namespace zep::test {
 namespace {
@@ -32,16 +32,16 @@ void press(QWidget* parent, const char* name) {
 
 TEST(readers_screen, opens_with_all_readers_and_edits_one_through_its_rules) {
     records_program program;
-    reader_row tcp_row;
+    data::reader_row tcp_row;
     tcp_row.readernum = 7;
     tcp_row.commmode = QStringLiteral("T");
     tcp_row.protocol = QStringLiteral("N");
-    ASSERT_TRUE(readers_table(program.db()).insert(tcp_row));
+    ASSERT_TRUE(data::readers_table(program.db()).insert(tcp_row));
     auto* screen = program.open<gui::readers_form>("readersform");
     ASSERT_NE(screen, nullptr);
     QTreeWidget* list = screen->reader_list();
     ASSERT_EQ(list->topLevelItemCount(), 127);
-    EXPECT_EQ(readers_table(program.db()).count(), 127);
+    EXPECT_EQ(data::readers_table(program.db()).count(), 127);
     EXPECT_EQ(list->headerItem()->text(7), QStringLiteral("Protocol  Address"));
     EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("007"));
     EXPECT_EQ(list->topLevelItem(0)->text(5), QStringLiteral("tcp/ip"));
@@ -79,7 +79,7 @@ TEST(readers_screen, opens_with_all_readers_and_edits_one_through_its_rules) {
     EXPECT_TRUE(screen->heading()->text().isEmpty());
     EXPECT_FALSE(child<QLineEdit>(screen, "name_box")->isEnabled());
 
-    const auto stored = readers_table(program.db()).find(2);
+    const auto stored = data::readers_table(program.db()).find(2);
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->commmode, QStringLiteral("Com2 19200"));
     EXPECT_EQ(stored->protocol, QStringLiteral("Y"));
@@ -112,7 +112,7 @@ TEST(readers_screen, refuses_ip_addresses_without_three_single_dots) {
     QTest::keyClicks(child<QLineEdit>(screen, "tcp_port_box"), QStringLiteral("10:01"));
     press(screen, "update_reader_button");
     EXPECT_EQ(program.answers.messages.size(), 2);
-    const auto stored = readers_table(program.db()).find(7);
+    const auto stored = data::readers_table(program.db()).find(7);
     EXPECT_EQ(stored->commmode, QStringLiteral("tcp/ip"));
     EXPECT_EQ(stored->ipaddress, QStringLiteral("1.2.3."));
     EXPECT_EQ(stored->Port, QStringLiteral("1001"));
@@ -127,7 +127,7 @@ TEST(schedules_screen, edits_a_schedule_with_the_copy_buttons_and_its_checks) {
     ASSERT_EQ(list->topLevelItemCount(), 99);
     EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("001"));
     EXPECT_EQ(list->topLevelItem(0)->text(4), QStringLiteral("0000 - 0000"));
-    EXPECT_EQ(schedules_table(program.db()).count(), 99);
+    EXPECT_EQ(data::schedules_table(program.db()).count(), 99);
     EXPECT_FALSE(screen->time_box(0)->isEnabled());
     EXPECT_EQ(screen->time_box(13)->text(), QStringLiteral("0000"));
 
@@ -160,12 +160,12 @@ TEST(schedules_screen, edits_a_schedule_with_the_copy_buttons_and_its_checks) {
     press(screen, "update_schedule_button");
     EXPECT_EQ(program.answers.messages,
               (QStringList{"Time cannot be > 2359", "All times must be 4 digits long"}));
-    EXPECT_EQ(schedules_table(program.db()).find(4)->monday, QStringLiteral("00000000"));
+    EXPECT_EQ(data::schedules_table(program.db()).find(4)->monday, QStringLiteral("00000000"));
 
     screen->time_box(6)->setText(QStringLiteral("0800"));
     child<QLineEdit>(screen, "schedule_name_box")->setText(QStringLiteral("Office"));
     press(screen, "update_schedule_button");
-    const auto stored = schedules_table(program.db()).find(4);
+    const auto stored = data::schedules_table(program.db()).find(4);
     EXPECT_EQ(stored->schedulename, QStringLiteral("Office"));
     EXPECT_EQ(stored->wednesday, QStringLiteral("08001730"));
     EXPECT_EQ(stored->sunday, QStringLiteral("09000000"));

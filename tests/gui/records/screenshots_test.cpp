@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QTest>
 
-#include "records/access_string.h"
-#include "records/newuser_dialog.h"
-#include "records/readerpop_dialog.h"
-#include "records/readers_form.h"
-#include "records/schedules_form.h"
-#include "records/users_form.h"
-#include "records_test_support.h"
+#include "core/records/access_string.h"
+#include "gui/records/newuser_dialog.h"
+#include "gui/records/readerpop_dialog.h"
+#include "gui/records/readers_form.h"
+#include "gui/records/schedules_form.h"
+#include "gui/records/users_form.h"
+#include "tests/gui/records/records_test_support.h"
 
 namespace zep::test {
 namespace {
@@ -26,8 +26,8 @@ TEST(records_screenshots, saves_each_screen_when_asked) {
     program.add_reader(3, "Front door");
     program.add_schedule(5, "Day shift");
     program.add_schedule(12, "Night shift", "22000600");
-    QString access = access_string::with_slot(access_string::blank(), 1, "005");
-    program.add_user("1234", "Smith", "Ann", access_string::with_slot(access, 3, "000"));
+    QString access = records::access_string::with_slot(records::access_string::blank(), 1, "005");
+    program.add_user("1234", "Smith", "Ann", records::access_string::with_slot(access, 3, "000"));
     program.add_user("77", "Brown", "Bob");
     for (int i = 0; i < 40; ++i) {
         program.add_log(QStringLiteral("2024-05-%1 08:%2:00")

@@ -8,12 +8,12 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "data/users_table.h"
-#include "records/access_string.h"
-#include "records/newuser_dialog.h"
-#include "records/readerpop_dialog.h"
-#include "records/users_form.h"
-#include "records_test_support.h"
+#include "core/data/users_table.h"
+#include "core/records/access_string.h"
+#include "gui/records/newuser_dialog.h"
+#include "gui/records/readerpop_dialog.h"
+#include "gui/records/users_form.h"
+#include "tests/gui/records/records_test_support.h"
 
 namespace zep::test {
 namespace {
@@ -58,8 +58,8 @@ TEST(users_screen, adding_users_keeps_the_dialog_open_and_refuses_blanks_and_dup
     QTest::keyClick(dialog->id_number(), Qt::Key_Return);
 
     // Stored trimmed with no access; the dialog waits for the next user.
-    EXPECT_EQ(users_table(program.db()).find(QStringLiteral("1234")),
-              (user_row{"1234", "Smith", "Ann", access_string::blank()}));
+    EXPECT_EQ(data::users_table(program.db()).find(QStringLiteral("1234")),
+              (data::user_row{"1234", "Smith", "Ann", records::access_string::blank()}));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(dialog->first_name()->text().isEmpty());
     EXPECT_TRUE(dialog->id_number()->text().isEmpty());
@@ -83,7 +83,7 @@ TEST(users_screen, adding_users_keeps_the_dialog_open_and_refuses_blanks_and_dup
     EXPECT_EQ(program.answers.messages,
               (QStringList{"User ID already being used", "Last Name cannot be blank",
                            "First Name cannot be blank", "ID Number cannot be blank"}));
-    EXPECT_EQ(users_table(program.db()).count(), 2);
+    EXPECT_EQ(data::users_table(program.db()).count(), 2);
 
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
@@ -92,7 +92,7 @@ TEST(users_screen, adding_users_keeps_the_dialog_open_and_refuses_blanks_and_dup
 TEST(users_screen, modifying_closes_the_dialog_and_keeps_the_assignments) {
     records_program program;
     program.add_user("10", "Adams", "Amy",
-                     access_string::with_slot(access_string::blank(), 3, "005"));
+                     records::access_string::with_slot(records::access_string::blank(), 3, "005"));
     program.add_user("20", "Brown", "Bob");
     auto* screen = program.open<gui::users_form>("usersform");
     click(screen->user_list(), row_with(screen->user_list(), 2, "10"));
@@ -115,7 +115,7 @@ TEST(users_screen, modifying_closes_the_dialog_and_keeps_the_assignments) {
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(column_texts(screen->user_list(), 0), (QStringList{"Baker", "Brown"}));
     EXPECT_EQ(screen->heading()->text(), QStringLiteral("Readers/Schedules for Amy Baker"));
-    EXPECT_EQ(program.access_of("10"), access_string::with_slot(access_string::blank(), 3, "005"));
+    EXPECT_EQ(program.access_of("10"), records::access_string::with_slot(records::access_string::blank(), 3, "005"));
     EXPECT_EQ(screen->assignment_list()->topLevelItemCount(), 1);
 
     // A new ID moves the row and keeps its access.
@@ -123,7 +123,7 @@ TEST(users_screen, modifying_closes_the_dialog_and_keeps_the_assignments) {
     screen->lmu();
     dialog->id_number()->setText(QStringLiteral("11"));
     dialog->save_user();
-    EXPECT_EQ(program.access_of("11"), access_string::with_slot(access_string::blank(), 3, "005"));
+    EXPECT_EQ(program.access_of("11"), records::access_string::with_slot(records::access_string::blank(), 3, "005"));
     EXPECT_TRUE(program.access_of("10").isEmpty());
 }
 
@@ -180,7 +180,7 @@ TEST(users_screen, deleting_users_selects_the_row_now_in_place) {
     EXPECT_EQ(list->topLevelItemCount(), 0);
     EXPECT_EQ(screen->heading()->text(), QStringLiteral("Readers/Schedules"));
     EXPECT_FALSE(screen->times_row()->isVisible());
-    EXPECT_EQ(users_table(program.db()).count(), 0);
+    EXPECT_EQ(data::users_table(program.db()).count(), 0);
     EXPECT_TRUE(program.answers.messages.isEmpty());
     EXPECT_TRUE(program.answers.questions.isEmpty());
 

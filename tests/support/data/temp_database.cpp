@@ -1,4 +1,4 @@
-#include "temp_database.h"
+#include "tests/support/data/temp_database.h"
 
 #include <atomic>
 #include <stdexcept>
@@ -22,11 +22,11 @@ void temp_database::close() {
     db_.reset();
 }
 
-database_file& temp_database::reopen() {
+data::database_file& temp_database::reopen() {
     close();
-    database_open_result opened = database_file::open(path_, unique_connection_name());
-    if (!opened) throw std::runtime_error(opened.error.toStdString());
-    db_ = std::move(opened.db);
+    auto opened = data::database_file::open(path_, unique_connection_name());
+    if (!opened) throw std::runtime_error(opened.error().toStdString());
+    db_ = std::move(opened.value());
     return *db_;
 }
 

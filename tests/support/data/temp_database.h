@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "data/database_file.h"
+#include "core/data/database_file.h"
 
 namespace zep::test {
 
@@ -18,17 +18,17 @@ class temp_database {
     // The database file's path (the folder also suits files kept beside it).
     QString path() const { return path_; }
     QString folder() const { return dir_.path(); }
-    database_file& db() { return *db_; }
+    data::database_file& db() { return *db_; }
 
     // Closes the connection, for tests that reopen the same file.
     void close();
     // Opens the file again on a new connection (after close()).
-    database_file& reopen();
+    data::database_file& reopen();
 
   private:
     QTemporaryDir dir_;
     QString path_;
-    std::unique_ptr<database_file> db_;
+    std::unique_ptr<data::database_file> db_;
 };
 
 // A connection name not used before in this process.

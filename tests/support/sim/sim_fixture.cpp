@@ -1,4 +1,4 @@
-#include "sim_fixture.h"
+#include "tests/support/sim/sim_fixture.h"
 
 #include <gtest/gtest.h>
 

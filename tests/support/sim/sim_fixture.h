@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "sim_network.h"
+#include "sim/sim_network.h"
 
 namespace zep::test {
 

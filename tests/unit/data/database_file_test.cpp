@@ -1,4 +1,4 @@
-#include "data/database_file.h"
+#include "core/data/database_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "data/settings_store.h"
-#include "raw_sqlite.h"
-#include "temp_database.h"
+#include "core/data/settings_store.h"
+#include "tests/unit/data/raw_sqlite.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep {
 namespace {
@@ -53,14 +53,14 @@ QString make_database(const QTemporaryDir& dir, QStringList schema) {
 TEST(database_file, first_start_creates_a_private_file_with_tables_and_indexes) {
     QTemporaryDir dir;
     const QString path = dir.filePath("deep/down/zep.db");
-    database_open_result opened = database_file::open(path, unique_connection_name());
-    ASSERT_TRUE(opened) << opened.error.toStdString();
-    EXPECT_TRUE(opened.db->created());
+    auto opened = data::database_file::open(path, unique_connection_name());
+    ASSERT_TRUE(opened) << opened.error().toStdString();
+    EXPECT_TRUE(opened.value()->created());
 
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    opened.db->close();
+    opened.value()->close();
 
     raw_sqlite raw(path);
     EXPECT_EQ(raw.column("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
@@ -85,7 +85,7 @@ TEST(database_file, existing_file_is_opened_without_being_recreated) {
         raw_sqlite raw(temp.path());
         ASSERT_EQ(raw.run({"INSERT INTO users VALUES ('7', 'Doe', 'Jane', '')"}), "");
     }
-    database_file& db = temp.reopen();
+    data::database_file& db = temp.reopen();
     EXPECT_FALSE(db.created());
     db.close();
     raw_sqlite raw(temp.path());
@@ -111,9 +111,9 @@ TEST(database_file, refuses_incomplete_databases_untouched) {
         const QString path = make_database(dir, schema);
         const QByteArray before = test::file_bytes(path);
 
-        database_open_result opened = database_file::open(path, unique_connection_name());
+        auto opened = data::database_file::open(path, unique_connection_name());
         EXPECT_FALSE(opened);
-        EXPECT_EQ(opened.error, QStringLiteral("Database %1: %2").arg(path, c.message));
+        EXPECT_EQ(opened.error(), QStringLiteral("Database %1: %2").arg(path, c.message));
         EXPECT_EQ(test::file_bytes(path), before) << c.change;
         EXPECT_TRUE(QFile::exists(path));
     }
@@ -127,40 +127,38 @@ TEST(database_file, refuses_a_file_that_is_not_a_database) {
     f.write(QByteArray(4096, 'x'));
     f.close();
 
-    database_open_result opened = database_file::open(path, unique_connection_name());
+    auto opened = data::database_file::open(path, unique_connection_name());
     EXPECT_FALSE(opened);
-    EXPECT_TRUE(opened.error.startsWith("Database " + path + ": not a readable SQLite database"))
-        << opened.error.toStdString();
+    EXPECT_TRUE(opened.error().startsWith("Database " + path + ": not a readable SQLite database"))
+        << opened.error().toStdString();
     EXPECT_EQ(test::file_bytes(path), QByteArray(4096, 'x'));
 }
 
 TEST(database_file, accepts_the_documented_fields_without_our_own) {
     QTemporaryDir dir;
     const QString path = make_database(dir, documented_schema());
-    database_open_result opened = database_file::open(path, unique_connection_name());
-    ASSERT_TRUE(opened) << opened.error.toStdString();
-    EXPECT_FALSE(opened.db->has_field("settings", "comdevice1"));
+    auto opened = data::database_file::open(path, unique_connection_name());
+    ASSERT_TRUE(opened) << opened.error().toStdString();
+    EXPECT_FALSE(opened.value()->has_field("settings", "comdevice1"));
 
-    settings_load_result loaded = load_or_create(*opened.db);
-    ASSERT_TRUE(loaded.state) << loaded.error.toStdString();
-    EXPECT_EQ(loaded.state->record.comdevice[4], "/dev/ttyS4");
+    auto loaded = data::load_or_create(*opened.value());
+    ASSERT_TRUE(loaded) << loaded.error().toStdString();
+    EXPECT_EQ(loaded->record.comdevice[4], "/dev/ttyS4");
 
-    loaded.state->record.comdevice[0] = "/dev/ttyUSB0";
-    loaded.state->record.reclen = 80;
-    QString error;
-    EXPECT_TRUE(save_settings(*opened.db, loaded.state->record, loaded.state->marker, &error))
-        << error.toStdString();
-    EXPECT_EQ(load_or_create(*opened.db).state->record.reclen, 80);
+    loaded->record.comdevice[0] = "/dev/ttyUSB0";
+    loaded->record.reclen = 80;
+    EXPECT_TRUE(data::save_settings(*opened.value(), loaded->record, loaded->marker));
+    EXPECT_EQ(data::load_or_create(*opened.value())->record.reclen, 80);
 }
 
 TEST(database_file, one_connection_name_is_one_connection) {
     test::temp_database temp;
-    database_open_result second = database_file::open(temp.path(), temp.db().connection_name());
+    auto second = data::database_file::open(temp.path(), temp.db().connection_name());
     EXPECT_FALSE(second);
     EXPECT_TRUE(temp.db().connection().isOpen());
 
-    database_open_result other = database_file::open(temp.path(), unique_connection_name());
-    EXPECT_TRUE(other) << other.error.toStdString();
+    auto other = data::database_file::open(temp.path(), unique_connection_name());
+    EXPECT_TRUE(other) << other.error().toStdString();
 }
 
 class database_path : public ::testing::Test {
@@ -192,12 +190,12 @@ TEST_F(database_path, takes_the_argument_then_zep_home_then_xdg_then_home) {
     qputenv("ZEP_HOME", "/z");
     qputenv("XDG_DATA_HOME", "/x");
     qputenv("HOME", "/h");
-    EXPECT_EQ(resolve_database_path("/a/b.db"), "/a/b.db");
-    EXPECT_EQ(resolve_database_path(""), "/z/zep.db");
+    EXPECT_EQ(data::resolve_database_path("/a/b.db"), "/a/b.db");
+    EXPECT_EQ(data::resolve_database_path(""), "/z/zep.db");
     qputenv("ZEP_HOME", "");
-    EXPECT_EQ(resolve_database_path(""), "/x/zep/zep.db");
+    EXPECT_EQ(data::resolve_database_path(""), "/x/zep/zep.db");
     qunsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(resolve_database_path(""), "/h/.local/share/zep/zep.db");
+    EXPECT_EQ(data::resolve_database_path(""), "/h/.local/share/zep/zep.db");
 }
 
 }  // namespace

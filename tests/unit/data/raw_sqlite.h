@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "temp_database.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep::test {
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "data/settings_store.h"
-#include "maintenance/login_password.h"
-#include "raw_sqlite.h"
-#include "temp_database.h"
+#include "core/data/settings_store.h"
+#include "core/data/login_password.h"
+#include "tests/unit/data/raw_sqlite.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep {
 namespace {
@@ -18,12 +18,12 @@ QStringList settings_rows(test::temp_database& temp, const QString& fields) {
 
 TEST(settings_store, first_start_writes_both_rows_with_defaults) {
     test::temp_database temp;
-    settings_load_result loaded = load_or_create(temp.db());
-    ASSERT_TRUE(loaded.state) << loaded.error.toStdString();
-    EXPECT_EQ(loaded.state->record, settings_record{});
-    EXPECT_EQ(loaded.state->marker, marker_flags{});
-    EXPECT_FALSE(loaded.state->marker.dbutil_add_all);
-    EXPECT_TRUE(loaded.state->marker.export_fixed);
+    auto loaded = data::load_or_create(temp.db());
+    ASSERT_TRUE(loaded) << loaded.error().toStdString();
+    EXPECT_EQ(loaded->record, data::settings_record{});
+    EXPECT_EQ(loaded->marker, data::marker_flags{});
+    EXPECT_FALSE(loaded->marker.dbutil_add_all);
+    EXPECT_TRUE(loaded->marker.export_fixed);
 
     const QString fields =
         "settings || '|' || reclen || '|' || ipaddress || '|' || remoteportaddress || '|' || "
@@ -37,7 +37,7 @@ TEST(settings_store, first_start_writes_both_rows_with_defaults) {
 
 TEST(settings_store, saved_values_come_back_after_reopening) {
     test::temp_database temp;
-    settings_state state = *load_or_create(temp.db()).state;
+    data::settings_state state = *data::load_or_create(temp.db());
     state.record.settings = "1121005";
     state.record.reclen = -2;
     state.record.proxidchars = 32767;
@@ -45,30 +45,30 @@ TEST(settings_store, saved_values_come_back_after_reopening) {
     state.record.dirlogup = "/var/tmp/logs";
     state.record.comdevice[1] = "/dev/ttyUSB1";
     state.marker = {true, false};
-    ASSERT_TRUE(save_settings(temp.db(), state.record, state.marker));
+    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
 
-    settings_load_result again = load_or_create(temp.reopen());
-    ASSERT_TRUE(again.state);
-    EXPECT_EQ(again.state->record, state.record);
-    EXPECT_EQ(again.state->marker, state.marker);
+    auto again = data::load_or_create(temp.reopen());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->record, state.record);
+    EXPECT_EQ(again->marker, state.marker);
     EXPECT_EQ(settings_rows(temp, "autoconfigreclen || applyalldowntxt"),
               QStringList({"YN", "Y2"}));
 }
 
 TEST(settings_store, load_only_fields_are_not_written_back) {
     test::temp_database temp;
-    settings_state state = *load_or_create(temp.db()).state;
+    data::settings_state state = *data::load_or_create(temp.db());
     state.record.applyallcleartxt = "Y";
     state.record.applyalldownschtxt = "Y";
     state.record.txtdownloadverify = "N";
-    ASSERT_TRUE(save_settings(temp.db(), state.record, state.marker));
+    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
     EXPECT_EQ(settings_rows(temp, "applyallcleartxt || applyalldownschtxt || txtdownloadverify"),
               QStringList({"NNN", "NNY"}));
 }
 
 TEST(settings_store, adds_whichever_row_is_missing) {
     test::temp_database temp;
-    load_or_create(temp.db());
+    ASSERT_TRUE(data::load_or_create(temp.db()));
     temp.close();
     {
         raw_sqlite raw(temp.path());
@@ -76,9 +76,9 @@ TEST(settings_store, adds_whichever_row_is_missing) {
                            "UPDATE settings SET reclen = 64"}),
                   "");
     }
-    settings_load_result loaded = load_or_create(temp.reopen());
-    ASSERT_TRUE(loaded.state);
-    EXPECT_EQ(loaded.state->record.reclen, 64);
+    auto loaded = data::load_or_create(temp.reopen());
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->record.reclen, 64);
     EXPECT_EQ(settings_rows(temp, "settings || reclen"), QStringList({"221100064", "999999940"}));
 
     // The marker row first and no settings row: the settings row is the non-marker one.
@@ -88,16 +88,16 @@ TEST(settings_store, adds_whichever_row_is_missing) {
                            "UPDATE settings SET applyalldowntxt = '2'"}),
                   "");
     }
-    loaded = load_or_create(temp.reopen());
-    ASSERT_TRUE(loaded.state);
-    EXPECT_EQ(loaded.state->record.settings, "2211000");
-    EXPECT_FALSE(loaded.state->marker.export_fixed);
+    loaded = data::load_or_create(temp.reopen());
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->record.settings, "2211000");
+    EXPECT_FALSE(loaded->marker.export_fixed);
     EXPECT_EQ(settings_rows(temp, "settings").size(), 2);
 }
 
 TEST(settings_store, a_failed_save_leaves_both_rows_as_they_were) {
     test::temp_database temp;
-    settings_state state = *load_or_create(temp.db()).state;
+    data::settings_state state = *data::load_or_create(temp.db());
     temp.close();
     {
         raw_sqlite raw(temp.path());
@@ -108,30 +108,30 @@ TEST(settings_store, a_failed_save_leaves_both_rows_as_they_were) {
     state.record.reclen = 99;
     state.record.ipaddress = "10.0.0.9";
     state.marker.dbutil_add_all = true;
-    QString error;
-    EXPECT_FALSE(save_settings(temp.reopen(), state.record, state.marker, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const status saved = data::save_settings(temp.reopen(), state.record, state.marker);
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(saved.error().isEmpty());
     EXPECT_EQ(settings_rows(temp, "reclen || ipaddress || autoconfigreclen"),
               QStringList({"40192.168.1.200Y", "4012-20-2003N"}));
 }
 
 TEST(settings_store, stores_a_plain_login_password_as_its_hash) {
     test::temp_database temp;
-    settings_state state = *load_or_create(temp.db()).state;
+    data::settings_state state = *data::load_or_create(temp.db());
     state.record.loginpass = "Secret";
-    ASSERT_TRUE(save_settings(temp.db(), state.record, state.marker));
-    const QString stored = load_or_create(temp.db()).state->record.loginpass;
-    EXPECT_TRUE(is_login_hash(stored));
-    EXPECT_TRUE(login_password_matches(stored, "Secret"));
+    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
+    const QString stored = data::load_or_create(temp.db())->record.loginpass;
+    EXPECT_TRUE(data::is_login_hash(stored));
+    EXPECT_TRUE(data::login_password_matches(stored, "Secret"));
 
     // A hash already stored is kept as it is, not hashed again.
     state.record.loginpass = stored;
-    ASSERT_TRUE(save_settings(temp.db(), state.record, state.marker));
-    EXPECT_EQ(load_or_create(temp.db()).state->record.loginpass, stored);
+    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
+    EXPECT_EQ(data::load_or_create(temp.db())->record.loginpass, stored);
 
     state.record.loginpass.clear();
-    ASSERT_TRUE(save_settings(temp.db(), state.record, state.marker));
-    EXPECT_EQ(load_or_create(temp.db()).state->record.loginpass, "");
+    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
+    EXPECT_EQ(data::load_or_create(temp.db())->record.loginpass, "");
 }
 
 }  // namespace

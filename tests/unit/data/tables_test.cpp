@@ -1,32 +1,32 @@
 #include <gtest/gtest.h>
 
-#include "data/log_table.h"
-#include "data/readers_table.h"
-#include "data/schedules_table.h"
-#include "data/transaction.h"
-#include "data/users_table.h"
-#include "temp_database.h"
+#include "core/data/log_table.h"
+#include "core/data/readers_table.h"
+#include "core/data/schedules_table.h"
+#include "core/data/transaction.h"
+#include "core/data/users_table.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep {
 namespace {
 
-user_row user(const QString& id, const QString& last = "Doe") {
+data::user_row user(const QString& id, const QString& last = "Doe") {
     return {id, last, "Jane", QString(254, ' ')};
 }
 
-log_row entry(const QString& date_time, const QString& idnum) {
+data::log_row entry(const QString& date_time, const QString& idnum) {
     return {date_time, "003", "Front", "Lobby", idnum, "Doe", "Jane", "Y"};
 }
 
 TEST(users_table, keeps_userid_unique_and_edits_by_key) {
     test::temp_database temp;
-    users_table users(temp.db());
+    data::users_table users(temp.db());
     ASSERT_TRUE(users.insert(user("100")));
     EXPECT_FALSE(users.insert(user("100", "Other")));
     EXPECT_EQ(users.count(), 1);
     EXPECT_EQ(users.find("100")->lastname, "Doe");
 
-    user_row changed = user("100", "Smith");
+    data::user_row changed = user("100", "Smith");
     changed.schedules.replace(0, 2, "05");
     EXPECT_TRUE(users.update(changed));
     EXPECT_EQ(*users.find("100"), changed);
@@ -39,19 +39,19 @@ TEST(users_table, keeps_userid_unique_and_edits_by_key) {
 
 TEST(users_table, insert_all_stores_all_or_nothing) {
     test::temp_database temp;
-    users_table users(temp.db());
+    data::users_table users(temp.db());
     EXPECT_FALSE(users.insert_all({user("1"), user("2"), user("1")}));
     EXPECT_EQ(users.count(), 0);
     EXPECT_TRUE(users.insert_all({user("3"), user("1"), user("2")}));
     QStringList order;
-    users.walk([&](const user_row& row) { order << row.userid; });
+    users.walk([&](const data::user_row& row) { order << row.userid; });
     EXPECT_EQ(order, QStringList({"1", "2", "3"}));
 }
 
 TEST(users_table, keeps_texts_exactly) {
     test::temp_database temp;
-    users_table users(temp.db());
-    const user_row row{"  7", "Müller", "Zoë's", QString(254, ' ')};
+    data::users_table users(temp.db());
+    const data::user_row row{"  7", "Müller", "Zoë's", QString(254, ' ')};
     ASSERT_TRUE(users.insert(row));
     EXPECT_EQ(*users.find("  7"), row);
     EXPECT_FALSE(users.find("7"));
@@ -59,18 +59,18 @@ TEST(users_table, keeps_texts_exactly) {
 
 TEST(readers_and_schedules, walk_in_number_order_and_update_by_key) {
     test::temp_database temp;
-    readers_table readers(temp.db());
+    data::readers_table readers(temp.db());
     for (const qint16 n : {qint16(12), qint16(2), qint16(126), qint16(0)}) {
-        reader_row r;
+        data::reader_row r;
         r.readernum = n;
         r.readername = QStringLiteral("R%1").arg(n);
         ASSERT_TRUE(readers.insert(r));
     }
     std::vector<qint16> order;
-    for (const reader_row& r : readers.all()) order.push_back(r.readernum);
+    for (const data::reader_row& r : readers.all()) order.push_back(r.readernum);
     EXPECT_EQ(order, std::vector<qint16>({0, 2, 12, 126}));
 
-    reader_row r = *readers.find(2);
+    data::reader_row r = *readers.find(2);
     r.commmode = "Com3 19200";
     r.Port = "4001";
     EXPECT_TRUE(readers.update(r));
@@ -78,8 +78,8 @@ TEST(readers_and_schedules, walk_in_number_order_and_update_by_key) {
     EXPECT_TRUE(readers.remove(2));
     EXPECT_EQ(readers.count(), 3);
 
-    schedules_table schedules(temp.db());
-    std::vector<schedule_row> rows;
+    data::schedules_table schedules(temp.db());
+    std::vector<data::schedule_row> rows;
     for (qint16 n = 99; n >= 1; --n) {
         rows.emplace_back();
         rows.back().schedulenum = n;
@@ -87,7 +87,7 @@ TEST(readers_and_schedules, walk_in_number_order_and_update_by_key) {
     ASSERT_TRUE(schedules.insert_all(rows));
     EXPECT_EQ(schedules.count(), 99);
     EXPECT_EQ(schedules.all().front().schedulenum, 1);
-    schedule_row s = *schedules.find(5);
+    data::schedule_row s = *schedules.find(5);
     EXPECT_EQ(s.wednesday, "00000000");
     s.schedulename = "Day shift";
     s.monday = "08001700";
@@ -98,20 +98,20 @@ TEST(readers_and_schedules, walk_in_number_order_and_update_by_key) {
 
 TEST(log_table, walks_by_date_time_then_storage_order) {
     test::temp_database temp;
-    log_table log(temp.db());
+    data::log_table log(temp.db());
     ASSERT_TRUE(
         log.insert_all({entry("2005-03-02 08:00:00", "a"), entry("2005-03-01 09:00:00", "b"),
                         entry("2005-03-02 08:00:00", "c"), entry("2005-03-01 23:59:59", "d"),
                         entry("2005-03-02 08:00:00", "e")}));
     QStringList order;
-    EXPECT_TRUE(log.walk([&](const log_row& row) {
+    EXPECT_TRUE(log.walk([&](const data::log_row& row) {
         order << row.idnum;
         return true;
     }));
     EXPECT_EQ(order, QStringList({"b", "d", "a", "c", "e"}));
 
     order.clear();
-    log.walk([&](const log_row& row) {
+    log.walk([&](const data::log_row& row) {
         order << row.idnum;
         return order.size() < 2;
     });
@@ -121,12 +121,12 @@ TEST(log_table, walks_by_date_time_then_storage_order) {
 
 TEST(log_table, date_ranges_are_inclusive_on_the_date) {
     test::temp_database temp;
-    log_table log(temp.db());
+    data::log_table log(temp.db());
     ASSERT_TRUE(log.insert_all(
         {entry("2005-02-28 23:59:59", "before"), entry("2005-03-01 00:00:00", "first"),
          entry("2005-03-01 23:59:59", "last"), entry("2005-03-02 00:00:00", "after")}));
     QStringList seen;
-    log.walk_dates("2005-03-01", "2005-03-01", [&](const log_row& row) {
+    log.walk_dates("2005-03-01", "2005-03-01", [&](const data::log_row& row) {
         seen << row.idnum;
         return true;
     });
@@ -139,15 +139,15 @@ TEST(log_table, date_ranges_are_inclusive_on_the_date) {
 
 TEST(log_table, updates_and_removes_one_of_equal_rows) {
     test::temp_database temp;
-    log_table log(temp.db());
+    data::log_table log(temp.db());
     ASSERT_TRUE(
         log.insert_all({entry("2005-03-01 08:00:00", "a"), entry("2005-03-01 08:00:00", "b")}));
-    log_row first = *log.find("2005-03-01 08:00:00");
+    data::log_row first = *log.find("2005-03-01 08:00:00");
     first.granted = "N";
     EXPECT_TRUE(log.update(first));
     EXPECT_TRUE(log.remove(first.id));
-    std::vector<log_row> left;
-    log.walk([&](const log_row& row) {
+    std::vector<data::log_row> left;
+    log.walk([&](const data::log_row& row) {
         left.push_back(row);
         return true;
     });
@@ -158,25 +158,25 @@ TEST(log_table, updates_and_removes_one_of_equal_rows) {
 
 TEST(transaction, rolls_back_unless_committed_and_nests) {
     test::temp_database temp;
-    users_table users(temp.db());
+    data::users_table users(temp.db());
     {
-        transaction tx(temp.db());
+        data::transaction tx(temp.db());
         ASSERT_TRUE(tx.active());
         users.insert(user("1"));
     }
     EXPECT_EQ(users.count(), 0);
     {
-        transaction outer(temp.db());
+        data::transaction outer(temp.db());
         users.insert(user("1"));
         {
-            transaction inner(temp.db());
+            data::transaction inner(temp.db());
             users.insert(user("2"));
         }
         EXPECT_TRUE(users.insert_all({user("3")}));
-        EXPECT_TRUE(outer.commit());
+        EXPECT_TRUE(outer.commit().ok());
     }
     QStringList ids;
-    users.walk([&](const user_row& row) { ids << row.userid; });
+    users.walk([&](const data::user_row& row) { ids << row.userid; });
     EXPECT_EQ(ids, QStringList({"1", "3"}));
 }
 

@@ -2,8 +2,8 @@
 
 #include <QBuffer>
 
-#include "link/reader_link.h"
-#include "link/wire.h"
+#include "core/link/reader_link.h"
+#include "core/link/wire.h"
 
 namespace zep {
 namespace {
@@ -12,8 +12,8 @@ namespace {
 struct canned_reply {
     QByteArray data;
     QBuffer buffer{&data};
-    byte_stream stream;
-    response_timer timer;
+    link::byte_stream stream;
+    link::response_timer timer;
 
     explicit canned_reply(const QByteArray& bytes) : data(bytes) {
         buffer.open(QIODevice::ReadOnly);
@@ -24,7 +24,7 @@ struct canned_reply {
 
 TEST(link_reads, plain_reply_ends_at_cr) {
     canned_reply r("ABC\rrest");
-    const link_read got = read_reply(r.stream, r.timer, wire::CR, false);
+    const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, false);
     EXPECT_FALSE(got.error);
     EXPECT_EQ(got.text, "ABC");
     EXPECT_FALSE(r.timer.armed);
@@ -33,18 +33,18 @@ TEST(link_reads, plain_reply_ends_at_cr) {
 TEST(link_reads, double_terminator_mode) {
     {
         canned_reply r("ABC\r\r");
-        const link_read got = read_reply(r.stream, r.timer, wire::CR, true);
+        const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, true);
         EXPECT_FALSE(got.error);
         EXPECT_EQ(got.text, "ABC\r");
     }
     {
         canned_reply r("ABC\rX");
-        EXPECT_TRUE(read_reply(r.stream, r.timer, wire::CR, true).error);
+        EXPECT_TRUE(link::read_reply(r.stream, r.timer, link::wire::CR, true).error);
     }
     {
         // Nothing after the terminator leaves the reply as it is.
         canned_reply r("ABC\r");
-        const link_read got = read_reply(r.stream, r.timer, wire::CR, true);
+        const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, true);
         EXPECT_FALSE(got.error);
         EXPECT_EQ(got.text, "ABC");
     }
@@ -53,22 +53,22 @@ TEST(link_reads, double_terminator_mode) {
 TEST(link_reads, framed_reply_needs_ack_stx) {
     {
         canned_reply r("\x06\x02" "ABC\x03");
-        const link_read got = read_framed(r.stream, r.timer, false);
+        const link::link_read got = link::read_framed(r.stream, r.timer, false);
         EXPECT_FALSE(got.error);
         EXPECT_EQ(got.text, "ABC");
     }
     {
         canned_reply r("\x15");
-        EXPECT_TRUE(read_framed(r.stream, r.timer, false).error);
+        EXPECT_TRUE(link::read_framed(r.stream, r.timer, false).error);
     }
     {
         canned_reply r("\x06X" "ABC\x03");
-        EXPECT_TRUE(read_framed(r.stream, r.timer, false).error);
+        EXPECT_TRUE(link::read_framed(r.stream, r.timer, false).error);
     }
     {
         // An upload record whose schedule byte is ETX arrives whole.
         canned_reply r("\x06\x02" "1234\x03\x03");
-        const link_read got = read_framed(r.stream, r.timer, true);
+        const link::link_read got = link::read_framed(r.stream, r.timer, true);
         EXPECT_FALSE(got.error);
         EXPECT_EQ(got.text, "1234\x03");
     }
@@ -76,25 +76,25 @@ TEST(link_reads, framed_reply_needs_ack_stx) {
 
 TEST(link_reads, missing_terminator_fails_and_keeps_partial_text) {
     canned_reply r("ABC");
-    const link_read got = read_reply(r.stream, r.timer, wire::CR, false);
+    const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, false);
     EXPECT_TRUE(got.error);
     EXPECT_EQ(got.text, "ABC");
     EXPECT_FALSE(r.timer.armed);
 }
 
 TEST(link_reads, babbling_line_is_cut_off) {
-    canned_reply r(QByteArray(byte_stream::max_reply + 10, 'x') + "\r");
-    EXPECT_TRUE(read_reply(r.stream, r.timer, wire::CR, false).error);
+    canned_reply r(QByteArray(link::byte_stream::max_reply + 10, 'x') + "\r");
+    EXPECT_TRUE(link::read_reply(r.stream, r.timer, link::wire::CR, false).error);
 }
 
 TEST(link_reads, ack_wait_skips_other_bytes) {
     {
         canned_reply r("xy\x06");
-        EXPECT_TRUE(wait_ack(r.stream, r.timer));
+        EXPECT_TRUE(link::wait_ack(r.stream, r.timer));
     }
     {
         canned_reply r("\x15");
-        EXPECT_FALSE(wait_ack(r.stream, r.timer));
+        EXPECT_FALSE(link::wait_ack(r.stream, r.timer));
     }
 }
 

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "link/com_ports.h"
-#include "link/comm_settings.h"
-#include "link/link_endpoint.h"
+#include "core/link/com_ports.h"
+#include "core/link/comm_settings.h"
+#include "core/link/link_endpoint.h"
 
 namespace zep {
 namespace {
 
 TEST(comm_settings_decoding, default_string) {
-    const comm_settings s = decode_comm_settings(default_comm_settings);
+    const link::comm_settings s = link::decode_comm_settings(link::default_comm_settings);
     EXPECT_FALSE(s.tcp());
     EXPECT_FALSE(s.protocol_on());
     EXPECT_EQ(s.port, 1);
@@ -17,7 +17,7 @@ TEST(comm_settings_decoding, default_string) {
 }
 
 TEST(comm_settings_decoding, tcp_protocol_port2_address5) {
-    const comm_settings s = decode_comm_settings("1121005");
+    const link::comm_settings s = link::decode_comm_settings("1121005");
     EXPECT_TRUE(s.tcp());
     EXPECT_TRUE(s.protocol_on());
     EXPECT_EQ(s.port, 2);
@@ -25,52 +25,52 @@ TEST(comm_settings_decoding, tcp_protocol_port2_address5) {
     EXPECT_EQ(s.address_text, "005");
     EXPECT_EQ(s.protocol_address, 5);
     // Any speed digit but 1 is 19200; any protocol digit but 1 is off.
-    EXPECT_EQ(decode_comm_settings("2232000").baud(), 19200);
-    EXPECT_FALSE(decode_comm_settings("2311000").protocol_on());
+    EXPECT_EQ(link::decode_comm_settings("2232000").baud(), 19200);
+    EXPECT_FALSE(link::decode_comm_settings("2311000").protocol_on());
 }
 
 TEST(comm_settings_decoding, short_or_broken_strings_do_not_crash) {
-    const comm_settings s = decode_comm_settings("1");
+    const link::comm_settings s = link::decode_comm_settings("1");
     EXPECT_TRUE(s.tcp());
     EXPECT_EQ(s.port, 0);
-    EXPECT_EQ(decode_comm_settings("").protocol_address, 0);
+    EXPECT_EQ(link::decode_comm_settings("").protocol_address, 0);
 }
 
 TEST(com_ports, reader_port_texts) {
-    EXPECT_EQ(reader_port_number("Com3 19200"), 3);
-    EXPECT_EQ(reader_port_baud("Com3 19200"), 19200);
-    EXPECT_EQ(reader_port_baud("Com2 9600"), 9600);
-    EXPECT_EQ(reader_port_number("Com9 9600"), 0);
-    EXPECT_EQ(reader_port_number(""), 0);
+    EXPECT_EQ(link::reader_port_number("Com3 19200"), 3);
+    EXPECT_EQ(link::reader_port_baud("Com3 19200"), 19200);
+    EXPECT_EQ(link::reader_port_baud("Com2 9600"), 9600);
+    EXPECT_EQ(link::reader_port_number("Com9 9600"), 0);
+    EXPECT_EQ(link::reader_port_number(""), 0);
     // Neither "9" nor "1" in the 6th place opens at 19200.
-    EXPECT_EQ(reader_port_baud("Com1 x"), 19200);
+    EXPECT_EQ(link::reader_port_baud("Com1 x"), 19200);
 }
 
 TEST(com_ports, device_mapping_and_environment_override) {
-    com_device_map map;
+    link::com_device_map map;
     map[1] = "/dev/ttyUSB0";
-    EXPECT_EQ(com_device_path(1, map), "/dev/ttyS0");
-    EXPECT_EQ(com_device_path(2, map), "/dev/ttyUSB0");
-    EXPECT_TRUE(com_device_path(6, map).isEmpty());
+    EXPECT_EQ(link::com_device_path(1, map), "/dev/ttyS0");
+    EXPECT_EQ(link::com_device_path(2, map), "/dev/ttyUSB0");
+    EXPECT_TRUE(link::com_device_path(6, map).isEmpty());
     qputenv("ZEP_COM2", "/tmp/fake-pty");
-    EXPECT_EQ(com_device_path(2, map), "/tmp/fake-pty");
+    EXPECT_EQ(link::com_device_path(2, map), "/tmp/fake-pty");
     qunsetenv("ZEP_COM2");
 }
 
 TEST(link_endpoint, single_reader_endpoint_and_time_outs) {
-    single_reader_settings s;
-    s.comm = decode_comm_settings("1121005");
+    link::single_reader_settings s;
+    s.comm = link::decode_comm_settings("1121005");
     s.ipaddress = "127.0.0.1";
     s.port_text = "4001";
-    const link_endpoint e = single_reader_endpoint(s);
+    const link::link_endpoint e = link::single_reader_endpoint(s);
     EXPECT_TRUE(e.tcp());
     EXPECT_TRUE(e.protocol);
     EXPECT_EQ(e.address, 5);
-    EXPECT_EQ(standard_timeout_ms(e), 2000);
-    s.comm = decode_comm_settings("2211000");
-    EXPECT_EQ(standard_timeout_ms(single_reader_endpoint(s)), 200);
-    s.comm = decode_comm_settings("2111000");
-    EXPECT_EQ(standard_timeout_ms(single_reader_endpoint(s)), 400);
+    EXPECT_EQ(link::standard_timeout_ms(e), 2000);
+    s.comm = link::decode_comm_settings("2211000");
+    EXPECT_EQ(link::standard_timeout_ms(link::single_reader_endpoint(s)), 200);
+    s.comm = link::decode_comm_settings("2111000");
+    EXPECT_EQ(link::standard_timeout_ms(link::single_reader_endpoint(s)), 400);
 }
 
 }  // namespace

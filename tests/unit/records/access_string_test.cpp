@@ -1,11 +1,11 @@
-#include "records/access_string.h"
+#include "core/records/access_string.h"
 
 #include <gtest/gtest.h>
 
 namespace zep {
 namespace {
 
-using namespace access_string;
+using namespace records::access_string;
 
 const QString two_blanks = QStringLiteral("  ");
 

@@ -2,18 +2,18 @@
 
 #include <QFile>
 
-#include "data/log_table.h"
-#include "data/temp_database.h"
-#include "data/users_table.h"
-#include "records/employee_export.h"
-#include "records/log_delete.h"
-#include "records/log_export.h"
-#include "scripted_operator.h"
+#include "core/data/log_table.h"
+#include "tests/support/data/temp_database.h"
+#include "core/data/users_table.h"
+#include "core/records/employee_export.h"
+#include "core/records/log_delete.h"
+#include "core/records/log_export.h"
+#include "tests/support/scripted_operator.h"
 
 namespace zep {
 namespace {
 
-log_row entry(const char* when, const char* reader, const char* last, const char* first,
+data::log_row entry(const char* when, const char* reader, const char* last, const char* first,
               const char* id = "12345", const char* location = "Front door") {
     return {QString::fromLatin1(when),     QString::fromLatin1(reader), QStringLiteral("r"),
             QString::fromLatin1(location), QString::fromLatin1(id),     QString::fromLatin1(last),
@@ -28,21 +28,21 @@ QByteArray file_bytes(const QString& path) {
 class exports_test : public ::testing::Test {
   protected:
     QString out() const { return temp.folder() + QStringLiteral("/out.txt"); }
-    utility_outcome export_range(const char* from, const char* to, bool fixed = true,
+    records::dbutil_outcome export_range(const char* from, const char* to, bool fixed = true,
                                  const char* reader = "", const char* id = "") {
         person.file_answers.push_back(out());
-        return export_log(temp.db(), person,
+        return records::export_log(temp.db(), person,
                           {QString::fromLatin1(from), QString::fromLatin1(to),
                            QString::fromLatin1(reader), QString::fromLatin1(id), fixed});
     }
-    void store(std::vector<log_row> rows) { ASSERT_TRUE(log_table(temp.db()).insert_all(rows)); }
+    void store(std::vector<data::log_row> rows) { ASSERT_TRUE(data::log_table(temp.db()).insert_all(rows)); }
 
     test::temp_database temp;
     test::scripted_operator person;
 };
 
 TEST_F(exports_test, fixed_layout_pads_every_field_and_ends_in_cr_cr_lf) {
-    const QString line = fixed_log_line(entry("2005-03-01 10:00:00", "5", "Li", "Bo"));
+    const QString line = records::fixed_log_line(entry("2005-03-01 10:00:00", "5", "Li", "Bo"));
     EXPECT_EQ(line, QStringLiteral("2005-03-01 10:00:00 ") +
                         QStringLiteral("Li").leftJustified(20) + ' ' +
                         QStringLiteral("Bo").leftJustified(20) + ' ' +
@@ -50,13 +50,13 @@ TEST_F(exports_test, fixed_layout_pads_every_field_and_ends_in_cr_cr_lf) {
                         QStringLiteral("Front door").leftJustified(15) + QStringLiteral(" Y"));
     EXPECT_EQ(line.size(), 19 + 1 + 20 + 1 + 20 + 1 + 18 + 1 + 3 + 1 + 15 + 1 + 1);
     const QString cut =
-        fixed_log_line(entry("2005-03-01 10:00:00", "126", "Abcdefghijklmnopqrstuvwxy", "B",
+        records::fixed_log_line(entry("2005-03-01 10:00:00", "126", "Abcdefghijklmnopqrstuvwxy", "B",
                              "1234567890123456789012", "A very long location"));
     EXPECT_TRUE(cut.contains(QStringLiteral(" Abcdefghijklmnopqrst B ")));
     EXPECT_TRUE(cut.contains(QStringLiteral(" 123456789012345678 126 A very long loc Y")));
 
     store({entry("2005-03-01 10:00:00", "5", "Li", "Bo")});
-    EXPECT_EQ(export_range("03-01-2005", "03-01-2005"), utility_outcome::done);
+    EXPECT_EQ(export_range("03-01-2005", "03-01-2005"), records::dbutil_outcome::done);
     EXPECT_EQ(file_bytes(out()), line.toLatin1() + "\r\r\n");
     EXPECT_EQ(person.file_requests, QStringList{"save|extract.txt|Text (*.txt)|*.txt"});
     EXPECT_EQ(person.progress_texts, (QStringList{"Preparing Export", ""}));
@@ -64,13 +64,13 @@ TEST_F(exports_test, fixed_layout_pads_every_field_and_ends_in_cr_cr_lf) {
 }
 
 TEST_F(exports_test, comma_layout_cuts_before_trimming) {
-    const log_row row = entry("2005-03-01 10:00:00", "7", "Abcdefghijklmnopqrs uvwxy", " Bo ",
+    const data::log_row row = entry("2005-03-01 10:00:00", "7", "Abcdefghijklmnopqrs uvwxy", " Bo ",
                               " 42 ", "   Lobby        east");
     // The 20-character cut leaves "Abcdefghijklmnopqrs " whose trailing blank then goes.
-    EXPECT_EQ(comma_log_line(row),
+    EXPECT_EQ(records::comma_log_line(row),
               QStringLiteral("2005-03-01 10:00:00,Abcdefghijklmnopqrs,Bo,42,007,Lobby,Y"));
     store({row});
-    EXPECT_EQ(export_range("01-01-2005", "12-31-2005", false), utility_outcome::done);
+    EXPECT_EQ(export_range("01-01-2005", "12-31-2005", false), records::dbutil_outcome::done);
     EXPECT_EQ(file_bytes(out()),
               QByteArray("2005-03-01 10:00:00,Abcdefghijklmnopqrs,Bo,42,007,Lobby,Y\r\r\n"));
 }
@@ -78,7 +78,7 @@ TEST_F(exports_test, comma_layout_cuts_before_trimming) {
 // The database builds the exported lines; they must be the lines of the layouts.
 TEST_F(exports_test, exported_lines_equal_the_layouts_for_awkward_rows) {
     const QString accented = QStringLiteral("%1l%2ve").arg(QChar(0xE9)).arg(QChar(0xE8));
-    std::vector<log_row> stored = {
+    std::vector<data::log_row> stored = {
         entry("2005-03-01 10:00:00", "0", "  Lead", "Tail  ", "  ", ""),
         entry("2005-03-01 10:00:01", "126", "Abcdefghijklmnopqrstuvwxyz", "12345678901234567890X",
               "1234567890123456789", "Loading bay north"),
@@ -89,10 +89,10 @@ TEST_F(exports_test, exported_lines_equal_the_layouts_for_awkward_rows) {
     store(stored);
     for (const bool fixed : {true, false}) {
         QByteArray expected;
-        for (const log_row& row : stored) {
-            expected += (fixed ? fixed_log_line(row) : comma_log_line(row)).toLatin1() + "\r\r\n";
+        for (const data::log_row& row : stored) {
+            expected += (fixed ? records::fixed_log_line(row) : records::comma_log_line(row)).toLatin1() + "\r\r\n";
         }
-        EXPECT_EQ(export_range("03-01-2005", "03-01-2005", fixed), utility_outcome::done);
+        EXPECT_EQ(export_range("03-01-2005", "03-01-2005", fixed), records::dbutil_outcome::done);
         EXPECT_EQ(file_bytes(out()), expected) << (fixed ? "fixed" : "comma");
     }
 }
@@ -124,9 +124,9 @@ TEST_F(exports_test, date_range_is_inclusive_and_filters_apply) {
 
 TEST_F(exports_test, refusals_write_nothing) {
     QFile(out()).remove();
-    EXPECT_EQ(export_range("01-01-2005", "01-01-2005", true, "127"), utility_outcome::refused);
-    EXPECT_EQ(export_range("02-30-2005", "01-01-2005"), utility_outcome::refused);
-    EXPECT_EQ(export_range("01-01-2005", "01-01-205"), utility_outcome::refused);
+    EXPECT_EQ(export_range("01-01-2005", "01-01-2005", true, "127"), records::dbutil_outcome::refused);
+    EXPECT_EQ(export_range("02-30-2005", "01-01-2005"), records::dbutil_outcome::refused);
+    EXPECT_EQ(export_range("01-01-2005", "01-01-205"), records::dbutil_outcome::refused);
     EXPECT_EQ(person.messages, (QStringList{"Reader number must be < 127",
                                             "Export Start Date is not a valid date (mm-dd-yyyy)",
                                             "Export End Date is not a valid date (mm-dd-yyyy)"}));
@@ -139,53 +139,53 @@ TEST_F(exports_test, refusals_write_nothing) {
     stale.write("old");
     stale.close();
     person.file_answers.clear();
-    EXPECT_EQ(export_range("01-01-2005", "01-01-2005", true, "126"), utility_outcome::refused);
+    EXPECT_EQ(export_range("01-01-2005", "01-01-2005", true, "126"), records::dbutil_outcome::refused);
     EXPECT_EQ(person.messages.last(), QStringLiteral("There are no items in the log file"));
     EXPECT_EQ(file_bytes(out()), QByteArray());
 
     person.file_answers.push_back(std::nullopt);
-    EXPECT_EQ(export_log(temp.db(), person, {"01-01-2005", "01-01-2005", "", "", true}),
-              utility_outcome::cancelled);
+    EXPECT_EQ(records::export_log(temp.db(), person, {"01-01-2005", "01-01-2005", "", "", true}),
+              records::dbutil_outcome::cancelled);
 }
 
 TEST_F(exports_test, delete_counts_inclusive_range_and_reports_zero) {
     const auto remove = [&](const char* from, const char* to) {
-        return delete_log_dates(temp.db(), person, QString::fromLatin1(from),
+        return records::delete_log_dates(temp.db(), person, QString::fromLatin1(from),
                                 QString::fromLatin1(to));
     };
-    EXPECT_EQ(remove("03-01-2005", "03-01-2005"), utility_outcome::refused);
+    EXPECT_EQ(remove("03-01-2005", "03-01-2005"), records::dbutil_outcome::refused);
     EXPECT_EQ(person.messages.last(), QStringLiteral("There are no items in the log file"));
 
     store({entry("2005-03-01 00:00:00", "5", "B", "b"), entry("2005-03-01 23:59:59", "5", "C", "c"),
            entry("2005-03-02 00:00:00", "5", "D", "d")});
-    EXPECT_EQ(remove("03-05-2005", "03-09-2005"), utility_outcome::done);
+    EXPECT_EQ(remove("03-05-2005", "03-09-2005"), records::dbutil_outcome::done);
     EXPECT_EQ(person.messages.last(), QStringLiteral("Deletion Complete - 0 Records Deleted"));
-    EXPECT_EQ(remove("03-01-2005", "03-01-2005"), utility_outcome::done);
+    EXPECT_EQ(remove("03-01-2005", "03-01-2005"), records::dbutil_outcome::done);
     EXPECT_EQ(person.messages.last(), QStringLiteral("Deletion Complete - 2 Records Deleted"));
     EXPECT_EQ(person.progress_texts.first(), QStringLiteral("Deleting Records"));
     EXPECT_TRUE(person.questions.isEmpty());
-    EXPECT_EQ(log_table(temp.db()).count(), 1);
+    EXPECT_EQ(data::log_table(temp.db()).count(), 1);
 
-    EXPECT_EQ(remove("03-01-2005", "13-01-2005"), utility_outcome::refused);
+    EXPECT_EQ(remove("03-01-2005", "13-01-2005"), records::dbutil_outcome::refused);
     EXPECT_EQ(person.messages.last(),
               QStringLiteral("Delete End Date is not a valid date (mm-dd-yyyy)"));
-    EXPECT_EQ(log_table(temp.db()).count(), 1);
+    EXPECT_EQ(data::log_table(temp.db()).count(), 1);
 }
 
 TEST_F(exports_test, employee_list_layout) {
     person.file_answers.push_back(out());
-    EXPECT_EQ(export_employees(temp.db(), person), utility_outcome::refused);
+    EXPECT_EQ(records::export_employees(temp.db(), person), records::dbutil_outcome::refused);
     EXPECT_EQ(person.messages.last(), QStringLiteral("There are no employees in the file"));
     EXPECT_EQ(file_bytes(out()), QByteArray());
 
-    users_table users(temp.db());
+    data::users_table users(temp.db());
     users.insert({QStringLiteral("1234"), QStringLiteral("Smith"), QStringLiteral("Ann"), {}});
     users.insert({QStringLiteral("0999"),
                   QStringLiteral("Abcdefghijklmnopqrstuvwxyz"),
                   QStringLiteral("Longfirst"),
                   {}});
     person.file_answers.push_back(out());
-    EXPECT_EQ(export_employees(temp.db(), person), utility_outcome::done);
+    EXPECT_EQ(records::export_employees(temp.db(), person), records::dbutil_outcome::done);
     EXPECT_EQ(person.file_requests.last(), QStringLiteral("save|employees.txt|Text (*.txt)|*.txt"));
     EXPECT_EQ(file_bytes(out()), QByteArray("Abcdefghijklmnopqrstuvwxyz,Lon     0999\r\r\n"
                                             "Smith,Ann                          1234\r\r\n"));
@@ -193,13 +193,13 @@ TEST_F(exports_test, employee_list_layout) {
 }
 
 TEST(date_boxes, bounds_from_mm_dd_yyyy) {
-    EXPECT_EQ(date_bound(QStringLiteral("03-01-2005")), QStringLiteral("2005-03-01"));
-    EXPECT_EQ(date_bound(QStringLiteral("12312030")), QStringLiteral("2030-12-31"));
-    EXPECT_EQ(date_bound(QStringLiteral("02-29-2004")), QStringLiteral("2004-02-29"));
+    EXPECT_EQ(records::date_bound(QStringLiteral("03-01-2005")), QStringLiteral("2005-03-01"));
+    EXPECT_EQ(records::date_bound(QStringLiteral("12312030")), QStringLiteral("2030-12-31"));
+    EXPECT_EQ(records::date_bound(QStringLiteral("02-29-2004")), QStringLiteral("2004-02-29"));
     for (const char* bad : {"02-29-2005", "00-10-2005", "03-01-05", "__-__-____", "", "3-1-2005"}) {
-        EXPECT_FALSE(date_bound(QString::fromLatin1(bad))) << bad;
+        EXPECT_FALSE(records::date_bound(QString::fromLatin1(bad))) << bad;
     }
-    EXPECT_EQ(date_box_text(QDate(2005, 3, 1)), QStringLiteral("03-01-2005"));
+    EXPECT_EQ(records::date_box_text(QDate(2005, 3, 1)), QStringLiteral("03-01-2005"));
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
-#include "records/log_archive.h"
+#include "core/records/log_archive.h"
 
 #include <gtest/gtest.h>
 
-#include "data/log_table.h"
-#include "data/temp_database.h"
+#include "core/data/log_table.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep {
 namespace {
 
-log_row entry(int n, const char* last, const char* reader) {
+data::log_row entry(int n, const char* last, const char* reader) {
     return {QStringLiteral("2005-03-01 10:%1:00").arg(n, 2, 10, QLatin1Char('0')),
             QString::fromLatin1(reader),
             QStringLiteral("r"),
@@ -19,7 +19,7 @@ log_row entry(int n, const char* last, const char* reader) {
             n % 2 ? QStringLiteral("Y") : QStringLiteral("N")};
 }
 
-QStringList dates(const std::vector<archive_row>& rows) {
+QStringList dates(const std::vector<records::archive_row>& rows) {
     QStringList out;
     for (const auto& row : rows) out << row.date_time.mid(14, 2);
     return out;
@@ -27,11 +27,11 @@ QStringList dates(const std::vector<archive_row>& rows) {
 
 TEST(log_archive, pages_in_date_order_and_continues_after_the_last_page) {
     test::temp_database temp;
-    std::vector<log_row> rows;
+    std::vector<data::log_row> rows;
     for (int n = 9; n >= 0; --n) rows.push_back(entry(n, "Zed", "5"));
-    ASSERT_TRUE(log_table(temp.db()).insert_all(rows));
+    ASSERT_TRUE(data::log_table(temp.db()).insert_all(rows));
 
-    log_archive archive(temp.db());
+    records::log_archive archive(temp.db());
     EXPECT_EQ(archive.refresh(), 10);
     const auto first = archive.fetch(0, 4);
     EXPECT_EQ(dates(first), (QStringList{"00", "01", "02", "03"}));
@@ -46,9 +46,9 @@ TEST(log_archive, pages_in_date_order_and_continues_after_the_last_page) {
 TEST(log_archive, sorts_in_the_database_on_each_column) {
     test::temp_database temp;
     ASSERT_TRUE(
-        log_table(temp.db()).insert_all({entry(1, "Cole", "12"), entry(2, "Adams", "7"),
+        data::log_table(temp.db()).insert_all({entry(1, "Cole", "12"), entry(2, "Adams", "7"),
                                          entry(3, "Baker", "100"), entry(4, "Adams", "7")}));
-    log_archive archive(temp.db());
+    records::log_archive archive(temp.db());
     archive.refresh();
 
     archive.sort_by(1);

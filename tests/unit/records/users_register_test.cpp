@@ -1,15 +1,15 @@
-#include "records/users_register.h"
+#include "core/records/users_register.h"
 
 #include <gtest/gtest.h>
 
-#include "data/readers_table.h"
-#include "data/schedules_table.h"
-#include "data/temp_database.h"
-#include "data/users_table.h"
-#include "records/access_string.h"
-#include "records/readers_register.h"
-#include "records/schedules_register.h"
-#include "scripted_operator.h"
+#include "core/data/readers_table.h"
+#include "core/data/schedules_table.h"
+#include "tests/support/data/temp_database.h"
+#include "core/data/users_table.h"
+#include "core/records/access_string.h"
+#include "core/records/readers_register.h"
+#include "core/records/schedules_register.h"
+#include "tests/support/scripted_operator.h"
 
 namespace zep {
 namespace {
@@ -17,28 +17,28 @@ namespace {
 class users_register_test : public ::testing::Test {
   protected:
     void SetUp() override {
-        readers_loadup(temp.db());
-        schedules_loadup(temp.db());
-        reader_row gate = *readers_table(temp.db()).find(126);
+        records::readers_loadup(temp.db());
+        records::schedules_loadup(temp.db());
+        data::reader_row gate = *data::readers_table(temp.db()).find(126);
         gate.readername = QStringLiteral("Gate");
-        readers_table(temp.db()).update(gate);
-        schedule_row day = *schedules_table(temp.db()).find(12);
+        data::readers_table(temp.db()).update(gate);
+        data::schedule_row day = *data::schedules_table(temp.db()).find(12);
         day.schedulename = QStringLiteral("Day");
         day.monday = QStringLiteral("08001700");
-        schedules_table(temp.db()).update(day);
+        data::schedules_table(temp.db()).update(day);
     }
 
-    std::optional<user_row> add(const char* first, const char* last, const char* id) {
+    std::optional<data::user_row> add(const char* first, const char* last, const char* id) {
         return reg.add_user(
             {QString::fromLatin1(first), QString::fromLatin1(last), QString::fromLatin1(id)});
     }
     QString access(const char* id) {
-        return users_table(temp.db()).find(QString::fromLatin1(id))->schedules;
+        return data::users_table(temp.db()).find(QString::fromLatin1(id))->schedules;
     }
 
     test::temp_database temp;
     test::scripted_operator person;
-    users_register reg{temp.db(), person};
+    records::users_register reg{temp.db(), person};
 };
 
 TEST_F(users_register_test, add_checks_blanks_in_order_then_duplicates) {
@@ -51,11 +51,11 @@ TEST_F(users_register_test, add_checks_blanks_in_order_then_duplicates) {
     EXPECT_EQ(person.messages,
               (QStringList{"Last Name cannot be blank", "First Name cannot be blank",
                            "ID Number cannot be blank", "User ID already being used"}));
-    const auto stored = users_table(temp.db()).find(QStringLiteral("1234"));
+    const auto stored = data::users_table(temp.db()).find(QStringLiteral("1234"));
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->lastname, QStringLiteral("Smith"));
     EXPECT_EQ(stored->firstname, QStringLiteral("Ann"));
-    EXPECT_EQ(stored->schedules, access_string::blank());
+    EXPECT_EQ(stored->schedules, records::access_string::blank());
 }
 
 TEST_F(users_register_test, modify_refuses_another_users_id_and_keeps_assignments) {
@@ -72,14 +72,14 @@ TEST_F(users_register_test, modify_refuses_another_users_id_and_keeps_assignment
     EXPECT_TRUE(
         reg.modify_user(QStringLiteral("1"),
                         {QStringLiteral("Anne"), QStringLiteral("Smith"), QStringLiteral(" 1 ")}));
-    EXPECT_EQ(users_table(temp.db()).find(QStringLiteral("1"))->firstname, QStringLiteral("Anne"));
+    EXPECT_EQ(data::users_table(temp.db()).find(QStringLiteral("1"))->firstname, QStringLiteral("Anne"));
 
     // New ID: the row moves and keeps its slots.
     EXPECT_TRUE(
         reg.modify_user(QStringLiteral("1"),
                         {QStringLiteral("Anne"), QStringLiteral("Smith"), QStringLiteral("9")}));
-    EXPECT_FALSE(users_table(temp.db()).find(QStringLiteral("1")));
-    EXPECT_EQ(access_string::slot(access("9"), 3), QStringLiteral("05"));
+    EXPECT_FALSE(data::users_table(temp.db()).find(QStringLiteral("1")));
+    EXPECT_EQ(records::access_string::slot(access("9"), 3), QStringLiteral("05"));
 
     EXPECT_FALSE(reg.modify_user(QStringLiteral("gone"),
                                  {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
@@ -93,7 +93,7 @@ TEST_F(users_register_test, assignments_single_all_remaining_and_list) {
     add("Ann", "Smith", "1");
     const auto user = reg.begin_assignment(QStringLiteral("1"));
     ASSERT_TRUE(user);
-    EXPECT_EQ(picker_caption(*user),
+    EXPECT_EQ(records::picker_caption(*user),
               QStringLiteral("Add Reader and Schedule for user Ann Smith,  ID:1"));
 
     auto added =
@@ -104,40 +104,40 @@ TEST_F(users_register_test, assignments_single_all_remaining_and_list) {
     EXPECT_EQ(access("1").mid(252, 2), QStringLiteral("12"));
 
     reg.store_assignment(QStringLiteral("1"), {QStringLiteral("005"), QStringLiteral("000")});
-    EXPECT_EQ(check_choice(access("1"), {QStringLiteral("005"), QStringLiteral("001")}),
+    EXPECT_EQ(records::check_choice(access("1"), {QStringLiteral("005"), QStringLiteral("001")}),
               QStringLiteral("This user already has this reader defined"));
-    EXPECT_EQ(check_choice(access("1"), {QStringLiteral("998"), QStringLiteral("001")}),
+    EXPECT_EQ(records::check_choice(access("1"), {QStringLiteral("998"), QStringLiteral("001")}),
               std::nullopt);
-    EXPECT_EQ(check_choice(access("1"), {QString(), QStringLiteral("001")}),
+    EXPECT_EQ(records::check_choice(access("1"), {QString(), QStringLiteral("001")}),
               QStringLiteral("Please select a reader and schedule"));
-    EXPECT_EQ(check_choice(access("1"), {QStringLiteral("004"), QString()}),
+    EXPECT_EQ(records::check_choice(access("1"), {QStringLiteral("004"), QString()}),
               QStringLiteral("Please select a reader and schedule"));
 
     added =
         reg.store_assignment(QStringLiteral("1"), {QStringLiteral("998"), QStringLiteral("000")});
     EXPECT_EQ(added.size(), 125u);
     EXPECT_EQ(added.front().schedule, QStringLiteral("000"));
-    EXPECT_EQ(access_string::slot(access("1"), 126), QStringLiteral("12"));
-    EXPECT_EQ(access_string::slot(access("1"), 0), QStringLiteral("00"));
+    EXPECT_EQ(records::access_string::slot(access("1"), 126), QStringLiteral("12"));
+    EXPECT_EQ(records::access_string::slot(access("1"), 0), QStringLiteral("00"));
 
     // A cancelled picker stores nothing.
     const QString before = access("1");
     EXPECT_TRUE(reg.store_assignment(QStringLiteral("1"), {}).empty());
     EXPECT_EQ(access("1"), before);
 
-    const auto list = assignment_list(temp.db(), access("1"));
+    const auto list = records::assignment_list(temp.db(), access("1"));
     ASSERT_EQ(list.size(), 127u);
     EXPECT_EQ(list.front().reader, QStringLiteral("000  "));
     EXPECT_EQ(list.back().schedule, QStringLiteral("012  Day"));
-    EXPECT_EQ(assignments_heading(QStringLiteral(" Ann "), QStringLiteral("Smith ")),
+    EXPECT_EQ(records::assignments_heading(QStringLiteral(" Ann "), QStringLiteral("Smith ")),
               QStringLiteral("Readers/Schedules for Ann Smith"));
 }
 
 TEST_F(users_register_test, weekly_times_row) {
-    for (const QString& cell : weekly_times(temp.db(), QStringLiteral("000"))) {
+    for (const QString& cell : records::weekly_times(temp.db(), QStringLiteral("000"))) {
         EXPECT_EQ(cell, QStringLiteral("All times"));
     }
-    const auto day = weekly_times(temp.db(), QStringLiteral("012  Day"));
+    const auto day = records::weekly_times(temp.db(), QStringLiteral("012  Day"));
     EXPECT_EQ(day[1], QStringLiteral("0800 - 1700"));
     EXPECT_EQ(day[0], QStringLiteral("0000 - 0000"));
 }
@@ -158,35 +158,35 @@ TEST_F(users_register_test, delete_assignment_clear_and_delete_user) {
     person.confirm_answers = {true};
     EXPECT_TRUE(reg.delete_assignment(QStringLiteral("1"), 110));
     QString expected =
-        access_string::with_all_remaining(access_string::blank(), QStringLiteral("000"));
+        records::access_string::with_all_remaining(records::access_string::blank(), QStringLiteral("000"));
     expected.replace(220, 2, QStringLiteral("  "));
     EXPECT_EQ(access("1"), expected);
 
     EXPECT_TRUE(reg.clear_schedules(QStringLiteral("1")));
-    EXPECT_EQ(access("1"), access_string::blank());
+    EXPECT_EQ(access("1"), records::access_string::blank());
 
     EXPECT_FALSE(reg.delete_user(QStringLiteral("nobody")));
     EXPECT_EQ(person.messages.last(), QStringLiteral("Internal Database Error"));
     EXPECT_TRUE(reg.delete_user(QStringLiteral("1")));
-    EXPECT_EQ(users_table(temp.db()).count(), 0);
+    EXPECT_EQ(data::users_table(temp.db()).count(), 0);
 }
 
 TEST(users_list, sorting_and_selection_after_delete) {
-    std::vector<user_row> rows = {
+    std::vector<data::user_row> rows = {
         {QStringLiteral("3"), QStringLiteral("Brown"), QStringLiteral("Zoe"), {}},
         {QStringLiteral("1"), QStringLiteral("Adams"), QStringLiteral("Yan"), {}},
         {QStringLiteral("2"), QStringLiteral("Brown"), QStringLiteral("Abe"), {}}};
-    sort_user_list(rows, 0);
+    records::sort_user_list(rows, 0);
     EXPECT_EQ(rows[0].userid, QStringLiteral("1"));
     EXPECT_EQ(rows[1].userid, QStringLiteral("3"));  // equal names keep their order
-    sort_user_list(rows, 1);
+    records::sort_user_list(rows, 1);
     EXPECT_EQ(rows[0].firstname, QStringLiteral("Abe"));
-    sort_user_list(rows, 2);
+    records::sort_user_list(rows, 2);
     EXPECT_EQ(rows[2].userid, QStringLiteral("3"));
 
-    EXPECT_EQ(selection_after_delete(1, 3), 1);
-    EXPECT_EQ(selection_after_delete(3, 3), 2);
-    EXPECT_EQ(selection_after_delete(0, 0), -1);
+    EXPECT_EQ(records::selection_after_delete(1, 3), 1);
+    EXPECT_EQ(records::selection_after_delete(3, 3), 2);
+    EXPECT_EQ(records::selection_after_delete(0, 0), -1);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace zep {
+namespace zep::data {
 
 // The login password is kept as an Argon2id hash string. Databases made before that (or
 // by other means) may hold it as plain text; such a value still works and is replaced by
@@ -21,4 +21,4 @@ bool login_password_matches(const QString& stored, const QString& answer);
 // prompt), a hash stays as it is, a plain password becomes its hash.
 QString stored_login_password(const QString& value);
 
-}  // namespace zep
+}  // namespace zep::data

@@ -3,13 +3,18 @@
 #include <QString>
 #include <optional>
 
-#include "com_ports.h"
-#include "link_endpoint.h"
+#include "core/link/com_ports.h"
+#include "core/link/link_endpoint.h"
 
-namespace zep {
-
+namespace zep::data {
 struct reader_row;
+}
+namespace zep::link {
 class reader_link;
+}
+
+namespace zep::records {
+
 
 // How a readers-table row is reached.
 enum class reader_reach { none, serial, tcp };
@@ -20,7 +25,7 @@ struct reader_endpoint {
     QString number_text;  // "007": how every status line names the reader
     reader_reach reach = reader_reach::none;
     QString commmode;        // as stored: "Com3 19200", "tcp/ip", "T" or empty
-    link_endpoint link;      // device and speed, or host and port; mode and address
+    link::link_endpoint link;      // device and speed, or host and port; mode and address
     bool address_ok = true;  // protocol mode needs an address 0..126
     int timezone_hours = 0;  // whole hours added to the PC clock for this reader
 
@@ -35,7 +40,7 @@ bool is_tcp_commmode(const QString& commmode);
 QString reader_number_text(int readernum);
 
 // `devices` maps Com1..Com5 to device paths ($ZEP_COMn first).
-reader_endpoint make_reader_endpoint(const reader_row& row, const com_device_map& devices);
+reader_endpoint make_reader_endpoint(const data::reader_row& row, const link::com_device_map& devices);
 
 enum class reader_open_failure {
     no_port,          // commmode empty
@@ -46,8 +51,8 @@ enum class reader_open_failure {
 
 // Opens the reader's link: serial opens its port and flushes; TCP tears down any old
 // connection, connects (reader time-out) and flushes. Nothing is sent.
-std::optional<reader_open_failure> open_reader_link(reader_link& link,
+std::optional<reader_open_failure> open_reader_link(link::reader_link& link,
                                                     const reader_endpoint& reader);
-void close_reader_link(reader_link& link, const reader_endpoint& reader);
+void close_reader_link(link::reader_link& link, const reader_endpoint& reader);
 
-}  // namespace zep
+}  // namespace zep::records

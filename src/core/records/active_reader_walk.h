@@ -8,14 +8,21 @@
 #include <optional>
 #include <vector>
 
-#include "com_ports.h"
-#include "reader_endpoint.h"
+#include "core/link/com_ports.h"
+#include "core/records/reader_endpoint.h"
 
 namespace zep {
-
-struct reader_row;
-class reader_exchange;
 class operator_port;
+}
+namespace zep::data {
+struct reader_row;
+}
+namespace zep::link {
+class reader_exchange;
+}
+
+namespace zep::records {
+
 
 inline constexpr int reader_slots = 127;  // reader numbers 0..126
 inline constexpr auto no_active_readers_text = "There are no active readers";
@@ -24,7 +31,7 @@ inline constexpr auto no_active_readers_text = "There are no active readers";
 using target_flags = std::bitset<reader_slots>;
 
 // Flags of the rows whose `active` is "Y".
-target_flags active_marks(const std::vector<reader_row>& rows);
+target_flags active_marks(const std::vector<data::reader_row>& rows);
 
 // Per-reader texts that follow "Reader nnn".
 inline constexpr auto walk_no_port_text = " - no Com port or ip address specified";
@@ -67,8 +74,8 @@ struct walk_result {
 // Walks the selected readers in number order: each gets one status line, a failing reader
 // never stops the walk, and the link is closed between readers. "There are no active
 // readers" is a message; everything else goes out as status lines (and is returned).
-walk_result walk_active_readers(reader_link& link, const std::vector<reader_row>& rows,
-                                const target_flags& targets, const com_device_map& devices,
+walk_result walk_active_readers(link::reader_link& link, const std::vector<data::reader_row>& rows,
+                                const target_flags& targets, const link::com_device_map& devices,
                                 const walk_operation& operation, operator_port& person);
 
 // The line for a reader that could not be opened.
@@ -78,7 +85,7 @@ QString open_failure_line(const reader_endpoint& reader, reader_open_failure fai
 // One command to an open reader as the walks send it: the wake-up (serial: CR plain, ACK
 // protocol; TCP: ACK protocol only), the frame, the reply within `timeout_ms`, the ACK
 // of a protocol reply. nullopt when no good reply came.
-std::optional<QByteArray> walk_exchange(reader_exchange& exchange, const reader_endpoint& reader,
+std::optional<QByteArray> walk_exchange(link::reader_exchange& exchange, const reader_endpoint& reader,
                                         const QByteArray& command, int timeout_ms);
 
-}  // namespace zep
+}  // namespace zep::records

@@ -1,13 +1,13 @@
-#include "active_reader_walk.h"
+#include "core/records/active_reader_walk.h"
 
 #include <map>
 
-#include "data/readers_table.h"
-#include "operator.h"
-#include "reader_exchange.h"
-#include "reader_link.h"
+#include "core/data/readers_table.h"
+#include "core/operator.h"
+#include "core/link/reader_exchange.h"
+#include "core/link/reader_link.h"
 
-namespace zep {
+namespace zep::records {
 
 namespace {
 
@@ -20,20 +20,20 @@ QString reader_line(const reader_endpoint& reader, const QString& text) {
 }
 
 // The rows read at the start of the walk; later changes to the table are not seen.
-std::map<int, reader_row> rows_by_number(const std::vector<reader_row>& rows) {
-    std::map<int, reader_row> by_number;
-    for (const reader_row& row : rows) {
+std::map<int, data::reader_row> rows_by_number(const std::vector<data::reader_row>& rows) {
+    std::map<int, data::reader_row> by_number;
+    for (const data::reader_row& row : rows) {
         if (in_range(row.readernum)) by_number.emplace(row.readernum, row);
     }
     return by_number;
 }
 
-QString one_reader(reader_link& link, const reader_endpoint& reader,
+QString one_reader(link::reader_link& link, const reader_endpoint& reader,
                    const walk_operation& operation, const QString& input) {
     if (const auto failure = open_reader_link(link, reader)) {
         return open_failure_line(reader, *failure, operation.serial_failed_line);
     }
-    reader_exchange exchange(link, reader.link);
+    link::reader_exchange exchange(link, reader.link);
     const auto reply =
         walk_exchange(exchange, reader, operation.command(reader, input), operation.timeout_ms);
     close_reader_link(link, reader);
@@ -47,9 +47,9 @@ QString one_reader(reader_link& link, const reader_endpoint& reader,
 
 }  // namespace
 
-target_flags active_marks(const std::vector<reader_row>& rows) {
+target_flags active_marks(const std::vector<data::reader_row>& rows) {
     target_flags flags;
-    for (const reader_row& row : rows) {
+    for (const data::reader_row& row : rows) {
         if (in_range(row.readernum) && row.active.trimmed() == QLatin1String("Y")) {
             flags.set(static_cast<std::size_t>(row.readernum));
         }
@@ -72,19 +72,19 @@ QString open_failure_line(const reader_endpoint& reader, reader_open_failure fai
     return serial_failed_line.arg(reader.number_text);
 }
 
-std::optional<QByteArray> walk_exchange(reader_exchange& exchange, const reader_endpoint& reader,
+std::optional<QByteArray> walk_exchange(link::reader_exchange& exchange, const reader_endpoint& reader,
                                         const QByteArray& command, int timeout_ms) {
     // A plain reader on TCP needs no wake-up; every other reader gets CR or ACK.
     if (reader.protocol() || !reader.tcp()) exchange.wake_up();
     if (!exchange.send_frame(command)) return std::nullopt;
-    const link_read reply = exchange.read_reply(timeout_ms);
+    const link::link_read reply = exchange.read_reply(timeout_ms);
     if (reply.error) return std::nullopt;
     if (reader.protocol()) exchange.send_ack();
     return reply.text;
 }
 
-walk_result walk_active_readers(reader_link& link, const std::vector<reader_row>& rows,
-                                const target_flags& targets, const com_device_map& devices,
+walk_result walk_active_readers(link::reader_link& link, const std::vector<data::reader_row>& rows,
+                                const target_flags& targets, const link::com_device_map& devices,
                                 const walk_operation& operation, operator_port& person) {
     walk_result result;
     if (targets.none()) {
@@ -110,7 +110,7 @@ walk_result walk_active_readers(reader_link& link, const std::vector<reader_row>
     const auto by_number = rows_by_number(rows);
     for (int number = 0; number < reader_slots; ++number) {
         if (!targets.test(static_cast<std::size_t>(number))) continue;
-        reader_row row;
+        data::reader_row row;
         row.readernum = static_cast<qint16>(number);
         if (const auto found = by_number.find(number); found != by_number.end()) {
             row = found->second;
@@ -120,4 +120,4 @@ walk_result walk_active_readers(reader_link& link, const std::vector<reader_row>
     return result;
 }
 
-}  // namespace zep
+}  // namespace zep::records

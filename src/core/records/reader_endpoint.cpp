@@ -1,11 +1,11 @@
-#include "reader_endpoint.h"
+#include "core/records/reader_endpoint.h"
 
-#include "data/readers_table.h"
-#include "frame.h"
-#include "reader_link.h"
-#include "wire.h"
+#include "core/data/readers_table.h"
+#include "core/link/frame.h"
+#include "core/link/reader_link.h"
+#include "core/link/wire.h"
 
-namespace zep {
+namespace zep::records {
 
 namespace {
 
@@ -19,7 +19,7 @@ bool protocol_flag(const QString& text) {
 std::optional<int> reader_address(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    if (!ok || value < 0 || value >= wire::global_address) return std::nullopt;
+    if (!ok || value < 0 || value >= link::wire::global_address) return std::nullopt;
     return value;
 }
 
@@ -41,7 +41,7 @@ QString reader_number_text(int readernum) {
     return QStringLiteral("%1").arg(readernum, 3, 10, QLatin1Char('0'));
 }
 
-reader_endpoint make_reader_endpoint(const reader_row& row, const com_device_map& devices) {
+reader_endpoint make_reader_endpoint(const data::reader_row& row, const link::com_device_map& devices) {
     reader_endpoint r;
     r.readernum = row.readernum;
     r.number_text = reader_number_text(row.readernum);
@@ -56,21 +56,21 @@ reader_endpoint make_reader_endpoint(const reader_row& row, const com_device_map
         r.reach = reader_reach::none;
     } else if (is_tcp_commmode(row.commmode)) {
         r.reach = reader_reach::tcp;
-        r.link.link = link_endpoint::kind::tcp;
+        r.link.link = link::link_endpoint::kind::tcp;
         r.link.host = row.ipaddress.trimmed();
         r.link.port_text = row.Port.trimmed();
-        r.link.connect_ms = reader_link::reader_connect_ms;
+        r.link.connect_ms = link::reader_link::reader_connect_ms;
     } else {
         r.reach = reader_reach::serial;
-        r.link.link = link_endpoint::kind::serial;
+        r.link.link = link::link_endpoint::kind::serial;
         // A text whose 4th character names no port gives no device; the open then fails.
-        r.link.device = com_device_path(reader_port_number(row.commmode), devices);
-        r.link.baud = reader_port_baud(row.commmode);
+        r.link.device = link::com_device_path(link::reader_port_number(row.commmode), devices);
+        r.link.baud = link::reader_port_baud(row.commmode);
     }
     return r;
 }
 
-std::optional<reader_open_failure> open_reader_link(reader_link& link,
+std::optional<reader_open_failure> open_reader_link(link::reader_link& link,
                                                     const reader_endpoint& reader) {
     if (reader.reach == reader_reach::none) return reader_open_failure::no_port;
     if (!reader.address_ok) return reader_open_failure::invalid_address;
@@ -90,7 +90,7 @@ std::optional<reader_open_failure> open_reader_link(reader_link& link,
     return std::nullopt;
 }
 
-void close_reader_link(reader_link& link, const reader_endpoint& reader) {
+void close_reader_link(link::reader_link& link, const reader_endpoint& reader) {
     if (reader.tcp()) {
         link.close_tcp();
     } else if (reader.reach == reader_reach::serial) {
@@ -98,4 +98,4 @@ void close_reader_link(reader_link& link, const reader_endpoint& reader) {
     }
 }
 
-}  // namespace zep
+}  // namespace zep::records

@@ -1,8 +1,8 @@
-#include "login_password.h"
+#include "core/data/login_password.h"
 
 #include <sodium.h>
 
-namespace zep {
+namespace zep::data {
 
 namespace {
 
@@ -45,4 +45,4 @@ QString stored_login_password(const QString& value) {
     return hash.isEmpty() ? value : hash;
 }
 
-}  // namespace zep
+}  // namespace zep::data

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "core/data/database_file.h"
+#include "core/data/settings_record.h"
+#include "core/link/comm_settings.h"
+
+namespace zep::program {
+
+// Everything a started program holds from start-up until it closes.
+struct session {
+    std::unique_ptr<data::database_file> db;
+    data::settings_record settings;
+    data::marker_flags marker;
+    link::comm_settings comm;
+    bool busy = false;  // a transfer runs: the menus ignore the operator
+    QString command_line;
+    bool background = false;  // command line exactly "background"
+};
+
+}  // namespace zep::program
