@@ -51,7 +51,7 @@ zep::link::link_endpoint endpoint_tcp(quint16 port) {
 void link_exchange(benchmark::State& state, const zep::link::link_endpoint& endpoint) {
     zep::link::reader_link link;
     zep::link::reader_exchange exchange(link, endpoint);
-    if (exchange.open()) {
+    if (!exchange.open()) {
         state.SkipWithError("cannot open the link");
         return;
     }
@@ -63,7 +63,9 @@ void link_exchange(benchmark::State& state, const zep::link::link_endpoint& endp
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_link_tcp(benchmark::State& state) { link_exchange(state, endpoint_tcp(tcp_port())); }
+void BM_link_tcp(benchmark::State& state) {
+    link_exchange(state, endpoint_tcp(tcp_port()));
+}
 
 void BM_link_pty(benchmark::State& state) {
     zep::link::link_endpoint e;
@@ -123,7 +125,7 @@ double cpu_seconds() {
 void BM_timeout_wait_cpu(benchmark::State& state) {
     zep::link::reader_link link;
     zep::link::reader_exchange exchange(link, endpoint_tcp(silent_port()));
-    if (exchange.open()) {
+    if (!exchange.open()) {
         state.SkipWithError("cannot open the link");
         return;
     }

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <cstdio>
 
-#include "core/data/database_file.h"
 #include "bench/records/records_generator.h"
+#include "core/data/database_file.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -22,9 +22,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
         return 1;
     }
-    QString error;
-    if (!zep::bench::generate_records(*opened.value(), log_rows, users, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (const zep::status made = zep::bench::generate_records(*opened.value(), log_rows, users);
+        !made) {
+        std::fprintf(stderr, "%s\n", qPrintable(made.error()));
         return 1;
     }
     std::printf("%s: %lld log rows, %lld users\n", qPrintable(path), log_rows, users);

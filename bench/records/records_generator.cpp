@@ -32,45 +32,41 @@ data::log_row log_entry(qint64 n, qint64 total) {
             n % 10 ? QStringLiteral("Y") : QStringLiteral("N")};
 }
 
-bool fill_log(data::database_file& db, qint64 rows, QString* error) {
+status fill_log(data::database_file& db, qint64 rows) {
     data::log_table log(db);
     for (qint64 first = 0; first < rows; first += batch) {
         std::vector<data::log_row> part;
         for (qint64 n = first; n < std::min(rows, first + batch); ++n)
             part.push_back(log_entry(n, rows));
-        if (!log.insert_all(part)) {
-            *error = log.last_error();
-            return false;
-        }
+        if (status stored = log.insert_all(part); !stored) return stored;
     }
-    return true;
+    return {};
 }
 
-bool fill_users(data::database_file& db, qint64 count, QString* error) {
+status fill_users(data::database_file& db, qint64 count) {
     data::users_table users(db);
     std::vector<data::user_row> rows;
     for (qint64 n = 0; n < count; ++n) {
         const auto i = static_cast<size_t>(n);
-        QString access = records::access_string::with_slot(records::access_string::blank(), static_cast<int>(n % 127),
-                                                  QStringLiteral("001"));
+        QString access = records::access_string::with_slot(
+            records::access_string::blank(), static_cast<int>(n % 127), QStringLiteral("001"));
         rows.push_back({QStringLiteral("%1").arg(100000 + n),
                         QString::fromLatin1(last_names[(i / 3) % last_names.size()]) +
                             QString::number(n % 997),
                         QString::fromLatin1(first_names[i % first_names.size()]), access});
     }
-    if (!users.insert_all(rows)) {
-        *error = users.last_error();
-        return false;
-    }
-    return true;
+    return users.insert_all(rows);
 }
 
 }  // namespace
 
-bool generate_records(data::database_file& db, qint64 log_rows, qint64 users, QString* error) {
-    records::readers_loadup(db);
-    records::schedules_loadup(db);
-    return fill_log(db, log_rows, error) && fill_users(db, users, error);
+status generate_records(data::database_file& db, qint64 log_rows, qint64 users) {
+    if (const auto readers = records::readers_loadup(db); !readers) return readers.as_status();
+    if (const auto schedules = records::schedules_loadup(db); !schedules) {
+        return schedules.as_status();
+    }
+    if (status filled = fill_log(db, log_rows); !filled) return filled;
+    return fill_users(db, users);
 }
 
 }  // namespace zep::bench

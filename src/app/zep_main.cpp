@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
 #ifdef ZEP_WITH_GUI
         return zep::gui::run_desktop_program(argc, argv, args);
 #else
-        std::fputs("zep: built without the desktop program; give a command (zep --help)\n",
-                   stderr);
+        std::fputs("zep: built without the desktop program; give a command (zep --help)\n", stderr);
         return zep::cli::exit_usage;
 #endif
     }

@@ -2,7 +2,9 @@
 
 namespace zep {
 
-QDateTime system_clock::now() const { return QDateTime::currentDateTime(); }
+QDateTime system_clock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 const clock_source& default_clock() {
     static const system_clock clock;

@@ -6,13 +6,13 @@ namespace zep {
 
 // Wall-clock time, injectable so that tests can run on a chosen day.
 class clock_source {
-public:
+  public:
     virtual ~clock_source() = default;
     virtual QDateTime now() const = 0;
 };
 
 class system_clock final : public clock_source {
-public:
+  public:
     QDateTime now() const override;
 };
 

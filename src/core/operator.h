@@ -9,7 +9,7 @@ namespace zep {
 // `zep background` writes to its log, the command line prints and takes answers from
 // flags, tests script the answers and record what they were told.
 class operator_port {
-public:
+  public:
     virtual ~operator_port() = default;
 
     // A message box with an OK button.

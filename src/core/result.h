@@ -10,7 +10,7 @@ namespace zep {
 // `status` (nothing to return) or a `result<T>`; a failure carries one line saying why,
 // fit to show the operator. Nothing is thrown across a module boundary.
 class [[nodiscard]] status {
-public:
+  public:
     status() = default;  // success
     static status failure(QString why) {
         status s;
@@ -23,15 +23,15 @@ public:
     explicit operator bool() const { return ok(); }
     const QString& error() const { return error_; }
 
-private:
+  private:
     bool failed_ = false;
     QString error_;
 };
 
 template <class T>
 class [[nodiscard]] result {
-public:
-    result(T value) : value_(std::move(value)) {}  // NOLINT: success converts implicitly
+  public:
+    result(T value) : value_(std::move(value)) {}      // NOLINT: success converts implicitly
     result(status failed) : error_(failed.error()) {}  // NOLINT: so does a failure
 
     static result failure(QString why) { return result(status::failure(std::move(why))); }
@@ -50,7 +50,7 @@ public:
     // What went wrong, without the value.
     status as_status() const { return ok() ? status() : status::failure(error_); }
 
-private:
+  private:
     std::optional<T> value_;
     QString error_;
 };

@@ -1,18 +1,19 @@
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <gtest/gtest.h>
 
-#include "tests/gui/gui_test_support.h"
 #include "core/link/frame.h"
 #include "gui/shell/comm_edits.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace zep::test {
 namespace {
 
 class comm_form_test : public ::testing::Test {
-protected:
+  protected:
     running_program program;
     QWidget* form = program.window->show_screen("commform");
 
@@ -91,7 +92,8 @@ TEST_F(comm_form_test, address_above_127_is_refused_with_a_message) {
     EXPECT_EQ(comm_string(), QStringLiteral("2211020"));
     EXPECT_EQ(program.state().comm.protocol_address, 20);
     EXPECT_EQ(find<QLineEdit>("protocol_address")->text(), QStringLiteral("20"));
-    EXPECT_EQ(find<QLabel>("address_notice")->text(), QString::fromLatin1(gui::address_refused_text));
+    EXPECT_EQ(find<QLabel>("address_notice")->text(),
+              QString::fromLatin1(gui::address_refused_text));
 
     type("protocol_address", "7");
     EXPECT_TRUE(find<QLabel>("address_notice")->text().isEmpty());
@@ -118,7 +120,8 @@ TEST(comm_edits, a_short_string_is_padded_before_a_choice_is_written) {
     gui::apply_comm_choice(text, comm, gui::comm_choice::port, 3);
     EXPECT_EQ(text, QStringLiteral("103"));
     EXPECT_EQ(comm.port, 3);
-    EXPECT_EQ(gui::apply_address_edit(text, comm, QStringLiteral("128")), gui::address_edit::refused);
+    EXPECT_EQ(gui::apply_address_edit(text, comm, QStringLiteral("128")),
+              gui::address_edit::refused);
 }
 
 }  // namespace

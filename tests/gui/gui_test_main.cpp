@@ -1,5 +1,6 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 // Widgets need one QApplication for the whole run.
 // Offscreen unless the caller picks a platform: test discovery runs without a display.

@@ -1,9 +1,12 @@
 #include "tests/gui/gui_test_support.h"
 
-#include <QDeadlineTimer>
-#include <QTest>
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "gui/shell/side_menu.h"
 #include "tests/support/data/temp_database.h"
 
 namespace zep::test {
@@ -15,6 +18,14 @@ bool wait_until(const std::function<bool()>& condition, int ms) {
         QTest::qWait(5);
     }
     return true;
+}
+
+QWidget* current_screen(const gui::main_window& window) {
+    return child<QStackedWidget>(&window, QStringLiteral("working_area"))->currentWidget();
+}
+
+QPushButton* menu_entry(const gui::side_menu* menu, const QString& screen) {
+    return child<QPushButton>(menu, QStringLiteral("entry_") + screen);
 }
 
 program_folder::program_folder() = default;

@@ -1,22 +1,39 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
 #include "core/program/startup.h"
-#include "tests/support/scripted_operator.h"
 #include "gui/shell/main_window.h"
+#include "tests/support/scripted_operator.h"
+
+class QPushButton;
 
 namespace zep::test {
 
 // Waits for `condition` while the event loop turns; false when `ms` pass first.
 bool wait_until(const std::function<bool()>& condition, int ms = 5000);
 
+// The child of that object name; a missing one fails the test.
+template <typename Widget>
+Widget* child(const QObject* parent, const QString& name) {
+    auto* found = parent->findChild<Widget*>(name);
+    EXPECT_NE(found, nullptr) << name.toStdString();
+    return found;
+}
+
+// The screen the main window's working area shows.
+QWidget* current_screen(const gui::main_window& window);
+// The entry of a side menu that opens `screen`.
+QPushButton* menu_entry(const gui::side_menu* menu, const QString& screen);
+
 // A database in its own folder, started as the program starts it.
 class program_folder {
-public:
+  public:
     program_folder();
     QString db_path() const { return dir_.filePath(QStringLiteral("zep.db")); }
     // start_up on this folder's database; fails the test when it cannot.
@@ -24,7 +41,7 @@ public:
     // Starts, changes the settings with `edit`, and closes as the program does.
     void save(const std::function<void(program::session&)>& edit) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

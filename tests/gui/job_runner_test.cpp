@@ -1,20 +1,22 @@
+#include "gui/shell/job_runner.h"
+
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QSignalSpy>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QThread>
 #include <QVBoxLayout>
 #include <atomic>
-#include <gtest/gtest.h>
 
 #include "core/data/database_file.h"
 #include "core/data/readers_table.h"
-#include "tests/gui/gui_test_support.h"
 #include "gui/shell/dialog_operator.h"
-#include "gui/shell/job_runner.h"
 #include "gui/shell/side_menu.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace zep::test {
 namespace {
@@ -29,7 +31,7 @@ void run_until_cancelled(gui::job_context& job) {
 }
 
 class job_runner_test : public ::testing::Test {
-protected:
+  protected:
     program_folder folder;
     scripted_operator answers;
     gui::job_runner runner{folder.db_path(), answers};
@@ -50,7 +52,7 @@ TEST_F(job_runner_test, reports_arrive_in_order_and_questions_are_answered_on_th
     request.work = [&](gui::job_context& job) {
         on_worker = QThread::currentThread() != QCoreApplication::instance()->thread();
         connection = job.db.connection_name();
-        readers = data::readers_table(job.db).count();
+        readers = data::readers_table(job.db).count().value();
         for (int i = 1; i <= 200; ++i) job.person.status_line(QString::number(i));
         job.person.progress(QStringLiteral("half"));
         const bool yes = job.person.confirm(QStringLiteral("Go on?"));
@@ -166,14 +168,14 @@ TEST(job_runner_in_window, a_running_job_sets_the_busy_flag_that_blocks_navigati
     program.state().settings.ipaddress = QStringLiteral("127.0.0.1");
     ASSERT_TRUE(window.jobs().start(std::move(request)));
     EXPECT_TRUE(program.state().busy);
-    window.command_menu()->entry("utilities")->click();
-    EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("commform"));
+    menu_entry(window.command_menu(), "utilities")->click();
+    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("commform"));
 
     window.jobs().cancel();
     ASSERT_TRUE(wait_until([&] { return !program.state().busy; }));
     EXPECT_EQ(seen_settings.ipaddress, QStringLiteral("127.0.0.1"));
-    window.command_menu()->entry("utilities")->click();
-    EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("utilities"));
+    menu_entry(window.command_menu(), "utilities")->click();
+    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("utilities"));
 }
 
 TEST(dialog_operator, picker_filters_become_qt_name_filters) {

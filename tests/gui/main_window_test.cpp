@@ -1,4 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -6,13 +9,11 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QDialog>
 #include <QTextBrowser>
-#include <gtest/gtest.h>
 
 #include "core/data/readers_table.h"
-#include "tests/gui/gui_test_support.h"
 #include "gui/shell/side_menu.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace zep::test {
 namespace {
@@ -29,7 +30,7 @@ QAction* menu_action(gui::main_window& window, const char* name) {
 
 QStringList entry_captions(gui::side_menu* menu) {
     QStringList captions;
-    for (const QString& screen : menu->screens()) captions << menu->entry(screen)->text();
+    for (const QString& screen : menu->screens()) captions << menu_entry(menu, screen)->text();
     return captions;
 }
 
@@ -50,8 +51,8 @@ TEST(main_window, shows_the_menu_bar_and_both_side_menus_in_order) {
     EXPECT_EQ(entry_captions(window.database_menu()),
               (QStringList{"Schedules", "Readers", "Users", "Log Archive", "Utilities"}));
     // Start-up shows the Commands side menu with the communications screen.
-    ASSERT_NE(window.current_screen(), nullptr);
-    EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("commform"));
+    ASSERT_NE(current_screen(window), nullptr);
+    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("commform"));
     EXPECT_EQ(window.command_menu()->marked(), QStringLiteral("commform"));
 
     const gui::shell_menus& menus = window.menus();
@@ -72,19 +73,19 @@ TEST(main_window, side_menu_entries_open_their_screens_and_are_remembered) {
     for (gui::side_menu* menu : {window.command_menu(), window.database_menu()}) {
         menu == window.command_menu() ? window.show_commands() : window.show_database();
         for (const QString& screen : menu->screens()) {
-            QPushButton* entry = menu->entry(screen);
+            QPushButton* entry = menu_entry(menu, screen);
             QTest::mouseClick(entry, Qt::LeftButton);
             ++clicks;
-            ASSERT_EQ(window.current_screen()->objectName(), screen);
+            ASSERT_EQ(current_screen(window)->objectName(), screen);
             EXPECT_EQ(menu->marked(), screen);
             EXPECT_TRUE(entry->styleSheet().contains(QStringLiteral("yellow")));
             for (const QString& other : menu->screens()) {
                 if (other != screen) {
-                    EXPECT_TRUE(menu->entry(other)->styleSheet().isEmpty());
+                    EXPECT_TRUE(menu_entry(menu, other)->styleSheet().isEmpty());
                 }
             }
             // Placeholders carry the caption of the screen they stand for.
-            if (auto* caption = window.current_screen()->findChild<QLabel*>("placeholder_caption")) {
+            if (auto* caption = current_screen(window)->findChild<QLabel*>("placeholder_caption")) {
                 EXPECT_EQ(caption->text(), gui::screen_caption(screen));
             }
         }
@@ -93,13 +94,13 @@ TEST(main_window, side_menu_entries_open_their_screens_and_are_remembered) {
     EXPECT_EQ(gui::screen_caption("updown"), QStringLiteral("Upload/Download Text Files"));
 
     // Each menu comes back with its own last screen, made once and kept.
-    QTest::mouseClick(window.command_menu()->entry("utilities"), Qt::LeftButton);
-    QWidget* utilities = window.current_screen();
-    QTest::mouseClick(window.database_menu()->entry("readersform"), Qt::LeftButton);
+    QTest::mouseClick(menu_entry(window.command_menu(), "utilities"), Qt::LeftButton);
+    QWidget* utilities = current_screen(window);
+    QTest::mouseClick(menu_entry(window.database_menu(), "readersform"), Qt::LeftButton);
     menu_action(window, "menu_commands")->trigger();
-    EXPECT_EQ(window.current_screen(), utilities);
+    EXPECT_EQ(current_screen(window), utilities);
     menu_action(window, "menu_database")->trigger();
-    EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("readersform"));
+    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("readersform"));
 }
 
 TEST(main_window, busy_flag_stops_menus_and_every_side_menu_entry) {
@@ -107,21 +108,21 @@ TEST(main_window, busy_flag_stops_menus_and_every_side_menu_entry) {
     gui::main_window& window = *program.window;
     QSignalSpy links_closed(&window.jobs(), &gui::job_runner::links_closed);
     program.state().busy = true;
-    QWidget* before = window.current_screen();
+    QWidget* before = current_screen(window);
 
     menu_action(window, "menu_database")->trigger();
     for (gui::side_menu* menu : {window.command_menu(), window.database_menu()}) {
         for (const QString& screen : menu->screens()) {
-            menu->entry(screen)->click();
+            menu_entry(menu, screen)->click();
         }
     }
     menu_action(window, "menu_commands")->trigger();
 
-    EXPECT_EQ(window.current_screen(), before);
+    EXPECT_EQ(current_screen(window), before);
     EXPECT_EQ(window.command_menu()->marked(), QStringLiteral("commform"));
     EXPECT_EQ(window.database_menu()->marked(), QString());
     EXPECT_EQ(links_closed.count(), 0);
-    EXPECT_EQ(window.existing_screen("usersform"), nullptr);
+    EXPECT_EQ(window.findChild<QWidget*>("usersform"), nullptr);
 }
 
 TEST(main_window, override_needs_readers_and_info_windows_name_the_database) {
@@ -129,7 +130,7 @@ TEST(main_window, override_needs_readers_and_info_windows_name_the_database) {
     gui::main_window& window = *program.window;
     menu_action(window, "menu_override")->trigger();
     EXPECT_EQ(program.answers.messages, QStringList{"There are no readers in the system"});
-    EXPECT_EQ(window.existing_screen("override"), nullptr);
+    EXPECT_EQ(window.findChild<QWidget*>("override"), nullptr);
 
     data::reader_row reader;
     reader.readernum = 3;
@@ -142,7 +143,7 @@ TEST(main_window, override_needs_readers_and_info_windows_name_the_database) {
     override_screen->close();
 
     menu_action(window, "menu_password")->trigger();
-    EXPECT_EQ(window.current_screen()->objectName(), QStringLiteral("password"));
+    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("password"));
 
     menu_action(window, "menu_about")->trigger();
     auto* about = window.findChild<QTextBrowser*>("about_text");
@@ -153,7 +154,8 @@ TEST(main_window, override_needs_readers_and_info_windows_name_the_database) {
     auto* help = window.findChild<QTextBrowser*>("help_text");
     ASSERT_NE(help, nullptr);
     for (const auto& entry : gui::command_menu_entries()) {
-        EXPECT_TRUE(help->toPlainText().contains(gui::screen_caption(entry.screen))) << entry.screen;
+        EXPECT_TRUE(help->toPlainText().contains(gui::screen_caption(entry.screen)))
+            << entry.screen;
     }
     menu_action(window, "menu_beta")->trigger();
     EXPECT_NE(window.findChild<QTextBrowser*>("beta_text"), nullptr);
@@ -177,7 +179,8 @@ TEST(main_window, closing_writes_the_comm_settings_back) {
 
     window.close();
     EXPECT_FALSE(window.open());
-    EXPECT_TRUE(program.answers.messages.isEmpty()) << program.answers.messages.join('|').toStdString();
+    EXPECT_TRUE(program.answers.messages.isEmpty())
+        << program.answers.messages.join('|').toStdString();
 
     std::unique_ptr<program::session> again = program.folder.start();
     ASSERT_TRUE(again);

@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QTextStream>
 
-#include "tests/integration/cli_harness.h"
 #include "core/data/log_table.h"
-#include "tests/support/data/temp_database.h"
 #include "core/data/users_table.h"
+#include "tests/integration/cli_harness.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep {
 namespace {
@@ -78,11 +78,12 @@ TEST_F(cli_records_test, log_delete_reports_the_count) {
     EXPECT_EQ(run.out, QStringLiteral("Deletion Complete - 2 Records Deleted\n"));
     run = zep({"log", "delete", "--from", "03-01-2005", "--to", "03-01-2005"});
     EXPECT_EQ(run.out, QStringLiteral("Deletion Complete - 0 Records Deleted\n"));
-    EXPECT_EQ(data::log_table(temp.db()).count(), 1);
+    EXPECT_EQ(*data::log_table(temp.db()).count(), 1);
 }
 
 TEST_F(cli_records_test, users_export_writes_the_employee_list) {
-    data::users_table(temp.db()).insert({"1234", "Smith", "Ann", QString(254, QLatin1Char(' '))});
+    ASSERT_TRUE(data::users_table(temp.db()).insert(
+        {"1234", "Smith", "Ann", QString(254, QLatin1Char(' '))}));
     const auto run = zep({"users", "export", file("employees.txt")});
     EXPECT_EQ(run.status, cli::exit_ok);
     EXPECT_EQ(run.out, QStringLiteral("Export Complete\n"));

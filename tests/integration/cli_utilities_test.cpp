@@ -5,9 +5,9 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
-#include "tests/integration/cli_harness.h"
 #include "core/data/readers_table.h"
 #include "core/program/startup.h"
+#include "tests/integration/cli_harness.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {

@@ -40,10 +40,10 @@ sim::reader_config named(sim::reader_config r, const char* ident) {
 
 // One exchange from open to close, as `zep send` does it.
 link::link_read ask(const link::link_endpoint& e, const QByteArray& text, int timeout_ms = 0,
-              bool double_terminator = false) {
+                    bool double_terminator = false) {
     link::reader_link link;
     link::reader_exchange exchange(link, e);
-    if (exchange.open()) return {{}, true};
+    if (!exchange.open()) return {{}, true};
     return exchange.command(text, timeout_ms > 0 ? timeout_ms : link::standard_timeout_ms(e),
                             double_terminator);
 }
@@ -62,18 +62,19 @@ TEST(link_over_tcp, plain_and_protocol_replies) {
 
 TEST(link_over_tcp, global_address_is_taken_by_all_and_awaited_by_none) {
     sim_fixture sim;
-    const quint16 line = sim.start_tcp({sim_fixture::zep_reader(1, true),
-                                        sim_fixture::zep_reader(2, true)});
+    const quint16 line =
+        sim.start_tcp({sim_fixture::zep_reader(1, true), sim_fixture::zep_reader(2, true)});
     link::reader_link link;
     link::reader_exchange exchange(link, tcp_endpoint(line, true, link::wire::global_address));
-    ASSERT_FALSE(exchange.open());
+    ASSERT_TRUE(exchange.open());
     const link::link_read reply = exchange.command("s1", 2000);
     EXPECT_FALSE(reply.error);
     EXPECT_TRUE(reply.text.isEmpty());
     for (int r : {0, 1}) {
         EXPECT_TRUE(sim_fixture::wait_until([&] {
             return sim.with_reader(0, r, [](sim::reader& x) { return x.rs232_logging; });
-        })) << "reader " << r;
+        })) << "reader "
+            << r;
     }
 }
 
@@ -82,7 +83,7 @@ TEST(link_over_tcp, protocol_ack_only_and_command_ack) {
     const quint16 line = sim.start_tcp({sim_fixture::zep_reader(3, true)});
     link::reader_link link;
     link::reader_exchange exchange(link, tcp_endpoint(line, true, 3));
-    ASSERT_FALSE(exchange.open());
+    ASSERT_TRUE(exchange.open());
     EXPECT_TRUE(exchange.command_ack("cd", 2000));
     const link::link_read bare = exchange.command_or_ack("cl", 2000);
     EXPECT_FALSE(bare.error);
@@ -139,7 +140,7 @@ TEST(link_over_tcp, upload_record_ending_in_the_terminator_arrives_whole) {
     {
         link::reader_link link;
         link::reader_exchange exchange(link, tcp_endpoint(plain));
-        ASSERT_FALSE(exchange.open());
+        ASSERT_TRUE(exchange.open());
         exchange.send_command("ur");
         const link::link_read record = exchange.command("u", 2000, true);
         ASSERT_FALSE(record.error);
@@ -149,7 +150,7 @@ TEST(link_over_tcp, upload_record_ending_in_the_terminator_arrives_whole) {
     {
         link::reader_link link;
         link::reader_exchange exchange(link, tcp_endpoint(framed, true, 0));
-        ASSERT_FALSE(exchange.open());
+        ASSERT_TRUE(exchange.open());
         ASSERT_TRUE(exchange.command_ack("ur", 2000));
         const link::link_read record = exchange.command("u", 2000, true);
         ASSERT_FALSE(record.error);
@@ -176,9 +177,9 @@ TEST(link_over_tcp, refused_and_unusable_endpoints_fail_at_once) {
     EXPECT_LT(clock.elapsed(), link::reader_link::reader_connect_ms);
 
     link::reader_exchange exchange(link, tcp_endpoint(closed_port));
-    EXPECT_EQ(exchange.open(), QString("Unable to establish tcp/ip connection"));
+    EXPECT_EQ(exchange.open().error(), QString("Unable to establish tcp/ip connection"));
     link::reader_exchange framed(link, tcp_endpoint(closed_port, true, 128));
-    EXPECT_EQ(framed.open(), QString("Invalid protocol address"));
+    EXPECT_EQ(framed.open().error(), QString("Invalid protocol address"));
 }
 
 TEST(link_over_tcp, dropped_connection_fails_the_exchange_and_the_next_connect_works) {
@@ -189,13 +190,13 @@ TEST(link_over_tcp, dropped_connection_fails_the_exchange_and_the_next_connect_w
     link::reader_link link;
     {
         link::reader_exchange exchange(link, tcp_endpoint(port));
-        ASSERT_FALSE(exchange.open());
+        ASSERT_TRUE(exchange.open());
         EXPECT_FALSE(exchange.command("V", 2000).error);
         EXPECT_TRUE(exchange.command("V", 500).error);
     }
     EXPECT_FALSE(link.tcp_connected());
     link::reader_exchange again(link, tcp_endpoint(port));
-    ASSERT_FALSE(again.open());
+    ASSERT_TRUE(again.open());
     EXPECT_TRUE(link.tcp_connected());
     EXPECT_FALSE(again.command("V", 2000).error);
 }
@@ -218,7 +219,7 @@ TEST(link_over_pty, plain_reader_and_link_state) {
     link::reader_link link;
     {
         link::reader_exchange exchange(link, serial_endpoint(line));
-        ASSERT_FALSE(exchange.open());
+        ASSERT_TRUE(exchange.open());
         EXPECT_TRUE(link.serial_open());
         EXPECT_EQ(exchange.command("V", 200).text, "PLAIN PTY");
         // Commands without data get no answer in plain mode and are not waited for.
@@ -230,7 +231,7 @@ TEST(link_over_pty, plain_reader_and_link_state) {
     EXPECT_TRUE(link.terminal_stop());
 
     link::reader_exchange missing(link, serial_endpoint("/dev/zep-no-such-port"));
-    EXPECT_EQ(missing.open(), QString("Unable to open comm port"));
+    EXPECT_EQ(missing.open().error(), QString("Unable to open comm port"));
 }
 
 TEST(link_over_pty, paced_line_still_completes_within_the_time_out) {

@@ -3,9 +3,9 @@
 
 #include <QTcpServer>
 
-#include "tests/support/fixed_clock.h"
 #include "core/link/reader_link.h"
 #include "core/maintenance/utilities.h"
+#include "tests/support/fixed_clock.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/sim/sim_fixture.h"
 
@@ -79,15 +79,16 @@ TEST_P(utilities_form, identify_memory_and_clock) {
     EXPECT_TRUE(ident.ok());
     EXPECT_EQ(ident.text, "ZEP UTIL 2.1");
 
-    const maintenance::memory_outcome memory =
-        maintenance::read_memory_usage(link, target, commands::memory_layout::available_first, person);
+    const maintenance::memory_outcome memory = maintenance::read_memory_usage(
+        link, target, commands::memory_layout::available_first, person);
     ASSERT_TRUE(memory.ok()) << memory.text.toStdString();
     EXPECT_EQ(memory.usage.download_used.text, "00002");
     EXPECT_EQ(memory.text.size(), 20);
 
     // Set on a Sunday: the weekday digit is 7; reading back gives the date just set.
     test::fixed_clock clock(sunday);
-    const maintenance::utility_outcome set = maintenance::set_reader_clock(link, target, clock, person);
+    const maintenance::utility_outcome set =
+        maintenance::set_reader_clock(link, target, clock, person);
     EXPECT_EQ(set.text, "Time set in reader");
     EXPECT_EQ(history().back(), "+1903031020307");
     EXPECT_EQ(sim.with_reader(0, reader_index, [](sim::reader& x) { return x.last_weekday; }), 7);
@@ -109,11 +110,13 @@ TEST_P(utilities_form, add_and_delete_one_id) {
     EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"4711", 0}}));
     EXPECT_EQ(history().back(), "AN0004711");
 
-    const maintenance::utility_outcome gone = maintenance::adhoc_delete(link, target, "4711", person);
+    const maintenance::utility_outcome gone =
+        maintenance::adhoc_delete(link, target, "4711", person);
     EXPECT_TRUE(gone.ok());
     EXPECT_EQ(gone.text, deleted_text());
     EXPECT_TRUE(ids().empty());
-    const maintenance::utility_outcome absent = maintenance::adhoc_delete(link, target, "4711", person);
+    const maintenance::utility_outcome absent =
+        maintenance::adhoc_delete(link, target, "4711", person);
     EXPECT_EQ(absent.result, maintenance::utility_outcome::status::refused);
     EXPECT_EQ(absent.text, not_deleted_text());
     EXPECT_EQ(person.messages, QStringList({"ID Added", deleted_text(), not_deleted_text()}));
@@ -136,9 +139,11 @@ TEST_P(utilities_form, long_ids_are_lost_or_refused) {
     r.record_length = 6;
     start(r);
     // The reader's buffer overflows and it says nothing; the screen's prompt warns of this.
-    EXPECT_EQ(maintenance::adhoc_add(link, target, "1234567890", person).text, "No response from reader");
+    EXPECT_EQ(maintenance::adhoc_add(link, target, "1234567890", person).text,
+              "No response from reader");
     sim.with_reader(0, reader_index, [](sim::reader& x) { x.faults.refuse_long_ids = true; });
-    const maintenance::utility_outcome refused = maintenance::adhoc_add(link, target, "1234567890", person);
+    const maintenance::utility_outcome refused =
+        maintenance::adhoc_add(link, target, "1234567890", person);
     EXPECT_EQ(refused.result, maintenance::utility_outcome::status::refused);
     EXPECT_EQ(refused.text, "ID was not added");
     EXPECT_TRUE(ids().empty());
@@ -169,9 +174,11 @@ TEST(utilities, refusing_reader_gives_the_screens_refusal_texts) {
     link::reader_link link;
     test::scripted_operator person;
     test::fixed_clock clock(sunday);
-    EXPECT_EQ(maintenance::set_reader_clock(link, {e, {}}, clock, person).text, "Invalid response from reader");
+    EXPECT_EQ(maintenance::set_reader_clock(link, {e, {}}, clock, person).text,
+              "Invalid response from reader");
     EXPECT_EQ(maintenance::adhoc_add(link, {e, {}}, "12", person).text, "ID was not added");
-    EXPECT_EQ(maintenance::read_reader_clock(link, {e, {}}, person).text, "Invalid response from reader");
+    EXPECT_EQ(maintenance::read_reader_clock(link, {e, {}}, person).text,
+              "Invalid response from reader");
 }
 
 TEST(utilities, links_that_will_not_open) {
@@ -195,7 +202,8 @@ TEST(utilities, links_that_will_not_open) {
               "Unable to establish tcp/ip connection - please try again");
     EXPECT_EQ(maintenance::adhoc_delete(link, {tcp, {}}, "1", person).text,
               "Unable to establish tcp/ip connection - please try again");
-    EXPECT_EQ(maintenance::identify_reader(link, {serial, {}}, person).text, "Unable to open comm port");
+    EXPECT_EQ(maintenance::identify_reader(link, {serial, {}}, person).text,
+              "Unable to open comm port");
     EXPECT_EQ(person.messages.size(), 4);
 }
 
@@ -210,7 +218,8 @@ TEST(utilities, old_firmware_swaps_each_pair) {
     e.port_text = QString::number(sim.start_tcp({r}));
     link::reader_link link;
     test::scripted_operator person;
-    const maintenance::memory_outcome m = maintenance::read_memory_usage(link, {e, {}}, commands::memory_layout::used_first, person);
+    const maintenance::memory_outcome m =
+        maintenance::read_memory_usage(link, {e, {}}, commands::memory_layout::used_first, person);
     ASSERT_TRUE(m.ok());
     EXPECT_EQ(m.usage.download_used.text, "00001");
     EXPECT_EQ(m.text.left(5), "00001");

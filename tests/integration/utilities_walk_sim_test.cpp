@@ -6,12 +6,12 @@
 #include "core/autorun/override_selection.h"
 #include "core/data/readers_table.h"
 #include "core/data/settings_record.h"
-#include "tests/support/fixed_clock.h"
 #include "core/link/reader_link.h"
 #include "core/maintenance/utilities_walks.h"
+#include "tests/support/data/temp_database.h"
+#include "tests/support/fixed_clock.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/sim/sim_fixture.h"
-#include "tests/support/data/temp_database.h"
 
 namespace zep {
 namespace {
@@ -25,7 +25,7 @@ quint16 closed_tcp_port() {
 }
 
 data::reader_row reader(int number, const QString& commmode, const QString& protocol = "N",
-                  const QString& address = "") {
+                        const QString& address = "") {
     data::reader_row r;
     r.readernum = static_cast<qint16>(number);
     r.readername = QString("Reader %1").arg(number);
@@ -38,7 +38,7 @@ data::reader_row reader(int number, const QString& commmode, const QString& prot
 }
 
 data::reader_row tcp_reader(int number, const QString& commmode, quint16 port,
-                      const QString& protocol = "N", const QString& address = "") {
+                            const QString& protocol = "N", const QString& address = "") {
     data::reader_row r = reader(number, commmode, protocol, address);
     r.ipaddress = "127.0.0.1";
     r.Port = QString::number(port);
@@ -135,7 +135,8 @@ TEST_F(mixed_network, add_and_delete_everywhere) {
 
     // The ID given up front (as the command line does) is not asked for.
     person.status_lines.clear();
-    const records::walk_result deleted = maintenance::doall_adhocdelete(link, inputs(), person, QString("ABC123"));
+    const records::walk_result deleted =
+        maintenance::doall_adhocdelete(link, inputs(), person, QString("ABC123"));
     expected = QStringList{"Deleting ABC123 from all active readers",
                            " ",
                            "Reader 001 - ID deleted",
@@ -172,18 +173,18 @@ TEST_F(mixed_network, set_time_everywhere_with_each_time_zone) {
 
 TEST_F(mixed_network, time_zone_shift_crosses_the_year_and_a_sunday_sends_7) {
     data::readers_table table(temp.db());
-    data::reader_row ahead = *table.find(1);
+    data::reader_row ahead = **table.find(1);
     ahead.timezone = "5";
     ASSERT_TRUE(table.update(ahead));
     autorun::override_selection selection;
-    selection.loadup(table.all());
+    selection.loadup(*table.all());
     selection.clear_all();
     selection.set(1, true);
     selection.set(4, true);
     // Saturday 31 December 2022, 21:00: five hours on is Sunday 1 January 2023, 02:00.
     test::fixed_clock clock(QDateTime(QDate(2022, 12, 31), QTime(21, 0, 0)));
-    const records::walk_result set =
-        maintenance::doall_settime(link, maintenance::load_walk_inputs(temp.db(), settings, selection), clock, person);
+    const records::walk_result set = maintenance::doall_settime(
+        link, maintenance::load_walk_inputs(temp.db(), settings, selection), clock, person);
     EXPECT_EQ(set.lines, QStringList({"Setting time in all active readers", " ",
                                       "Reader 001 - Time set", "Reader 004 - Time set"}));
     EXPECT_EQ(sim.history(0, 0).back(), "+2301010200007");
@@ -195,14 +196,15 @@ TEST_F(mixed_network, override_selection_replaces_the_active_marks) {
     data::readers_table table(temp.db());
     autorun::override_selection selection;
     // Opened and left: the marks of that moment, whatever the table says later.
-    selection.loadup(table.all());
-    data::reader_row now_inactive = *table.find(1);
+    selection.loadup(*table.all());
+    data::reader_row now_inactive = **table.find(1);
     now_inactive.active = "";
     ASSERT_TRUE(table.update(now_inactive));
-    data::reader_row now_active = *table.find(9);
+    data::reader_row now_active = **table.find(9);
     now_active.active = "Y";
     ASSERT_TRUE(table.update(now_active));
-    const maintenance::walk_inputs opened = maintenance::load_walk_inputs(temp.db(), settings, selection);
+    const maintenance::walk_inputs opened =
+        maintenance::load_walk_inputs(temp.db(), settings, selection);
     EXPECT_TRUE(opened.targets.test(1));
     EXPECT_FALSE(opened.targets.test(9));
 
@@ -216,8 +218,8 @@ TEST_F(mixed_network, override_selection_replaces_the_active_marks) {
 
     // Cleared: nothing is reached and the operator is told so.
     selection.clear_all();
-    const records::walk_result none =
-        maintenance::doall_addhocadd(link, maintenance::load_walk_inputs(temp.db(), settings, selection), person);
+    const records::walk_result none = maintenance::doall_addhocadd(
+        link, maintenance::load_walk_inputs(temp.db(), settings, selection), person);
     EXPECT_EQ(none.end, records::walk_end::no_active_readers);
     EXPECT_EQ(person.messages, QStringList{"There are no active readers"});
     EXPECT_TRUE(person.prompts.isEmpty());

@@ -9,8 +9,8 @@
 #include <QTcpSocket>
 #include <functional>
 
-#include "tests/support/sim/sim_fixture.h"
 #include "tests/sim/wire_bytes.h"
+#include "tests/support/sim/sim_fixture.h"
 
 namespace zep::sim {
 namespace {

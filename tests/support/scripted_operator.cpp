@@ -15,7 +15,9 @@ std::optional<QString> take(std::deque<std::optional<QString>>& queue) {
 
 }  // namespace
 
-void scripted_operator::message(const QString& text) { messages << text; }
+void scripted_operator::message(const QString& text) {
+    messages << text;
+}
 
 bool scripted_operator::confirm(const QString& question) {
     questions << question;

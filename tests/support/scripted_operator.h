@@ -12,7 +12,7 @@ namespace zep::test {
 // An operator whose answers are queued by the test and who remembers everything the
 // core told them, in order.
 class scripted_operator final : public operator_port {
-public:
+  public:
     // Answers, consumed in order. An empty queue answers No / cancelled.
     std::deque<bool> confirm_answers;
     std::deque<std::optional<QString>> text_answers;
@@ -39,7 +39,7 @@ public:
 
     QStringList file_requests;  // "open|default|filter" or "save|default|filter"
 
-private:
+  private:
     int reports_ = 0;
 };
 

@@ -2,10 +2,10 @@
 
 #include <QRegularExpression>
 
-#include "core/program/single_reader.h"
-#include "core/program/startup.h"
 #include "core/link/com_ports.h"
 #include "core/link/frame.h"
+#include "core/program/single_reader.h"
+#include "core/program/startup.h"
 
 namespace zep::cli {
 
@@ -31,8 +31,8 @@ bool apply_tcp(const QString& value, link::link_endpoint& endpoint, QString* err
     return true;
 }
 
-bool apply_serial(const QString& value, const program::session& state, link::link_endpoint& endpoint,
-                  QString* error) {
+bool apply_serial(const QString& value, const program::session& state,
+                  link::link_endpoint& endpoint, QString* error) {
     static const QRegularExpression com_name(QStringLiteral("^[Cc][Oo][Mm]([1-5])$"));
     endpoint.link = link::link_endpoint::kind::serial;
     if (const auto m = com_name.match(value); m.hasMatch()) {
@@ -62,7 +62,8 @@ bool apply_number(const QString& value, const QString& option, int low, int high
 
 std::optional<link_choice> choose_link(const program::session& state, const parsed_args& args,
                                        QString* error) {
-    link_choice choice{link::single_reader_endpoint(program::stored_single_reader(state)), std::nullopt};
+    link_choice choice{link::single_reader_endpoint(program::stored_single_reader(state)),
+                       std::nullopt};
     link::link_endpoint& e = choice.endpoint;
 
     if (args.has("tcp") && args.has("serial")) {

@@ -10,9 +10,6 @@ namespace zep::program {
 struct session;
 }
 
-namespace zep {
-}
-
 namespace zep::cli {
 
 // --tcp HOST:PORT, --serial Com1..Com5|DEVICE, --baud 9600|19200, --protocol ADDR,

@@ -2,8 +2,8 @@
 
 #include "app/cli/cli.h"
 #include "core/clock.h"
-#include "core/program/startup.h"
 #include "core/operator.h"
+#include "core/program/startup.h"
 #include "core/records/log_delete.h"
 #include "core/records/log_export.h"
 
@@ -77,7 +77,8 @@ int run_log_export(cli_context& context) {
     return run_utility(
         context.io,
         [&](operator_port& person) {
-            return records::export_log(*context.state.db, person, options) == records::dbutil_outcome::done;
+            return records::export_log(*context.state.db, person, options) ==
+                   records::dbutil_outcome::done;
         },
         file);
 }
@@ -89,8 +90,8 @@ int run_log_delete(cli_context& context) {
                              QStringLiteral("give --from and --to"));
     }
     return run_utility(context.io, [&](operator_port& person) {
-        return records::delete_log_dates(*context.state.db, person, args.value("from"), args.value("to")) ==
-               records::dbutil_outcome::done;
+        return records::delete_log_dates(*context.state.db, person, args.value("from"),
+                                         args.value("to")) == records::dbutil_outcome::done;
     });
 }
 
@@ -112,8 +113,8 @@ cli_command log_export_command() {
             QStringLiteral("export the stored log of a date range (both ends included; "
                            "today when not given) to FILE"),
             option_set{{QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("reader"),
-                         QStringLiteral("id"), QStringLiteral("format")},
-                        {}},
+                        QStringLiteral("id"), QStringLiteral("format")},
+                       {}},
             run_log_export};
 }
 

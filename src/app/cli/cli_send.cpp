@@ -1,8 +1,8 @@
 #include "app/cli/cli.h"
 #include "app/cli/cli_link_options.h"
-#include "core/program/startup.h"
 #include "core/link/frame.h"
 #include "core/link/reader_exchange.h"
+#include "core/program/startup.h"
 
 namespace zep::cli {
 
@@ -26,8 +26,8 @@ int run_send(cli_context& context) {
     }
     link::reader_link reader;
     link::reader_exchange exchange(reader, link->endpoint);
-    if (const auto failure = exchange.open()) {
-        context.io.err << *failure << "\n";
+    if (const auto opened = exchange.open(); !opened) {
+        context.io.err << opened.error() << "\n";
         return exit_failed;
     }
     if (context.args.has("no-reply")) return exchange.send_command(*text) ? exit_ok : exit_failed;
@@ -50,8 +50,7 @@ int run_send(cli_context& context) {
 cli_command send_command() {
     option_set options = link_options_accepted();
     options += option_set{{}, {QStringLiteral("no-reply")}};
-    return {QStringLiteral("send"),
-            QStringLiteral("TEXT [link options] [--no-reply]"),
+    return {QStringLiteral("send"), QStringLiteral("TEXT [link options] [--no-reply]"),
             QStringLiteral("send one command (\\xHH escapes) to the single reader and print "
                            "its reply; --no-reply waits for none"),
             options, run_send};

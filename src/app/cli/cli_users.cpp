@@ -14,7 +14,8 @@ int run_users_export(cli_context& context) {
     return run_utility(
         context.io,
         [&](operator_port& person) {
-            return records::export_employees(*context.state.db, person) == records::dbutil_outcome::done;
+            return records::export_employees(*context.state.db, person) ==
+                   records::dbutil_outcome::done;
         },
         context.args.positional.first());
 }

@@ -1,12 +1,12 @@
-#include "core/autorun/override_selection.h"
 #include "app/cli/cli.h"
 #include "app/cli/cli_link_options.h"
+#include "core/autorun/override_selection.h"
 #include "core/clock.h"
-#include "core/program/startup.h"
 #include "core/link/reader_link.h"
 #include "core/maintenance/utilities.h"
 #include "core/maintenance/utilities_walks.h"
 #include "core/operator.h"
+#include "core/program/startup.h"
 
 namespace zep::cli {
 
@@ -61,7 +61,7 @@ int finish_walk(cli_context& context, const records::walk_result& walk) {
 
 maintenance::walk_inputs all_readers(cli_context& context) {
     return maintenance::load_walk_inputs(*context.state.db, context.state.settings,
-                            autorun::program_override_selection());
+                                         autorun::program_override_selection());
 }
 
 int run_identify(cli_context& context) {
@@ -77,12 +77,14 @@ int run_memory(cli_context& context) {
     if (!no_positionals(context, QStringLiteral("memory"))) return exit_usage;
     const auto target = target_of(context, QStringLiteral("memory"));
     if (!target) return exit_usage;
-    const commands::memory_layout layout = context.args.has(QStringLiteral("old-firmware"))
-                                     ? commands::memory_layout::used_first
-                                     : maintenance::memory_layout_of(context.state.settings);
+    const commands::memory_layout layout =
+        context.args.has(QStringLiteral("old-firmware"))
+            ? commands::memory_layout::used_first
+            : maintenance::memory_layout_of(context.state.settings);
     link::reader_link link;
     action_operator person;
-    const maintenance::memory_outcome outcome = maintenance::read_memory_usage(link, *target, layout, person);
+    const maintenance::memory_outcome outcome =
+        maintenance::read_memory_usage(link, *target, layout, person);
     if (!outcome.ok()) return finish(context, outcome);
     const commands::memory_usage& m = outcome.usage;
     QTextStream& out = context.io.out;
@@ -107,8 +109,8 @@ int run_clock_set(cli_context& context) {
     link::reader_link link;
     action_operator person;
     if (context.args.has(QStringLiteral("all"))) {
-        return finish_walk(context,
-                           maintenance::doall_settime(link, all_readers(context), default_clock(), person));
+        return finish_walk(context, maintenance::doall_settime(link, all_readers(context),
+                                                               default_clock(), person));
     }
     const auto target = target_of(context, QStringLiteral("clock set"));
     if (!target) return exit_usage;
@@ -131,8 +133,9 @@ int run_id(cli_context& context, bool adding) {
     action_operator person;
     if (context.args.has(QStringLiteral("all"))) {
         const maintenance::walk_inputs inputs = all_readers(context);
-        return finish_walk(context, adding ? maintenance::doall_addhocadd(link, inputs, person, id)
-                                           : maintenance::doall_adhocdelete(link, inputs, person, id));
+        return finish_walk(context, adding
+                                        ? maintenance::doall_addhocadd(link, inputs, person, id)
+                                        : maintenance::doall_adhocdelete(link, inputs, person, id));
     }
     const auto target = target_of(context, name);
     if (!target) return exit_usage;

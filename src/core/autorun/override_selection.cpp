@@ -59,9 +59,11 @@ override_selection& program_override_selection() {
     return selection;
 }
 
-std::optional<QString> override_screen_refusal(data::readers_table& readers) {
-    if (readers.count() > 0) return std::nullopt;
-    return QString::fromLatin1(no_readers_in_system_text);
+status override_screen_refusal(data::readers_table& readers) {
+    const auto count = readers.count();
+    if (!count) return count.as_status();
+    if (*count > 0) return {};
+    return status::failure(QString::fromLatin1(no_readers_in_system_text));
 }
 
 }  // namespace zep::autorun

@@ -2,10 +2,10 @@
 
 #include <QString>
 #include <array>
-#include <optional>
 #include <vector>
 
 #include "core/records/active_reader_walk.h"
+#include "core/result.h"
 
 namespace zep::data {
 struct reader_row;
@@ -15,7 +15,6 @@ class readers_table;
 }
 
 namespace zep::autorun {
-
 
 inline constexpr auto no_readers_in_system_text = "There are no readers in the system";
 
@@ -57,7 +56,8 @@ class override_selection {
 // thread that shows the screen; a walk takes its targets before it starts.
 override_selection& program_override_selection();
 
-// The message that keeps the screen shut when the readers table is empty, else nullopt.
-std::optional<QString> override_screen_refusal(data::readers_table& readers);
+// A failure is the message that keeps the screen shut: the readers table is empty, or
+// cannot be read.
+status override_screen_refusal(data::readers_table& readers);
 
 }  // namespace zep::autorun

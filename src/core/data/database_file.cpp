@@ -124,9 +124,10 @@ database_file::~database_file() {
 }
 
 result<std::unique_ptr<database_file>> database_file::open(const QString& path,
-                                                            const QString& connection_name) {
+                                                           const QString& connection_name) {
     if (QSqlDatabase::contains(connection_name)) {
-        return failure(path, QStringLiteral("connection \"%1\" is already open").arg(connection_name));
+        return failure(path,
+                       QStringLiteral("connection \"%1\" is already open").arg(connection_name));
     }
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath())) {
@@ -146,7 +147,8 @@ result<std::unique_ptr<database_file>> database_file::open(const QString& path,
             error = failure(path, QStringLiteral("cannot open (%1)").arg(db.lastError().text()));
         } else if (creating) {
             if (status made = create_schema(db); !made) {
-                error = failure(path, QStringLiteral("cannot create tables (%1)").arg(made.error()));
+                error =
+                    failure(path, QStringLiteral("cannot create tables (%1)").arg(made.error()));
             }
         } else {
             error = validate_schema(db, path);

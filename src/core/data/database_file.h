@@ -20,7 +20,8 @@ class database_file {
     // created (owner read/write only) with the five tables and their indexes; an existing
     // file must hold every table and field, or it is refused untouched. A failure names
     // the file and what is wrong with it, in one line.
-    static result<std::unique_ptr<database_file>> open(const QString& path, const QString& connection_name);
+    static result<std::unique_ptr<database_file>> open(const QString& path,
+                                                       const QString& connection_name);
 
     ~database_file();
     database_file(const database_file&) = delete;

@@ -1,5 +1,6 @@
 #include "core/data/log_query.h"
 
+#include "core/data/schema.h"
 #include "core/data/sql_statement.h"
 
 namespace zep::data {
@@ -11,7 +12,8 @@ QString sort_key(log_order order) {
         case log_order::date_time:
             return QStringLiteral("DateTime");
         case log_order::name:
-            return QStringLiteral("trim(lastname) || ',' || trim(firstname)");
+            // The same text as the index made for it, or SQLite would not match the two.
+            return QString::fromLatin1(schema::log_name_key);
         case log_order::readernum:
             return QStringLiteral("CAST(readernum AS TEXT)");
         case log_order::location:
@@ -48,8 +50,8 @@ void bind_cut(QVariantList& values, int width, bool padded) {
 
 }  // namespace
 
-bool log_query::export_lines(const log_line_layout& layout, const log_line_filter& filter,
-                             const std::function<void(const QString&)>& visit) {
+status log_query::export_lines(const log_line_layout& layout, const log_line_filter& filter,
+                               const std::function<void(const QString&)>& visit) {
     const bool padded = layout.padded;
     // Built left to right: each placeholder's value is appended as it is written.
     QVariantList values;
@@ -75,45 +77,48 @@ bool log_query::export_lines(const log_line_layout& layout, const log_line_filte
         " AND (? = 0 OR CAST(readernum AS INTEGER) = ?) AND (? = '' OR trim(idnum, ' ') = ?)"
         " ORDER BY DateTime, rowid";
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, sql, values, error_)) return false;
+    const status ran = sql::exec(q, sql, values);
+    if (!ran) return ran;
     while (q.next()) visit(q.value(0).toString());
-    return true;
+    return {};
 }
 
-qint64 log_query::count() {
+result<qint64> log_query::count() {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, QStringLiteral("SELECT count(*) FROM log"), {}, error_) || !q.next()) {
-        return 0;
-    }
-    return q.value(0).toLongLong();
+    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM log"), {});
+    if (!ran) return ran;
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
-bool log_query::page(log_order order, qint64 offset, int limit, std::vector<log_list_row>& rows) {
-    return run(select_part(order) + order_part(order) + " LIMIT ? OFFSET ?", {limit, offset}, rows);
+result<std::vector<log_list_row>> log_query::page(log_order order, qint64 offset, int limit) {
+    return run(select_part(order) + order_part(order) + " LIMIT ? OFFSET ?", {limit, offset});
 }
 
-bool log_query::page_after(log_order order, const log_list_row& last, int limit,
-                           std::vector<log_list_row>& rows) {
+result<std::vector<log_list_row>> log_query::page_after(log_order order, const log_list_row& last,
+                                                        int limit) {
     if (order == log_order::date_time) {
         return run(select_part(order) + "WHERE (DateTime, rowid) > (?, ?)" + order_part(order) +
                        " LIMIT ?",
-                   {last.DateTime, last.id, limit}, rows);
+                   {last.DateTime, last.id, limit});
     }
-    return run(select_part(order) + "WHERE (" + sort_key(order) + ", DateTime, rowid) > (?, ?, ?)" +
-                   order_part(order) + " LIMIT ?",
-               {last.sort_key, last.DateTime, last.id, limit}, rows);
+    // The key alone lets SQLite seek in an index on it (the name index); the row value
+    // alone would have it scan the index from the start.
+    const QString key = sort_key(order);
+    return run(select_part(order) + "WHERE " + key + " >= ? AND (" + key +
+                   ", DateTime, rowid) > (?, ?, ?)" + order_part(order) + " LIMIT ?",
+               {last.sort_key, last.sort_key, last.DateTime, last.id, limit});
 }
 
-bool log_query::run(const QString& sql, const QVariantList& values,
-                    std::vector<log_list_row>& rows) {
+result<std::vector<log_list_row>> log_query::run(const QString& sql, const QVariantList& values) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, sql, values, error_)) return false;
+    if (status ran = sql::exec(q, sql, values); !ran) return ran;
+    std::vector<log_list_row> rows;
     while (q.next()) {
         rows.push_back({sql::text(q, 0), sql::text(q, 1), sql::text(q, 2), sql::text(q, 3),
                         sql::text(q, 4), sql::text(q, 5), sql::text(q, 6),
                         q.value(7).toLongLong()});
     }
-    return true;
+    return rows;
 }
 
 }  // namespace zep::data

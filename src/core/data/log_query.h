@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "core/result.h"
+
 namespace zep::data {
 
 class database_file;
@@ -51,25 +53,22 @@ class log_query {
   public:
     explicit log_query(database_file& db) : db_(db) {}
 
-    qint64 count();
-    // Rows [offset, offset + limit) in `order`; false when the query failed.
-    bool page(log_order order, qint64 offset, int limit, std::vector<log_list_row>& rows);
+    result<qint64> count();
+    // Rows [offset, offset + limit) in `order`.
+    result<std::vector<log_list_row>> page(log_order order, qint64 offset, int limit);
     // The `limit` rows following `last` in `order`: cheap however deep `last` lies.
-    bool page_after(log_order order, const log_list_row& last, int limit,
-                    std::vector<log_list_row>& rows);
+    result<std::vector<log_list_row>> page_after(log_order order, const log_list_row& last,
+                                                 int limit);
 
     // Streams the lines of the filtered rows in `datetime` order; the line is built by
     // SQLite, so a large log is exported at the speed of the database.
-    bool export_lines(const log_line_layout& layout, const log_line_filter& filter,
-                      const std::function<void(const QString&)>& visit);
-
-    const QString& last_error() const { return error_; }
+    status export_lines(const log_line_layout& layout, const log_line_filter& filter,
+                        const std::function<void(const QString&)>& visit);
 
   private:
-    bool run(const QString& sql, const QVariantList& values, std::vector<log_list_row>& rows);
+    result<std::vector<log_list_row>> run(const QString& sql, const QVariantList& values);
 
     database_file& db_;
-    QString error_;
 };
 
 }  // namespace zep::data

@@ -10,6 +10,10 @@ namespace {
 const QString columns = QStringLiteral(
     "DateTime, readernum, readername, location, idnum, lastname, firstname, granted, rowid");
 
+const QString insert_sql = QStringLiteral(
+    "INSERT INTO log (DateTime, readernum, readername, location, idnum, lastname, firstname, "
+    "granted) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+
 const QString in_dates = QStringLiteral("substr(DateTime, 1, 10) BETWEEN ? AND ?");
 
 log_row read_row(const QSqlQuery& q) {
@@ -25,99 +29,87 @@ QVariantList value_fields(const log_row& row) {
 
 }  // namespace
 
-std::optional<log_row> log_table::find(const QString& date_time) {
+result<std::optional<log_row>> log_table::find(const QString& date_time) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, "SELECT " + columns + " FROM log WHERE DateTime = ? ORDER BY rowid LIMIT 1",
-                   {date_time}, error_) ||
-        !q.next()) {
-        return std::nullopt;
-    }
-    return read_row(q);
+    const status found =
+        sql::exec(q, "SELECT " + columns + " FROM log WHERE DateTime = ? ORDER BY rowid LIMIT 1",
+                  {date_time});
+    if (!found) return found;
+    if (!q.next()) return std::optional<log_row>();
+    return std::optional<log_row>(read_row(q));
 }
 
-bool log_table::walk(const log_visitor& visit) {
+status log_table::walk(const log_visitor& visit) {
     return run_walk({}, {}, visit);
 }
 
-bool log_table::walk_dates(const QString& from_date, const QString& to_date,
-                           const log_visitor& visit) {
+status log_table::walk_dates(const QString& from_date, const QString& to_date,
+                             const log_visitor& visit) {
     return run_walk(" WHERE " + in_dates, {from_date, to_date}, visit);
 }
 
-bool log_table::run_walk(const QString& where, const QVariantList& values,
-                         const log_visitor& visit) {
+status log_table::run_walk(const QString& where, const QVariantList& values,
+                           const log_visitor& visit) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, "SELECT " + columns + " FROM log" + where + " ORDER BY DateTime, rowid",
-                   values, error_)) {
-        return false;
-    }
+    const status ran = sql::exec(
+        q, "SELECT " + columns + " FROM log" + where + " ORDER BY DateTime, rowid", values);
+    if (!ran) return ran;
     while (q.next()) {
         if (!visit(read_row(q))) break;
     }
-    return true;
+    return {};
 }
 
-qint64 log_table::count() {
+result<qint64> log_table::count() {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, QStringLiteral("SELECT count(*) FROM log"), {}, error_) || !q.next()) {
-        return 0;
-    }
-    return q.value(0).toLongLong();
+    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM log"), {});
+    if (!ran) return ran;
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
-bool log_table::insert(const log_row& row) {
+status log_table::insert(const log_row& row) {
     QSqlQuery q(db_.connection());
-    return sql::exec(q,
-                     QStringLiteral("INSERT INTO log (DateTime, readernum, readername, location, "
-                                    "idnum, lastname, firstname, granted) "
-                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                     value_fields(row), error_);
+    return sql::exec(q, insert_sql, value_fields(row));
 }
 
-bool log_table::insert_all(const std::vector<log_row>& rows) {
+status log_table::insert_all(const std::vector<log_row>& rows) {
     transaction tx(db_);
-    if (!tx.active()) {
-        error_ = tx.error();
-        return false;
-    }
+    if (!tx.active()) return status::failure(tx.error());
+    // Dates repeat, so there is no key to refuse; one statement serves every row.
+    sql::row_writer writer(db_, insert_sql);
+    if (!writer.ready()) return writer.ready();
     for (const log_row& row : rows) {
-        if (!insert(row)) return false;
+        if (status stored = writer.insert(value_fields(row)); !stored) return stored;
     }
-    if (!tx.commit()) {
-        error_ = tx.error();
-        return false;
-    }
-    return true;
+    return tx.commit();
 }
 
-bool log_table::update(const log_row& row) {
+status log_table::update(const log_row& row) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q,
-                   QStringLiteral("UPDATE log SET DateTime = ?, readernum = ?, readername = ?, "
-                                  "location = ?, idnum = ?, lastname = ?, firstname = ?, "
-                                  "granted = ? WHERE rowid = ?"),
-                   value_fields(row) + QVariantList{row.id}, error_)) {
-        return false;
-    }
-    if (q.numRowsAffected() > 0) return true;
-    error_ = QStringLiteral("no log row %1").arg(row.id);
-    return false;
+    const status ran = sql::exec(q,
+                                 QStringLiteral("UPDATE log SET DateTime = ?, readernum = ?, "
+                                                "readername = ?, location = ?, idnum = ?, "
+                                                "lastname = ?, firstname = ?, granted = ? "
+                                                "WHERE rowid = ?"),
+                                 value_fields(row) + QVariantList{row.id});
+    if (!ran) return ran;
+    if (q.numRowsAffected() > 0) return {};
+    return status::failure(QStringLiteral("no log row %1").arg(row.id));
 }
 
-bool log_table::remove(qint64 id) {
+status log_table::remove(qint64 id) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q, QStringLiteral("DELETE FROM log WHERE rowid = ?"), {id}, error_)) {
-        return false;
-    }
-    return q.numRowsAffected() > 0;
+    const status ran = sql::exec(q, QStringLiteral("DELETE FROM log WHERE rowid = ?"), {id});
+    if (!ran) return ran;
+    if (q.numRowsAffected() > 0) return {};
+    return status::failure(QStringLiteral("no log row %1").arg(id));
 }
 
-qint64 log_table::remove_dates(const QString& from_date, const QString& to_date) {
+result<qint64> log_table::remove_dates(const QString& from_date, const QString& to_date) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q, "DELETE FROM log WHERE " + in_dates, {from_date, to_date}, error_)) {
-        return -1;
-    }
-    return q.numRowsAffected();
+    const status ran = sql::exec(q, "DELETE FROM log WHERE " + in_dates, {from_date, to_date});
+    if (!ran) return ran;
+    return static_cast<qint64>(q.numRowsAffected());
 }
 
 }  // namespace zep::data

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/result.h"
+
 namespace zep::data {
 
 class database_file;
@@ -34,31 +36,29 @@ class log_table {
   public:
     explicit log_table(database_file& db) : db_(db) {}
 
-    // The first row stored with exactly this date-time.
-    std::optional<log_row> find(const QString& date_time);
-    // False when the walk could not run (last_error() says why).
-    bool walk(const log_visitor& visit);
+    // The first row stored with exactly this date-time, nullopt when there is none.
+    result<std::optional<log_row>> find(const QString& date_time);
+    // A failure when the walk could not run.
+    status walk(const log_visitor& visit);
     // Rows whose date (first ten characters of DateTime, "yyyy-mm-dd") lies within
     // [from_date, to_date], both inclusive, compared as text.
-    bool walk_dates(const QString& from_date, const QString& to_date, const log_visitor& visit);
-    qint64 count();
+    status walk_dates(const QString& from_date, const QString& to_date, const log_visitor& visit);
+    result<qint64> count();
 
-    bool insert(const log_row& row);
+    status insert(const log_row& row);
     // All or none, in one transaction: an upload is either stored whole or not at all.
-    bool insert_all(const std::vector<log_row>& rows);
-    // Rewrites the row row.id.
-    bool update(const log_row& row);
-    bool remove(qint64 id);
-    // Deletes the rows walk_dates() would visit; the count deleted, -1 on failure.
-    qint64 remove_dates(const QString& from_date, const QString& to_date);
-
-    const QString& last_error() const { return error_; }
+    status insert_all(const std::vector<log_row>& rows);
+    // Rewrites the row row.id; a failure when there is none.
+    status update(const log_row& row);
+    // A failure when there is no row `id`.
+    status remove(qint64 id);
+    // Deletes the rows walk_dates() would visit; the count deleted.
+    result<qint64> remove_dates(const QString& from_date, const QString& to_date);
 
   private:
-    bool run_walk(const QString& where, const QVariantList& values, const log_visitor& visit);
+    status run_walk(const QString& where, const QVariantList& values, const log_visitor& visit);
 
     database_file& db_;
-    QString error_;
 };
 
 }  // namespace zep::data

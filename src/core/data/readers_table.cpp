@@ -24,84 +24,79 @@ QVariantList value_fields(const reader_row& row) {
 
 }  // namespace
 
-std::optional<reader_row> readers_table::find(qint16 readernum) {
+result<std::optional<reader_row>> readers_table::find(qint16 readernum) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q,
-                   "SELECT " + columns + " FROM readers WHERE readernum = ? ORDER BY rowid LIMIT 1",
-                   {readernum}, error_) ||
-        !q.next()) {
-        return std::nullopt;
-    }
-    return read_row(q);
+    const status found = sql::exec(
+        q, "SELECT " + columns + " FROM readers WHERE readernum = ? ORDER BY rowid LIMIT 1",
+        {readernum});
+    if (!found) return found;
+    if (!q.next()) return std::optional<reader_row>();
+    return std::optional<reader_row>(read_row(q));
 }
 
-void readers_table::walk(const std::function<void(const reader_row&)>& visit) {
+status readers_table::walk(const std::function<void(const reader_row&)>& visit) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, "SELECT " + columns + " FROM readers ORDER BY readernum, rowid", {},
-                   error_)) {
-        return;
-    }
+    const status ran =
+        sql::exec(q, "SELECT " + columns + " FROM readers ORDER BY readernum, rowid", {});
+    if (!ran) return ran;
     while (q.next()) visit(read_row(q));
+    return {};
 }
 
-std::vector<reader_row> readers_table::all() {
+result<std::vector<reader_row>> readers_table::all() {
     std::vector<reader_row> rows;
-    walk([&rows](const reader_row& row) { rows.push_back(row); });
+    const status walked = walk([&rows](const reader_row& row) { rows.push_back(row); });
+    if (!walked) return walked;
     return rows;
 }
 
-qint64 readers_table::count() {
+result<qint64> readers_table::count() {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, QStringLiteral("SELECT count(*) FROM readers"), {}, error_) || !q.next()) {
-        return 0;
-    }
-    return q.value(0).toLongLong();
+    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM readers"), {});
+    if (!ran) return ran;
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
-bool readers_table::insert(const reader_row& row) {
-    QSqlQuery q(db_.connection());
-    return sql::exec(q,
-                     "INSERT INTO readers (" + columns + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                     QVariantList{row.readernum} + value_fields(row), error_);
+status readers_table::insert(const reader_row& row) {
+    return insert_all({row});
 }
 
-bool readers_table::insert_all(const std::vector<reader_row>& rows) {
+status readers_table::insert_all(const std::vector<reader_row>& rows) {
     transaction tx(db_);
-    if (!tx.active()) {
-        error_ = tx.error();
-        return false;
-    }
+    if (!tx.active()) return status::failure(tx.error());
+    sql::row_writer writer(
+        db_, "INSERT INTO readers (" + columns + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        QStringLiteral("SELECT 1 FROM readers WHERE readernum = ? LIMIT 1"),
+        QStringLiteral("reader %1 already exists"));
+    if (!writer.ready()) return writer.ready();
     for (const reader_row& row : rows) {
-        if (!insert(row)) return false;
+        const status stored =
+            writer.insert(QVariantList{row.readernum} + value_fields(row), row.readernum);
+        if (!stored) return stored;
     }
-    if (!tx.commit()) {
-        error_ = tx.error();
-        return false;
-    }
-    return true;
+    return tx.commit();
 }
 
-bool readers_table::update(const reader_row& row) {
+status readers_table::update(const reader_row& row) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q,
-                   QStringLiteral("UPDATE readers SET readername = ?, location = ?, active = ?, "
-                                  "timezone = ?, commmode = ?, protocol = ?, address422 = ?, "
-                                  "ipaddress = ?, Port = ? WHERE readernum = ?"),
-                   value_fields(row) + QVariantList{row.readernum}, error_)) {
-        return false;
-    }
-    if (q.numRowsAffected() > 0) return true;
-    error_ = QStringLiteral("no reader %1").arg(row.readernum);
-    return false;
+    const status ran = sql::exec(q,
+                                 QStringLiteral("UPDATE readers SET readername = ?, location = ?, "
+                                                "active = ?, timezone = ?, commmode = ?, "
+                                                "protocol = ?, address422 = ?, ipaddress = ?, "
+                                                "Port = ? WHERE readernum = ?"),
+                                 value_fields(row) + QVariantList{row.readernum});
+    if (!ran) return ran;
+    if (q.numRowsAffected() > 0) return {};
+    return status::failure(QStringLiteral("no reader %1").arg(row.readernum));
 }
 
-bool readers_table::remove(qint16 readernum) {
+status readers_table::remove(qint16 readernum) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q, QStringLiteral("DELETE FROM readers WHERE readernum = ?"), {readernum},
-                   error_)) {
-        return false;
-    }
-    return q.numRowsAffected() > 0;
+    const status ran =
+        sql::exec(q, QStringLiteral("DELETE FROM readers WHERE readernum = ?"), {readernum});
+    if (!ran) return ran;
+    if (q.numRowsAffected() > 0) return {};
+    return status::failure(QStringLiteral("no reader %1").arg(readernum));
 }
 
 }  // namespace zep::data

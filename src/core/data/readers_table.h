@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/result.h"
+
 namespace zep::data {
 
 class database_file;
@@ -30,24 +32,24 @@ class readers_table {
   public:
     explicit readers_table(database_file& db) : db_(db) {}
 
-    std::optional<reader_row> find(qint16 readernum);
+    // The reader, nullopt when there is none; a failure when the table could not be read.
+    result<std::optional<reader_row>> find(qint16 readernum);
     // Every reader in number order.
-    void walk(const std::function<void(const reader_row&)>& visit);
-    std::vector<reader_row> all();
-    qint64 count();
+    status walk(const std::function<void(const reader_row&)>& visit);
+    result<std::vector<reader_row>> all();
+    result<qint64> count();
 
-    bool insert(const reader_row& row);
+    // Refused (nothing written) when the number is already there.
+    status insert(const reader_row& row);
     // All or none, in one transaction.
-    bool insert_all(const std::vector<reader_row>& rows);
-    // Rewrites the reader row.readernum; false when there is none.
-    bool update(const reader_row& row);
-    bool remove(qint16 readernum);
-
-    const QString& last_error() const { return error_; }
+    status insert_all(const std::vector<reader_row>& rows);
+    // Rewrites the reader row.readernum; a failure when there is none.
+    status update(const reader_row& row);
+    // A failure when there is no such reader.
+    status remove(qint16 readernum);
 
   private:
     database_file& db_;
-    QString error_;
 };
 
 }  // namespace zep::data

@@ -22,85 +22,79 @@ QVariantList day_values(const schedule_row& row) {
 
 }  // namespace
 
-std::optional<schedule_row> schedules_table::find(qint16 schedulenum) {
+result<std::optional<schedule_row>> schedules_table::find(qint16 schedulenum) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(
-            q, "SELECT " + columns + " FROM schedules WHERE schedulenum = ? ORDER BY rowid LIMIT 1",
-            {schedulenum}, error_) ||
-        !q.next()) {
-        return std::nullopt;
-    }
-    return read_row(q);
+    const status found = sql::exec(
+        q, "SELECT " + columns + " FROM schedules WHERE schedulenum = ? ORDER BY rowid LIMIT 1",
+        {schedulenum});
+    if (!found) return found;
+    if (!q.next()) return std::optional<schedule_row>();
+    return std::optional<schedule_row>(read_row(q));
 }
 
-void schedules_table::walk(const std::function<void(const schedule_row&)>& visit) {
+status schedules_table::walk(const std::function<void(const schedule_row&)>& visit) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, "SELECT " + columns + " FROM schedules ORDER BY schedulenum, rowid", {},
-                   error_)) {
-        return;
-    }
+    const status ran =
+        sql::exec(q, "SELECT " + columns + " FROM schedules ORDER BY schedulenum, rowid", {});
+    if (!ran) return ran;
     while (q.next()) visit(read_row(q));
+    return {};
 }
 
-std::vector<schedule_row> schedules_table::all() {
+result<std::vector<schedule_row>> schedules_table::all() {
     std::vector<schedule_row> rows;
-    walk([&rows](const schedule_row& row) { rows.push_back(row); });
+    const status walked = walk([&rows](const schedule_row& row) { rows.push_back(row); });
+    if (!walked) return walked;
     return rows;
 }
 
-qint64 schedules_table::count() {
+result<qint64> schedules_table::count() {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, QStringLiteral("SELECT count(*) FROM schedules"), {}, error_) || !q.next()) {
-        return 0;
-    }
-    return q.value(0).toLongLong();
+    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM schedules"), {});
+    if (!ran) return ran;
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
-bool schedules_table::insert(const schedule_row& row) {
-    QSqlQuery q(db_.connection());
-    return sql::exec(q,
-                     "INSERT INTO schedules (" + columns + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                     QVariantList{row.schedulenum, row.schedulename} + day_values(row), error_);
+status schedules_table::insert(const schedule_row& row) {
+    return insert_all({row});
 }
 
-bool schedules_table::insert_all(const std::vector<schedule_row>& rows) {
+status schedules_table::insert_all(const std::vector<schedule_row>& rows) {
     transaction tx(db_);
-    if (!tx.active()) {
-        error_ = tx.error();
-        return false;
-    }
+    if (!tx.active()) return status::failure(tx.error());
+    sql::row_writer writer(
+        db_, "INSERT INTO schedules (" + columns + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        QStringLiteral("SELECT 1 FROM schedules WHERE schedulenum = ? LIMIT 1"),
+        QStringLiteral("schedule %1 already exists"));
+    if (!writer.ready()) return writer.ready();
     for (const schedule_row& row : rows) {
-        if (!insert(row)) return false;
+        const status stored = writer.insert(
+            QVariantList{row.schedulenum, row.schedulename} + day_values(row), row.schedulenum);
+        if (!stored) return stored;
     }
-    if (!tx.commit()) {
-        error_ = tx.error();
-        return false;
-    }
-    return true;
+    return tx.commit();
 }
 
-bool schedules_table::update(const schedule_row& row) {
+status schedules_table::update(const schedule_row& row) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q,
-                   QStringLiteral("UPDATE schedules SET schedulename = ?, sunday = ?, monday = ?, "
-                                  "tuesday = ?, wednesday = ?, thursday = ?, friday = ?, "
-                                  "saturday = ? WHERE schedulenum = ?"),
-                   QVariantList{row.schedulename} + day_values(row) + QVariantList{row.schedulenum},
-                   error_)) {
-        return false;
-    }
-    if (q.numRowsAffected() > 0) return true;
-    error_ = QStringLiteral("no schedule %1").arg(row.schedulenum);
-    return false;
+    const status ran =
+        sql::exec(q,
+                  QStringLiteral("UPDATE schedules SET schedulename = ?, sunday = ?, monday = ?, "
+                                 "tuesday = ?, wednesday = ?, thursday = ?, friday = ?, "
+                                 "saturday = ? WHERE schedulenum = ?"),
+                  QVariantList{row.schedulename} + day_values(row) + QVariantList{row.schedulenum});
+    if (!ran) return ran;
+    if (q.numRowsAffected() > 0) return {};
+    return status::failure(QStringLiteral("no schedule %1").arg(row.schedulenum));
 }
 
-bool schedules_table::remove(qint16 schedulenum) {
+status schedules_table::remove(qint16 schedulenum) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q, QStringLiteral("DELETE FROM schedules WHERE schedulenum = ?"), {schedulenum},
-                   error_)) {
-        return false;
-    }
-    return q.numRowsAffected() > 0;
+    const status ran =
+        sql::exec(q, QStringLiteral("DELETE FROM schedules WHERE schedulenum = ?"), {schedulenum});
+    if (!ran) return ran;
+    if (q.numRowsAffected() > 0) return {};
+    return status::failure(QStringLiteral("no schedule %1").arg(schedulenum));
 }
 
 }  // namespace zep::data

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/result.h"
+
 namespace zep::data {
 
 class database_file;
@@ -30,24 +32,24 @@ class schedules_table {
   public:
     explicit schedules_table(database_file& db) : db_(db) {}
 
-    std::optional<schedule_row> find(qint16 schedulenum);
+    // The schedule, nullopt when there is none; a failure when the table could not be read.
+    result<std::optional<schedule_row>> find(qint16 schedulenum);
     // Every schedule in number order.
-    void walk(const std::function<void(const schedule_row&)>& visit);
-    std::vector<schedule_row> all();
-    qint64 count();
+    status walk(const std::function<void(const schedule_row&)>& visit);
+    result<std::vector<schedule_row>> all();
+    result<qint64> count();
 
-    bool insert(const schedule_row& row);
+    // Refused (nothing written) when the number is already there.
+    status insert(const schedule_row& row);
     // All or none, in one transaction.
-    bool insert_all(const std::vector<schedule_row>& rows);
-    // Rewrites the schedule row.schedulenum; false when there is none.
-    bool update(const schedule_row& row);
-    bool remove(qint16 schedulenum);
-
-    const QString& last_error() const { return error_; }
+    status insert_all(const std::vector<schedule_row>& rows);
+    // Rewrites the schedule row.schedulenum; a failure when there is none.
+    status update(const schedule_row& row);
+    // A failure when there is no such schedule.
+    status remove(qint16 schedulenum);
 
   private:
     database_file& db_;
-    QString error_;
 };
 
 }  // namespace zep::data

@@ -127,11 +127,12 @@ constexpr std::array<table, 5> all_tables{{
     {"settings", settings_fields},
 }};
 
-constexpr std::array<index, 4> all_indexes{{
+constexpr std::array<index, 5> all_indexes{{
     {"userid", "users", "userid", true},
     {"schedulenum", "schedules", "schedulenum", false},
     {"readernum", "readers", "readernum", false},
     {"datetime", "log", "DateTime", false},
+    {"logname", "log", "DateTime", false, log_name_key},
 }};
 
 QString quoted(const char* name) {
@@ -163,8 +164,10 @@ QString create_table_sql(const table& t) {
 }
 
 QString create_index_sql(const index& i) {
+    QString terms = quoted(i.column);
+    if (i.leading_expression) terms.prepend(QLatin1String(i.leading_expression) + ", ");
     return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-        .arg(i.unique ? "UNIQUE " : "", quoted(i.name), quoted(i.table), quoted(i.column));
+        .arg(i.unique ? "UNIQUE " : "", quoted(i.name), quoted(i.table), terms);
 }
 
 }  // namespace zep::data::schema

@@ -71,8 +71,8 @@ QStringList names(const QList<column>& columns) {
     return list;
 }
 
-// rowid of the settings row (marker = false) or of the marker row.
-std::optional<qint64> find_row(database_file& db, bool marker, QString& error) {
+// rowid of the settings row (marker = false) or of the marker row; nullopt when absent.
+result<std::optional<qint64>> find_row(database_file& db, bool marker) {
     QSqlQuery q = sql::forward_query(db);
     const QString sql = marker ? QStringLiteral(
                                      "SELECT rowid FROM settings WHERE settings = ? "
@@ -80,13 +80,13 @@ std::optional<qint64> find_row(database_file& db, bool marker, QString& error) {
                                : QStringLiteral(
                                      "SELECT rowid FROM settings WHERE "
                                      "IFNULL(settings, '') <> ? ORDER BY rowid LIMIT 1");
-    if (!sql::exec(q, sql, {QString::fromLatin1(marker_settings_value)}, error) || !q.next()) {
-        return std::nullopt;
-    }
-    return q.value(0).toLongLong();
+    const status ran = sql::exec(q, sql, {QString::fromLatin1(marker_settings_value)});
+    if (!ran) return ran;
+    if (!q.next()) return std::optional<qint64>();
+    return std::optional<qint64>(q.value(0).toLongLong());
 }
 
-bool insert_row(database_file& db, const settings_record& record, QString& error) {
+status insert_row(database_file& db, const settings_record& record) {
     const QList<column> columns = table_columns(db);
     QVariantList values;
     for (const column& c : columns) values << value_of(record, c);
@@ -96,7 +96,7 @@ bool insert_row(database_file& db, const settings_record& record, QString& error
     return sql::exec(q,
                      QStringLiteral("INSERT INTO settings (%1) VALUES (%2)")
                          .arg(names(columns).join(", "), marks.join(", ")),
-                     values, error);
+                     values);
 }
 
 settings_record marker_record(const marker_flags& marker) {
@@ -108,32 +108,27 @@ settings_record marker_record(const marker_flags& marker) {
     return record;
 }
 
-bool read_row(database_file& db, qint64 rowid, settings_record& record, QString& error) {
+status read_row(database_file& db, qint64 rowid, settings_record& record) {
     const QList<column> columns = table_columns(db);
     QSqlQuery q = sql::forward_query(db);
-    if (!sql::exec(q,
-                   QStringLiteral("SELECT %1 FROM settings WHERE rowid = ?")
-                       .arg(names(columns).join(", ")),
-                   {rowid}, error)) {
-        return false;
-    }
-    if (!q.next()) {
-        error = QStringLiteral("settings row vanished");
-        return false;
-    }
+    const status ran = sql::exec(
+        q, QStringLiteral("SELECT %1 FROM settings WHERE rowid = ?").arg(names(columns).join(", ")),
+        {rowid});
+    if (!ran) return ran;
+    if (!q.next()) return status::failure(QStringLiteral("settings row vanished"));
     for (int i = 0; i < columns.size(); ++i) assign(record, columns[i], q.value(i));
-    return true;
+    return {};
 }
 
-marker_flags read_marker(database_file& db, qint64 rowid, QString& error) {
+result<marker_flags> read_marker(database_file& db, qint64 rowid) {
     settings_record record;
-    read_row(db, rowid, record, error);
-    return {record.autoconfigreclen == QLatin1String("Y"),
-            record.applyalldowntxt == QLatin1String("1")};
+    if (status read = read_row(db, rowid, record); !read) return read;
+    return marker_flags{record.autoconfigreclen == QLatin1String("Y"),
+                        record.applyalldowntxt == QLatin1String("1")};
 }
 
-bool update_row(database_file& db, qint64 rowid, const QList<column>& columns,
-                const settings_record& record, QString& error) {
+status update_row(database_file& db, qint64 rowid, const QList<column>& columns,
+                  const settings_record& record) {
     QStringList sets;
     QVariantList values;
     for (const column& c : columns) {
@@ -142,33 +137,33 @@ bool update_row(database_file& db, qint64 rowid, const QList<column>& columns,
     }
     values << rowid;
     QSqlQuery q(db.connection());
-    return sql::exec(q,
-                     QStringLiteral("UPDATE settings SET %1 WHERE rowid = ?").arg(sets.join(", ")),
-                     values, error);
+    return sql::exec(
+        q, QStringLiteral("UPDATE settings SET %1 WHERE rowid = ?").arg(sets.join(", ")), values);
 }
 
 // Writes `record` into the row found by `marker`, or adds the row when it is gone.
-bool write_row(database_file& db, bool marker, const QList<column>& columns,
-               const settings_record& record, QString& error) {
-    const auto rowid = find_row(db, marker, error);
-    if (!error.isEmpty()) return false;
-    return rowid ? update_row(db, *rowid, columns, record, error) : insert_row(db, record, error);
+status write_row(database_file& db, bool marker, const QList<column>& columns,
+                 const settings_record& record) {
+    const auto rowid = find_row(db, marker);
+    if (!rowid) return rowid.as_status();
+    return *rowid ? update_row(db, **rowid, columns, record) : insert_row(db, record);
 }
 
-bool load_rows(database_file& db, settings_state& state, QString& error) {
-    const auto settings_row = find_row(db, false, error);
-    const auto marker_row = find_row(db, true, error);
-    if (!error.isEmpty()) return false;
-    if (settings_row) {
-        if (!read_row(db, *settings_row, state.record, error)) return false;
-    } else if (!insert_row(db, state.record, error)) {
-        return false;
+status load_rows(database_file& db, settings_state& state) {
+    const auto settings_row = find_row(db, false);
+    if (!settings_row) return settings_row.as_status();
+    const auto marker_row = find_row(db, true);
+    if (!marker_row) return marker_row.as_status();
+    if (*settings_row) {
+        if (status read = read_row(db, **settings_row, state.record); !read) return read;
+    } else if (status added = insert_row(db, state.record); !added) {
+        return added;
     }
-    if (marker_row) {
-        state.marker = read_marker(db, *marker_row, error);
-        return error.isEmpty();
-    }
-    return insert_row(db, marker_record(state.marker), error);
+    if (!*marker_row) return insert_row(db, marker_record(state.marker));
+    const auto marker = read_marker(db, **marker_row);
+    if (!marker) return marker.as_status();
+    state.marker = *marker;
+    return {};
 }
 
 }  // namespace
@@ -177,14 +172,12 @@ result<settings_state> load_or_create(database_file& db) {
     settings_state state;
     transaction tx(db);
     if (!tx.active()) return status::failure(tx.error());
-    QString error;
-    if (!load_rows(db, state, error)) return status::failure(error);
+    if (status loaded = load_rows(db, state); !loaded) return loaded;
     if (status committed = tx.commit(); !committed) return committed;
     return state;
 }
 
 status save_settings(database_file& db, const settings_record& record, const marker_flags& marker) {
-    QString failure;
     QList<column> settings_columns;
     for (const column& c : table_columns(db)) {
         if (!read_only_field(c.name)) settings_columns.append(c);
@@ -193,10 +186,9 @@ status save_settings(database_file& db, const settings_record& record, const mar
                                        documented_column("applyalldowntxt")};
     transaction tx(db);
     if (!tx.active()) return status::failure(tx.error());
-    if (!write_row(db, false, settings_columns, record, failure) ||
-        !write_row(db, true, marker_columns, marker_record(marker), failure)) {
-        return status::failure(failure);
-    }
+    if (status written = write_row(db, false, settings_columns, record); !written) return written;
+    const status written = write_row(db, true, marker_columns, marker_record(marker));
+    if (!written) return written;
     return tx.commit();
 }
 

@@ -4,27 +4,51 @@
 
 namespace zep::data::sql {
 
-bool exec(QSqlQuery& q, const QString& sql, const QVariantList& values, QString& error) {
-    if (!q.prepare(sql)) {
-        error = q.lastError().text();
-        return false;
-    }
-    for (const QVariant& v : values) {
+status prepare(QSqlQuery& q, const QString& sql) {
+    if (!q.prepare(sql)) return status::failure(q.lastError().text());
+    return {};
+}
+
+status run(QSqlQuery& q, const QVariantList& values) {
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values[i];
         // A null QString would be stored as NULL; texts are stored as texts, even empty.
         const bool null_text = v.typeId() == QMetaType::QString && v.toString().isNull();
-        q.addBindValue(null_text ? QVariant(QStringLiteral("")) : v);
+        // By position: a statement run again must not append to the last run's values.
+        q.bindValue(i, null_text ? QVariant(QStringLiteral("")) : v);
     }
-    if (!q.exec()) {
-        error = q.lastError().text();
-        return false;
-    }
-    return true;
+    if (!q.exec()) return status::failure(q.lastError().text());
+    return {};
+}
+
+status exec(QSqlQuery& q, const QString& sql, const QVariantList& values) {
+    if (status prepared = prepare(q, sql); !prepared) return prepared;
+    return run(q, values);
 }
 
 QSqlQuery forward_query(const database_file& db) {
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
     return q;
+}
+
+row_writer::row_writer(const database_file& db, const QString& insert_sql, const QString& key_sql,
+                       QString taken_text)
+    : insert_(db.connection()), key_(forward_query(db)), taken_text_(std::move(taken_text)) {
+    checks_key_ = !key_sql.isEmpty();
+    ready_ = prepare(insert_, insert_sql);
+    if (ready_ && checks_key_) ready_ = prepare(key_, key_sql);
+}
+
+status row_writer::insert(const QVariantList& values, const QVariant& key) {
+    if (!ready_) return ready_;
+    if (checks_key_) {
+        if (status looked = run(key_, {key}); !looked) return looked;
+        const bool taken = key_.next();
+        key_.finish();
+        if (taken) return status::failure(taken_text_.arg(key.toString()));
+    }
+    return run(insert_, values);
 }
 
 }  // namespace zep::data::sql

@@ -5,16 +5,42 @@
 #include <QVariantList>
 
 #include "core/data/database_file.h"
+#include "core/result.h"
 
 namespace zep::data::sql {
 
-// Prepares `sql` on `q`, binds `values` in order and runs it. On failure `error` gets the
+// Prepares `sql` on `q`, binds `values` in order and runs it; a failure carries the
 // driver's text. Values are always bound, never spliced into the statement.
-bool exec(QSqlQuery& q, const QString& sql, const QVariantList& values, QString& error);
+status exec(QSqlQuery& q, const QString& sql, const QVariantList& values);
+
+// The two halves of exec(), for a statement prepared once and run once per row.
+status prepare(QSqlQuery& q, const QString& sql);
+status run(QSqlQuery& q, const QVariantList& values);
 
 // A forward-only query on the database's connection, for walks that must not load the
 // whole result.
 QSqlQuery forward_query(const database_file& db);
+
+// Writes rows through one INSERT prepared once. With a `key_sql` (a SELECT that finds a
+// stored row by the key given as its one value) a row whose key is already stored is
+// refused with `taken_text` (its %1 is the key): not every database carries a unique
+// index, so the check is ours.
+class row_writer {
+  public:
+    row_writer(const database_file& db, const QString& insert_sql, const QString& key_sql = {},
+               QString taken_text = {});
+
+    // Whether the statements could be prepared; nothing may be written otherwise.
+    const status& ready() const { return ready_; }
+    status insert(const QVariantList& values, const QVariant& key = {});
+
+  private:
+    QSqlQuery insert_;
+    QSqlQuery key_;
+    QString taken_text_;
+    bool checks_key_ = false;
+    status ready_;
+};
 
 // Text of a column, empty for NULL.
 inline QString text(const QSqlQuery& q, int column) {

@@ -21,7 +21,8 @@ transaction::~transaction() {
 
 status transaction::commit() {
     if (!active_) {
-        return status::failure(error_.isEmpty() ? QStringLiteral("no transaction is open") : error_);
+        return status::failure(error_.isEmpty() ? QStringLiteral("no transaction is open")
+                                                : error_);
     }
     if (!run(QStringLiteral("RELEASE ") + savepoint_)) {
         rollback();

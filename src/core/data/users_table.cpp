@@ -15,84 +15,74 @@ user_row read_row(const QSqlQuery& q) {
 
 }  // namespace
 
-std::optional<user_row> users_table::find(const QString& userid) {
+result<std::optional<user_row>> users_table::find(const QString& userid) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, "SELECT " + columns + " FROM users WHERE userid = ? ORDER BY rowid LIMIT 1",
-                   {userid}, error_) ||
-        !q.next()) {
-        return std::nullopt;
-    }
-    return read_row(q);
+    const status found = sql::exec(
+        q, "SELECT " + columns + " FROM users WHERE userid = ? ORDER BY rowid LIMIT 1", {userid});
+    if (!found) return found;
+    if (!q.next()) return std::optional<user_row>();
+    return std::optional<user_row>(read_row(q));
 }
 
-void users_table::walk(const std::function<void(const user_row&)>& visit) {
+status users_table::walk(const std::function<void(const user_row&)>& visit) {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, "SELECT " + columns + " FROM users ORDER BY userid, rowid", {}, error_)) {
-        return;
-    }
+    const status ran = sql::exec(q, "SELECT " + columns + " FROM users ORDER BY userid, rowid", {});
+    if (!ran) return ran;
     while (q.next()) visit(read_row(q));
+    return {};
 }
 
-std::vector<user_row> users_table::all() {
+result<std::vector<user_row>> users_table::all() {
     std::vector<user_row> rows;
-    walk([&rows](const user_row& row) { rows.push_back(row); });
+    const status walked = walk([&rows](const user_row& row) { rows.push_back(row); });
+    if (!walked) return walked;
     return rows;
 }
 
-qint64 users_table::count() {
+result<qint64> users_table::count() {
     QSqlQuery q = sql::forward_query(db_);
-    if (!sql::exec(q, QStringLiteral("SELECT count(*) FROM users"), {}, error_) || !q.next()) {
-        return 0;
-    }
-    return q.value(0).toLongLong();
+    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM users"), {});
+    if (!ran) return ran;
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
-bool users_table::insert(const user_row& row) {
-    // Checked here too, so that a database made without the unique index keeps ids unique.
-    if (find(row.userid)) {
-        error_ = QStringLiteral("userid \"%1\" already exists").arg(row.userid);
-        return false;
-    }
-    QSqlQuery q(db_.connection());
-    return sql::exec(q, "INSERT INTO users (" + columns + ") VALUES (?, ?, ?, ?)",
-                     {row.userid, row.lastname, row.firstname, row.schedules}, error_);
+status users_table::insert(const user_row& row) {
+    return insert_all({row});
 }
 
-bool users_table::insert_all(const std::vector<user_row>& rows) {
+status users_table::insert_all(const std::vector<user_row>& rows) {
     transaction tx(db_);
-    if (!tx.active()) {
-        error_ = tx.error();
-        return false;
-    }
+    if (!tx.active()) return status::failure(tx.error());
+    // Checked here too, so that a database made without the unique index keeps ids unique.
+    sql::row_writer writer(db_, "INSERT INTO users (" + columns + ") VALUES (?, ?, ?, ?)",
+                           QStringLiteral("SELECT 1 FROM users WHERE userid = ? LIMIT 1"),
+                           QStringLiteral("userid \"%1\" already exists"));
+    if (!writer.ready()) return writer.ready();
     for (const user_row& row : rows) {
-        if (!insert(row)) return false;
+        const status stored =
+            writer.insert({row.userid, row.lastname, row.firstname, row.schedules}, row.userid);
+        if (!stored) return stored;
     }
-    if (!tx.commit()) {
-        error_ = tx.error();
-        return false;
-    }
-    return true;
+    return tx.commit();
 }
 
-bool users_table::update(const user_row& row) {
+status users_table::update(const user_row& row) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q,
-                   QStringLiteral("UPDATE users SET lastname = ?, firstname = ?, schedules = ? "
-                                  "WHERE userid = ?"),
-                   {row.lastname, row.firstname, row.schedules, row.userid}, error_)) {
-        return false;
-    }
-    if (q.numRowsAffected() > 0) return true;
-    error_ = QStringLiteral("no user \"%1\"").arg(row.userid);
-    return false;
+    const status ran = sql::exec(q,
+                                 QStringLiteral("UPDATE users SET lastname = ?, firstname = ?, "
+                                                "schedules = ? WHERE userid = ?"),
+                                 {row.lastname, row.firstname, row.schedules, row.userid});
+    if (!ran) return ran;
+    if (q.numRowsAffected() > 0) return {};
+    return status::failure(QStringLiteral("no user \"%1\"").arg(row.userid));
 }
 
-bool users_table::remove(const QString& userid) {
+status users_table::remove(const QString& userid) {
     QSqlQuery q(db_.connection());
-    if (!sql::exec(q, QStringLiteral("DELETE FROM users WHERE userid = ?"), {userid}, error_)) {
-        return false;
-    }
-    return q.numRowsAffected() > 0;
+    const status ran = sql::exec(q, QStringLiteral("DELETE FROM users WHERE userid = ?"), {userid});
+    if (!ran) return ran;
+    if (q.numRowsAffected() > 0) return {};
+    return status::failure(QStringLiteral("no user \"%1\"").arg(userid));
 }
 
 }  // namespace zep::data

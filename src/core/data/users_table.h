@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/result.h"
+
 namespace zep::data {
 
 class database_file;
@@ -25,25 +27,24 @@ class users_table {
   public:
     explicit users_table(database_file& db) : db_(db) {}
 
-    std::optional<user_row> find(const QString& userid);
+    // The user, nullopt when there is none; a failure when the table could not be read.
+    result<std::optional<user_row>> find(const QString& userid);
     // Every user in `userid` order.
-    void walk(const std::function<void(const user_row&)>& visit);
-    std::vector<user_row> all();
-    qint64 count();
+    status walk(const std::function<void(const user_row&)>& visit);
+    result<std::vector<user_row>> all();
+    result<qint64> count();
 
-    // False (nothing written) when the userid is already there.
-    bool insert(const user_row& row);
+    // Refused (nothing written) when the userid is already there.
+    status insert(const user_row& row);
     // All or none, in one transaction.
-    bool insert_all(const std::vector<user_row>& rows);
-    // Rewrites the user with row.userid; false when there is none.
-    bool update(const user_row& row);
-    bool remove(const QString& userid);
-
-    const QString& last_error() const { return error_; }
+    status insert_all(const std::vector<user_row>& rows);
+    // Rewrites the user with row.userid; a failure when there is none.
+    status update(const user_row& row);
+    // A failure when there is no such user.
+    status remove(const QString& userid);
 
   private:
     database_file& db_;
-    QString error_;
 };
 
 }  // namespace zep::data

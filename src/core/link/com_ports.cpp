@@ -11,7 +11,8 @@ QString default_com_device(int port) {
 
 QString com_device_path(int port, const com_device_map& mapping) {
     if (port < 1 || port > 5) return {};
-    const QString from_env = qEnvironmentVariable(QStringLiteral("ZEP_COM%1").arg(port).toLatin1().constData());
+    const QString from_env =
+        qEnvironmentVariable(QStringLiteral("ZEP_COM%1").arg(port).toLatin1().constData());
     if (!from_env.isEmpty()) return from_env;
     const QString& stored = mapping[static_cast<size_t>(port - 1)];
     return stored.trimmed().isEmpty() ? default_com_device(port) : stored.trimmed();

@@ -10,9 +10,9 @@ inline constexpr auto default_comm_settings = "2211000";
 // "2" serial), 2 protocol ("1" on), 3 Com port 1..5, 4 speed ("1" 9600, else 19200),
 // 5..7 the protocol address as three digits.
 struct comm_settings {
-    int link_mode = 2;  // 1 = TCP/IP, 2 = serial
-    int protocol = 2;   // 1 = on, anything else = off
-    int port = 1;       // Com1..Com5
+    int link_mode = 2;     // 1 = TCP/IP, 2 = serial
+    int protocol = 2;      // 1 = on, anything else = off
+    int port = 1;          // Com1..Com5
     int speed_choice = 1;  // 1 = 9600, anything else = 19200
     QString address_text = "000";
     int protocol_address = 0;

@@ -34,7 +34,9 @@ int standard_timeout_ms(const link_endpoint& endpoint) {
 reader_exchange::reader_exchange(reader_link& link, link_endpoint endpoint)
     : link_(link), endpoint_(std::move(endpoint)) {}
 
-reader_exchange::~reader_exchange() { close(); }
+reader_exchange::~reader_exchange() {
+    close();
+}
 
 byte_stream& reader_exchange::stream() {
     return endpoint_.tcp() ? link_.tcp_stream() : link_.serial_stream();
@@ -44,27 +46,27 @@ bool reader_exchange::to_global_address() const {
     return endpoint_.protocol && endpoint_.address == wire::global_address;
 }
 
-std::optional<QString> reader_exchange::open() {
+status reader_exchange::open() {
     if (endpoint_.protocol && !valid_protocol_address(endpoint_.address)) {
-        return QString::fromLatin1(msg_invalid_protocol_address);
+        return status::failure(QString::fromLatin1(msg_invalid_protocol_address));
     }
     if (endpoint_.tcp()) {
         link_.close_tcp();
         if (!link_.connect_tcp(endpoint_.host, endpoint_.port_text, endpoint_.connect_ms)) {
             link_.close_tcp();
-            return QString::fromLatin1(msg_unable_to_connect_tcp);
+            return status::failure(QString::fromLatin1(msg_unable_to_connect_tcp));
         }
         open_ = true;
         flush();
         wake_up();
-        return std::nullopt;
+        return {};
     }
     if (!link_.open_serial_device(endpoint_.device, endpoint_.baud)) {
-        return QString::fromLatin1(msg_unable_to_open_comm_port);
+        return status::failure(QString::fromLatin1(msg_unable_to_open_comm_port));
     }
     open_ = true;
     flush();
-    return std::nullopt;
+    return {};
 }
 
 void reader_exchange::close() {
@@ -77,13 +79,17 @@ void reader_exchange::close() {
     }
 }
 
-void reader_exchange::flush() { stream().discard_input(); }
+void reader_exchange::flush() {
+    stream().discard_input();
+}
 
 bool reader_exchange::wake_up() {
     return stream().write(QByteArray(1, endpoint_.protocol ? wire::ACK : wire::CR));
 }
 
-bool reader_exchange::send_ack() { return stream().write(QByteArray(1, wire::ACK)); }
+bool reader_exchange::send_ack() {
+    return stream().write(QByteArray(1, wire::ACK));
+}
 
 bool reader_exchange::send_frame(const QByteArray& text) {
     const auto frame = frame_command(text, endpoint_.protocol, endpoint_.address);
@@ -108,8 +114,7 @@ bool reader_exchange::send_command(const QByteArray& text) {
     return send_frame(text);
 }
 
-link_read reader_exchange::command(const QByteArray& text, int timeout_ms,
-                                   bool double_terminator) {
+link_read reader_exchange::command(const QByteArray& text, int timeout_ms, bool double_terminator) {
     if (!send_command(text)) return {{}, true};
     if (to_global_address()) return {};
     link_read reply = read_reply(timeout_ms, double_terminator);

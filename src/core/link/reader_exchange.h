@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <optional>
 
 #include "core/link/link_endpoint.h"
 #include "core/link/reader_link.h"
+#include "core/result.h"
 
 namespace zep::link {
 
@@ -12,15 +12,15 @@ namespace zep::link {
 // wake up, then commands, one outstanding at a time; the link is closed when the
 // exchange ends, on every path. The same steps serve serial and TCP.
 class reader_exchange {
-public:
+  public:
     reader_exchange(reader_link& link, link_endpoint endpoint);
     ~reader_exchange();
     reader_exchange(const reader_exchange&) = delete;
     reader_exchange& operator=(const reader_exchange&) = delete;
 
     // Opens the port or connects, flushes, and on TCP sends the wake-up (CR plain,
-    // ACK protocol). Returns the operator's failure message, or nullopt when open.
-    std::optional<QString> open();
+    // ACK protocol). A failure carries the operator's message.
+    status open();
     void close();
 
     // Sends one command (serial protocol mode: preceded by an ACK) and reads its reply;
@@ -36,17 +36,15 @@ public:
     bool send_command(const QByteArray& text);
 
     // The pieces, for operations with their own order of steps.
-    void flush();
     bool wake_up();
     bool send_ack();
     bool send_frame(const QByteArray& text);
     link_read read_reply(int timeout_ms, bool double_terminator = false);
+
+  private:
+    void flush();
     bool wait_ack(int timeout_ms);
-
-    const link_endpoint& endpoint() const { return endpoint_; }
     bool to_global_address() const;
-
-private:
     byte_stream& stream();
 
     reader_link& link_;

@@ -33,7 +33,7 @@ struct single_reader_settings {
 // time. Must be created and used in one thread. Every operation blocks until done; waits
 // sleep in the OS until a byte arrives or the armed response timer runs out.
 class reader_link {
-public:
+  public:
     static constexpr int default_connect_ms = 50'000;
     static constexpr int reader_connect_ms = 5'000;
 
@@ -45,12 +45,29 @@ public:
     void set_single_reader(const single_reader_settings& settings);
     const single_reader_settings& single_reader() const { return single_; }
 
-    // Serial port.
-    bool open_serial_default();
-    bool open_serial_for_reader(const QString& port_text);
     bool open_serial_device(const QString& device, int baud);
     void close_serial();
     void flush_serial_input();
+
+    bool connect_tcp_for_reader(const QString& ipaddress, const QString& port_text);
+    bool connect_tcp(const QString& host, const QString& port_text, int timeout_ms);
+    void close_tcp();
+    void flush_tcp_input();
+
+    void close_all_links();
+
+    bool serial_open() const { return serial_open_; }
+    bool tcp_connected() const { return tcp_connected_; }
+    bool terminal_stop() const { return terminal_stop_; }
+
+    // The stream of each link, for the exchanges built on it.
+    byte_stream& serial_stream() { return serial_stream_; }
+    byte_stream& tcp_stream() { return tcp_stream_; }
+
+  private:
+    // The steps the system names on each link; the exchanges reach the streams directly.
+    bool open_serial_default();
+    bool open_serial_for_reader(const QString& port_text);
     bool send_serial(const QByteArray& bytes);
     bool send_serial_ack();
     bool send_serial_cr();
@@ -58,30 +75,15 @@ public:
     link_read read_serial_framed(response_timer& timer, bool double_terminator = false);
     bool wait_serial_ack(response_timer& timer);  // true when the ACK came
 
-    // TCP socket.
     bool connect_tcp_default();
-    bool connect_tcp_for_reader(const QString& ipaddress, const QString& port_text);
-    bool connect_tcp(const QString& host, const QString& port_text, int timeout_ms);
-    void close_tcp();
-    void flush_tcp_input();
     bool send_tcp(const QByteArray& bytes);
     bool send_tcp_ack();
     link_read read_tcp_reply(response_timer& timer, bool double_terminator = false);
     link_read read_tcp_framed(response_timer& timer, bool double_terminator = false);
     bool wait_tcp_ack(response_timer& timer);  // true when the ACK came
 
-    void close_all_links();
-
-    bool serial_open() const { return serial_open_; }
-    bool tcp_connected() const { return tcp_connected_; }
-    bool terminal_stop() const { return terminal_stop_; }
     void clear_terminal_stop() { terminal_stop_ = false; }
 
-    // The stream of whichever link is up, for terminal-style use.
-    byte_stream& serial_stream() { return serial_stream_; }
-    byte_stream& tcp_stream() { return tcp_stream_; }
-
-private:
     QSerialPort& serial();
     QTcpSocket& socket();
 

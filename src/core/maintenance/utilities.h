@@ -10,7 +10,7 @@
 namespace zep {
 class clock_source;
 class operator_port;
-}
+}  // namespace zep
 namespace zep::link {
 class reader_link;
 }
@@ -20,8 +20,7 @@ struct settings_record;
 
 namespace zep::maintenance {
 
-
-// Texts of the utilities screen and its results, as the operator sees them.
+// Texts of the utilities screen, as the operator sees them.
 inline constexpr auto utilities_tcp_note_text =
     "Functions with an * are not currently operational for tco/ip readers";
 inline constexpr auto apply_to_all_text = "Apply to all active readers";
@@ -36,35 +35,6 @@ inline constexpr auto empid_delete_title = "Ad Hoc Employee ID DELETE";
 inline constexpr auto empid_prompt =
     "Enter Employee ID\r\rnote..if you enter an id larger than the reader\r"
     "setting - you will get an error 'no response from reader'";
-
-inline constexpr auto id_added_text = "ID Added";
-inline constexpr auto id_not_added_text = "ID was not added";
-inline constexpr auto id_deleted_text = "ID Deleted";
-inline constexpr auto id_deleted_tcp_text = "ID deleted";
-inline constexpr auto id_not_deleted_or_found_text = "ID was not deleted, or not found";
-inline constexpr auto id_not_deleted_text = "ID was not deleted";
-inline constexpr auto time_set_text = "Time set in reader";
-inline constexpr auto invalid_response_text = "Invalid response from reader";
-inline constexpr auto adhoc_tcp_failed_text =
-    "Unable to establish tcp/ip connection - please try again";
-
-// The three forms a single-reader action takes.
-enum class utility_form { tcp, serial, serial_protocol };
-utility_form form_of(const link::link_endpoint& endpoint);
-
-// Reply time-outs of one action in each form.
-struct form_timeouts {
-    int serial_plain;
-    int serial_protocol;
-    int tcp;
-    int of(utility_form form) const;
-};
-
-inline constexpr form_timeouts identify_timeouts{200, 400, 2000};
-inline constexpr form_timeouts memory_timeouts{1000, 1000, 2000};
-inline constexpr form_timeouts read_clock_timeouts{1000, 1000, 2000};
-inline constexpr form_timeouts set_clock_timeouts{200, 200, 2000};
-inline constexpr form_timeouts adhoc_timeouts{200, 200, 2000};
 
 // The reader an action talks to; timeout_ms, when set, replaces the action's own.
 struct utility_target {
@@ -108,33 +78,17 @@ utility_outcome set_reader_clock(link::reader_link& link, const utility_target& 
 // An empty ID sends nothing and ends with no message.
 utility_outcome adhoc_add(link::reader_link& link, const utility_target& target, const QString& id,
                           operator_port& person);
-utility_outcome adhoc_delete(link::reader_link& link, const utility_target& target, const QString& id,
-                             operator_port& person);
+utility_outcome adhoc_delete(link::reader_link& link, const utility_target& target,
+                             const QString& id, operator_port& person);
 
 // The ID for an ad hoc add or delete; nullopt when cancelled or left empty.
 std::optional<QString> enter_empid(operator_port& person);
 std::optional<QString> enter_empid_delete(operator_port& person);
 
 // The screen's "Add" and "Delete" on the single reader: ask for the ID, then act.
-utility_outcome addhocadd(link::reader_link& link, const utility_target& target, operator_port& person);
+utility_outcome addhocadd(link::reader_link& link, const utility_target& target,
+                          operator_port& person);
 utility_outcome addhoc_delete(link::reader_link& link, const utility_target& target,
                               operator_port& person);
-
-// The system's per-form names; each runs the one algorithm with that form's profile.
-utility_outcome vcommand_tcp(link::reader_link& link, const utility_target& target, operator_port& p);
-utility_outcome vcommand_serial(link::reader_link& link, const utility_target& target, operator_port& p);
-utility_outcome vcommand_serialp(link::reader_link& link, const utility_target& target, operator_port& p);
-utility_outcome addhocadd_tcp(link::reader_link& link, const utility_target& target, const QString& id,
-                              operator_port& p);
-utility_outcome addhocadd_serial(link::reader_link& link, const utility_target& target, const QString& id,
-                                 operator_port& p);
-utility_outcome addhocadd_serialp(link::reader_link& link, const utility_target& target,
-                                  const QString& id, operator_port& p);
-utility_outcome adhocdelete_tcp(link::reader_link& link, const utility_target& target, const QString& id,
-                                operator_port& p);
-utility_outcome addhoc_delete_serial(link::reader_link& link, const utility_target& target,
-                                     const QString& id, operator_port& p);
-utility_outcome addhoc_delete_serialp(link::reader_link& link, const utility_target& target,
-                                      const QString& id, operator_port& p);
 
 }  // namespace zep::maintenance

@@ -10,7 +10,7 @@
 namespace zep {
 class clock_source;
 class operator_port;
-}
+}  // namespace zep
 namespace zep::data {
 class database_file;
 }
@@ -25,16 +25,6 @@ struct settings_record;
 }
 
 namespace zep::maintenance {
-
-
-// Per-reader texts of the apply-to-all actions.
-inline constexpr auto walk_id_added_text = " - ID added";
-inline constexpr auto walk_invalid_response_text = " - Invalid response";
-inline constexpr auto walk_id_deleted_text = " - ID deleted";
-inline constexpr auto walk_id_not_found_text = " - ID not found";
-inline constexpr auto walk_time_set_text = " - Time set";
-inline constexpr auto walk_time_not_set_text = " - Time not set";
-inline constexpr auto settime_header_text = "Setting time in all active readers";
 
 // What a walk starts from: the readers as they were when it began, the readers it
 // reaches (active marks or the override selection) and where Com1..Com5 are.
@@ -52,13 +42,15 @@ bool apply_to_all(const QString& flag);
 
 // Ad hoc add and delete on every active reader. Without `id` the operator is asked
 // (enter_empid / enter_empid_delete) once there is a reader to reach.
-records::walk_result doall_addhocadd(link::reader_link& link, const walk_inputs& inputs, operator_port& person,
-                            std::optional<QString> id = std::nullopt);
-records::walk_result doall_adhocdelete(link::reader_link& link, const walk_inputs& inputs, operator_port& person,
-                              std::optional<QString> id = std::nullopt);
+records::walk_result doall_addhocadd(link::reader_link& link, const walk_inputs& inputs,
+                                     operator_port& person,
+                                     std::optional<QString> id = std::nullopt);
+records::walk_result doall_adhocdelete(link::reader_link& link, const walk_inputs& inputs,
+                                       operator_port& person,
+                                       std::optional<QString> id = std::nullopt);
 
 // Each reader gets the PC time moved by its own `timezone` hours; TCP readers too.
-records::walk_result doall_settime(link::reader_link& link, const walk_inputs& inputs, const clock_source& clock,
-                          operator_port& person);
+records::walk_result doall_settime(link::reader_link& link, const walk_inputs& inputs,
+                                   const clock_source& clock, operator_port& person);
 
 }  // namespace zep::maintenance

@@ -7,8 +7,7 @@
 namespace zep {
 class operator_port;
 }
-namespace zep::program {
-}
+namespace zep::program {}
 
 namespace zep::program {
 

@@ -71,7 +71,8 @@ result<std::unique_ptr<session>> start_up(const startup_options& options) {
 }
 
 status close_down(session& state) {
-    if (!state.db || !state.db->is_open()) return status::failure(QStringLiteral("database is not open"));
+    if (!state.db || !state.db->is_open())
+        return status::failure(QStringLiteral("database is not open"));
     status saved = data::save_settings(*state.db, state.settings, state.marker);
     state.db->close();
     return saved;

@@ -3,9 +3,9 @@
 #include <map>
 
 #include "core/data/readers_table.h"
-#include "core/operator.h"
 #include "core/link/reader_exchange.h"
 #include "core/link/reader_link.h"
+#include "core/operator.h"
 
 namespace zep::records {
 
@@ -72,8 +72,9 @@ QString open_failure_line(const reader_endpoint& reader, reader_open_failure fai
     return serial_failed_line.arg(reader.number_text);
 }
 
-std::optional<QByteArray> walk_exchange(link::reader_exchange& exchange, const reader_endpoint& reader,
-                                        const QByteArray& command, int timeout_ms) {
+std::optional<QByteArray> walk_exchange(link::reader_exchange& exchange,
+                                        const reader_endpoint& reader, const QByteArray& command,
+                                        int timeout_ms) {
     // A plain reader on TCP needs no wake-up; every other reader gets CR or ACK.
     if (reader.protocol() || !reader.tcp()) exchange.wake_up();
     if (!exchange.send_frame(command)) return std::nullopt;

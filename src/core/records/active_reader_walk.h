@@ -23,7 +23,6 @@ class reader_exchange;
 
 namespace zep::records {
 
-
 inline constexpr int reader_slots = 127;  // reader numbers 0..126
 inline constexpr auto no_active_readers_text = "There are no active readers";
 
@@ -85,7 +84,8 @@ QString open_failure_line(const reader_endpoint& reader, reader_open_failure fai
 // One command to an open reader as the walks send it: the wake-up (serial: CR plain, ACK
 // protocol; TCP: ACK protocol only), the frame, the reply within `timeout_ms`, the ACK
 // of a protocol reply. nullopt when no good reply came.
-std::optional<QByteArray> walk_exchange(link::reader_exchange& exchange, const reader_endpoint& reader,
-                                        const QByteArray& command, int timeout_ms);
+std::optional<QByteArray> walk_exchange(link::reader_exchange& exchange,
+                                        const reader_endpoint& reader, const QByteArray& command,
+                                        int timeout_ms);
 
 }  // namespace zep::records

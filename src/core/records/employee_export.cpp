@@ -20,22 +20,24 @@ dbutil_outcome export_employees(data::database_file& db, operator_port& person) 
     const auto path = ask_export_path(person, employee_export_file_name);
     if (!path) return dbutil_outcome::cancelled;
     export_file file(*path);
-    if (!file.open()) {
-        person.message(file.error());
+    if (status opened = file.open(); !opened) {
+        person.message(opened.error());
         return dbutil_outcome::refused;
     }
     data::users_table users(db);
-    if (users.count() == 0) {
-        file.close();
-        person.message(QString::fromLatin1(no_employees_text));
+    const auto count = users.count();
+    if (!count || *count == 0) {
+        static_cast<void>(file.close());  // left empty: nothing written that could be lost
+        person.message(count ? QString::fromLatin1(no_employees_text) : count.error());
         return dbutil_outcome::refused;
     }
     person.progress(QString::fromLatin1(preparing_export_text));
-    users.walk([&file](const data::user_row& user) { file.write_line(employee_line(user)); });
-    const bool closed = file.close();
+    const status walked =
+        users.walk([&file](const data::user_row& user) { file.write_line(employee_line(user)); });
+    const status closed = file.close();
     person.progress(QString());
-    if (!closed) {
-        person.message(file.error());
+    if (!walked || !closed) {
+        person.message(walked ? closed.error() : walked.error());
         return dbutil_outcome::refused;
     }
     person.message(QString::fromLatin1(export_complete_text));

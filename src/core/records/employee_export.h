@@ -14,7 +14,6 @@ class database_file;
 
 namespace zep::records {
 
-
 inline constexpr auto no_employees_text = "There are no employees in the file";
 inline constexpr auto employee_export_file_name = "employees.txt";
 

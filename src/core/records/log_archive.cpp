@@ -15,7 +15,8 @@ archive_row shown(const data::log_list_row& row) {
 
 qint64 log_archive::refresh() {
     last_.reset();
-    count_ = query_.count();
+    const auto counted = query_.count();
+    count_ = counted ? *counted : 0;
     return count_;
 }
 
@@ -25,16 +26,15 @@ void log_archive::sort_by(int column) {
 }
 
 std::vector<archive_row> log_archive::fetch(qint64 offset, int limit) {
-    std::vector<data::log_list_row> rows;
     const bool continues = last_ && offset == next_offset_;
-    const bool ok = continues ? query_.page_after(order_, *last_, limit, rows)
-                              : query_.page(order_, offset, limit, rows);
+    const auto rows =
+        continues ? query_.page_after(order_, *last_, limit) : query_.page(order_, offset, limit);
     std::vector<archive_row> result;
-    if (!ok || rows.empty()) return result;
-    result.reserve(rows.size());
-    for (const data::log_list_row& row : rows) result.push_back(shown(row));
-    last_ = rows.back();
-    next_offset_ = offset + static_cast<qint64>(rows.size());
+    if (!rows || rows->empty()) return result;
+    result.reserve(rows->size());
+    for (const data::log_list_row& row : *rows) result.push_back(shown(row));
+    last_ = rows->back();
+    next_offset_ = offset + static_cast<qint64>(rows->size());
     return result;
 }
 

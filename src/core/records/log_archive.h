@@ -13,7 +13,6 @@ class database_file;
 
 namespace zep::records {
 
-
 inline constexpr auto archive_heading_text = "Current Log Data";
 inline constexpr std::array<const char*, 5> archive_column_headers = {
     "Date/Time", "Name", "Reader #", "Location", "Granted"};
@@ -34,7 +33,8 @@ class log_archive {
   public:
     explicit log_archive(data::database_file& db) : query_(db) {}
 
-    // Recounts the log ("Refresh"); rows fetched before may have moved.
+    // Recounts the log ("Refresh"); rows fetched before may have moved. A log that cannot
+    // be read shows as empty.
     qint64 refresh();
     qint64 row_count() const { return count_; }
 

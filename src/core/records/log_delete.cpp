@@ -2,8 +2,8 @@
 
 #include "core/data/log_table.h"
 #include "core/data/transaction.h"
-#include "core/records/log_export.h"
 #include "core/operator.h"
+#include "core/records/log_export.h"
 
 namespace zep::records {
 
@@ -11,8 +11,8 @@ QString deletion_complete_text(qint64 count) {
     return QStringLiteral("Deletion Complete - %1 Records Deleted").arg(count);
 }
 
-dbutil_outcome delete_log_dates(data::database_file& db, operator_port& person, const QString& start_box,
-                                 const QString& end_box, qint64* deleted) {
+dbutil_outcome delete_log_dates(data::database_file& db, operator_port& person,
+                                const QString& start_box, const QString& end_box, qint64* deleted) {
     const auto from = date_bound(start_box);
     if (!from) {
         person.message(invalid_date_text(QString::fromLatin1(delete_start_box)));
@@ -24,19 +24,22 @@ dbutil_outcome delete_log_dates(data::database_file& db, operator_port& person, 
         return dbutil_outcome::refused;
     }
     data::log_table log(db);
-    if (log.count() == 0) {
-        person.message(QString::fromLatin1(no_log_items_text));
+    const auto stored = log.count();
+    if (!stored || *stored == 0) {
+        person.message(stored ? QString::fromLatin1(no_log_items_text) : stored.error());
         return dbutil_outcome::refused;
     }
     person.progress(QString::fromLatin1(deleting_records_text));
     data::transaction tx(db);
-    const qint64 count = tx.active() ? log.remove_dates(*from, *to) : -1;
-    const bool committed = count >= 0 && tx.commit();
+    const result<qint64> removed =
+        tx.active() ? log.remove_dates(*from, *to) : status::failure(tx.error());
+    const status committed = removed ? tx.commit() : removed.as_status();
     person.progress(QString());
     if (!committed) {
-        person.message(tx.error().isEmpty() ? log.last_error() : tx.error());
+        person.message(committed.error());
         return dbutil_outcome::refused;
     }
+    const qint64 count = *removed;
     if (deleted) *deleted = count;
     person.message(deletion_complete_text(count));
     return dbutil_outcome::done;

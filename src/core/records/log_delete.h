@@ -13,7 +13,6 @@ class database_file;
 
 namespace zep::records {
 
-
 inline constexpr auto deleting_records_text = "Deleting Records";
 inline constexpr auto delete_start_box = "Delete Start Date";
 inline constexpr auto delete_end_box = "Delete End Date";
@@ -23,7 +22,8 @@ QString deletion_complete_text(qint64 count);
 
 // Deletes every log row dated within the two boxes (mm-dd-yyyy, both ends included);
 // there is no confirmation question. `deleted` receives the count when given.
-dbutil_outcome delete_log_dates(data::database_file& db, operator_port& person, const QString& start_box,
-                                 const QString& end_box, qint64* deleted = nullptr);
+dbutil_outcome delete_log_dates(data::database_file& db, operator_port& person,
+                                const QString& start_box, const QString& end_box,
+                                qint64* deleted = nullptr);
 
 }  // namespace zep::records

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "core/records/access_string.h"
 #include "core/data/log_query.h"
 #include "core/operator.h"
+#include "core/records/access_string.h"
 #include "core/records/text_value.h"
 
 namespace zep::records {
@@ -39,26 +39,27 @@ std::optional<export_range> read_range(operator_port& person, const log_export_o
 }
 
 data::log_line_layout layout(bool fixed) {
-    data::log_line_layout shape{name_width, idnum_width, location_width, fixed, QStringLiteral(" ")};
+    data::log_line_layout shape{name_width, idnum_width, location_width, fixed,
+                                QStringLiteral(" ")};
     if (!fixed) shape.separator = QStringLiteral(",");
     return shape;
 }
 
 dbutil_outcome write_rows(data::database_file& db, operator_port& person, export_file& file,
-                           const data::log_line_filter& filter, bool fixed) {
-    if (data::log_table(db).count() == 0) {
-        file.close();
-        person.message(QString::fromLatin1(no_log_items_text));
+                          const data::log_line_filter& filter, bool fixed) {
+    const auto count = data::log_table(db).count();
+    if (!count || *count == 0) {
+        static_cast<void>(file.close());  // left empty: nothing written that could be lost
+        person.message(count ? QString::fromLatin1(no_log_items_text) : count.error());
         return dbutil_outcome::refused;
     }
     person.progress(QString::fromLatin1(preparing_export_text));
-    data::log_query query(db);
-    const bool walked = query.export_lines(layout(fixed), filter,
-                                           [&file](const QString& line) { file.write_line(line); });
-    const bool closed = file.close();
+    const status walked = data::log_query(db).export_lines(
+        layout(fixed), filter, [&file](const QString& line) { file.write_line(line); });
+    const status closed = file.close();
     person.progress(QString());
     if (!walked || !closed) {
-        person.message(walked ? file.error() : query.last_error());
+        person.message(walked ? closed.error() : walked.error());
         return dbutil_outcome::refused;
     }
     person.message(QString::fromLatin1(export_complete_text));
@@ -85,7 +86,7 @@ QString comma_log_line(const data::log_row& row) {
 }
 
 dbutil_outcome export_log(data::database_file& db, operator_port& person,
-                           const log_export_options& options) {
+                          const log_export_options& options) {
     const double reader = std::nearbyint(text_value(options.reader_box));
     if (reader >= 127) {
         person.message(QString::fromLatin1(reader_number_too_high_text));
@@ -96,12 +97,12 @@ dbutil_outcome export_log(data::database_file& db, operator_port& person,
     const auto path = ask_export_path(person, log_export_file_name);
     if (!path) return dbutil_outcome::cancelled;
     export_file file(*path);
-    if (!file.open()) {
-        person.message(file.error());
+    if (status opened = file.open(); !opened) {
+        person.message(opened.error());
         return dbutil_outcome::refused;
     }
     const data::log_line_filter filter{range->from, range->to, static_cast<int>(reader),
-                                 trim_blanks(options.user_id_box)};
+                                       trim_blanks(options.user_id_box)};
     return write_rows(db, person, file, filter, options.fixed);
 }
 

@@ -14,7 +14,6 @@ class database_file;
 
 namespace zep::records {
 
-
 inline constexpr auto reader_number_too_high_text = "Reader number must be < 127";
 inline constexpr auto no_log_items_text = "There are no items in the log file";
 inline constexpr auto log_export_file_name = "extract.txt";
@@ -38,6 +37,6 @@ QString comma_log_line(const data::log_row& row);
 // Exports the log rows of the date range (and reader, and ID) in `datetime` order into
 // the file the operator chooses.
 dbutil_outcome export_log(data::database_file& db, operator_port& person,
-                           const log_export_options& options);
+                          const log_export_options& options);
 
 }  // namespace zep::records

@@ -41,7 +41,8 @@ QString reader_number_text(int readernum) {
     return QStringLiteral("%1").arg(readernum, 3, 10, QLatin1Char('0'));
 }
 
-reader_endpoint make_reader_endpoint(const data::reader_row& row, const link::com_device_map& devices) {
+reader_endpoint make_reader_endpoint(const data::reader_row& row,
+                                     const link::com_device_map& devices) {
     reader_endpoint r;
     r.readernum = row.readernum;
     r.number_text = reader_number_text(row.readernum);

@@ -15,7 +15,6 @@ class reader_link;
 
 namespace zep::records {
 
-
 // How a readers-table row is reached.
 enum class reader_reach { none, serial, tcp };
 
@@ -24,10 +23,10 @@ struct reader_endpoint {
     int readernum = 0;
     QString number_text;  // "007": how every status line names the reader
     reader_reach reach = reader_reach::none;
-    QString commmode;        // as stored: "Com3 19200", "tcp/ip", "T" or empty
-    link::link_endpoint link;      // device and speed, or host and port; mode and address
-    bool address_ok = true;  // protocol mode needs an address 0..126
-    int timezone_hours = 0;  // whole hours added to the PC clock for this reader
+    QString commmode;          // as stored: "Com3 19200", "tcp/ip", "T" or empty
+    link::link_endpoint link;  // device and speed, or host and port; mode and address
+    bool address_ok = true;    // protocol mode needs an address 0..126
+    int timezone_hours = 0;    // whole hours added to the PC clock for this reader
 
     bool tcp() const { return reach == reader_reach::tcp; }
     bool protocol() const { return link.protocol; }
@@ -40,7 +39,8 @@ bool is_tcp_commmode(const QString& commmode);
 QString reader_number_text(int readernum);
 
 // `devices` maps Com1..Com5 to device paths ($ZEP_COMn first).
-reader_endpoint make_reader_endpoint(const data::reader_row& row, const link::com_device_map& devices);
+reader_endpoint make_reader_endpoint(const data::reader_row& row,
+                                     const link::com_device_map& devices);
 
 enum class reader_open_failure {
     no_port,          // commmode empty

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <set>
 
-#include "core/records/access_string.h"
 #include "core/data/transaction.h"
 #include "core/operator.h"
+#include "core/records/access_string.h"
 #include "core/records/text_value.h"
 
 namespace zep::records {
@@ -45,21 +45,23 @@ bool valid_ip_address(const QString& text) {
 
 }  // namespace
 
-std::vector<data::reader_row> readers_loadup(data::database_file& db) {
+result<std::vector<data::reader_row>> readers_loadup(data::database_file& db) {
     data::readers_table table(db);
     std::vector<data::reader_row> rows;
     std::set<int> present;
-    table.walk([&](const data::reader_row& row) {
+    const status walked = table.walk([&](const data::reader_row& row) {
         rows.push_back(row);
         present.insert(row.readernum);
     });
+    // Unread rows would look missing and be added twice.
+    if (!walked) return walked;
     std::vector<data::reader_row> missing;
     for (int r = 0; r <= access_string::last_reader; ++r) {
         if (!present.contains(r)) missing.push_back(new_reader(r));
     }
-    if (!missing.empty() && table.insert_all(missing)) {
-        rows.insert(rows.end(), missing.begin(), missing.end());
-    }
+    if (missing.empty()) return rows;
+    if (status added = table.insert_all(missing); !added) return added;
+    rows.insert(rows.end(), missing.begin(), missing.end());
     return rows;
 }
 
@@ -137,11 +139,15 @@ QString comm_mode_text(const reader_form& form) {
     return QStringLiteral("Com%1 %2").arg(form.port == 0 ? 1 : form.port).arg(speed);
 }
 
-std::optional<QString> validate_reader_form(const reader_form& form) {
+status validate_reader_form(const reader_form& form) {
     const double hours = std::nearbyint(text_value(form.time_difference));
-    if (hours < -24 || hours > 24) return QString::fromLatin1(invalid_time_differential_text);
-    if (!valid_ip_address(form.ip_address)) return QString::fromLatin1(invalid_ip_address_text);
-    return std::nullopt;
+    if (hours < -24 || hours > 24) {
+        return status::failure(QString::fromLatin1(invalid_time_differential_text));
+    }
+    if (!valid_ip_address(form.ip_address)) {
+        return status::failure(QString::fromLatin1(invalid_ip_address_text));
+    }
+    return {};
 }
 
 data::reader_row reader_row_from_form(const reader_form& form) {
@@ -159,15 +165,19 @@ data::reader_row reader_row_from_form(const reader_form& form) {
     return row;
 }
 
-reader_update update_reader(data::database_file& db, operator_port& person, const reader_form& form) {
-    if (const auto refusal = validate_reader_form(form)) {
-        person.message(*refusal);
+reader_update update_reader(data::database_file& db, operator_port& person,
+                            const reader_form& form) {
+    const auto refuse = [&person](const status& why) {
+        person.message(why.error());
         return reader_update::refused;
-    }
+    };
+    if (status valid = validate_reader_form(form); !valid) return refuse(valid);
     data::readers_table table(db);
-    if (!table.find(form.readernum)) return reader_update::not_in_table;
-    return table.update(reader_row_from_form(form)) ? reader_update::stored
-                                                    : reader_update::not_in_table;
+    const auto found = table.find(form.readernum);
+    if (!found) return refuse(found.as_status());
+    if (!*found) return reader_update::not_in_table;
+    if (status stored = table.update(reader_row_from_form(form)); !stored) return refuse(stored);
+    return reader_update::stored;
 }
 
 }  // namespace zep::records

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/data/readers_table.h"
+#include "core/result.h"
 
 namespace zep {
 class operator_port;
@@ -16,7 +17,6 @@ class database_file;
 }
 
 namespace zep::records {
-
 
 inline constexpr auto invalid_time_differential_text = "Invalid time differential";
 inline constexpr auto invalid_ip_address_text = "Invalid ip address";
@@ -28,8 +28,9 @@ inline constexpr std::array<const char*, 10> reader_column_headers = {
 inline constexpr auto reader_heading_prefix = "Reader ";
 
 // Creates the rows 0..126 that are missing and returns every row in list order: the rows
-// found in number order, then those created.
-std::vector<data::reader_row> readers_loadup(data::database_file& db);
+// found in number order, then those created. Nothing is created when the table cannot be
+// read.
+result<std::vector<data::reader_row>> readers_loadup(data::database_file& db);
 
 // The ten list columns of a row ("T" shows as "tcp/ip").
 std::array<QString, 10> reader_columns(const data::reader_row& row);
@@ -77,13 +78,15 @@ bool digits_key(QChar c);
 
 // The comm mode text stored for the form: empty, "tcp/ip" or e.g. "Com3 19200".
 QString comm_mode_text(const reader_form& form);
-// The message refusing the form, if any.
-std::optional<QString> validate_reader_form(const reader_form& form);
+// A failure is the message refusing the form.
+status validate_reader_form(const reader_form& form);
 data::reader_row reader_row_from_form(const reader_form& form);
 
 enum class reader_update { refused, stored, not_in_table };
 
-// "Update This Reader": validates (telling the operator why not) and stores the row.
-reader_update update_reader(data::database_file& db, operator_port& person, const reader_form& form);
+// "Update This Reader": validates (telling the operator why not) and stores the row. A
+// database failure is told and refused too.
+reader_update update_reader(data::database_file& db, operator_port& person,
+                            const reader_form& form);
 
 }  // namespace zep::records

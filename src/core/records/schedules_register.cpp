@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "core/records/access_string.h"
 #include "core/operator.h"
+#include "core/records/access_string.h"
 
 namespace zep::records {
 
@@ -38,14 +38,16 @@ std::array<QString, 7> day_fields(const data::schedule_row& row) {
             row.thursday, row.friday, row.saturday};
 }
 
-std::vector<data::schedule_row> schedules_loadup(data::database_file& db) {
+result<std::vector<data::schedule_row>> schedules_loadup(data::database_file& db) {
     data::schedules_table table(db);
     std::vector<data::schedule_row> rows;
     std::set<int> present;
-    table.walk([&](const data::schedule_row& row) {
+    const status walked = table.walk([&](const data::schedule_row& row) {
         rows.push_back(row);
         present.insert(row.schedulenum);
     });
+    // Unread rows would look missing and be added twice.
+    if (!walked) return walked;
     std::vector<data::schedule_row> missing;
     for (int n = first_schedule; n <= last_schedule; ++n) {
         if (present.contains(n)) continue;
@@ -53,9 +55,9 @@ std::vector<data::schedule_row> schedules_loadup(data::database_file& db) {
         row.schedulenum = static_cast<qint16>(n);
         missing.push_back(row);
     }
-    if (!missing.empty() && table.insert_all(missing)) {
-        rows.insert(rows.end(), missing.begin(), missing.end());
-    }
+    if (missing.empty()) return rows;
+    if (status added = table.insert_all(missing); !added) return added;
+    rows.insert(rows.end(), missing.begin(), missing.end());
     return rows;
 }
 
@@ -115,13 +117,15 @@ bool time_box_key(QChar c) {
     return c.isDigit();
 }
 
-std::optional<QString> validate_schedule_times(const schedule_boxes& boxes) {
+status validate_schedule_times(const schedule_boxes& boxes) {
     for (const QString& box : boxes) {
-        if (box.size() != 4) return QString::fromLatin1(times_not_4_digits_text);
+        if (box.size() != 4) return status::failure(QString::fromLatin1(times_not_4_digits_text));
         // Compared as text, as typed: minutes are not looked at.
-        if (box > QLatin1String("2359")) return QString::fromLatin1(time_above_2359_text);
+        if (box > QLatin1String("2359")) {
+            return status::failure(QString::fromLatin1(time_above_2359_text));
+        }
     }
-    return std::nullopt;
+    return {};
 }
 
 data::schedule_row schedule_row_from_form(const schedule_form& form) {
@@ -137,14 +141,17 @@ data::schedule_row schedule_row_from_form(const schedule_form& form) {
 
 schedule_update update_schedule(data::database_file& db, operator_port& person,
                                 const schedule_form& form) {
-    if (const auto refusal = validate_schedule_times(form.boxes)) {
-        person.message(*refusal);
+    const auto refuse = [&person](const status& why) {
+        person.message(why.error());
         return schedule_update::refused;
-    }
+    };
+    if (status valid = validate_schedule_times(form.boxes); !valid) return refuse(valid);
     data::schedules_table table(db);
-    if (!table.find(form.schedulenum)) return schedule_update::not_in_table;
-    return table.update(schedule_row_from_form(form)) ? schedule_update::stored
-                                                      : schedule_update::not_in_table;
+    const auto found = table.find(form.schedulenum);
+    if (!found) return refuse(found.as_status());
+    if (!*found) return schedule_update::not_in_table;
+    if (status stored = table.update(schedule_row_from_form(form)); !stored) return refuse(stored);
+    return schedule_update::stored;
 }
 
 }  // namespace zep::records

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/data/schedules_table.h"
+#include "core/result.h"
 
 namespace zep {
 class operator_port;
@@ -15,7 +16,6 @@ class database_file;
 }
 
 namespace zep::records {
-
 
 inline constexpr auto times_not_4_digits_text = "All times must be 4 digits long";
 inline constexpr auto time_above_2359_text = "Time cannot be > 2359";
@@ -36,7 +36,8 @@ QString stored_day(const QString& shown);
 std::array<QString, 7> day_fields(const data::schedule_row& row);
 
 // Creates the missing rows 1..99 ("00000000" days) and returns every row in list order.
-std::vector<data::schedule_row> schedules_loadup(data::database_file& db);
+// Nothing is created when the table cannot be read.
+result<std::vector<data::schedule_row>> schedules_loadup(data::database_file& db);
 // The nine list columns of a row.
 std::array<QString, 9> schedule_columns(const data::schedule_row& row);
 
@@ -63,12 +64,14 @@ std::optional<int> box_below(int box);
 std::optional<int> box_above(int box);
 bool time_box_key(QChar c);
 
-std::optional<QString> validate_schedule_times(const schedule_boxes& boxes);
+// A failure is the message refusing the times.
+status validate_schedule_times(const schedule_boxes& boxes);
 data::schedule_row schedule_row_from_form(const schedule_form& form);
 
 enum class schedule_update { refused, stored, not_in_table };
 
-// "Update This Schedule": validates (telling the operator why not) and stores the row.
+// "Update This Schedule": validates (telling the operator why not) and stores the row. A
+// database failure is told and refused too.
 schedule_update update_schedule(data::database_file& db, operator_port& person,
                                 const schedule_form& form);
 

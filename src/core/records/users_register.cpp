@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <map>
 
-#include "core/records/access_string.h"
 #include "core/data/readers_table.h"
 #include "core/data/schedules_table.h"
 #include "core/data/transaction.h"
 #include "core/operator.h"
+#include "core/records/access_string.h"
 #include "core/records/schedules_register.h"
 
 namespace zep::records {
@@ -35,16 +35,18 @@ QString schedule_text(const QString& code, const QString& name) {
 
 std::vector<data::user_row> load_user_list(data::database_file& db) {
     std::vector<data::user_row> rows;
-    data::users_table(db).walk([&rows](const data::user_row& row) {
+    const status walked = data::users_table(db).walk([&rows](const data::user_row& row) {
         rows.push_back({row.userid, row.lastname, row.firstname, {}});
     });
+    if (!walked) rows.clear();
     return rows;
 }
 
 void sort_user_list(std::vector<data::user_row>& rows, int column) {
-    std::stable_sort(rows.begin(), rows.end(), [column](const data::user_row& a, const data::user_row& b) {
-        return user_field(a, column) < user_field(b, column);
-    });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [column](const data::user_row& a, const data::user_row& b) {
+                         return user_field(a, column) < user_field(b, column);
+                     });
 }
 
 int selection_after_delete(int deleted, int remaining) {
@@ -60,10 +62,16 @@ QString assignments_heading(const QString& firstname, const QString& lastname) {
 std::vector<assignment_row> assignment_list(data::database_file& db, const QString& access) {
     // Names are read once: a seek per slot would cost 127 queries per user shown.
     std::map<int, QString> readers;
-    data::readers_table(db).walk([&](const data::reader_row& row) { readers[row.readernum] = row.readername; });
+    if (!data::readers_table(db).walk(
+            [&](const data::reader_row& row) { readers[row.readernum] = row.readername; })) {
+        readers.clear();
+    }
     std::map<int, QString> schedules;
-    data::schedules_table(db).walk(
-        [&](const data::schedule_row& row) { schedules[row.schedulenum] = row.schedulename; });
+    if (!data::schedules_table(db).walk([&](const data::schedule_row& row) {
+            schedules[row.schedulenum] = row.schedulename;
+        })) {
+        schedules.clear();
+    }
 
     std::vector<assignment_row> rows;
     for (int r : access_string::assigned_readers(access)) {
@@ -75,14 +83,17 @@ std::vector<assignment_row> assignment_list(data::database_file& db, const QStri
 }
 
 assignment_row make_assignment_row(data::database_file& db, int reader, const QString& slot_code) {
-    const auto reader_row = data::readers_table(db).find(static_cast<qint16>(reader));
+    QString reader_name;
+    if (const auto found = data::readers_table(db).find(static_cast<qint16>(reader));
+        found && *found) {
+        reader_name = (*found)->readername;
+    }
     QString schedule_name;
     if (slot_code != QLatin1String("00")) {
-        const auto schedule = data::schedules_table(db).find(static_cast<qint16>(slot_code.toInt()));
-        if (schedule) schedule_name = schedule->schedulename;
+        const auto found = data::schedules_table(db).find(static_cast<qint16>(slot_code.toInt()));
+        if (found && *found) schedule_name = (*found)->schedulename;
     }
-    return {reader, reader_text(reader, reader_row ? reader_row->readername : QString()),
-            schedule_text(slot_code, schedule_name)};
+    return {reader, reader_text(reader, reader_name), schedule_text(slot_code, schedule_name)};
 }
 
 std::array<QString, 7> weekly_times(data::database_file& db, const QString& schedule_column) {
@@ -92,9 +103,9 @@ std::array<QString, 7> weekly_times(data::database_file& db, const QString& sche
         cells.fill(QString::fromLatin1(all_times_text));
         return cells;
     }
-    const auto row = data::schedules_table(db).find(static_cast<qint16>(number.toInt()));
-    if (!row) return cells;
-    const auto days = day_fields(*row);
+    const auto found = data::schedules_table(db).find(static_cast<qint16>(number.toInt()));
+    if (!found || !*found) return cells;
+    const auto days = day_fields(**found);
     for (size_t k = 0; k < cells.size(); ++k) cells[k] = shown_day(days[k]);
     return cells;
 }
@@ -104,15 +115,15 @@ QString picker_caption(const data::user_row& user) {
            user.lastname + QStringLiteral(",  ID:") + user.userid;
 }
 
-std::optional<QString> check_choice(const QString& access, const assignment_choice& choice) {
+status check_choice(const QString& access, const assignment_choice& choice) {
     if (choice.reader.isEmpty() || choice.schedule.isEmpty()) {
-        return QString::fromLatin1(select_reader_and_schedule_text);
+        return status::failure(QString::fromLatin1(select_reader_and_schedule_text));
     }
     if (choice.reader != QLatin1String(access_string::all_remaining_readers) &&
         access_string::has_slot(access, choice.reader.toInt())) {
-        return QString::fromLatin1(reader_already_defined_text);
+        return status::failure(QString::fromLatin1(reader_already_defined_text));
     }
-    return std::nullopt;
+    return {};
 }
 
 bool users_register::refuse(const char* text) {
@@ -120,53 +131,60 @@ bool users_register::refuse(const char* text) {
     return false;
 }
 
-std::optional<QString> users_register::blank_field(const user_entry& typed) const {
-    if (typed.lastname.trimmed().isEmpty()) return QString::fromLatin1(last_name_blank_text);
-    if (typed.firstname.trimmed().isEmpty()) return QString::fromLatin1(first_name_blank_text);
-    if (typed.userid.trimmed().isEmpty()) return QString::fromLatin1(id_blank_text);
-    return std::nullopt;
+status users_register::blank_field(const user_entry& typed) const {
+    const auto blank = [](const char* text) { return status::failure(QString::fromLatin1(text)); };
+    if (typed.lastname.trimmed().isEmpty()) return blank(last_name_blank_text);
+    if (typed.firstname.trimmed().isEmpty()) return blank(first_name_blank_text);
+    if (typed.userid.trimmed().isEmpty()) return blank(id_blank_text);
+    return {};
 }
 
 std::optional<data::user_row> users_register::add_user(const user_entry& typed) {
-    if (const auto blank = blank_field(typed)) {
-        person_.message(*blank);
+    if (status filled = blank_field(typed); !filled) {
+        person_.message(filled.error());
         return std::nullopt;
     }
     data::users_table users(db_);
-    if (users.find(typed.userid.trimmed())) {
-        refuse(user_id_used_text);
+    const auto holder = users.find(typed.userid.trimmed());
+    if (!holder || *holder) {
+        refuse(holder ? user_id_used_text : internal_error_text);
         return std::nullopt;
     }
-    const data::user_row row{typed.userid.trimmed(), typed.lastname.trimmed(), typed.firstname.trimmed(),
-                       access_string::blank()};
+    const data::user_row row{typed.userid.trimmed(), typed.lastname.trimmed(),
+                             typed.firstname.trimmed(), access_string::blank()};
     if (!users.insert(row)) return std::nullopt;
     return row;
 }
 
 std::optional<data::user_row> users_register::modify_user(const QString& old_userid,
-                                                    const user_entry& typed) {
-    if (const auto blank = blank_field(typed)) {
-        person_.message(*blank);
+                                                          const user_entry& typed) {
+    if (status filled = blank_field(typed); !filled) {
+        person_.message(filled.error());
         return std::nullopt;
     }
     data::users_table users(db_);
-    const auto old_row = users.find(old_userid);
-    if (!old_row) {
+    const auto old_found = users.find(old_userid);
+    if (!old_found || !*old_found) {
         refuse(internal_error_lower_text);
         return std::nullopt;
     }
+    const data::user_row& old_row = **old_found;
     const QString new_id = typed.userid.trimmed();
     // The key is unique, so finding the new ID on another row means another user has it.
-    if (const auto holder = users.find(new_id); holder && holder->userid != old_row->userid) {
+    const auto holder = users.find(new_id);
+    if (!holder) {
+        refuse(internal_error_text);
+        return std::nullopt;
+    }
+    if (*holder && (*holder)->userid != old_row.userid) {
         refuse(id_number_used_text);
         return std::nullopt;
     }
     const data::user_row row{new_id, typed.lastname.trimmed(), typed.firstname.trimmed(),
-                       old_row->schedules};
+                             old_row.schedules};
     data::transaction tx(db_);
-    const bool stored = new_id == old_row->userid
-                            ? users.update(row)
-                            : users.remove(old_row->userid) && users.insert(row);
+    status stored = new_id == old_row.userid ? users.update(row) : users.remove(old_row.userid);
+    if (stored && new_id != old_row.userid) stored = users.insert(row);
     if (!stored || !tx.commit()) {
         refuse(internal_error_text);
         return std::nullopt;
@@ -176,36 +194,41 @@ std::optional<data::user_row> users_register::modify_user(const QString& old_use
 
 bool users_register::delete_user(const QString& userid) {
     data::users_table users(db_);
-    if (!users.find(userid)) return refuse(internal_error_text);
-    return users.remove(userid);
+    const auto found = users.find(userid);
+    if (!found || !*found) return refuse(internal_error_text);
+    return users.remove(userid).ok();
 }
 
 std::optional<data::user_row> users_register::begin_assignment(const QString& userid) {
     data::users_table users(db_);
-    if (users.count() == 0) {
-        refuse(no_users_text);
+    const auto count = users.count();
+    if (!count || *count == 0) {
+        refuse(count ? no_users_text : internal_error_text);
         return std::nullopt;
     }
-    auto row = users.find(userid);
-    if (!row) refuse(select_user_first_text);
-    return row;
+    const auto found = users.find(userid);
+    if (!found || !*found) {
+        refuse(found ? select_user_first_text : internal_error_text);
+        return std::nullopt;
+    }
+    return *found;
 }
 
 std::vector<assignment_row> users_register::store_assignment(const QString& userid,
                                                              const assignment_choice& choice) {
     if (choice.reader.isEmpty()) return {};
     data::users_table users(db_);
-    auto row = users.find(userid);
-    if (!row) return {};
+    const auto found = users.find(userid);
+    if (!found || !*found) return {};
+    data::user_row row = **found;
     std::vector<int> readers;
     if (choice.reader == QLatin1String(access_string::all_remaining_readers)) {
-        row->schedules =
-            access_string::with_all_remaining(row->schedules, choice.schedule, &readers);
+        row.schedules = access_string::with_all_remaining(row.schedules, choice.schedule, &readers);
     } else {
         readers.push_back(choice.reader.toInt());
-        row->schedules = access_string::with_slot(row->schedules, readers.front(), choice.schedule);
+        row.schedules = access_string::with_slot(row.schedules, readers.front(), choice.schedule);
     }
-    if (!users.update(*row)) return {};
+    if (!users.update(row)) return {};
     std::vector<assignment_row> added;
     const QString code = choice.schedule.right(2);
     for (int r : readers) added.push_back(make_assignment_row(db_, r, code));
@@ -214,20 +237,24 @@ std::vector<assignment_row> users_register::store_assignment(const QString& user
 
 bool users_register::clear_schedules(const QString& userid) {
     data::users_table users(db_);
-    if (users.count() == 0) return refuse(no_users_text);
-    auto row = users.find(userid);
-    if (!row) return false;
-    row->schedules = access_string::blank();
-    return users.update(*row);
+    const auto count = users.count();
+    if (!count) return refuse(internal_error_text);
+    if (*count == 0) return refuse(no_users_text);
+    const auto found = users.find(userid);
+    if (!found || !*found) return false;
+    data::user_row row = **found;
+    row.schedules = access_string::blank();
+    return users.update(row).ok();
 }
 
 bool users_register::delete_assignment(const QString& userid, int readernum) {
     if (!person_.confirm(QString::fromLatin1(delete_reader_question))) return false;
     data::users_table users(db_);
-    auto row = users.find(userid);
-    if (!row) return false;
-    row->schedules = access_string::without_slot(row->schedules, readernum);
-    return users.update(*row);
+    const auto found = users.find(userid);
+    if (!found || !*found) return false;
+    data::user_row row = **found;
+    row.schedules = access_string::without_slot(row.schedules, readernum);
+    return users.update(row).ok();
 }
 
 }  // namespace zep::records

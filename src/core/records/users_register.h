@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/data/users_table.h"
+#include "core/result.h"
 
 namespace zep {
 class operator_port;
@@ -15,7 +16,6 @@ class database_file;
 }
 
 namespace zep::records {
-
 
 inline constexpr auto no_users_text = "There are no users in the database. Add a user first";
 inline constexpr auto select_user_first_text = "You must select a user first";
@@ -41,7 +41,8 @@ inline constexpr std::array<const char*, 3> user_column_headers = {"Last Name", 
                                                                    "User ID"};
 inline constexpr std::array<const char*, 2> assignment_column_headers = {"Reader", "Schedule"};
 
-// The user list: every user in `userid` order, without the access strings.
+// The user list: every user in `userid` order, without the access strings; empty when
+// the table cannot be read.
 std::vector<data::user_row> load_user_list(data::database_file& db);
 // Sorts ascending as text on column 0 (Last Name), 1 (First Name) or 2 (User ID).
 void sort_user_list(std::vector<data::user_row>& rows, int column);
@@ -57,6 +58,7 @@ struct assignment_row {
 
 // "Readers/Schedules for " + first + " " + last (both trimmed).
 QString assignments_heading(const QString& firstname, const QString& lastname);
+// Names that cannot be read show blank.
 std::vector<assignment_row> assignment_list(data::database_file& db, const QString& access);
 assignment_row make_assignment_row(data::database_file& db, int reader, const QString& slot_code);
 // The seven cells of the weekly times row for an assignment's Schedule column.
@@ -69,8 +71,8 @@ struct assignment_choice {
 };
 
 QString picker_caption(const data::user_row& user);
-// "Finished": the message keeping the picker open, if any.
-std::optional<QString> check_choice(const QString& access, const assignment_choice& choice);
+// "Finished": a failure is the message keeping the picker open.
+status check_choice(const QString& access, const assignment_choice& choice);
 
 // The newuser dialog's three fields as typed.
 struct user_entry {
@@ -80,7 +82,8 @@ struct user_entry {
 };
 
 // Changes to the users table made from the users screen; every refusal is told to the
-// operator and leaves the table unchanged.
+// operator and leaves the table unchanged. A table that cannot be read is refused as an
+// internal database error, never taken for a missing user.
 class users_register {
   public:
     users_register(data::database_file& db, operator_port& person) : db_(db), person_(person) {}
@@ -101,7 +104,8 @@ class users_register {
     bool delete_assignment(const QString& userid, int readernum);
 
   private:
-    std::optional<QString> blank_field(const user_entry& typed) const;
+    // A failure names the first blank field.
+    status blank_field(const user_entry& typed) const;
     bool refuse(const char* text);
 
     data::database_file& db_;

@@ -36,8 +36,11 @@ QString date_box_text(const QDate& date) {
     return date.toString(QStringLiteral("MM-dd-yyyy"));
 }
 
-bool export_file::open() {
-    return file_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+status export_file::open() {
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return status::failure(file_.errorString());
+    }
+    return {};
 }
 
 void export_file::write_line(const QString& line) {
@@ -46,16 +49,28 @@ void export_file::write_line(const QString& line) {
     if (buffer_.size() >= buffer_limit) flush_buffer();
 }
 
+void export_file::note_failure() {
+    if (!failure_) failure_ = file_.errorString();
+}
+
 void export_file::flush_buffer() {
-    if (!buffer_.isEmpty() && file_.write(buffer_) != buffer_.size()) failed_ = true;
+    if (!buffer_.isEmpty() && file_.write(buffer_) != buffer_.size()) note_failure();
     buffer_.clear();
 }
 
-bool export_file::close() {
-    if (!file_.isOpen()) return !failed_;
+void export_file::finish() {
+    if (!file_.isOpen()) return;
     flush_buffer();
+    // QFile buffers too: a full disk may only show when its buffer goes out.
+    if (!file_.flush()) note_failure();
     file_.close();
-    return !failed_;
+    if (file_.error() != QFileDevice::NoError) note_failure();
+}
+
+status export_file::close() {
+    finish();
+    if (failure_) return status::failure(*failure_);
+    return {};
 }
 
 std::optional<QString> ask_export_path(operator_port& person, const char* proposed_name) {

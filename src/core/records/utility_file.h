@@ -6,11 +6,12 @@
 #include <QString>
 #include <optional>
 
+#include "core/result.h"
+
 namespace zep {
 class operator_port;
 }
 namespace zep::records {
-
 
 // How a database utility ended.
 enum class dbutil_outcome { done, refused, cancelled };
@@ -38,21 +39,24 @@ QString date_box_text(const QDate& date);
 class export_file {
   public:
     explicit export_file(const QString& path) : file_(path) {}
-    ~export_file() { close(); }
+    ~export_file() { finish(); }
     export_file(const export_file&) = delete;
     export_file& operator=(const export_file&) = delete;
 
-    bool open();
+    status open();
     void write_line(const QString& line);
-    bool close();
-    QString error() const { return file_.errorString(); }
+    // Writes what is buffered and closes; a failure when any write or the flush failed.
+    status close();
 
   private:
     void flush_buffer();
+    void note_failure();
+    void finish();
 
     QFile file_;
     QByteArray buffer_;
-    bool failed_ = false;
+    // The first write failure, kept because a later successful close clears the file's own.
+    std::optional<QString> failure_;
 };
 
 // Asks for the file to export into; nullopt when the dialog was cancelled.

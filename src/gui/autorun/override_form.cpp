@@ -18,8 +18,8 @@ constexpr int rows_per_column = 19;  // seven columns fit a common screen
 
 }  // namespace
 
-override_form::override_form(const std::vector<data::reader_row>& rows, autorun::override_selection& selection,
-                             QWidget* parent)
+override_form::override_form(const std::vector<data::reader_row>& rows,
+                             autorun::override_selection& selection, QWidget* parent)
     : QDialog(parent), selection_(selection) {
     setObjectName(QStringLiteral("override"));
     setWindowTitle(QString::fromLatin1(title_text));
@@ -28,10 +28,10 @@ override_form::override_form(const std::vector<data::reader_row>& rows, autorun:
     layout->addWidget(make_boxes(selection_.loadup(rows)), 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    clear_all_ =
+    QPushButton* clear_button =
         buttons->addButton(QString::fromLatin1(clear_all_text), QDialogButtonBox::ResetRole);
-    clear_all_->setObjectName(QStringLiteral("clear_all"));
-    connect(clear_all_, &QPushButton::clicked, this, &override_form::clear_all);
+    clear_button->setObjectName(QStringLiteral("clear_all"));
+    connect(clear_button, &QPushButton::clicked, this, &override_form::clear_all);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(sizeHint().expandedTo(QSize(900, 0)));
@@ -54,11 +54,6 @@ QWidget* override_form::make_boxes(const autorun::override_boxes& boxes) {
     grid->setRowStretch(rows_per_column, 1);
     grid->setColumnStretch(records::reader_slots / rows_per_column + 1, 1);
     return area;
-}
-
-QCheckBox* override_form::box(int readernum) const {
-    if (readernum < 0 || readernum >= records::reader_slots) return nullptr;
-    return boxes_[static_cast<std::size_t>(readernum)];
 }
 
 void override_form::clear_all() {

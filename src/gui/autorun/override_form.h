@@ -7,13 +7,9 @@
 #include "core/autorun/override_selection.h"
 
 class QCheckBox;
-class QPushButton;
 
 namespace zep::data {
 struct reader_row;
-}
-
-namespace zep {
 }
 
 namespace zep::gui {
@@ -28,16 +24,12 @@ class override_form final : public QDialog {
     override_form(const std::vector<data::reader_row>& rows, autorun::override_selection& selection,
                   QWidget* parent = nullptr);
 
-    QCheckBox* box(int readernum) const;
-    QPushButton* clear_all_button() const { return clear_all_; }
-
   private:
     QWidget* make_boxes(const autorun::override_boxes& boxes);
     void clear_all();
 
     autorun::override_selection& selection_;
     std::array<QCheckBox*, records::reader_slots> boxes_{};
-    QPushButton* clear_all_ = nullptr;
 };
 
 }  // namespace zep::gui

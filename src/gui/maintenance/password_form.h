@@ -14,10 +14,10 @@ namespace zep::gui {
 // login section, which checks the current login password and sets a new one.
 class password_form final : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit password_form(screen_context& context);
 
-private:
+  private:
     QWidget* make_reader_section();
     QWidget* make_login_section();
     void set_login_password();

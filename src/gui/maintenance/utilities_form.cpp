@@ -13,10 +13,10 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "core/program/single_reader.h"
-#include "core/program/startup.h"
 #include "core/maintenance/utilities.h"
 #include "core/maintenance/utilities_walks.h"
+#include "core/program/single_reader.h"
+#include "core/program/startup.h"
 
 namespace zep::gui {
 
@@ -180,9 +180,11 @@ void utilities_form::run(std::function<void(job_context&)> work, std::function<v
     context_.jobs.start(std::move(request));
 }
 
-void utilities_form::run_walk(std::function<void(job_context&, const maintenance::walk_inputs&)> walk) {
+void utilities_form::run_walk(
+    std::function<void(job_context&, const maintenance::walk_inputs&)> walk) {
     // The readers and the selection as they are now: the walk does not see later changes.
-    maintenance::walk_inputs inputs = maintenance::load_walk_inputs(*context_.state.db, context_.state.settings, selection_);
+    maintenance::walk_inputs inputs =
+        maintenance::load_walk_inputs(*context_.state.db, context_.state.settings, selection_);
     job_request request;
     request.work = [walk = std::move(walk), inputs = std::move(inputs)](job_context& job) {
         walk(job, inputs);
@@ -198,8 +200,10 @@ void utilities_form::run_walk(std::function<void(job_context&, const maintenance
 void utilities_form::identify() {
     const maintenance::utility_target target = program::utilities_target(context_.state);
     auto answer = std::make_shared<maintenance::utility_outcome>();
-    run([target,
-         answer](job_context& job) { *answer = maintenance::identify_reader(job.link, target, job.person); },
+    run(
+        [target, answer](job_context& job) {
+            *answer = maintenance::identify_reader(job.link, target, job.person);
+        },
         [this, answer] {
             if (answer->ok()) identification_->setText(answer->text);
         });
@@ -207,8 +211,9 @@ void utilities_form::identify() {
 
 void utilities_form::read_memory() {
     const maintenance::utility_target target = program::utilities_target(context_.state);
-    const commands::memory_layout layout =
-        old_firmware_->isChecked() ? commands::memory_layout::used_first : commands::memory_layout::available_first;
+    const commands::memory_layout layout = old_firmware_->isChecked()
+                                               ? commands::memory_layout::used_first
+                                               : commands::memory_layout::available_first;
     auto answer = std::make_shared<maintenance::memory_outcome>();
     run(
         [target, layout, answer](job_context& job) {
@@ -226,8 +231,10 @@ void utilities_form::read_memory() {
 void utilities_form::read_clock() {
     const maintenance::utility_target target = program::utilities_target(context_.state);
     auto answer = std::make_shared<maintenance::clock_outcome>();
-    run([target,
-         answer](job_context& job) { *answer = maintenance::read_reader_clock(job.link, target, job.person); },
+    run(
+        [target, answer](job_context& job) {
+            *answer = maintenance::read_reader_clock(job.link, target, job.person);
+        },
         [this, answer] {
             if (answer->ok()) reader_time_->setText(answer->text);
         });

@@ -19,9 +19,6 @@ namespace zep::maintenance {
 struct walk_inputs;
 }
 
-namespace zep {
-}
-
 namespace zep::gui {
 
 // The screen `utilities`: single-command services on the reader of the comm settings,
@@ -31,8 +28,9 @@ class utilities_form final : public QWidget {
     Q_OBJECT
   public:
     // The clock and the selection are the program's own unless a test brings its own.
-    explicit utilities_form(screen_context& context, const clock_source& clock = default_clock(),
-                            autorun::override_selection& selection = autorun::program_override_selection());
+    explicit utilities_form(
+        screen_context& context, const clock_source& clock = default_clock(),
+        autorun::override_selection& selection = autorun::program_override_selection());
 
   private:
     QWidget* make_identify_box();

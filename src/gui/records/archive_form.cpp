@@ -5,8 +5,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "gui/records/archive_model.h"
 #include "core/program/startup.h"
+#include "gui/records/archive_model.h"
 
 namespace zep::gui {
 

@@ -18,9 +18,6 @@ class archive_form final : public record_screen {
     void loadup() override;
     void sort_on(int column);
 
-    QTableView* log_list() const { return view_; }
-    archive_model* model() const { return model_; }
-
   private:
     archive_model* model_ = nullptr;
     QTableView* view_ = nullptr;

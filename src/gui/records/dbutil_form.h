@@ -27,16 +27,6 @@ class dbutil_form final : public record_screen {
     void delete_log_data();
     void export_employee_list();
 
-    QLineEdit* export_start() const { return export_start_; }
-    QLineEdit* export_end() const { return export_end_; }
-    QLineEdit* delete_start() const { return delete_start_; }
-    QLineEdit* delete_end() const { return delete_end_; }
-    QLineEdit* reader_number() const { return reader_; }
-    QLineEdit* user_id() const { return user_id_; }
-    QRadioButton* fixed_format() const { return fixed_; }
-    QRadioButton* comma_delimited() const { return comma_; }
-    QLabel* status() const { return status_; }
-
   private:
     QGroupBox* make_export_panel();
     QGroupBox* make_delete_panel();

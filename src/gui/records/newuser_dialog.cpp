@@ -33,7 +33,8 @@ QLineEdit* newuser_dialog::add_field(const QString& name, const QString& caption
 void newuser_dialog::open_for(mode how, const records::user_entry& fields, save_handler save) {
     mode_ = how;
     save_ = std::move(save);
-    setWindowTitle(QString::fromLatin1(how == mode::add ? records::add_user_caption : records::modify_user_caption));
+    setWindowTitle(QString::fromLatin1(how == mode::add ? records::add_user_caption
+                                                        : records::modify_user_caption));
     first_->setText(fields.firstname);
     last_->setText(fields.lastname);
     id_->setText(fields.userid);

@@ -25,10 +25,6 @@ class newuser_dialog final : public QDialog {
     mode current_mode() const { return mode_; }
     records::user_entry typed() const;
 
-    QLineEdit* first_name() const { return first_; }
-    QLineEdit* last_name() const { return last_; }
-    QLineEdit* id_number() const { return id_; }
-
     // Enter in ID.
     void save_user();
 

@@ -30,8 +30,8 @@ QString number_and_name(const QTreeWidgetItem* item) {
 
 }  // namespace
 
-readerpop_dialog::readerpop_dialog(data::database_file& db, operator_port& person, const data::user_row& user,
-                                   QWidget* parent)
+readerpop_dialog::readerpop_dialog(data::database_file& db, operator_port& person,
+                                   const data::user_row& user, QWidget* parent)
     : QDialog(parent), db_(db), person_(person), access_(user.schedules) {
     setObjectName(QStringLiteral("readerpop"));
     setModal(true);
@@ -102,21 +102,24 @@ void readerpop_dialog::loadup() {
     // Every reader, active or not, named or not: the operator may prepare a reader's
     // users before the reader goes in service.
     QList<QTreeWidgetItem*> items;
-    data::readers_table(db_).walk([&items](const data::reader_row& row) {
+    const status walked = data::readers_table(db_).walk([&items](const data::reader_row& row) {
         items << new QTreeWidgetItem(
             QStringList{records::access_string::three_digits(row.readernum), row.readername});
     });
+    if (!walked) person_.message(walked.error());
     readers_->addTopLevelItems(items);
     fit_columns(readers_);
 }
 
 void readerpop_dialog::loadup2() {
     QList<QTreeWidgetItem*> items;
-    data::schedules_table(db_).walk([&items](const data::schedule_row& row) {
-        QStringList columns{records::access_string::three_digits(row.schedulenum), row.schedulename};
+    const status walked = data::schedules_table(db_).walk([&items](const data::schedule_row& row) {
+        QStringList columns{records::access_string::three_digits(row.schedulenum),
+                            row.schedulename};
         for (const QString& day : records::day_fields(row)) columns << records::shown_day(day);
         items << new QTreeWidgetItem(columns);
     });
+    if (!walked) person_.message(walked.error());
     schedules_->addTopLevelItems(items);
     fit_columns(schedules_);
 }
@@ -146,8 +149,8 @@ void readerpop_dialog::select_all_times() {
 }
 
 void readerpop_dialog::finished() {
-    if (const auto refusal = records::check_choice(access_, pending_)) {
-        person_.message(*refusal);
+    if (status chosen = records::check_choice(access_, pending_); !chosen) {
+        person_.message(chosen.error());
         return;
     }
     choice_ = pending_;

@@ -22,11 +22,6 @@ class readerpop_dialog final : public QDialog {
     // Empty unless the dialog was closed with "Finished".
     const records::assignment_choice& choice() const { return choice_; }
 
-    QTreeWidget* reader_list() const { return readers_; }
-    QTreeWidget* schedule_list() const { return schedules_; }
-    QLabel* selected_reader() const { return reader_shown_; }
-    QLabel* selected_schedule() const { return schedule_shown_; }
-
     void select_reader(QTreeWidgetItem* item);
     void select_schedule(QTreeWidgetItem* item);
     void select_all_remaining();

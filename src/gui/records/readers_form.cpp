@@ -56,8 +56,8 @@ readers_form::readers_form(screen_context& context)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
         make_heading(QStringLiteral("readers_title"), QStringLiteral("Readers"), this));
-    list_ =
-        make_record_list(QStringLiteral("reader_list"), header_texts(records::reader_column_headers), this);
+    list_ = make_record_list(QStringLiteral("reader_list"),
+                             header_texts(records::reader_column_headers), this);
     connect(list_, &QTreeWidget::itemClicked, this, &readers_form::load_row);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &readers_form::load_row);
     layout->addWidget(list_, 1);
@@ -124,9 +124,10 @@ QWidget* readers_form::make_mode_box() {
         const char* name;
         records::reader_form_mode mode;
     };
-    const std::array<mode_option, 3> modes = {{{"none", "mode_none", records::reader_form_mode::none},
-                                               {"Serial", "mode_serial", records::reader_form_mode::serial},
-                                               {"Tcp/ip", "mode_tcp", records::reader_form_mode::tcp}}};
+    const std::array<mode_option, 3> modes = {
+        {{"none", "mode_none", records::reader_form_mode::none},
+         {"Serial", "mode_serial", records::reader_form_mode::serial},
+         {"Tcp/ip", "mode_tcp", records::reader_form_mode::tcp}}};
     for (const auto& [caption, name, mode] : modes) {
         auto* option = new QRadioButton(QString::fromLatin1(caption), box);
         option->setObjectName(QString::fromLatin1(name));
@@ -166,11 +167,14 @@ QWidget* readers_form::make_speed_box() {
 }
 
 void readers_form::loadup() {
-    const std::vector<data::reader_row> rows = records::readers_loadup(db_);
+    const auto rows = records::readers_loadup(db_);
+    if (!rows) person_.message(rows.error());
     QList<QTreeWidgetItem*> items;
-    for (const data::reader_row& row : rows) {
-        const auto columns = records::reader_columns(row);
-        items << new QTreeWidgetItem(QStringList(columns.begin(), columns.end()));
+    if (rows) {
+        for (const data::reader_row& row : *rows) {
+            const auto columns = records::reader_columns(row);
+            items << new QTreeWidgetItem(QStringList(columns.begin(), columns.end()));
+        }
     }
     list_->clear();
     list_->addTopLevelItems(items);
@@ -185,8 +189,8 @@ records::reader_form readers_form::typed() const {
     form.location = location_->text();
     form.time_difference = time_difference_->text();
     form.active = active_->isChecked();
-    form.mode =
-        mode_->checkedId() < 0 ? records::reader_form_mode::none : static_cast<records::reader_form_mode>(mode_->checkedId());
+    form.mode = mode_->checkedId() < 0 ? records::reader_form_mode::none
+                                       : static_cast<records::reader_form_mode>(mode_->checkedId());
     form.port = std::max(port_->checkedId(), 0);
     form.speed = speeds_[0]->isChecked()   ? speed_values[0]
                  : speeds_[1]->isChecked() ? speed_values[1]
@@ -269,7 +273,8 @@ void readers_form::update_this_reader() {
     if (records::update_reader(db_, person_, form) == records::reader_update::refused) return;
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list_->topLevelItem(i);
-        if (item->text(0).toInt() == editing_) show_list_row(item, records::reader_row_from_form(form));
+        if (item->text(0).toInt() == editing_)
+            show_list_row(item, records::reader_row_from_form(form));
     }
     go_idle();
 }

@@ -26,8 +26,6 @@ class readers_form final : public record_screen {
     void load_row(QTreeWidgetItem* item);
     void update_this_reader();
 
-    QTreeWidget* reader_list() const { return list_; }
-    QLabel* heading() const { return heading_; }
     // The form as the edit fields show it.
     records::reader_form typed() const;
 

@@ -27,8 +27,8 @@ schedules_form::schedules_form(screen_context& context)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
         make_heading(QStringLiteral("schedules_title"), QStringLiteral("Schedules"), this));
-    list_ = make_record_list(QStringLiteral("schedule_list"), header_texts(records::schedule_column_headers),
-                             this);
+    list_ = make_record_list(QStringLiteral("schedule_list"),
+                             header_texts(records::schedule_column_headers), this);
     list_->header()->setSortIndicatorShown(true);
     list_->header()->setSortIndicator(0, Qt::AscendingOrder);
     sort_on_header_click(list_);
@@ -93,9 +93,12 @@ QWidget* schedules_form::make_buttons() {
 }
 
 void schedules_form::loadup() {
-    const std::vector<data::schedule_row> rows = records::schedules_loadup(db_);
+    const auto rows = records::schedules_loadup(db_);
+    if (!rows) person_.message(rows.error());
     QList<QTreeWidgetItem*> items;
-    for (const data::schedule_row& row : rows) items << new QTreeWidgetItem(list_columns(row));
+    if (rows) {
+        for (const data::schedule_row& row : *rows) items << new QTreeWidgetItem(list_columns(row));
+    }
     list_->clear();
     list_->addTopLevelItems(items);
     sort_ascending(list_, list_->sortColumn());
@@ -171,7 +174,8 @@ bool schedules_form::eventFilter(QObject* watched, QEvent* event) {
     if (box < 0 || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) {
-        const auto next = key->key() == Qt::Key_Down ? records::box_below(box) : records::box_above(box);
+        const auto next =
+            key->key() == Qt::Key_Down ? records::box_below(box) : records::box_above(box);
         if (next) boxes_[static_cast<size_t>(*next)]->setFocus();
         return true;
     }

@@ -24,9 +24,6 @@ class schedules_form final : public record_screen {
     // "M-F", "M-S", "S-S".
     void copy_times(void (*copy)(records::schedule_boxes&));
 
-    QTreeWidget* schedule_list() const { return list_; }
-    QLabel* heading() const { return heading_; }
-    QLineEdit* time_box(int box) const { return boxes_[static_cast<size_t>(box)]; }
     records::schedule_form typed() const;
 
   protected:

@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 
 #include "core/program/startup.h"
+#include "core/records/access_string.h"
 #include "gui/records/newuser_dialog.h"
 #include "gui/records/readerpop_dialog.h"
-#include "core/records/access_string.h"
 
 namespace zep::gui {
 
@@ -55,7 +55,8 @@ QWidget* users_form::make_user_side() {
     column->addWidget(make_heading(QStringLiteral("users_heading"), QStringLiteral("Users"), side));
     column->addWidget(make_label(QStringLiteral("user_menu_hint"),
                                  QString::fromLatin1(records::user_menu_hint_text), side));
-    users_ = make_record_list(QStringLiteral("user_list"), header_texts(records::user_column_headers), side);
+    users_ = make_record_list(QStringLiteral("user_list"),
+                              header_texts(records::user_column_headers), side);
     users_->header()->setSortIndicatorShown(true);
     users_->header()->setSortIndicator(0, Qt::AscendingOrder);
     sort_on_header_click(users_);
@@ -175,7 +176,7 @@ void users_form::forget_user() {
 void users_form::fill_assignments() {
     heading_->setText(records::assignments_heading(current_.firstname, current_.lastname));
     const auto stored = data::users_table(db_).find(current_.userid);
-    current_.schedules = stored ? stored->schedules : QString();
+    current_.schedules = stored && *stored ? (*stored)->schedules : QString();
     assignments_->clear();
     append_assignments(zep::records::assignment_list(db_, current_.schedules));
     add_button_->setEnabled(true);
@@ -184,7 +185,8 @@ void users_form::fill_assignments() {
 
 void users_form::append_assignments(const std::vector<records::assignment_row>& rows) {
     QList<QTreeWidgetItem*> items;
-    for (const records::assignment_row& row : rows) items << new QTreeWidgetItem({row.reader, row.schedule});
+    for (const records::assignment_row& row : rows)
+        items << new QTreeWidgetItem({row.reader, row.schedule});
     assignments_->addTopLevelItems(items);
     sort_ascending(assignments_, 0);
 }
@@ -214,8 +216,9 @@ void users_form::show_user_row(QTreeWidgetItem* item, const data::user_row& user
 }
 
 void users_form::lanu() {
-    user_dialog_->open_for(newuser_dialog::mode::add, {},
-                           [this](const records::user_entry& typed) { return save_new_user(typed); });
+    user_dialog_->open_for(newuser_dialog::mode::add, {}, [this](const records::user_entry& typed) {
+        return save_new_user(typed);
+    });
 }
 
 bool users_form::save_new_user(const records::user_entry& typed) {
@@ -304,7 +307,7 @@ void users_form::store_choice(const records::assignment_choice& choice) {
     if (choice.reader.isEmpty()) return;
     append_assignments(register_.store_assignment(current_.userid, choice));
     const auto stored = data::users_table(db_).find(current_.userid);
-    if (stored) current_.schedules = stored->schedules;
+    if (stored && *stored) current_.schedules = (*stored)->schedules;
 }
 
 void users_form::clear_schedules() {

@@ -3,8 +3,8 @@
 #include <QPointer>
 #include <array>
 
-#include "gui/records/readerpop_dialog.h"
 #include "core/records/users_register.h"
+#include "gui/records/readerpop_dialog.h"
 #include "gui/records/records_widgets.h"
 #include "gui/shell/screen_registry.h"
 
@@ -34,13 +34,6 @@ class users_form final : public record_screen {
     void displayschedule(QTreeWidgetItem* assignment);
     void nodisplayschedule();
 
-    QTreeWidget* user_list() const { return users_; }
-    QTreeWidget* assignment_list() const { return assignments_; }
-    QLabel* heading() const { return heading_; }
-    QWidget* times_row() const { return times_row_; }
-    const std::array<QLabel*, 7>& times() const { return times_; }
-    newuser_dialog* user_dialog() const { return user_dialog_; }
-    readerpop_dialog* picker() const { return picker_; }
     const data::user_row& current_user() const { return current_; }
 
   private:

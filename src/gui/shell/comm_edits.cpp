@@ -4,7 +4,8 @@
 
 namespace zep::gui {
 
-void apply_comm_choice(QString& comm_string, link::comm_settings& comm, comm_choice choice, int digit) {
+void apply_comm_choice(QString& comm_string, link::comm_settings& comm, comm_choice choice,
+                       int digit) {
     const auto position = static_cast<qsizetype>(choice) - 1;
     if (digit < 0 || digit > 9) return;
     if (comm_string.size() <= position) {
@@ -12,14 +13,22 @@ void apply_comm_choice(QString& comm_string, link::comm_settings& comm, comm_cho
     }
     comm_string[position] = QChar(u'0' + digit);
     switch (choice) {
-    case comm_choice::mode: comm.link_mode = digit; break;
-    case comm_choice::protocol: comm.protocol = digit; break;
-    case comm_choice::port: comm.port = digit; break;
-    case comm_choice::speed: break;
+        case comm_choice::mode:
+            comm.link_mode = digit;
+            break;
+        case comm_choice::protocol:
+            comm.protocol = digit;
+            break;
+        case comm_choice::port:
+            comm.port = digit;
+            break;
+        case comm_choice::speed:
+            break;
     }
 }
 
-address_edit apply_address_edit(QString& comm_string, link::comm_settings& comm, const QString& text) {
+address_edit apply_address_edit(QString& comm_string, link::comm_settings& comm,
+                                const QString& text) {
     const QString digits = text.trimmed();
     if (digits.isEmpty()) return address_edit::unchanged;
     bool ok = false;

@@ -12,7 +12,8 @@ enum class comm_choice { mode = 1, protocol = 2, port = 3, speed = 4 };
 // Writes `digit` at the choice's position. Mode, protocol and port also change the decoded
 // value at once; the speed only changes the string, the link keeps its speed until the
 // next start.
-void apply_comm_choice(QString& comm_string, link::comm_settings& comm, comm_choice choice, int digit);
+void apply_comm_choice(QString& comm_string, link::comm_settings& comm, comm_choice choice,
+                       int digit);
 
 enum class address_edit { applied, unchanged, refused };
 
@@ -22,6 +23,7 @@ inline constexpr auto address_refused_text =
 
 // The protocol address box was edited: three digits into positions 5 to 7 and the decoded
 // address. Empty leaves both unchanged; an address above 127 is refused, unchanged.
-address_edit apply_address_edit(QString& comm_string, link::comm_settings& comm, const QString& text);
+address_edit apply_address_edit(QString& comm_string, link::comm_settings& comm,
+                                const QString& text);
 
 }  // namespace zep::gui

@@ -11,8 +11,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "core/program/startup.h"
 #include "core/link/com_ports.h"
+#include "core/program/startup.h"
 
 namespace zep::gui {
 
@@ -35,7 +35,8 @@ QRadioButton* add_radio(QButtonGroup* group, QLayout* layout, const QString& cap
 QLineEdit* digits_box(const QString& name, QWidget* parent) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
-    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    box->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
     return box;
 }
 
@@ -99,8 +100,8 @@ QWidget* comm_form::make_port_box() {
     port_ = new QButtonGroup(box);
     for (int port = 1; port <= 5; ++port) {
         auto* row = new QHBoxLayout;
-        add_radio(port_, row, QStringLiteral("Com%1").arg(port), QStringLiteral("port_%1").arg(port),
-                  port);
+        add_radio(port_, row, QStringLiteral("Com%1").arg(port),
+                  QStringLiteral("port_%1").arg(port), port);
         grid->addLayout(row, port - 1, 0);
         auto* device = new QLineEdit(box);
         device->setObjectName(QStringLiteral("device_%1").arg(port));
@@ -176,18 +177,18 @@ void comm_form::connect_choices() {
 
 void comm_form::address_edited(const QString& text) {
     switch (apply_address_edit(state_.settings.settings, state_.comm, text)) {
-    case address_edit::refused:
-        // The link cannot frame it: the box goes back to the last address taken.
-        address_->setText(accepted_address_);
-        address_notice_->setText(QString::fromLatin1(address_refused_text));
-        address_notice_->show();
-        break;
-    case address_edit::applied:
-    case address_edit::unchanged:
-        accepted_address_ = text;
-        address_notice_->clear();
-        address_notice_->hide();
-        break;
+        case address_edit::refused:
+            // The link cannot frame it: the box goes back to the last address taken.
+            address_->setText(accepted_address_);
+            address_notice_->setText(QString::fromLatin1(address_refused_text));
+            address_notice_->show();
+            break;
+        case address_edit::applied:
+        case address_edit::unchanged:
+            accepted_address_ = text;
+            address_notice_->clear();
+            address_notice_->hide();
+            break;
     }
 }
 

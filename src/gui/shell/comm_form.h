@@ -18,13 +18,13 @@ namespace zep::gui {
 // they are written when the main window closes.
 class comm_form final : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit comm_form(screen_context& context);
 
     // Fills the controls from the settings in memory.
     void fill();
 
-private:
+  private:
     QWidget* make_mode_box();
     QWidget* make_protocol_box();
     QWidget* make_port_box();

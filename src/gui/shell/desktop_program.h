@@ -10,8 +10,7 @@ namespace zep::program {
 struct session;
 }
 
-namespace zep {
-}  // namespace zep
+namespace zep {}  // namespace zep
 
 namespace zep::gui {
 
@@ -21,7 +20,8 @@ class main_window;
 // window. Null after a wrong answer; the session then goes without writing anything.
 // `answers` is handed to the main window (its dialogs when null).
 std::unique_ptr<main_window> open_main_window(std::unique_ptr<program::session> state,
-                                              operator_port& login, operator_port* answers = nullptr);
+                                              operator_port& login,
+                                              operator_port* answers = nullptr);
 
 // Start-up of the desktop program: database and settings, the login prompt when a
 // password is set, the main window; closing writes the settings back.

@@ -16,7 +16,7 @@ QStringList qt_name_filters(const QString& filter);
 // dialogs, all on the GUI thread. Reports have no dialog; the job runner hands them to
 // the screen that started the job.
 class dialog_operator final : public operator_port {
-public:
+  public:
     explicit dialog_operator(QWidget* parent = nullptr) : parent_(parent) {}
 
     void set_parent(QWidget* parent) { parent_ = parent; }
@@ -34,7 +34,7 @@ public:
     void progress(const QString&) override {}
     bool cancelled() override { return false; }
 
-private:
+  private:
     std::optional<QString> choose_file(bool save, const QString& default_name,
                                        const QString& filter);
 

@@ -52,8 +52,9 @@ constexpr help_entry help_entries[] = {
 }  // namespace
 
 QString help_text() {
-    QString html = QStringLiteral("<h2>zep</h2><p>Choose Commands or Database in the menu bar; "
-                                  "the side menu then opens each screen.</p>");
+    QString html = QStringLiteral(
+        "<h2>zep</h2><p>Choose Commands or Database in the menu bar; "
+        "the side menu then opens each screen.</p>");
     for (const help_entry& entry : help_entries) {
         html += QStringLiteral("<h3>%1</h3><p>%2</p>")
                     .arg(QString::fromLatin1(entry.caption), QString::fromLatin1(entry.text));
@@ -62,21 +63,22 @@ QString help_text() {
 }
 
 QString about_text(const QString& database_path, const QString& data_folder) {
-    return QStringLiteral("<h2>zep %1</h2>"
-                          "<p>Manages KO and ZEP door-access card readers over serial lines and "
-                          "TCP/IP.</p>"
-                          "<p><b>Database:</b> %2<br><b>Data folder:</b> %3</p>")
+    return QStringLiteral(
+               "<h2>zep %1</h2>"
+               "<p>Manages KO and ZEP door-access card readers over serial lines and "
+               "TCP/IP.</p>"
+               "<p><b>Database:</b> %2<br><b>Data folder:</b> %3</p>")
         .arg(QStringLiteral(ZEP_VERSION), database_path.toHtmlEscaped(),
              data_folder.toHtmlEscaped());
 }
 
 QString beta_text() {
     return QStringLiteral(
-        "<h2>Beta Version Information</h2>"
-        "<p>This is a beta version of zep %1. Screens that are not yet part of this build "
-        "are shown with their name only.</p>"
-        "<p>Settings are written when the main window closes; keep a copy of the database "
-        "file before trying a new version.</p>")
+               "<h2>Beta Version Information</h2>"
+               "<p>This is a beta version of zep %1. Screens that are not yet part of this build "
+               "are shown with their name only.</p>"
+               "<p>Settings are written when the main window closes; keep a copy of the database "
+               "file before trying a new version.</p>")
         .arg(QStringLiteral(ZEP_VERSION));
 }
 

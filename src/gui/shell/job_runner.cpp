@@ -12,11 +12,14 @@ namespace zep::gui {
 // The operator a job talks to. Answers are fetched from the GUI thread while the worker
 // waits; reports are queued to the GUI thread, which keeps them in order.
 class job_runner::worker_operator final : public operator_port {
-public:
+  public:
     worker_operator(job_runner& runner) : runner_(runner) {}
 
     void message(const QString& text) override {
-        on_gui([&] { runner_.answers_.message(text); return true; });
+        on_gui([&] {
+            runner_.answers_.message(text);
+            return true;
+        });
     }
     bool confirm(const QString& question) override {
         return on_gui([&] { return runner_.answers_.confirm(question); });
@@ -44,7 +47,7 @@ public:
     }
     bool cancelled() override { return runner_.cancel_requested_.load(); }
 
-private:
+  private:
     template <typename F>
     std::invoke_result_t<F> on_gui(F ask) {
         decltype(ask()) answer{};
@@ -92,7 +95,8 @@ bool job_runner::start(job_request request) {
     cancel_requested_ = false;
     if (current_.screen) lock_controls(current_.screen, current_.cancel_control);
     Q_EMIT busy_changed(true);
-    link::single_reader_settings link_settings = link_settings_ ? link_settings_() : link::single_reader_settings{};
+    link::single_reader_settings link_settings =
+        link_settings_ ? link_settings_() : link::single_reader_settings{};
     QMetaObject::invokeMethod(
         worker_, [this, link_settings] { run_on_worker(link_settings); }, Qt::QueuedConnection);
     return true;
@@ -144,7 +148,8 @@ void job_runner::run_on_worker(link::single_reader_settings link_settings) {
             opened.value()->close();
         }
     }
-    QMetaObject::invokeMethod(this, [this] { finish(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { finish(); }, Qt::QueuedConnection);
 }
 
 void job_runner::deliver_status(const QString& text) {

@@ -16,9 +16,6 @@ namespace zep::data {
 class database_file;
 }
 
-namespace zep {
-}
-
 namespace zep::gui {
 
 // What a job works with. All of it lives on the worker thread for the job's duration:
@@ -46,7 +43,7 @@ struct job_request {
 // used by two operations at once and the interface never freezes while a reader answers.
 class job_runner final : public QObject {
     Q_OBJECT
-public:
+  public:
     // `db_path` is opened afresh for every job; `answers` shows dialogs on the GUI thread.
     job_runner(QString db_path, operator_port& answers, QObject* parent = nullptr);
     ~job_runner() override;
@@ -64,13 +61,13 @@ public:
     // Keeps the event loop turning until no job runs (dialogs of the job stay answerable).
     void wait_idle();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void busy_changed(bool busy);
     void status_line(const QString& text);
     void progress(const QString& text);
     void links_closed();
 
-private:
+  private:
     class worker_operator;
     void run_on_worker(link::single_reader_settings link_settings);
     void deliver_status(const QString& text);

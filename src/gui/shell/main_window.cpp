@@ -11,10 +11,10 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "gui/autorun/override_form.h"
 #include "core/data/readers_table.h"
 #include "core/program/single_reader.h"
 #include "core/program/startup.h"
+#include "gui/autorun/override_form.h"
 #include "gui/shell/info_texts.h"
 #include "gui/shell/side_menu.h"
 
@@ -22,7 +22,6 @@ namespace zep::gui {
 
 namespace {
 
-constexpr auto no_readers_text = "There are no readers in the system";
 const QString command_menu_name = QStringLiteral("command");
 const QString database_menu_name = QStringLiteral("database");
 const QString default_database_screen = QStringLiteral("usersform");
@@ -157,21 +156,22 @@ QWidget* main_window::show_screen(const QString& name) {
     return screen;
 }
 
-QWidget* main_window::current_screen() const {
-    return working_area_->currentWidget();
-}
-
 void main_window::show_password() {
     show_screen(QStringLiteral("password"));
 }
 
 void main_window::show_override() {
-    if (data::readers_table(*state_->db).count() <= 0) {
-        answers_->message(QString::fromLatin1(no_readers_text));
+    data::readers_table readers(*state_->db);
+    if (status allowed = autorun::override_screen_refusal(readers); !allowed) {
+        answers_->message(allowed.error());
         return;
     }
-    auto* screen =
-        new override_form(data::readers_table(*state_->db).all(), autorun::program_override_selection(), this);
+    const auto rows = readers.all();
+    if (!rows) {
+        answers_->message(rows.error());
+        return;
+    }
+    auto* screen = new override_form(*rows, autorun::program_override_selection(), this);
     screen->setAttribute(Qt::WA_DeleteOnClose);
     // Modal, yet without a nested event loop: a running job still reports to its screen.
     screen->open();
@@ -206,7 +206,8 @@ void main_window::show_about() {
 }
 
 void main_window::show_beta() {
-    show_text_window(QStringLiteral("beta"), QStringLiteral("Beta Version Information"), beta_text());
+    show_text_window(QStringLiteral("beta"), QStringLiteral("Beta Version Information"),
+                     beta_text());
 }
 
 void main_window::closeEvent(QCloseEvent* event) {
@@ -219,7 +220,8 @@ void main_window::closeEvent(QCloseEvent* event) {
         jobs_->close_all_links();
         for (QWidget* window : std::as_const(text_windows_)) window->close();
         if (const status closed = program::close_down(*state_); !closed) {
-            answers_->message(QStringLiteral("The settings were not saved: %1").arg(closed.error()));
+            answers_->message(
+                QStringLiteral("The settings were not saved: %1").arg(closed.error()));
         }
     }
     QMainWindow::closeEvent(event);

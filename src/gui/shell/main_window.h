@@ -31,7 +31,7 @@ struct navigation_state {
 // settings back.
 class main_window final : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // `answers` answers the operator questions (dialogs when null).
     explicit main_window(std::unique_ptr<program::session> state, operator_port* answers = nullptr);
     ~main_window() override;
@@ -56,16 +56,13 @@ public:
 
     // The screen shown in the working area, made on first use and kept.
     QWidget* show_screen(const QString& name);
-    QWidget* current_screen() const;
-    // The screen if it was made, else null.
-    QWidget* existing_screen(const QString& name) const { return screens_.value(name); }
     // False when the window already closed.
     bool open() const { return !closed_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void build_menu_bar();
     void build_popup_menus();
     void set_busy(bool busy);

@@ -1,35 +1,40 @@
-#include "gui/shell/comm_form.h"
+#include <QLabel>
+#include <QVBoxLayout>
+
 #include "gui/maintenance/password_form.h"
+#include "gui/maintenance/utilities_form.h"
 #include "gui/records/archive_form.h"
 #include "gui/records/dbutil_form.h"
 #include "gui/records/readers_form.h"
 #include "gui/records/schedules_form.h"
 #include "gui/records/users_form.h"
-#include "gui/maintenance/utilities_form.h"
+#include "gui/shell/comm_form.h"
 #include "gui/shell/screen_registry.h"
 #include "gui/shell/side_menu.h"
-
-#include <QLabel>
-#include <QVBoxLayout>
 
 namespace zep::gui {
 
 void register_screens(screen_registry& registry) {
     registry.add(QStringLiteral("usersform"), [](screen_context& c) { return new users_form(c); });
-    registry.add(QStringLiteral("readersform"), [](screen_context& c) { return new readers_form(c); });
-    registry.add(QStringLiteral("schedulesform"), [](screen_context& c) { return new schedules_form(c); });
+    registry.add(QStringLiteral("readersform"),
+                 [](screen_context& c) { return new readers_form(c); });
+    registry.add(QStringLiteral("schedulesform"),
+                 [](screen_context& c) { return new schedules_form(c); });
     registry.add(QStringLiteral("archive"), [](screen_context& c) { return new archive_form(c); });
     registry.add(QStringLiteral("dbutil"), [](screen_context& c) { return new dbutil_form(c); });
     registry.add(QStringLiteral("commform"), [](screen_context& c) { return new comm_form(c); });
-    registry.add(QStringLiteral("password"), [](screen_context& c) { return new password_form(c); });
-    registry.add(QStringLiteral("utilities"), [](screen_context& c) { return new utilities_form(c); });
+    registry.add(QStringLiteral("password"),
+                 [](screen_context& c) { return new password_form(c); });
+    registry.add(QStringLiteral("utilities"),
+                 [](screen_context& c) { return new utilities_form(c); });
 }
 
 QString screen_caption(const QString& name) {
     for (const auto& entries : {command_menu_entries(), database_menu_entries()}) {
         for (const side_menu_entry& entry : entries) {
             if (name == QLatin1String(entry.screen)) {
-                return QString::fromLatin1(entry.caption).replace(QLatin1Char('\n'), QLatin1Char(' '));
+                return QString::fromLatin1(entry.caption)
+                    .replace(QLatin1Char('\n'), QLatin1Char(' '));
             }
         }
     }

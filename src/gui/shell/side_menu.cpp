@@ -11,22 +11,15 @@ namespace zep::gui {
 namespace {
 
 constexpr side_menu_entry command_entries[] = {
-    {"termmode", "Terminal Mode"},
-    {"netman", "Network Manager"},
-    {"commform", "Communications"},
-    {"updown", "Upload/Download\nText Files"},
-    {"setup", "KO/ZEP Setup"},
-    {"utilities", "Utilities"},
-    {"autorun", "Autorun"},
-    {"barsetup", "Bar/Mag/Prox Setup"},
+    {"termmode", "Terminal Mode"},  {"netman", "Network Manager"},
+    {"commform", "Communications"}, {"updown", "Upload/Download\nText Files"},
+    {"setup", "KO/ZEP Setup"},      {"utilities", "Utilities"},
+    {"autorun", "Autorun"},         {"barsetup", "Bar/Mag/Prox Setup"},
 };
 
 constexpr side_menu_entry database_entries[] = {
-    {"schedulesform", "Schedules"},
-    {"readersform", "Readers"},
-    {"usersform", "Users"},
-    {"archive", "Log Archive"},
-    {"dbutil", "Utilities"},
+    {"schedulesform", "Schedules"}, {"readersform", "Readers"}, {"usersform", "Users"},
+    {"archive", "Log Archive"},     {"dbutil", "Utilities"},
 };
 
 // The sixteen standard colours, toned down: the title only tints, it does not flash.
@@ -36,7 +29,8 @@ constexpr std::array<QRgb, 16> title_colours = {
 };
 constexpr int colour_tick_ms = 1500;
 
-const QString yellow_style = QStringLiteral("QPushButton { background-color: yellow; color: black; }");
+const QString yellow_style =
+    QStringLiteral("QPushButton { background-color: yellow; color: black; }");
 
 }  // namespace
 
@@ -66,7 +60,8 @@ side_menu::side_menu(const QString& object_name, const QString& title,
         auto* button = new QPushButton(QString::fromLatin1(item.caption), this);
         button->setObjectName(QStringLiteral("entry_") + screen);
         button->setMinimumHeight(std::strchr(item.caption, '\n') ? 48 : 32);
-        connect(button, &QPushButton::clicked, this, [this, screen] { Q_EMIT entry_chosen(screen); });
+        connect(button, &QPushButton::clicked, this,
+                [this, screen] { Q_EMIT entry_chosen(screen); });
         layout->addWidget(button);
         buttons_.insert(screen, button);
         order_ << screen;

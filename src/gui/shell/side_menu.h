@@ -24,21 +24,20 @@ std::span<const side_menu_entry> database_menu_entries();
 // entry is shown yellow.
 class side_menu final : public QWidget {
     Q_OBJECT
-public:
+  public:
     // `decorated` adds the slowly changing colour of the menu's title.
     side_menu(const QString& object_name, const QString& title,
               std::span<const side_menu_entry> entries, bool decorated, QWidget* parent = nullptr);
 
-    QPushButton* entry(const QString& screen) const { return buttons_.value(screen); }
     QStringList screens() const { return order_; }
     // Resets every entry's colour and colours `screen`'s yellow.
     void mark(const QString& screen);
     QString marked() const { return marked_; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void entry_chosen(const QString& screen);
 
-private:
+  private:
     void next_colour();
 
     QMap<QString, QPushButton*> buttons_;

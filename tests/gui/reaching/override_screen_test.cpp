@@ -8,8 +8,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "gui/autorun/override_form.h"
 #include "core/data/readers_table.h"
+#include "gui/autorun/override_form.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace zep {
@@ -33,10 +33,15 @@ std::vector<data::reader_row> ten_readers() {
     return rows;
 }
 
+QCheckBox* box(const QWidget& form, int readernum) {
+    const QString name = QStringLiteral("reader_%1").arg(readernum, 3, 10, QLatin1Char('0'));
+    return form.findChild<QCheckBox*>(name);
+}
+
 std::vector<int> checked(const gui::override_form& form) {
     std::vector<int> numbers;
     for (int k = 0; k < records::reader_slots; ++k) {
-        if (form.box(k)->isChecked()) numbers.push_back(k);
+        if (box(form, k)->isChecked()) numbers.push_back(k);
     }
     return numbers;
 }
@@ -53,9 +58,9 @@ TEST(override_screen, first_opening_copies_the_active_marks) {
     autorun::override_selection selection;
     gui::override_form form(ten_readers(), selection);
     EXPECT_TRUE(form.isModal());
-    EXPECT_EQ(form.box(7)->text(), "007 Gate B");
-    EXPECT_EQ(form.box(0)->text(), "000 Yard");
-    EXPECT_NE(form.box(126), nullptr);
+    EXPECT_EQ(box(form, 7)->text(), "007 Gate B");
+    EXPECT_EQ(box(form, 0)->text(), "000 Yard");
+    EXPECT_NE(box(form, 126), nullptr);
     EXPECT_EQ(form.findChildren<QCheckBox*>().size(), records::reader_slots);
     // Numbers past the end of a short table stay unchecked.
     EXPECT_EQ(checked(form), (std::vector<int>{1, 7, 9}));
@@ -67,8 +72,8 @@ TEST(override_screen, later_openings_show_the_selection_as_it_was_left) {
     autorun::override_selection selection;
     {
         gui::override_form form(ten_readers(), selection);
-        form.box(7)->click();
-        form.box(3)->click();
+        box(form, 7)->click();
+        box(form, 3)->click();
         form.close();
     }
     EXPECT_EQ(selected(selection), (std::vector<int>{1, 3, 9}));
@@ -83,8 +88,10 @@ TEST(override_screen, later_openings_show_the_selection_as_it_was_left) {
 TEST(override_screen, clear_all_unchecks_every_box) {
     autorun::override_selection selection;
     gui::override_form form(ten_readers(), selection);
-    EXPECT_EQ(form.clear_all_button()->text(), "Clear All");
-    form.clear_all_button()->click();
+    auto* clear_all = form.findChild<QPushButton*>(QStringLiteral("clear_all"));
+    ASSERT_NE(clear_all, nullptr);
+    EXPECT_EQ(clear_all->text(), "Clear All");
+    clear_all->click();
     EXPECT_TRUE(checked(form).empty());
     EXPECT_TRUE(selected(selection).empty());
     EXPECT_TRUE(selection.targets(ten_readers()).none());
@@ -102,16 +109,17 @@ TEST(override_screen, the_menu_refuses_an_empty_table_and_opens_it_modally_other
     EXPECT_EQ(program.answers.messages, QStringList{"There are no readers in the system"});
     EXPECT_EQ(window.findChild<gui::override_form*>(), nullptr);
 
-    ASSERT_TRUE(data::readers_table(*program.state().db).insert(row(7, QStringLiteral("Gate B"), true)));
+    ASSERT_TRUE(
+        data::readers_table(*program.state().db).insert(row(7, QStringLiteral("Gate B"), true)));
     override_action(window)->trigger();
     auto* form = window.findChild<gui::override_form*>();
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
     EXPECT_NE(form->windowModality(), Qt::NonModal);
-    EXPECT_EQ(form->box(7)->text(), "007 Gate B");
-    EXPECT_TRUE(form->box(7)->isChecked());
+    EXPECT_EQ(box(*form, 7)->text(), "007 Gate B");
+    EXPECT_TRUE(box(*form, 7)->isChecked());
 
-    form->box(7)->click();
+    box(*form, 7)->click();
     form->close();
     EXPECT_TRUE(test::wait_until([&] { return !window.findChild<gui::override_form*>(); }));
     EXPECT_FALSE(autorun::program_override_selection().pending());

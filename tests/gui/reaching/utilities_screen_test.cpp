@@ -12,9 +12,9 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "tests/support/fixed_clock.h"
-#include "tests/gui/gui_test_support.h"
 #include "gui/maintenance/utilities_form.h"
+#include "tests/gui/gui_test_support.h"
+#include "tests/support/fixed_clock.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {

@@ -7,9 +7,9 @@
 #include <QPushButton>
 
 #include "core/data/readers_table.h"
-#include "tests/support/fixed_clock.h"
-#include "tests/gui/gui_test_support.h"
 #include "gui/maintenance/utilities_form.h"
+#include "tests/gui/gui_test_support.h"
+#include "tests/support/fixed_clock.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
@@ -20,7 +20,7 @@ using test::sim_fixture;
 const QDateTime sunday(QDate(2019, 3, 3), QTime(10, 20, 30));
 
 data::reader_row reader(int number, const QString& commmode, const QString& protocol = "N",
-                  const QString& address = "") {
+                        const QString& address = "") {
     data::reader_row r;
     r.readernum = static_cast<qint16>(number);
     r.location = QStringLiteral("Gate %1").arg(number);
@@ -97,7 +97,7 @@ TEST_F(utilities_walk_screen, add_and_delete_in_all_ask_once_and_follow_the_sele
     EXPECT_EQ(sim.access_list(1, 0), (std::vector<sim::access_entry>{{"4711", 0}}));
 
     // The operator leaves only reader 001 selected.
-    selection.loadup(data::readers_table(*program.state().db).all());
+    selection.loadup(*data::readers_table(*program.state().db).all());
     selection.set(0, false);
     selection.set(2, false);
     selection.set(4, false);

@@ -33,17 +33,34 @@ struct assignment_fixture : ::testing::Test {
         screen = program.open<gui::users_form>("usersform");
     }
 
+    // Null once the picker has closed.
+    gui::readerpop_dialog* picker() const {
+        return screen->findChild<gui::readerpop_dialog*>(QStringLiteral("readerpop"));
+    }
+    QTreeWidget* assignments() const { return child<QTreeWidget>(screen, "assignment_list"); }
+    QWidget* times_row() const { return child<QWidget>(screen, "weekly_times"); }
+    QLabel* times(const char* day) const {
+        return child<QLabel>(screen, QStringLiteral("times_") + QLatin1String(day));
+    }
+
+    // The picker's label of the reader or schedule chosen.
+    static QString shown(gui::readerpop_dialog* picker, const char* label) {
+        return child<QLabel>(picker, label)->text();
+    }
+
     gui::readerpop_dialog* open_picker() {
         QTest::mouseClick(button(screen, "add_reader_schedule_button"), Qt::LeftButton);
-        gui::readerpop_dialog* picker = screen->picker();
+        gui::readerpop_dialog* picker = this->picker();
         EXPECT_NE(picker, nullptr);
         EXPECT_TRUE(picker && picker->isVisible());
         return picker;
     }
 
     void choose(gui::readerpop_dialog* picker, const QString& reader, const QString& schedule) {
-        double_click(picker->reader_list(), row_with(picker->reader_list(), 0, reader));
-        double_click(picker->schedule_list(), row_with(picker->schedule_list(), 0, schedule));
+        auto* readers = child<QTreeWidget>(picker, "reader_list");
+        auto* schedules = child<QTreeWidget>(picker, "schedule_list");
+        double_click(readers, row_with(readers, 0, reader));
+        double_click(schedules, row_with(schedules, 0, schedule));
     }
 };
 
@@ -51,8 +68,9 @@ TEST_F(assignment_fixture, one_reader_and_schedule_go_into_the_readers_slot) {
     gui::readerpop_dialog* picker = open_picker();
     EXPECT_EQ(picker->windowTitle(),
               QStringLiteral("Add Reader and Schedule for user Ann Smith,  ID:1234"));
-    EXPECT_EQ(column_texts(picker->reader_list(), 0), (QStringList{"001", "003", "126"}));
-    EXPECT_EQ(column_texts(picker->schedule_list(), 3),
+    EXPECT_EQ(column_texts(child<QTreeWidget>(picker, "reader_list"), 0),
+              (QStringList{"001", "003", "126"}));
+    EXPECT_EQ(column_texts(child<QTreeWidget>(picker, "schedule_list"), 3),
               (QStringList{"0800 - 1700", "2200 - 0600"}));
 
     QTest::mouseClick(button(picker, "finished_button"), Qt::LeftButton);
@@ -60,34 +78,34 @@ TEST_F(assignment_fixture, one_reader_and_schedule_go_into_the_readers_slot) {
     EXPECT_TRUE(picker->isVisible());
 
     choose(picker, "126", "012");
-    EXPECT_EQ(picker->selected_reader()->text(), QStringLiteral("126  Back gate"));
-    EXPECT_EQ(picker->selected_schedule()->text(), QStringLiteral("012  Night shift"));
+    EXPECT_EQ(shown(picker, "selected_reader"), QStringLiteral("126  Back gate"));
+    EXPECT_EQ(shown(picker, "selected_schedule"), QStringLiteral("012  Night shift"));
     QTest::mouseClick(button(picker, "finished_button"), Qt::LeftButton);
-    EXPECT_TRUE(wait_until([this] { return screen->picker() == nullptr; }));
+    EXPECT_TRUE(wait_until([this] { return this->picker() == nullptr; }));
 
     const QString access = program.access_of("1234");
     EXPECT_EQ(access.mid(252, 2), QStringLiteral("12"));
     EXPECT_EQ(access.left(252), QString(252, QLatin1Char(' ')));
-    QTreeWidget* list = screen->assignment_list();
+    QTreeWidget* list = assignments();
     ASSERT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("126  Back gate"));
     EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("012  Night shift"));
 
     // The weekly times of the clicked assignment.
     click(list, list->topLevelItem(0));
-    EXPECT_TRUE(screen->times_row()->isVisible());
-    EXPECT_EQ(screen->times()[1]->text(), QStringLiteral("2200 - 0600"));
-    EXPECT_EQ(screen->times()[0]->text(), QStringLiteral("0000 - 0000"));
+    EXPECT_TRUE(times_row()->isVisible());
+    EXPECT_EQ(times("monday")->text(), QStringLiteral("2200 - 0600"));
+    EXPECT_EQ(times("sunday")->text(), QStringLiteral("0000 - 0000"));
 
     // The same reader again is refused; cancelling stores nothing.
     picker = open_picker();
-    EXPECT_FALSE(screen->times_row()->isVisible());
+    EXPECT_FALSE(times_row()->isVisible());
     choose(picker, "126", "005");
     QTest::mouseClick(button(picker, "finished_button"), Qt::LeftButton);
     EXPECT_EQ(program.answers.messages.last(),
               QStringLiteral("This user already has this reader defined"));
     QTest::mouseClick(button(picker, "cancel_button"), Qt::LeftButton);
-    EXPECT_TRUE(wait_until([this] { return screen->picker() == nullptr; }));
+    EXPECT_TRUE(wait_until([this] { return this->picker() == nullptr; }));
     EXPECT_EQ(program.access_of("1234"), access);
 }
 
@@ -95,9 +113,9 @@ TEST_F(assignment_fixture, escape_after_choosing_stores_nothing) {
     gui::readerpop_dialog* picker = open_picker();
     choose(picker, "003", "005");
     QTest::keyClick(picker, Qt::Key_Escape);
-    EXPECT_TRUE(wait_until([this] { return screen->picker() == nullptr; }));
+    EXPECT_TRUE(wait_until([this] { return this->picker() == nullptr; }));
     EXPECT_EQ(program.access_of("1234"), records::access_string::blank());
-    EXPECT_EQ(screen->assignment_list()->topLevelItemCount(), 0);
+    EXPECT_EQ(assignments()->topLevelItemCount(), 0);
 }
 
 TEST_F(assignment_fixture, all_remaining_readers_fill_only_the_empty_slots) {
@@ -106,15 +124,15 @@ TEST_F(assignment_fixture, all_remaining_readers_fill_only_the_empty_slots) {
     program.add_user("77", "Adams", "Al", access);
     screen->loadup();
     ASSERT_EQ(screen->current_user().userid, QStringLiteral("77"));
-    EXPECT_EQ(screen->assignment_list()->topLevelItemCount(), 2);
+    EXPECT_EQ(assignments()->topLevelItemCount(), 2);
 
     gui::readerpop_dialog* picker = open_picker();
     QTest::mouseClick(button(picker, "all_remaining_button"), Qt::LeftButton);
     QTest::mouseClick(button(picker, "all_times_button"), Qt::LeftButton);
-    EXPECT_EQ(picker->selected_reader()->text(), QStringLiteral("998  all remaining"));
-    EXPECT_EQ(picker->selected_schedule()->text(), QStringLiteral("000  No schedule (all times)"));
+    EXPECT_EQ(shown(picker, "selected_reader"), QStringLiteral("998  all remaining"));
+    EXPECT_EQ(shown(picker, "selected_schedule"), QStringLiteral("000  No schedule (all times)"));
     QTest::mouseClick(button(picker, "finished_button"), Qt::LeftButton);
-    EXPECT_TRUE(wait_until([this] { return screen->picker() == nullptr; }));
+    EXPECT_TRUE(wait_until([this] { return this->picker() == nullptr; }));
     EXPECT_TRUE(program.answers.messages.isEmpty());
 
     const QString stored = program.access_of("77");
@@ -122,7 +140,7 @@ TEST_F(assignment_fixture, all_remaining_readers_fill_only_the_empty_slots) {
         const QString expected = r == 1 ? "05" : r == 5 ? "12" : "00";
         EXPECT_EQ(records::access_string::slot(stored, r), expected) << r;
     }
-    QTreeWidget* list = screen->assignment_list();
+    QTreeWidget* list = assignments();
     ASSERT_EQ(list->topLevelItemCount(), 127);
     EXPECT_EQ(list->topLevelItem(0)->text(0).left(3), QStringLiteral("000"));
     EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("005  Day shift"));
@@ -130,7 +148,10 @@ TEST_F(assignment_fixture, all_remaining_readers_fill_only_the_empty_slots) {
     EXPECT_EQ(list->topLevelItem(126)->text(1), QStringLiteral("000"));
 
     click(list, list->topLevelItem(126));
-    for (QLabel* cell : screen->times()) EXPECT_EQ(cell->text(), QStringLiteral("All times"));
+    for (const char* day :
+         {"sunday", "monday", "tuesday", "wednesday", "thursday", "friday", "saturday"}) {
+        EXPECT_EQ(times(day)->text(), QStringLiteral("All times")) << day;
+    }
 }
 
 TEST_F(assignment_fixture, deleting_an_assignment_asks_and_blanks_that_slot_only) {
@@ -138,14 +159,14 @@ TEST_F(assignment_fixture, deleting_an_assignment_asks_and_blanks_that_slot_only
     access = records::access_string::with_slot(access, 3, "012");
     program.add_user("55", "Adams", "Al", access);
     screen->loadup();
-    QTreeWidget* list = screen->assignment_list();
+    QTreeWidget* list = assignments();
     ASSERT_EQ(list->topLevelItemCount(), 2);
     click(list, row_with(list, 0, "110  "));
-    EXPECT_TRUE(screen->times_row()->isVisible());
+    EXPECT_TRUE(times_row()->isVisible());
 
     program.answers.confirm_answers = {false, true};
     program.window->menus().delete_schedule->trigger();
-    EXPECT_FALSE(screen->times_row()->isVisible());
+    EXPECT_FALSE(times_row()->isVisible());
     EXPECT_EQ(program.access_of("55"), access);
     click(list, row_with(list, 0, "110  "));
     program.window->menus().delete_schedule->trigger();

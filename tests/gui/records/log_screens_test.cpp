@@ -11,10 +11,10 @@
 #include <QTest>
 
 #include "core/data/log_table.h"
+#include "core/records/utility_file.h"
 #include "gui/records/archive_form.h"
 #include "gui/records/archive_model.h"
 #include "gui/records/dbutil_form.h"
-#include "core/records/utility_file.h"
 #include "tests/gui/records/records_test_support.h"
 
 namespace zep::test {
@@ -49,8 +49,10 @@ struct log_fixture : ::testing::Test {
 TEST_F(log_fixture, archive_lists_the_log_sorted_in_the_database_and_fetches_lazily) {
     auto* screen = program.open<gui::archive_form>("archive");
     ASSERT_NE(screen, nullptr);
-    QTableView* view = screen->log_list();
-    ASSERT_EQ(view->model()->rowCount(), 3);
+    QTableView* view = child<QTableView>(screen, "log_list");
+    auto* model = qobject_cast<gui::archive_model*>(view->model());
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->rowCount(), 3);
     QStringList headers;
     for (int c = 0; c < 5; ++c) headers << view->model()->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headers, (QStringList{"Date/Time", "Name", "Reader #", "Location", "Granted"}));
@@ -64,7 +66,7 @@ TEST_F(log_fixture, archive_lists_the_log_sorted_in_the_database_and_fetches_laz
                       QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
     EXPECT_EQ(cell(view, 0, 1), QStringLiteral("Adams,Al"));
     EXPECT_EQ(cell(view, 2, 1), QStringLiteral("Smith,Ann"));
-    EXPECT_EQ(screen->model()->sort_column(), 1);
+    EXPECT_EQ(model->sort_column(), 1);
 
     // A long log: the view holds a page, not the table.
     std::vector<data::log_row> rows(1000);
@@ -78,7 +80,7 @@ TEST_F(log_fixture, archive_lists_the_log_sorted_in_the_database_and_fetches_laz
     ASSERT_TRUE(data::log_table(program.db()).insert_all(rows));
     QTest::mouseClick(screen->findChild<QPushButton*>(QStringLiteral("refresh_button")),
                       Qt::LeftButton);
-    EXPECT_EQ(screen->model()->total_rows(), 1003);
+    EXPECT_EQ(model->total_rows(), 1003);
     EXPECT_LT(view->model()->rowCount(), 1003);
     EXPECT_EQ(cell(view, 3, 1), QStringLiteral("Zed0000,"));
     view->scrollToBottom();
@@ -92,15 +94,18 @@ TEST_F(log_fixture, archive_lists_the_log_sorted_in_the_database_and_fetches_laz
 TEST_F(log_fixture, export_writes_both_layouts_byte_for_byte) {
     auto* screen = program.open<gui::dbutil_form>("dbutil");
     ASSERT_NE(screen, nullptr);
+    auto* export_start = child<QLineEdit>(screen, "export_start_date");
+    auto* export_end = child<QLineEdit>(screen, "export_end_date");
+    auto* reader = child<QLineEdit>(screen, "export_reader");
     const QString today = records::date_box_text(QDate::currentDate());
-    EXPECT_EQ(screen->delete_start()->text(), today);
-    EXPECT_TRUE(screen->fixed_format()->isChecked());
+    EXPECT_EQ(child<QLineEdit>(screen, "delete_start_date")->text(), today);
+    EXPECT_TRUE(child<QRadioButton>(screen, "fixed_format")->isChecked());
     auto* series = screen->findChild<QGroupBox*>(QStringLiteral("add_series_panel"));
     EXPECT_FALSE(series->isEnabled());
     EXPECT_TRUE(series->findChild<QLabel*>(QStringLiteral("series_note"))->isVisible());
 
-    screen->export_start()->setText(QStringLiteral("03-01-2005"));
-    screen->export_end()->setText(QStringLiteral("03-01-2005"));
+    export_start->setText(QStringLiteral("03-01-2005"));
+    export_end->setText(QStringLiteral("03-01-2005"));
     program.answers.file_answers = {out("fixed")};
     press(screen, "export_log_button");
     const QByteArray fixed = "2005-03-01 08:00:00 " + QByteArray("Li").leftJustified(20) + ' ' +
@@ -110,39 +115,41 @@ TEST_F(log_fixture, export_writes_both_layouts_byte_for_byte) {
     EXPECT_EQ(file_bytes(out("fixed")), fixed);
     EXPECT_EQ(program.answers.file_requests, QStringList{"save|extract.txt|Text (*.txt)|*.txt"});
 
-    QTest::mouseClick(screen->comma_delimited(), Qt::LeftButton, {}, QPoint(8, 8));
+    QTest::mouseClick(child<QRadioButton>(screen, "comma_delimited"), Qt::LeftButton, {},
+                      QPoint(8, 8));
     EXPECT_FALSE(program.state().marker.export_fixed);
-    screen->export_end()->setText(QStringLiteral("03-02-2005"));
+    export_end->setText(QStringLiteral("03-02-2005"));
     program.answers.file_answers = {out("comma")};
     press(screen, "export_log_button");
     EXPECT_EQ(file_bytes(out("comma")),
               QByteArray("2005-03-01 08:00:00,Li,Bo,1234,005,Front,N\r\r\n"
                          "2005-03-02 09:00:00,Smith,Ann,99,003,Back,Y\r\r\n"));
     EXPECT_EQ(program.answers.messages, (QStringList{"Export Complete", "Export Complete"}));
-    EXPECT_TRUE(screen->status()->text().isEmpty());
+    EXPECT_TRUE(child<QLabel>(screen, "dbutil_status")->text().isEmpty());
 
     // Refusals write nothing.
-    QTest::keyClicks(screen->reader_number(), QStringLiteral("1x27"));
-    EXPECT_EQ(screen->reader_number()->text(), QStringLiteral("127"));
+    QTest::keyClicks(reader, QStringLiteral("1x27"));
+    EXPECT_EQ(reader->text(), QStringLiteral("127"));
     program.answers.file_answers = {out("refused")};
     press(screen, "export_log_button");
-    screen->reader_number()->clear();
-    screen->export_start()->setText(QStringLiteral("02-30-2005"));
+    reader->clear();
+    export_start->setText(QStringLiteral("02-30-2005"));
     press(screen, "export_log_button");
     EXPECT_EQ(program.answers.messages.mid(2),
-              (QStringList{"Reader number must be < 127", records::invalid_date_text("Export Start Date")}));
+              (QStringList{"Reader number must be < 127",
+                           records::invalid_date_text("Export Start Date")}));
     EXPECT_FALSE(QFile::exists(out("refused")));
 }
 
 TEST_F(log_fixture, delete_reports_the_count_and_the_employee_list_exports) {
     auto* screen = program.open<gui::dbutil_form>("dbutil");
-    screen->delete_start()->setText(QStringLiteral("03-01-2005"));
-    screen->delete_end()->setText(QStringLiteral("03-02-2005"));
+    child<QLineEdit>(screen, "delete_start_date")->setText(QStringLiteral("03-01-2005"));
+    child<QLineEdit>(screen, "delete_end_date")->setText(QStringLiteral("03-02-2005"));
     press(screen, "delete_log_button");
     press(screen, "delete_log_button");
     EXPECT_EQ(program.answers.messages, (QStringList{"Deletion Complete - 2 Records Deleted",
                                                      "Deletion Complete - 0 Records Deleted"}));
-    EXPECT_EQ(data::log_table(program.db()).count(), 1);
+    EXPECT_EQ(*data::log_table(program.db()).count(), 1);
 
     program.answers.file_answers = {out("none")};
     press(screen, "export_employees_button");
@@ -163,11 +170,13 @@ TEST(dbutil_screen, shows_and_remembers_the_marker_choices) {
     records_program program;
     program.state().marker = {true, false};
     auto* screen = program.open<gui::dbutil_form>("dbutil");
-    EXPECT_TRUE(screen->comma_delimited()->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(screen, "comma_delimited")->isChecked());
     EXPECT_TRUE(screen->findChild<QCheckBox*>(QStringLiteral("add_to_all_active"))->isChecked());
-    QTest::mouseClick(screen->fixed_format(), Qt::LeftButton, {}, QPoint(8, 8));
+    QTest::mouseClick(child<QRadioButton>(screen, "fixed_format"), Qt::LeftButton, {},
+                      QPoint(8, 8));
     EXPECT_TRUE(program.state().marker.export_fixed);
-    EXPECT_EQ(screen->export_start()->text(), screen->export_end()->text());
+    EXPECT_EQ(child<QLineEdit>(screen, "export_start_date")->text(),
+              child<QLineEdit>(screen, "export_end_date")->text());
 }
 
 }  // namespace

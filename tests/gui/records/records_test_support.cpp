@@ -20,11 +20,11 @@ records_program::records_program() {
 
 QWidget* records_program::open_screen(const QString& screen) {
     window->show_database();
-    QPushButton* entry = window->database_menu()->entry(screen);
+    QPushButton* entry = menu_entry(window->database_menu(), screen);
     EXPECT_NE(entry, nullptr) << screen.toStdString();
     if (!entry) return nullptr;
     QTest::mouseClick(entry, Qt::LeftButton);
-    QWidget* shown = window->current_screen();
+    QWidget* shown = current_screen(*window);
     EXPECT_EQ(shown->objectName(), screen);
     return shown;
 }
@@ -35,7 +35,7 @@ void records_program::add_reader(int number, const QString& name) {
     row.readernum = static_cast<qint16>(number);
     row.readername = name;
     row.protocol = QStringLiteral("N");
-    if (readers.find(row.readernum)) {
+    if (readers.find(row.readernum).value()) {
         ASSERT_TRUE(readers.update(row));
     } else {
         ASSERT_TRUE(readers.insert(row));
@@ -49,7 +49,7 @@ void records_program::add_schedule(int number, const QString& name, const QStrin
     row.sunday = row.saturday = QStringLiteral("00000000");
     row.monday = row.tuesday = row.wednesday = row.thursday = row.friday = day;
     data::schedules_table schedules(db());
-    if (schedules.find(row.schedulenum)) {
+    if (schedules.find(row.schedulenum).value()) {
         ASSERT_TRUE(schedules.update(row));
     } else {
         ASSERT_TRUE(schedules.insert(row));
@@ -64,7 +64,7 @@ void records_program::add_user(const QString& id, const QString& last, const QSt
 
 QString records_program::access_of(const QString& id) {
     const auto row = data::users_table(db()).find(id);
-    return row ? row->schedules : QString();
+    return row && *row ? (*row)->schedules : QString();
 }
 
 void records_program::add_log(const QString& date_time, const QString& reader, const QString& last,

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,17 +18,15 @@
 namespace zep::test {
 namespace {
 
-template <typename Widget>
-Widget* child(QWidget* parent, const char* name) {
-    auto* found = parent->findChild<Widget*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
 // Ticks and options take clicks on their box and caption only, so click near the left.
 void press(QWidget* parent, const char* name) {
     auto* button = child<QAbstractButton>(parent, name);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// Start and end of each day, Sunday first: boxes 0..13.
+QLineEdit* time_box(QWidget* screen, int box) {
+    return child<QLineEdit>(screen, QStringLiteral("time_box_%1").arg(box));
 }
 
 TEST(readers_screen, opens_with_all_readers_and_edits_one_through_its_rules) {
@@ -39,9 +38,10 @@ TEST(readers_screen, opens_with_all_readers_and_edits_one_through_its_rules) {
     ASSERT_TRUE(data::readers_table(program.db()).insert(tcp_row));
     auto* screen = program.open<gui::readers_form>("readersform");
     ASSERT_NE(screen, nullptr);
-    QTreeWidget* list = screen->reader_list();
+    QTreeWidget* list = child<QTreeWidget>(screen, "reader_list");
+    QLabel* heading = child<QLabel>(screen, "reader_heading");
     ASSERT_EQ(list->topLevelItemCount(), 127);
-    EXPECT_EQ(data::readers_table(program.db()).count(), 127);
+    EXPECT_EQ(*data::readers_table(program.db()).count(), 127);
     EXPECT_EQ(list->headerItem()->text(7), QStringLiteral("Protocol  Address"));
     EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("007"));
     EXPECT_EQ(list->topLevelItem(0)->text(5), QStringLiteral("tcp/ip"));
@@ -50,7 +50,7 @@ TEST(readers_screen, opens_with_all_readers_and_edits_one_through_its_rules) {
     EXPECT_FALSE(child<QPushButton>(screen, "update_reader_button")->isEnabled());
 
     click(list, row_with(list, 0, "002"));
-    EXPECT_EQ(screen->heading()->text(), QStringLiteral("Reader 002"));
+    EXPECT_EQ(heading->text(), QStringLiteral("Reader 002"));
     EXPECT_FALSE(child<QRadioButton>(screen, "port_com1")->isEnabled());
     press(screen, "mode_serial");
     EXPECT_TRUE(child<QRadioButton>(screen, "port_com1")->isChecked());
@@ -73,13 +73,13 @@ TEST(readers_screen, opens_with_all_readers_and_edits_one_through_its_rules) {
     QTest::keyClicks(child<QLineEdit>(screen, "network_address_box"), QStringLiteral("1x2"));
     press(screen, "update_reader_button");
     EXPECT_EQ(program.answers.messages, QStringList{"Invalid time differential"});
-    EXPECT_EQ(screen->heading()->text(), QStringLiteral("Reader 002"));
+    EXPECT_EQ(heading->text(), QStringLiteral("Reader 002"));
     time->setText(QStringLiteral("-24"));
     press(screen, "update_reader_button");
-    EXPECT_TRUE(screen->heading()->text().isEmpty());
+    EXPECT_TRUE(heading->text().isEmpty());
     EXPECT_FALSE(child<QLineEdit>(screen, "name_box")->isEnabled());
 
-    const auto stored = data::readers_table(program.db()).find(2);
+    const auto stored = data::readers_table(program.db()).find(2).value();
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->commmode, QStringLiteral("Com2 19200"));
     EXPECT_EQ(stored->protocol, QStringLiteral("Y"));
@@ -97,7 +97,7 @@ TEST(readers_screen, opens_with_all_readers_and_edits_one_through_its_rules) {
 TEST(readers_screen, refuses_ip_addresses_without_three_single_dots) {
     records_program program;
     auto* screen = program.open<gui::readers_form>("readersform");
-    QTreeWidget* list = screen->reader_list();
+    QTreeWidget* list = child<QTreeWidget>(screen, "reader_list");
     click(list, row_with(list, 0, "007"));
     press(screen, "mode_tcp");
     auto* ip = child<QLineEdit>(screen, "ip_address_box");
@@ -112,7 +112,7 @@ TEST(readers_screen, refuses_ip_addresses_without_three_single_dots) {
     QTest::keyClicks(child<QLineEdit>(screen, "tcp_port_box"), QStringLiteral("10:01"));
     press(screen, "update_reader_button");
     EXPECT_EQ(program.answers.messages.size(), 2);
-    const auto stored = data::readers_table(program.db()).find(7);
+    const auto stored = data::readers_table(program.db()).find(7).value();
     EXPECT_EQ(stored->commmode, QStringLiteral("tcp/ip"));
     EXPECT_EQ(stored->ipaddress, QStringLiteral("1.2.3."));
     EXPECT_EQ(stored->Port, QStringLiteral("1001"));
@@ -123,58 +123,60 @@ TEST(schedules_screen, edits_a_schedule_with_the_copy_buttons_and_its_checks) {
     records_program program;
     auto* screen = program.open<gui::schedules_form>("schedulesform");
     ASSERT_NE(screen, nullptr);
-    QTreeWidget* list = screen->schedule_list();
+    QTreeWidget* list = child<QTreeWidget>(screen, "schedule_list");
+    QLabel* heading = child<QLabel>(screen, "schedule_heading");
     ASSERT_EQ(list->topLevelItemCount(), 99);
     EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("001"));
     EXPECT_EQ(list->topLevelItem(0)->text(4), QStringLiteral("0000 - 0000"));
-    EXPECT_EQ(data::schedules_table(program.db()).count(), 99);
-    EXPECT_FALSE(screen->time_box(0)->isEnabled());
-    EXPECT_EQ(screen->time_box(13)->text(), QStringLiteral("0000"));
+    EXPECT_EQ(*data::schedules_table(program.db()).count(), 99);
+    EXPECT_FALSE(time_box(screen, 0)->isEnabled());
+    EXPECT_EQ(time_box(screen, 13)->text(), QStringLiteral("0000"));
 
     double_click(list, row_with(list, 0, "004"));
-    EXPECT_EQ(screen->heading()->text(), QStringLiteral("Schedule 004"));
-    ASSERT_TRUE(screen->time_box(2)->isEnabled());
-    QLineEdit* monday_start = screen->time_box(2);
+    EXPECT_EQ(heading->text(), QStringLiteral("Schedule 004"));
+    ASSERT_TRUE(time_box(screen, 2)->isEnabled());
+    QLineEdit* monday_start = time_box(screen, 2);
     monday_start->clear();
     QTest::keyClicks(monday_start, QStringLiteral("08:00"));
     EXPECT_EQ(monday_start->text(), QStringLiteral("0800"));
-    screen->time_box(3)->setText(QStringLiteral("1730"));
-    screen->time_box(0)->setText(QStringLiteral("0900"));
+    time_box(screen, 3)->setText(QStringLiteral("1730"));
+    time_box(screen, 0)->setText(QStringLiteral("0900"));
     press(screen, "copy_mf");
-    EXPECT_EQ(screen->time_box(10)->text(), QStringLiteral("0800"));
-    EXPECT_EQ(screen->time_box(11)->text(), QStringLiteral("1730"));
-    EXPECT_EQ(screen->time_box(12)->text(), QStringLiteral("0000"));
-    EXPECT_EQ(screen->time_box(0)->text(), QStringLiteral("0900"));
+    EXPECT_EQ(time_box(screen, 10)->text(), QStringLiteral("0800"));
+    EXPECT_EQ(time_box(screen, 11)->text(), QStringLiteral("1730"));
+    EXPECT_EQ(time_box(screen, 12)->text(), QStringLiteral("0000"));
+    EXPECT_EQ(time_box(screen, 0)->text(), QStringLiteral("0900"));
     press(screen, "copy_ms");
-    EXPECT_EQ(screen->time_box(13)->text(), QStringLiteral("1730"));
+    EXPECT_EQ(time_box(screen, 13)->text(), QStringLiteral("1730"));
 
     // Arrows move to the same box of the next or previous day.
     QTest::keyClick(monday_start, Qt::Key_Down);
-    EXPECT_EQ(screen->focusWidget(), screen->time_box(4));
-    QTest::keyClick(screen->time_box(4), Qt::Key_Up);
+    EXPECT_EQ(screen->focusWidget(), time_box(screen, 4));
+    QTest::keyClick(time_box(screen, 4), Qt::Key_Up);
     EXPECT_EQ(screen->focusWidget(), monday_start);
 
-    screen->time_box(6)->setText(QStringLiteral("2400"));
+    time_box(screen, 6)->setText(QStringLiteral("2400"));
     press(screen, "update_schedule_button");
-    screen->time_box(6)->setText(QStringLiteral("800"));
+    time_box(screen, 6)->setText(QStringLiteral("800"));
     press(screen, "update_schedule_button");
     EXPECT_EQ(program.answers.messages,
               (QStringList{"Time cannot be > 2359", "All times must be 4 digits long"}));
-    EXPECT_EQ(data::schedules_table(program.db()).find(4)->monday, QStringLiteral("00000000"));
+    EXPECT_EQ(data::schedules_table(program.db()).find(4).value()->monday,
+              QStringLiteral("00000000"));
 
-    screen->time_box(6)->setText(QStringLiteral("0800"));
+    time_box(screen, 6)->setText(QStringLiteral("0800"));
     child<QLineEdit>(screen, "schedule_name_box")->setText(QStringLiteral("Office"));
     press(screen, "update_schedule_button");
-    const auto stored = data::schedules_table(program.db()).find(4);
+    const auto stored = data::schedules_table(program.db()).find(4).value();
     EXPECT_EQ(stored->schedulename, QStringLiteral("Office"));
     EXPECT_EQ(stored->wednesday, QStringLiteral("08001730"));
     EXPECT_EQ(stored->sunday, QStringLiteral("09000000"));
     EXPECT_EQ(row_with(list, 0, "004")->text(4), QStringLiteral("0800 - 1730"));
-    EXPECT_TRUE(screen->time_box(0)->isEnabled());
+    EXPECT_TRUE(time_box(screen, 0)->isEnabled());
 
     press(screen, "copy_ss");
-    EXPECT_EQ(screen->time_box(12)->text(), QStringLiteral("0900"));
-    EXPECT_EQ(screen->time_box(3)->text(), QStringLiteral("0000"));
+    EXPECT_EQ(time_box(screen, 12)->text(), QStringLiteral("0900"));
+    EXPECT_EQ(time_box(screen, 3)->text(), QStringLiteral("0000"));
 }
 
 TEST(schedules_screen, list_sorts_on_the_clicked_column) {
@@ -182,7 +184,7 @@ TEST(schedules_screen, list_sorts_on_the_clicked_column) {
     program.add_schedule(2, "Bravo");
     program.add_schedule(1, "Charlie");
     auto* screen = program.open<gui::schedules_form>("schedulesform");
-    QTreeWidget* list = screen->schedule_list();
+    QTreeWidget* list = child<QTreeWidget>(screen, "schedule_list");
     EXPECT_EQ(column_texts(list, 0).mid(0, 3), (QStringList{"001", "002", "003"}));
     QHeaderView* header = list->header();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -20,12 +21,11 @@ namespace {
 
 void type_user(gui::newuser_dialog* dialog, const QString& first, const QString& last,
                const QString& id) {
-    QTest::keyClicks(dialog->first_name(), first);
-    QTest::keyClick(dialog->first_name(), Qt::Key_Return);
-    QTest::keyClicks(dialog->last_name(), last);
-    QTest::keyClick(dialog->last_name(), Qt::Key_Return);
-    QTest::keyClicks(dialog->id_number(), id);
-    QTest::keyClick(dialog->id_number(), Qt::Key_Return);
+    for (const auto& [box, text] : {std::pair{"first_name", first}, std::pair{"last_name", last},
+                                    std::pair{"id_number", id}}) {
+        QTest::keyClicks(child<QLineEdit>(dialog, box), text);
+        QTest::keyClick(child<QLineEdit>(dialog, box), Qt::Key_Return);
+    }
 }
 
 void right_click(QTreeWidget* list) {
@@ -38,52 +38,57 @@ TEST(users_screen, adding_users_keeps_the_dialog_open_and_refuses_blanks_and_dup
     records_program program;
     auto* screen = program.open<gui::users_form>("usersform");
     ASSERT_NE(screen, nullptr);
-    EXPECT_EQ(screen->heading()->text(), QStringLiteral("Readers/Schedules"));
-    EXPECT_FALSE(screen->times_row()->isVisible());
+    QTreeWidget* users = child<QTreeWidget>(screen, "user_list");
+    QLabel* heading = child<QLabel>(screen, "assignments_heading");
+    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules"));
+    EXPECT_FALSE(child<QWidget>(screen, "weekly_times")->isVisible());
 
     program.window->menus().add_new_user->trigger();
-    gui::newuser_dialog* dialog = screen->user_dialog();
+    auto* dialog = child<gui::newuser_dialog>(screen, "newuser");
+    auto* first_box = child<QLineEdit>(dialog, "first_name");
+    auto* last_box = child<QLineEdit>(dialog, "last_name");
+    auto* id_box = child<QLineEdit>(dialog, "id_number");
     ASSERT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Add New User"));
-    QTest::keyClicks(dialog->first_name(), QStringLiteral("Ann"));
-    QTest::keyClick(dialog->first_name(), Qt::Key_Return);
-    EXPECT_EQ(dialog->focusWidget(), dialog->last_name());
-    QTest::keyClick(dialog->last_name(), Qt::Key_Down);
-    EXPECT_EQ(dialog->focusWidget(), dialog->id_number());
-    QTest::keyClick(dialog->id_number(), Qt::Key_Up);
-    EXPECT_EQ(dialog->focusWidget(), dialog->last_name());
-    QTest::keyClicks(dialog->last_name(), QStringLiteral(" Smith "));
-    QTest::keyClick(dialog->last_name(), Qt::Key_Return);
-    QTest::keyClicks(dialog->id_number(), QStringLiteral("1234"));
-    QTest::keyClick(dialog->id_number(), Qt::Key_Return);
+    QTest::keyClicks(first_box, QStringLiteral("Ann"));
+    QTest::keyClick(first_box, Qt::Key_Return);
+    EXPECT_EQ(dialog->focusWidget(), last_box);
+    QTest::keyClick(last_box, Qt::Key_Down);
+    EXPECT_EQ(dialog->focusWidget(), id_box);
+    QTest::keyClick(id_box, Qt::Key_Up);
+    EXPECT_EQ(dialog->focusWidget(), last_box);
+    QTest::keyClicks(last_box, QStringLiteral(" Smith "));
+    QTest::keyClick(last_box, Qt::Key_Return);
+    QTest::keyClicks(id_box, QStringLiteral("1234"));
+    QTest::keyClick(id_box, Qt::Key_Return);
 
     // Stored trimmed with no access; the dialog waits for the next user.
-    EXPECT_EQ(data::users_table(program.db()).find(QStringLiteral("1234")),
+    EXPECT_EQ(data::users_table(program.db()).find(QStringLiteral("1234")).value(),
               (data::user_row{"1234", "Smith", "Ann", records::access_string::blank()}));
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(dialog->first_name()->text().isEmpty());
-    EXPECT_TRUE(dialog->id_number()->text().isEmpty());
-    EXPECT_EQ(dialog->focusWidget(), dialog->first_name());
+    EXPECT_TRUE(first_box->text().isEmpty());
+    EXPECT_TRUE(id_box->text().isEmpty());
+    EXPECT_EQ(dialog->focusWidget(), first_box);
     // The first user becomes the current one.
-    EXPECT_EQ(screen->heading()->text(), QStringLiteral("Readers/Schedules for Ann Smith"));
+    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules for Ann Smith"));
 
     type_user(dialog, "Bob", "Brown", "77");
-    EXPECT_EQ(column_texts(screen->user_list(), 0), (QStringList{"Brown", "Smith"}));
+    EXPECT_EQ(column_texts(users, 0), (QStringList{"Brown", "Smith"}));
 
     type_user(dialog, "Carl", "Cole", "1234");
-    for (QLineEdit* box : {dialog->first_name(), dialog->last_name(), dialog->id_number()}) {
+    for (QLineEdit* box : {first_box, last_box, id_box}) {
         box->clear();
     }
-    QTest::keyClick(dialog->id_number(), Qt::Key_Return);
-    dialog->last_name()->setText(QStringLiteral("Doe"));
+    QTest::keyClick(id_box, Qt::Key_Return);
+    last_box->setText(QStringLiteral("Doe"));
     dialog->save_user();
-    dialog->first_name()->setText(QStringLiteral("Dan"));
-    dialog->id_number()->setText(QStringLiteral("  "));
+    first_box->setText(QStringLiteral("Dan"));
+    id_box->setText(QStringLiteral("  "));
     dialog->save_user();
     EXPECT_EQ(program.answers.messages,
               (QStringList{"User ID already being used", "Last Name cannot be blank",
                            "First Name cannot be blank", "ID Number cannot be blank"}));
-    EXPECT_EQ(data::users_table(program.db()).count(), 2);
+    EXPECT_EQ(*data::users_table(program.db()).count(), 2);
 
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
@@ -95,42 +100,49 @@ TEST(users_screen, modifying_closes_the_dialog_and_keeps_the_assignments) {
                      records::access_string::with_slot(records::access_string::blank(), 3, "005"));
     program.add_user("20", "Brown", "Bob");
     auto* screen = program.open<gui::users_form>("usersform");
-    click(screen->user_list(), row_with(screen->user_list(), 2, "10"));
+    QTreeWidget* users = child<QTreeWidget>(screen, "user_list");
+    QLabel* heading = child<QLabel>(screen, "assignments_heading");
+    click(users, row_with(users, 2, "10"));
 
     program.window->menus().modify_user->trigger();
-    gui::newuser_dialog* dialog = screen->user_dialog();
+    auto* dialog = child<gui::newuser_dialog>(screen, "newuser");
+    auto* last_box = child<QLineEdit>(dialog, "last_name");
+    auto* id_box = child<QLineEdit>(dialog, "id_number");
     ASSERT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Modify User"));
     EXPECT_EQ(dialog->typed().lastname, QStringLiteral("Adams"));
-    dialog->id_number()->setText(QStringLiteral("20"));
+    id_box->setText(QStringLiteral("20"));
     dialog->save_user();
     EXPECT_EQ(program.answers.messages, QStringList{"ID number already being used"});
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->focusWidget(), dialog->id_number());
+    EXPECT_EQ(dialog->focusWidget(), id_box);
 
     // Same ID, new name: allowed, and the dialog closes.
-    dialog->id_number()->setText(QStringLiteral("10"));
-    dialog->last_name()->setText(QStringLiteral("Baker"));
-    QTest::keyClick(dialog->id_number(), Qt::Key_Return);
+    id_box->setText(QStringLiteral("10"));
+    last_box->setText(QStringLiteral("Baker"));
+    QTest::keyClick(id_box, Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(column_texts(screen->user_list(), 0), (QStringList{"Baker", "Brown"}));
-    EXPECT_EQ(screen->heading()->text(), QStringLiteral("Readers/Schedules for Amy Baker"));
-    EXPECT_EQ(program.access_of("10"), records::access_string::with_slot(records::access_string::blank(), 3, "005"));
-    EXPECT_EQ(screen->assignment_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(column_texts(users, 0), (QStringList{"Baker", "Brown"}));
+    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules for Amy Baker"));
+    EXPECT_EQ(program.access_of("10"),
+              records::access_string::with_slot(records::access_string::blank(), 3, "005"));
+    EXPECT_EQ(child<QTreeWidget>(screen, "assignment_list")->topLevelItemCount(), 1);
 
     // A new ID moves the row and keeps its access.
-    click(screen->user_list(), row_with(screen->user_list(), 2, "10"));
+    click(users, row_with(users, 2, "10"));
     screen->lmu();
-    dialog->id_number()->setText(QStringLiteral("11"));
+    id_box->setText(QStringLiteral("11"));
     dialog->save_user();
-    EXPECT_EQ(program.access_of("11"), records::access_string::with_slot(records::access_string::blank(), 3, "005"));
+    EXPECT_EQ(program.access_of("11"),
+              records::access_string::with_slot(records::access_string::blank(), 3, "005"));
     EXPECT_TRUE(program.access_of("10").isEmpty());
 }
 
 TEST(users_screen, list_sorts_on_the_clicked_header_and_the_menu_follows_the_list) {
     records_program program;
     auto* screen = program.open<gui::users_form>("usersform");
-    right_click(screen->user_list());
+    QTreeWidget* users = child<QTreeWidget>(screen, "user_list");
+    right_click(users);
     const gui::shell_menus& menus = program.window->menus();
     EXPECT_TRUE(menus.user_menu->isVisible());
     EXPECT_FALSE(menus.modify_user->isEnabled());
@@ -142,17 +154,17 @@ TEST(users_screen, list_sorts_on_the_clicked_header_and_the_menu_follows_the_lis
     program.add_user("1", "Adams", "Cy");
     program.add_user("2", "Brown", "Bo");
     screen->loadup();
-    EXPECT_EQ(column_texts(screen->user_list(), 0), (QStringList{"Adams", "Brown", "Clark"}));
+    EXPECT_EQ(column_texts(users, 0), (QStringList{"Adams", "Brown", "Clark"}));
     EXPECT_EQ(screen->current_user().userid, QStringLiteral("1"));
-    QHeaderView* header = screen->user_list()->header();
+    QHeaderView* header = users->header();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
-    EXPECT_EQ(column_texts(screen->user_list(), 1), (QStringList{"Al", "Bo", "Cy"}));
+    EXPECT_EQ(column_texts(users, 1), (QStringList{"Al", "Bo", "Cy"}));
     // Clicking again keeps it ascending.
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
-    EXPECT_EQ(column_texts(screen->user_list(), 1), (QStringList{"Al", "Bo", "Cy"}));
-    right_click(screen->user_list());
+    EXPECT_EQ(column_texts(users, 1), (QStringList{"Al", "Bo", "Cy"}));
+    right_click(users);
     EXPECT_TRUE(menus.modify_user->isEnabled());
     EXPECT_TRUE(menus.delete_user->isEnabled());
     menus.user_menu->close();
@@ -164,7 +176,8 @@ TEST(users_screen, deleting_users_selects_the_row_now_in_place) {
     program.add_user("2", "Brown", "Bo");
     program.add_user("3", "Clark", "Cy");
     auto* screen = program.open<gui::users_form>("usersform");
-    QTreeWidget* list = screen->user_list();
+    QTreeWidget* list = child<QTreeWidget>(screen, "user_list");
+    QLabel* heading = child<QLabel>(screen, "assignments_heading");
 
     click(list, row_with(list, 0, "Brown"));
     program.window->menus().delete_user->trigger();
@@ -174,13 +187,13 @@ TEST(users_screen, deleting_users_selects_the_row_now_in_place) {
 
     screen->ldu();  // the last row: its neighbour above takes its place
     EXPECT_EQ(screen->current_user().userid, QStringLiteral("1"));
-    EXPECT_EQ(screen->heading()->text(), QStringLiteral("Readers/Schedules for Al Adams"));
+    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules for Al Adams"));
 
     screen->ldu();
     EXPECT_EQ(list->topLevelItemCount(), 0);
-    EXPECT_EQ(screen->heading()->text(), QStringLiteral("Readers/Schedules"));
-    EXPECT_FALSE(screen->times_row()->isVisible());
-    EXPECT_EQ(data::users_table(program.db()).count(), 0);
+    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules"));
+    EXPECT_FALSE(child<QWidget>(screen, "weekly_times")->isVisible());
+    EXPECT_EQ(*data::users_table(program.db()).count(), 0);
     EXPECT_TRUE(program.answers.messages.isEmpty());
     EXPECT_TRUE(program.answers.questions.isEmpty());
 

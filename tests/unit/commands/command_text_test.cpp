@@ -95,28 +95,38 @@ TEST(command_text, id_commands_send_the_id_unpadded_and_refuse_an_empty_one) {
 
 TEST(command_text, set_clock_sends_two_digit_fields_and_the_weekday_of_the_date) {
     const QTime ten(10, 0, 0);
-    EXPECT_EQ(commands::set_clock_command(QDateTime(QDate(2006, 6, 4), ten)), "+0606041000007");  // Sunday
-    EXPECT_EQ(commands::set_clock_command(QDateTime(QDate(2006, 6, 5), ten)), "+0606051000001");  // Monday
-    EXPECT_EQ(commands::set_clock_command(QDateTime(QDate(2010, 1, 2), QTime(3, 4, 5))), "+1001020304056");
+    EXPECT_EQ(commands::set_clock_command(QDateTime(QDate(2006, 6, 4), ten)),
+              "+0606041000007");  // Sunday
+    EXPECT_EQ(commands::set_clock_command(QDateTime(QDate(2006, 6, 5), ten)),
+              "+0606051000001");  // Monday
+    EXPECT_EQ(commands::set_clock_command(QDateTime(QDate(2010, 1, 2), QTime(3, 4, 5))),
+              "+1001020304056");
     EXPECT_EQ(commands::set_clock_command(QDateTime()), std::nullopt);
 }
 
 TEST(command_text, set_clock_after_a_shift_takes_the_weekday_of_the_shifted_date) {
     const QDateTime monday_ten(QDate(2006, 6, 5), QTime(10, 0, 0));
-    EXPECT_EQ(commands::set_clock_command(commands::shifted_clock(monday_ten, -2)), "+0606050800001");
+    EXPECT_EQ(commands::set_clock_command(commands::shifted_clock(monday_ten, -2)),
+              "+0606050800001");
 
     const QDateTime sunday_late(QDate(2006, 6, 4), QTime(23, 30, 0));
-    EXPECT_EQ(commands::set_clock_command(commands::shifted_clock(sunday_late, 2)), "+0606050130001");
+    EXPECT_EQ(commands::set_clock_command(commands::shifted_clock(sunday_late, 2)),
+              "+0606050130001");
 
     const QDateTime monday_early(QDate(2006, 6, 5), QTime(1, 0, 0));
-    EXPECT_EQ(commands::set_clock_command(commands::shifted_clock(monday_early, -2)), "+0606042300007");
+    EXPECT_EQ(commands::set_clock_command(commands::shifted_clock(monday_early, -2)),
+              "+0606042300007");
 }
 
 TEST(command_text, data_format_commands_start_with_one_nul) {
-    EXPECT_EQ(commands::data_format_command(commands::data_format_letters::code39_on), bytes("\0AO", 3));
-    EXPECT_EQ(commands::data_format_command(commands::data_format_letters::i25_check_on), bytes("\0HCD", 4));
-    EXPECT_EQ(commands::data_format_command(commands::data_format_letters::code39_check_on), bytes("\0ACE", 4));
-    EXPECT_EQ(commands::data_format_command(commands::data_format_letters::mask_reset), bytes("\0TR", 3));
+    EXPECT_EQ(commands::data_format_command(commands::data_format_letters::code39_on),
+              bytes("\0AO", 3));
+    EXPECT_EQ(commands::data_format_command(commands::data_format_letters::i25_check_on),
+              bytes("\0HCD", 4));
+    EXPECT_EQ(commands::data_format_command(commands::data_format_letters::code39_check_on),
+              bytes("\0ACE", 4));
+    EXPECT_EQ(commands::data_format_command(commands::data_format_letters::mask_reset),
+              bytes("\0TR", 3));
 
     EXPECT_EQ(commands::barcode_mask_command(3, 6), bytes("\0T000306", 8));
     EXPECT_EQ(commands::track1_mask_command(12, 4), bytes("\0T0:1204", 8));

@@ -6,9 +6,10 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "core/data/log_query.h"
 #include "core/data/settings_store.h"
-#include "tests/unit/data/raw_sqlite.h"
 #include "tests/support/data/temp_database.h"
+#include "tests/unit/data/raw_sqlite.h"
 
 namespace zep {
 namespace {
@@ -67,8 +68,18 @@ TEST(database_file, first_start_creates_a_private_file_with_tables_and_indexes) 
               QStringList({"log", "readers", "schedules", "settings", "users"}));
     EXPECT_EQ(raw.column("SELECT name || ':' || tbl_name FROM sqlite_master "
                          "WHERE type = 'index' ORDER BY name"),
-              QStringList(
-                  {"datetime:log", "readernum:readers", "schedulenum:schedules", "userid:users"}));
+              QStringList({"datetime:log", "logname:log", "readernum:readers",
+                           "schedulenum:schedules", "userid:users"}));
+    // The log list by name reads its index rather than sorting the whole log (the detail
+    // of each plan line is its fourth column).
+    const QString plan =
+        raw.column(
+               "EXPLAIN QUERY PLAN SELECT DateTime FROM log "
+               "ORDER BY trim(lastname) || ',' || trim(firstname), DateTime, rowid LIMIT 100",
+               3)
+            .join("; ");
+    EXPECT_TRUE(plan.contains("USING INDEX logname") && !plan.contains("TEMP B-TREE"))
+        << plan.toStdString();
     EXPECT_EQ(raw.column("SELECT type FROM pragma_table_info('log') WHERE name = 'readernum'"),
               QStringList{"TEXT"});
     EXPECT_EQ(raw.column("SELECT type FROM pragma_table_info('settings') WHERE name = 'reclen'"),
@@ -149,6 +160,12 @@ TEST(database_file, accepts_the_documented_fields_without_our_own) {
     loaded->record.reclen = 80;
     EXPECT_TRUE(data::save_settings(*opened.value(), loaded->record, loaded->marker));
     EXPECT_EQ(data::load_or_create(*opened.value())->record.reclen, 80);
+
+    // Without the indexes of a new database the log still sorts by name, and none is added.
+    EXPECT_TRUE(data::log_query(*opened.value()).page(data::log_order::name, 0, 10));
+    opened.value()->close();
+    EXPECT_EQ(raw_sqlite(path).column("SELECT name FROM sqlite_master WHERE type = 'index'"),
+              QStringList());
 }
 
 TEST(database_file, one_connection_name_is_one_connection) {

@@ -35,12 +35,12 @@ class raw_sqlite {
         return {};
     }
 
-    // First column of every row of `sql`.
-    QStringList column(const QString& sql) {
+    // Column `index` (the first by default) of every row of `sql`.
+    QStringList column(const QString& sql, int index = 0) {
         QSqlQuery q(QSqlDatabase::database(name_));
         QStringList values;
         if (!q.exec(sql)) return {q.lastError().text()};
-        while (q.next()) values << q.value(0).toString();
+        while (q.next()) values << q.value(index).toString();
         return values;
     }
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "core/data/settings_store.h"
 #include "core/data/login_password.h"
-#include "tests/unit/data/raw_sqlite.h"
+#include "core/data/settings_store.h"
 #include "tests/support/data/temp_database.h"
+#include "tests/unit/data/raw_sqlite.h"
 
 namespace zep {
 namespace {

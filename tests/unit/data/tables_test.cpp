@@ -22,29 +22,30 @@ TEST(users_table, keeps_userid_unique_and_edits_by_key) {
     test::temp_database temp;
     data::users_table users(temp.db());
     ASSERT_TRUE(users.insert(user("100")));
-    EXPECT_FALSE(users.insert(user("100", "Other")));
-    EXPECT_EQ(users.count(), 1);
-    EXPECT_EQ(users.find("100")->lastname, "Doe");
+    EXPECT_EQ(users.insert(user("100", "Other")).error(), "userid \"100\" already exists");
+    EXPECT_EQ(*users.count(), 1);
+    EXPECT_EQ(users.find("100").value()->lastname, "Doe");
 
     data::user_row changed = user("100", "Smith");
     changed.schedules.replace(0, 2, "05");
     EXPECT_TRUE(users.update(changed));
     EXPECT_EQ(*users.find("100"), changed);
-    EXPECT_FALSE(users.update(user("404")));
+    EXPECT_EQ(users.update(user("404")).error(), "no user \"404\"");
 
     EXPECT_TRUE(users.remove("100"));
     EXPECT_FALSE(users.remove("100"));
-    EXPECT_FALSE(users.find("100"));
+    EXPECT_EQ(*users.find("100"), std::nullopt);
 }
 
 TEST(users_table, insert_all_stores_all_or_nothing) {
     test::temp_database temp;
     data::users_table users(temp.db());
-    EXPECT_FALSE(users.insert_all({user("1"), user("2"), user("1")}));
-    EXPECT_EQ(users.count(), 0);
+    EXPECT_EQ(users.insert_all({user("1"), user("2"), user("1")}).error(),
+              "userid \"1\" already exists");
+    EXPECT_EQ(*users.count(), 0);
     EXPECT_TRUE(users.insert_all({user("3"), user("1"), user("2")}));
     QStringList order;
-    users.walk([&](const data::user_row& row) { order << row.userid; });
+    EXPECT_TRUE(users.walk([&](const data::user_row& row) { order << row.userid; }));
     EXPECT_EQ(order, QStringList({"1", "2", "3"}));
 }
 
@@ -54,7 +55,7 @@ TEST(users_table, keeps_texts_exactly) {
     const data::user_row row{"  7", "Müller", "Zoë's", QString(254, ' ')};
     ASSERT_TRUE(users.insert(row));
     EXPECT_EQ(*users.find("  7"), row);
-    EXPECT_FALSE(users.find("7"));
+    EXPECT_EQ(*users.find("7"), std::nullopt);
 }
 
 TEST(readers_and_schedules, walk_in_number_order_and_update_by_key) {
@@ -67,16 +68,21 @@ TEST(readers_and_schedules, walk_in_number_order_and_update_by_key) {
         ASSERT_TRUE(readers.insert(r));
     }
     std::vector<qint16> order;
-    for (const data::reader_row& r : readers.all()) order.push_back(r.readernum);
+    const auto all = readers.all();
+    ASSERT_TRUE(all);
+    for (const data::reader_row& r : *all) order.push_back(r.readernum);
     EXPECT_EQ(order, std::vector<qint16>({0, 2, 12, 126}));
+    data::reader_row taken;
+    taken.readernum = 12;
+    EXPECT_EQ(readers.insert(taken).error(), "reader 12 already exists");
 
-    data::reader_row r = *readers.find(2);
+    data::reader_row r = **readers.find(2);
     r.commmode = "Com3 19200";
     r.Port = "4001";
     EXPECT_TRUE(readers.update(r));
     EXPECT_EQ(*readers.find(2), r);
     EXPECT_TRUE(readers.remove(2));
-    EXPECT_EQ(readers.count(), 3);
+    EXPECT_EQ(*readers.count(), 3);
 
     data::schedules_table schedules(temp.db());
     std::vector<data::schedule_row> rows;
@@ -85,15 +91,15 @@ TEST(readers_and_schedules, walk_in_number_order_and_update_by_key) {
         rows.back().schedulenum = n;
     }
     ASSERT_TRUE(schedules.insert_all(rows));
-    EXPECT_EQ(schedules.count(), 99);
-    EXPECT_EQ(schedules.all().front().schedulenum, 1);
-    data::schedule_row s = *schedules.find(5);
+    EXPECT_EQ(*schedules.count(), 99);
+    EXPECT_EQ(schedules.all()->front().schedulenum, 1);
+    data::schedule_row s = **schedules.find(5);
     EXPECT_EQ(s.wednesday, "00000000");
     s.schedulename = "Day shift";
     s.monday = "08001700";
     EXPECT_TRUE(schedules.update(s));
     EXPECT_EQ(*schedules.find(5), s);
-    EXPECT_FALSE(schedules.find(0));
+    EXPECT_EQ(*schedules.find(0), std::nullopt);
 }
 
 TEST(log_table, walks_by_date_time_then_storage_order) {
@@ -111,12 +117,12 @@ TEST(log_table, walks_by_date_time_then_storage_order) {
     EXPECT_EQ(order, QStringList({"b", "d", "a", "c", "e"}));
 
     order.clear();
-    log.walk([&](const data::log_row& row) {
+    EXPECT_TRUE(log.walk([&](const data::log_row& row) {
         order << row.idnum;
         return order.size() < 2;
-    });
+    }));
     EXPECT_EQ(order, QStringList({"b", "d"}));
-    EXPECT_EQ(log.find("2005-03-02 08:00:00")->idnum, "a");
+    EXPECT_EQ(log.find("2005-03-02 08:00:00").value()->idnum, "a");
 }
 
 TEST(log_table, date_ranges_are_inclusive_on_the_date) {
@@ -126,15 +132,15 @@ TEST(log_table, date_ranges_are_inclusive_on_the_date) {
         {entry("2005-02-28 23:59:59", "before"), entry("2005-03-01 00:00:00", "first"),
          entry("2005-03-01 23:59:59", "last"), entry("2005-03-02 00:00:00", "after")}));
     QStringList seen;
-    log.walk_dates("2005-03-01", "2005-03-01", [&](const data::log_row& row) {
+    EXPECT_TRUE(log.walk_dates("2005-03-01", "2005-03-01", [&](const data::log_row& row) {
         seen << row.idnum;
         return true;
-    });
+    }));
     EXPECT_EQ(seen, QStringList({"first", "last"}));
 
-    EXPECT_EQ(log.remove_dates("2005-03-01", "2005-03-01"), 2);
-    EXPECT_EQ(log.remove_dates("2006-01-01", "2006-12-31"), 0);
-    EXPECT_EQ(log.count(), 2);
+    EXPECT_EQ(*log.remove_dates("2005-03-01", "2005-03-01"), 2);
+    EXPECT_EQ(*log.remove_dates("2006-01-01", "2006-12-31"), 0);
+    EXPECT_EQ(*log.count(), 2);
 }
 
 TEST(log_table, updates_and_removes_one_of_equal_rows) {
@@ -142,15 +148,16 @@ TEST(log_table, updates_and_removes_one_of_equal_rows) {
     data::log_table log(temp.db());
     ASSERT_TRUE(
         log.insert_all({entry("2005-03-01 08:00:00", "a"), entry("2005-03-01 08:00:00", "b")}));
-    data::log_row first = *log.find("2005-03-01 08:00:00");
+    data::log_row first = **log.find("2005-03-01 08:00:00");
     first.granted = "N";
     EXPECT_TRUE(log.update(first));
     EXPECT_TRUE(log.remove(first.id));
+    EXPECT_EQ(log.remove(first.id).error(), QStringLiteral("no log row %1").arg(first.id));
     std::vector<data::log_row> left;
-    log.walk([&](const data::log_row& row) {
+    EXPECT_TRUE(log.walk([&](const data::log_row& row) {
         left.push_back(row);
         return true;
-    });
+    }));
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].idnum, "b");
     EXPECT_EQ(left[0].granted, "Y");
@@ -162,21 +169,21 @@ TEST(transaction, rolls_back_unless_committed_and_nests) {
     {
         data::transaction tx(temp.db());
         ASSERT_TRUE(tx.active());
-        users.insert(user("1"));
+        ASSERT_TRUE(users.insert(user("1")));
     }
-    EXPECT_EQ(users.count(), 0);
+    EXPECT_EQ(*users.count(), 0);
     {
         data::transaction outer(temp.db());
-        users.insert(user("1"));
+        ASSERT_TRUE(users.insert(user("1")));
         {
             data::transaction inner(temp.db());
-            users.insert(user("2"));
+            ASSERT_TRUE(users.insert(user("2")));
         }
         EXPECT_TRUE(users.insert_all({user("3")}));
         EXPECT_TRUE(outer.commit().ok());
     }
     QStringList ids;
-    users.walk([&](const data::user_row& row) { ids << row.userid; });
+    ASSERT_TRUE(users.walk([&](const data::user_row& row) { ids << row.userid; }));
     EXPECT_EQ(ids, QStringList({"1", "3"}));
 }
 

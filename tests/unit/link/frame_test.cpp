@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "core/link/frame.h"
+
+#include <gtest/gtest.h>
 
 namespace zep {
 namespace {

@@ -3,12 +3,12 @@
 
 #include "core/autorun/override_selection.h"
 #include "core/data/readers_table.h"
-#include "core/records/active_reader_walk.h"
 #include "core/link/reader_link.h"
 #include "core/maintenance/utilities.h"
 #include "core/maintenance/utilities_walks.h"
-#include "tests/support/scripted_operator.h"
+#include "core/records/active_reader_walk.h"
 #include "tests/support/data/temp_database.h"
+#include "tests/support/scripted_operator.h"
 
 namespace zep {
 namespace {
@@ -21,7 +21,8 @@ data::reader_row row(int number, const QString& commmode, const QString& active 
     return r;
 }
 
-const link::com_device_map devices{"/dev/zep-a", "/dev/zep-b", "/dev/zep-c", "/dev/zep-d", "/dev/zep-e"};
+const link::com_device_map devices{"/dev/zep-a", "/dev/zep-b", "/dev/zep-c", "/dev/zep-d",
+                                   "/dev/zep-e"};
 
 TEST(reader_endpoint, link_chosen_from_the_row) {
     data::reader_row tcp = row(4, "tcp/ip");
@@ -34,7 +35,8 @@ TEST(reader_endpoint, link_chosen_from_the_row) {
     EXPECT_EQ(long_form.link.connect_ms, link::reader_link::reader_connect_ms);
     EXPECT_TRUE(records::make_reader_endpoint(row(4, "T"), devices).tcp());
 
-    const records::reader_endpoint com2 = records::make_reader_endpoint(row(3, "Com2 19200"), devices);
+    const records::reader_endpoint com2 =
+        records::make_reader_endpoint(row(3, "Com2 19200"), devices);
     EXPECT_EQ(com2.reach, records::reader_reach::serial);
     if (qEnvironmentVariableIsEmpty("ZEP_COM2")) {
         EXPECT_EQ(com2.link.device, "/dev/zep-b");
@@ -43,7 +45,8 @@ TEST(reader_endpoint, link_chosen_from_the_row) {
     EXPECT_EQ(records::make_reader_endpoint(row(3, "Com5 9600"), devices).link.baud, 9600);
     EXPECT_EQ(records::make_reader_endpoint(row(3, "Com1 4800"), devices).link.baud, 19200);
     EXPECT_TRUE(records::make_reader_endpoint(row(3, "Com9 9600"), devices).link.device.isEmpty());
-    EXPECT_EQ(records::make_reader_endpoint(row(3, ""), devices).reach, records::reader_reach::none);
+    EXPECT_EQ(records::make_reader_endpoint(row(3, ""), devices).reach,
+              records::reader_reach::none);
     EXPECT_EQ(records::make_reader_endpoint(row(7, ""), devices).number_text, "007");
 }
 
@@ -66,7 +69,8 @@ TEST(reader_endpoint, protocol_address_and_time_zone) {
     for (const auto& [text, hours] :
          std::vector<std::pair<QString, int>>{{"-2", -2}, {"3", 3}, {"+1", 1}, {"", 0}}) {
         r.timezone = text;
-        EXPECT_EQ(records::make_reader_endpoint(r, devices).timezone_hours, hours) << text.toStdString();
+        EXPECT_EQ(records::make_reader_endpoint(r, devices).timezone_hours, hours)
+            << text.toStdString();
     }
 }
 
@@ -145,9 +149,12 @@ TEST(active_reader_walk, empty_or_cancelled_id_sends_nothing) {
     test::scripted_operator person;
     person.text_answers = {QString(), std::nullopt};
     EXPECT_EQ(maintenance::doall_addhocadd(link, inputs, person).end, records::walk_end::no_input);
-    EXPECT_EQ(maintenance::doall_adhocdelete(link, inputs, person).end, records::walk_end::no_input);
-    EXPECT_EQ(person.prompts, QStringList({QString(maintenance::empid_add_title) + "|" + maintenance::empid_prompt,
-                                           QString(maintenance::empid_delete_title) + "|" + maintenance::empid_prompt}));
+    EXPECT_EQ(maintenance::doall_adhocdelete(link, inputs, person).end,
+              records::walk_end::no_input);
+    EXPECT_EQ(
+        person.prompts,
+        QStringList({QString(maintenance::empid_add_title) + "|" + maintenance::empid_prompt,
+                     QString(maintenance::empid_delete_title) + "|" + maintenance::empid_prompt}));
     EXPECT_TRUE(person.status_lines.isEmpty());
     EXPECT_TRUE(person.messages.isEmpty());
 }
@@ -155,9 +162,10 @@ TEST(active_reader_walk, empty_or_cancelled_id_sends_nothing) {
 TEST(override_selection, screen_refused_while_the_table_is_empty) {
     test::temp_database temp;
     data::readers_table readers(temp.db());
-    EXPECT_EQ(autorun::override_screen_refusal(readers), "There are no readers in the system");
+    EXPECT_EQ(autorun::override_screen_refusal(readers).error(),
+              "There are no readers in the system");
     ASSERT_TRUE(readers.insert(row(0, "T")));
-    EXPECT_EQ(autorun::override_screen_refusal(readers), std::nullopt);
+    EXPECT_TRUE(autorun::override_screen_refusal(readers));
 }
 
 }  // namespace

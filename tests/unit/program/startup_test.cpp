@@ -1,14 +1,13 @@
-#include "core/program/login.h"
-#include "core/program/login.h"
 #include "core/program/startup.h"
 
 #include <gtest/gtest.h>
 
-#include "core/data/settings_store.h"
 #include "core/data/login_password.h"
-#include "tests/unit/data/raw_sqlite.h"
-#include "tests/support/scripted_operator.h"
+#include "core/data/settings_store.h"
+#include "core/program/login.h"
 #include "tests/support/data/temp_database.h"
+#include "tests/support/scripted_operator.h"
+#include "tests/unit/data/raw_sqlite.h"
 
 namespace zep {
 namespace {
@@ -87,11 +86,14 @@ TEST_F(startup, settles_the_address_as_three_digits) {
 
 TEST_F(startup, background_only_for_exactly_that_word) {
     EXPECT_TRUE(
-        program::start_up(program::parse_startup_arguments({"--db", temp_.path(), "background"})).value()->background);
+        program::start_up(program::parse_startup_arguments({"--db", temp_.path(), "background"}))
+            .value()
+            ->background);
     EXPECT_FALSE(start("background now").value()->background);
     EXPECT_FALSE(start("Background").value()->background);
 
-    const program::startup_options parsed = program::parse_startup_arguments({"a", "--db=/x/y.db", "b"});
+    const program::startup_options parsed =
+        program::parse_startup_arguments({"a", "--db=/x/y.db", "b"});
     EXPECT_EQ(parsed.db_arg, "/x/y.db");
     EXPECT_EQ(parsed.command_line, "a b");
 }

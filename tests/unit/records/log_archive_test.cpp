@@ -47,7 +47,7 @@ TEST(log_archive, sorts_in_the_database_on_each_column) {
     test::temp_database temp;
     ASSERT_TRUE(
         data::log_table(temp.db()).insert_all({entry(1, "Cole", "12"), entry(2, "Adams", "7"),
-                                         entry(3, "Baker", "100"), entry(4, "Adams", "7")}));
+                                               entry(3, "Baker", "100"), entry(4, "Adams", "7")}));
     records::log_archive archive(temp.db());
     archive.refresh();
 

@@ -2,9 +2,9 @@
 
 #include "core/data/readers_table.h"
 #include "core/data/schedules_table.h"
-#include "tests/support/data/temp_database.h"
 #include "core/records/readers_register.h"
 #include "core/records/schedules_register.h"
+#include "tests/support/data/temp_database.h"
 #include "tests/support/scripted_operator.h"
 
 namespace zep {
@@ -16,19 +16,19 @@ TEST(readers_register, loadup_creates_rows_0_to_126_once) {
     gate.readernum = 7;
     gate.readername = QStringLiteral("Gate");
     gate.protocol = QStringLiteral("Y");
-    data::readers_table(temp.db()).insert(gate);
-    const auto rows = records::readers_loadup(temp.db());
+    ASSERT_TRUE(data::readers_table(temp.db()).insert(gate));
+    const auto rows = records::readers_loadup(temp.db()).value();
     ASSERT_EQ(rows.size(), 127u);
     EXPECT_EQ(rows.front().readername, QStringLiteral("Gate"));  // found rows first
     EXPECT_EQ(rows[1].readernum, 0);
     EXPECT_EQ(rows.back().readernum, 126);
-    const auto created = data::readers_table(temp.db()).find(0);
+    const auto created = data::readers_table(temp.db()).find(0).value();
     ASSERT_TRUE(created);
     EXPECT_EQ(created->protocol, QStringLiteral("N"));
     EXPECT_TRUE(created->readername.isEmpty() && created->commmode.isEmpty() &&
                 created->Port.isEmpty() && created->active.isEmpty());
-    EXPECT_EQ(records::readers_loadup(temp.db()).size(), 127u);
-    EXPECT_EQ(data::readers_table(temp.db()).count(), 127);
+    EXPECT_EQ(records::readers_loadup(temp.db())->size(), 127u);
+    EXPECT_EQ(*data::readers_table(temp.db()).count(), 127);
 }
 
 TEST(readers_register, comm_mode_loads_and_stores_back) {
@@ -80,10 +80,12 @@ TEST(readers_register, dependent_field_rules) {
     EXPECT_EQ(records::reader_row_from_form(form).protocol, QStringLiteral("N"));
     EXPECT_TRUE(records::reader_columns(records::reader_row_from_form(form))[6].isEmpty());
 
-    EXPECT_TRUE(records::time_difference_key(QLatin1Char('-')) && records::time_difference_key(QLatin1Char('7')));
+    EXPECT_TRUE(records::time_difference_key(QLatin1Char('-')) &&
+                records::time_difference_key(QLatin1Char('7')));
     EXPECT_FALSE(records::time_difference_key(QLatin1Char('.')));
     EXPECT_TRUE(records::ip_address_key(QLatin1Char('.')));
-    EXPECT_FALSE(records::ip_address_key(QLatin1Char('a')) || records::digits_key(QLatin1Char('-')));
+    EXPECT_FALSE(records::ip_address_key(QLatin1Char('a')) ||
+                 records::digits_key(QLatin1Char('-')));
 }
 
 TEST(readers_register, update_validation_boundaries) {
@@ -91,7 +93,7 @@ TEST(readers_register, update_validation_boundaries) {
         records::reader_form form;
         form.time_difference = time;
         form.ip_address = ip;
-        return records::validate_reader_form(form).value_or(QString());
+        return records::validate_reader_form(form).error();
     };
     for (const char* ok : {"-24", "24", "", "0", "-"})
         EXPECT_EQ(refusal(QString::fromLatin1(ok), {}), "") << ok;
@@ -108,9 +110,10 @@ TEST(readers_register, update_validation_boundaries) {
 
 TEST(readers_register, update_stores_the_row_or_tells_why_not) {
     test::temp_database temp;
-    records::readers_loadup(temp.db());
+    ASSERT_TRUE(records::readers_loadup(temp.db()));
     test::scripted_operator person;
-    records::reader_form form = records::reader_form_from_row(*data::readers_table(temp.db()).find(12));
+    records::reader_form form =
+        records::reader_form_from_row(**data::readers_table(temp.db()).find(12));
     form.name = QStringLiteral("Dock");
     form.time_difference = QStringLiteral("-5");
     form.active = true;
@@ -119,7 +122,7 @@ TEST(readers_register, update_stores_the_row_or_tells_why_not) {
     records::set_speed_ticked(form, 19200, true);
     form.ip_address = QStringLiteral("10.0.0.9");
     EXPECT_EQ(records::update_reader(temp.db(), person, form), records::reader_update::stored);
-    const auto stored = data::readers_table(temp.db()).find(12);
+    const auto stored = data::readers_table(temp.db()).find(12).value();
     EXPECT_EQ(stored->readername, QStringLiteral("Dock"));
     EXPECT_EQ(stored->commmode, QStringLiteral("Com3 19200"));
     EXPECT_EQ(stored->active, QStringLiteral("Y"));
@@ -129,28 +132,29 @@ TEST(readers_register, update_stores_the_row_or_tells_why_not) {
     form.time_difference = QStringLiteral("25");
     EXPECT_EQ(records::update_reader(temp.db(), person, form), records::reader_update::refused);
     EXPECT_EQ(person.messages, QStringList{"Invalid time differential"});
-    EXPECT_EQ(data::readers_table(temp.db()).find(12)->timezone, QStringLiteral("-5"));
+    EXPECT_EQ(data::readers_table(temp.db()).find(12).value()->timezone, QStringLiteral("-5"));
 
     form.time_difference.clear();
     form.readernum = 200;
-    EXPECT_EQ(records::update_reader(temp.db(), person, form), records::reader_update::not_in_table);
+    EXPECT_EQ(records::update_reader(temp.db(), person, form),
+              records::reader_update::not_in_table);
 }
 
 TEST(schedules_register, loadup_creates_rows_1_to_99_shown_as_0000_0000) {
     test::temp_database temp;
-    const auto rows = records::schedules_loadup(temp.db());
+    const auto rows = records::schedules_loadup(temp.db()).value();
     ASSERT_EQ(rows.size(), 99u);
     EXPECT_EQ(rows.front().schedulenum, 1);
     EXPECT_EQ(rows.back().schedulenum, 99);
-    const auto stored = data::schedules_table(temp.db()).find(50);
+    const auto stored = data::schedules_table(temp.db()).find(50).value();
     ASSERT_TRUE(stored);
     EXPECT_TRUE(stored->schedulename.isEmpty());
     EXPECT_EQ(stored->saturday, QStringLiteral("00000000"));
-    EXPECT_FALSE(data::schedules_table(temp.db()).find(0));
+    EXPECT_EQ(*data::schedules_table(temp.db()).find(0), std::nullopt);
     const auto columns = records::schedule_columns(rows.front());
     EXPECT_EQ(columns[0], QStringLiteral("001"));
     EXPECT_EQ(columns[2], QStringLiteral("0000 - 0000"));
-    EXPECT_EQ(records::schedules_loadup(temp.db()).size(), 99u);
+    EXPECT_EQ(records::schedules_loadup(temp.db())->size(), 99u);
 }
 
 TEST(schedules_register, time_box_validation_boundaries) {
@@ -158,7 +162,7 @@ TEST(schedules_register, time_box_validation_boundaries) {
         records::schedule_boxes boxes;
         boxes.fill(QStringLiteral("0000"));
         boxes[9] = box;
-        return records::validate_schedule_times(boxes).value_or(QString());
+        return records::validate_schedule_times(boxes).error();
     };
     for (const char* ok : {"2359", "0000", "1275", "0999"})
         EXPECT_EQ(refusal(QString::fromLatin1(ok)), "") << ok;
@@ -198,14 +202,15 @@ TEST(schedules_register, copy_buttons_and_arrow_moves) {
 
 TEST(schedules_register, update_stores_days_as_eight_characters) {
     test::temp_database temp;
-    records::schedules_loadup(temp.db());
+    ASSERT_TRUE(records::schedules_loadup(temp.db()));
     test::scripted_operator person;
-    records::schedule_form form = records::schedule_form_from_row(*data::schedules_table(temp.db()).find(4));
+    records::schedule_form form =
+        records::schedule_form_from_row(**data::schedules_table(temp.db()).find(4));
     form.name = QStringLiteral("Day shift");
     form.boxes[6] = QStringLiteral("0800");
     form.boxes[7] = QStringLiteral("1730");
     EXPECT_EQ(records::update_schedule(temp.db(), person, form), records::schedule_update::stored);
-    const auto stored = data::schedules_table(temp.db()).find(4);
+    const auto stored = data::schedules_table(temp.db()).find(4).value();
     EXPECT_EQ(stored->wednesday, QStringLiteral("08001730"));
     EXPECT_EQ(stored->schedulename, QStringLiteral("Day shift"));
     EXPECT_EQ(records::schedule_columns(*stored)[5], QStringLiteral("0800 - 1730"));
@@ -216,7 +221,8 @@ TEST(schedules_register, update_stores_days_as_eight_characters) {
     form.name = QStringLiteral("changed");
     EXPECT_EQ(records::update_schedule(temp.db(), person, form), records::schedule_update::refused);
     EXPECT_EQ(person.messages, QStringList{"Time cannot be > 2359"});
-    EXPECT_EQ(data::schedules_table(temp.db()).find(4)->schedulename, QStringLiteral("Day shift"));
+    EXPECT_EQ(data::schedules_table(temp.db()).find(4).value()->schedulename,
+              QStringLiteral("Day shift"));
 }
 
 }  // namespace

@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
+
 #include "core/data/readers_table.h"
 #include "core/data/schedules_table.h"
-#include "tests/support/data/temp_database.h"
 #include "core/data/users_table.h"
 #include "core/records/access_string.h"
 #include "core/records/readers_register.h"
 #include "core/records/schedules_register.h"
+#include "tests/support/data/temp_database.h"
 #include "tests/support/scripted_operator.h"
 
 namespace zep {
@@ -17,15 +19,15 @@ namespace {
 class users_register_test : public ::testing::Test {
   protected:
     void SetUp() override {
-        records::readers_loadup(temp.db());
-        records::schedules_loadup(temp.db());
-        data::reader_row gate = *data::readers_table(temp.db()).find(126);
+        ASSERT_TRUE(records::readers_loadup(temp.db()));
+        ASSERT_TRUE(records::schedules_loadup(temp.db()));
+        data::reader_row gate = **data::readers_table(temp.db()).find(126);
         gate.readername = QStringLiteral("Gate");
-        data::readers_table(temp.db()).update(gate);
-        data::schedule_row day = *data::schedules_table(temp.db()).find(12);
+        ASSERT_TRUE(data::readers_table(temp.db()).update(gate));
+        data::schedule_row day = **data::schedules_table(temp.db()).find(12);
         day.schedulename = QStringLiteral("Day");
         day.monday = QStringLiteral("08001700");
-        data::schedules_table(temp.db()).update(day);
+        ASSERT_TRUE(data::schedules_table(temp.db()).update(day));
     }
 
     std::optional<data::user_row> add(const char* first, const char* last, const char* id) {
@@ -33,7 +35,7 @@ class users_register_test : public ::testing::Test {
             {QString::fromLatin1(first), QString::fromLatin1(last), QString::fromLatin1(id)});
     }
     QString access(const char* id) {
-        return data::users_table(temp.db()).find(QString::fromLatin1(id))->schedules;
+        return data::users_table(temp.db()).find(QString::fromLatin1(id)).value()->schedules;
     }
 
     test::temp_database temp;
@@ -51,7 +53,7 @@ TEST_F(users_register_test, add_checks_blanks_in_order_then_duplicates) {
     EXPECT_EQ(person.messages,
               (QStringList{"Last Name cannot be blank", "First Name cannot be blank",
                            "ID Number cannot be blank", "User ID already being used"}));
-    const auto stored = data::users_table(temp.db()).find(QStringLiteral("1234"));
+    const auto stored = data::users_table(temp.db()).find(QStringLiteral("1234")).value();
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->lastname, QStringLiteral("Smith"));
     EXPECT_EQ(stored->firstname, QStringLiteral("Ann"));
@@ -72,13 +74,14 @@ TEST_F(users_register_test, modify_refuses_another_users_id_and_keeps_assignment
     EXPECT_TRUE(
         reg.modify_user(QStringLiteral("1"),
                         {QStringLiteral("Anne"), QStringLiteral("Smith"), QStringLiteral(" 1 ")}));
-    EXPECT_EQ(data::users_table(temp.db()).find(QStringLiteral("1"))->firstname, QStringLiteral("Anne"));
+    EXPECT_EQ(data::users_table(temp.db()).find(QStringLiteral("1")).value()->firstname,
+              QStringLiteral("Anne"));
 
     // New ID: the row moves and keeps its slots.
     EXPECT_TRUE(
         reg.modify_user(QStringLiteral("1"),
                         {QStringLiteral("Anne"), QStringLiteral("Smith"), QStringLiteral("9")}));
-    EXPECT_FALSE(data::users_table(temp.db()).find(QStringLiteral("1")));
+    EXPECT_EQ(*data::users_table(temp.db()).find(QStringLiteral("1")), std::nullopt);
     EXPECT_EQ(records::access_string::slot(access("9"), 3), QStringLiteral("05"));
 
     EXPECT_FALSE(reg.modify_user(QStringLiteral("gone"),
@@ -104,13 +107,13 @@ TEST_F(users_register_test, assignments_single_all_remaining_and_list) {
     EXPECT_EQ(access("1").mid(252, 2), QStringLiteral("12"));
 
     reg.store_assignment(QStringLiteral("1"), {QStringLiteral("005"), QStringLiteral("000")});
-    EXPECT_EQ(records::check_choice(access("1"), {QStringLiteral("005"), QStringLiteral("001")}),
-              QStringLiteral("This user already has this reader defined"));
-    EXPECT_EQ(records::check_choice(access("1"), {QStringLiteral("998"), QStringLiteral("001")}),
-              std::nullopt);
-    EXPECT_EQ(records::check_choice(access("1"), {QString(), QStringLiteral("001")}),
+    EXPECT_EQ(
+        records::check_choice(access("1"), {QStringLiteral("005"), QStringLiteral("001")}).error(),
+        QStringLiteral("This user already has this reader defined"));
+    EXPECT_TRUE(records::check_choice(access("1"), {QStringLiteral("998"), QStringLiteral("001")}));
+    EXPECT_EQ(records::check_choice(access("1"), {QString(), QStringLiteral("001")}).error(),
               QStringLiteral("Please select a reader and schedule"));
-    EXPECT_EQ(records::check_choice(access("1"), {QStringLiteral("004"), QString()}),
+    EXPECT_EQ(records::check_choice(access("1"), {QStringLiteral("004"), QString()}).error(),
               QStringLiteral("Please select a reader and schedule"));
 
     added =
@@ -157,8 +160,8 @@ TEST_F(users_register_test, delete_assignment_clear_and_delete_user) {
     EXPECT_EQ(person.questions, QStringList{"Delete this reader for this user"});
     person.confirm_answers = {true};
     EXPECT_TRUE(reg.delete_assignment(QStringLiteral("1"), 110));
-    QString expected =
-        records::access_string::with_all_remaining(records::access_string::blank(), QStringLiteral("000"));
+    QString expected = records::access_string::with_all_remaining(records::access_string::blank(),
+                                                                  QStringLiteral("000"));
     expected.replace(220, 2, QStringLiteral("  "));
     EXPECT_EQ(access("1"), expected);
 
@@ -168,7 +171,12 @@ TEST_F(users_register_test, delete_assignment_clear_and_delete_user) {
     EXPECT_FALSE(reg.delete_user(QStringLiteral("nobody")));
     EXPECT_EQ(person.messages.last(), QStringLiteral("Internal Database Error"));
     EXPECT_TRUE(reg.delete_user(QStringLiteral("1")));
-    EXPECT_EQ(data::users_table(temp.db()).count(), 0);
+    EXPECT_EQ(*data::users_table(temp.db()).count(), 0);
+
+    // A table that cannot be read is never taken for an ID that is free.
+    ASSERT_TRUE(QSqlQuery(temp.db().connection()).exec(QStringLiteral("DROP TABLE users")));
+    EXPECT_FALSE(add("Bob", "Jones", "2"));
+    EXPECT_EQ(person.messages.last(), QStringLiteral("Internal Database Error"));
 }
 
 TEST(users_list, sorting_and_selection_after_delete) {
