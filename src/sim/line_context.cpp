@@ -4,8 +4,19 @@
 
 namespace zep::sim {
 
-std::vector<outgoing> line_context::process(line_decoder& decoder, QByteArrayView bytes) const {
+int line_context::open_connection() const {
+    std::lock_guard lock(*mutex);
+    received->emplace_back();
+    return static_cast<int>(received->size()) - 1;
+}
+
+std::vector<outgoing> line_context::process(line_decoder& decoder, QByteArrayView bytes,
+                                            int connection) const {
     std::vector<outgoing> replies;
+    {
+        std::lock_guard lock(*mutex);
+        (*received)[static_cast<std::size_t>(connection)].append(bytes);
+    }
     const std::vector<received_command> commands = decoder.feed(bytes);
     if (commands.empty()) return replies;
     const QDateTime now = wall_clock_now();

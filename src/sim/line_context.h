@@ -19,9 +19,14 @@ struct line_context {
     std::vector<reader>* readers = nullptr;
     int index = 0;
     trace_fn trace;
+    // Every byte the host sent, in order, one entry a connection (a pty line has one).
+    std::vector<QByteArray>* received = nullptr;
 
-    // Decodes bytes from one connection and returns every reader's answer.
-    std::vector<outgoing> process(line_decoder& decoder, QByteArrayView bytes) const;
+    // Starts the transcript of a new connection; its number for process().
+    int open_connection() const;
+    // Records the bytes of one connection, decodes them and returns every reader's answer.
+    std::vector<outgoing> process(line_decoder& decoder, QByteArrayView bytes,
+                                  int connection) const;
 };
 
 // Control bytes spelled out, for traces.

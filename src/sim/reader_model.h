@@ -21,6 +21,7 @@ struct reader_faults {
     bool garbage = false;          // random printable bytes, no terminator
     int delay_ms = 0;              // wait before the reply starts
     int drop_after = 0;            // TCP: close the connection after this many exchanges
+    int drop_mid_reply = 0;        // send only this many bytes of a reply, then (TCP) close
     int baud = 0;                  // pace replies at this line speed, 10 bits a byte
     bool split = false;            // write each reply in two pieces a few ms apart
     bool refuse_long_ids = false;  // "N" instead of silence for an ID longer than the record

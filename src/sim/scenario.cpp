@@ -70,16 +70,17 @@ QByteArray text_of(const QJsonValue& v, const QString& where) {
 }
 
 reader_faults faults_of(const QJsonObject& o, const QString& where) {
-    check_keys(
-        o,
-        {"silent", "nak", "garbage", "delay_ms", "drop_after", "baud", "split", "refuse_long_ids"},
-        where);
+    check_keys(o,
+               {"silent", "nak", "garbage", "delay_ms", "drop_after", "drop_mid_reply", "baud",
+                "split", "refuse_long_ids"},
+               where);
     reader_faults f;
     f.silent = bool_of(o, "silent", false, where);
     f.nak = bool_of(o, "nak", false, where);
     f.garbage = bool_of(o, "garbage", false, where);
     f.delay_ms = static_cast<int>(int_of(o, "delay_ms", 0, 0, 600000, where));
     f.drop_after = static_cast<int>(int_of(o, "drop_after", 0, 0, 1000000, where));
+    f.drop_mid_reply = static_cast<int>(int_of(o, "drop_mid_reply", 0, 0, 1000000, where));
     f.baud = static_cast<int>(int_of(o, "baud", 0, 0, 1000000, where));
     f.split = bool_of(o, "split", false, where);
     f.refuse_long_ids = bool_of(o, "refuse_long_ids", false, where);
@@ -234,7 +235,7 @@ QString scenario_format_help() {
         "log": {"count": 10, "denied_every": 5, "cards": ["1001", "1002"],
                 "seed": 1, "start": "240102073000"},
         "faults": {"silent": false, "nak": false, "garbage": false, "delay_ms": 0,
-                   "drop_after": 0, "baud": 0, "split": false,
+                   "drop_after": 0, "drop_mid_reply": 0, "baud": 0, "split": false,
                    "refuse_long_ids": false}}]}]}
   Every key but "readers" may be left out.
 )");

@@ -109,6 +109,10 @@ std::vector<outgoing> dispatch(std::vector<reader>& readers, const received_comm
             r.exchanges = 0;
             o.drop_after = true;
         }
+        if (r.faults.drop_mid_reply > 0 && o.bytes.size() > r.faults.drop_mid_reply) {
+            o.bytes.truncate(r.faults.drop_mid_reply);
+            o.drop_after = true;
+        }
         if (!o.bytes.isEmpty() || o.drop_after) out.push_back(std::move(o));
     }
     return out;

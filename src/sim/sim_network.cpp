@@ -25,6 +25,7 @@ void ensure_core_application() {
 
 std::unique_ptr<sim_network> sim_network::start(const scenario& s, QString* error, trace_fn trace) {
     std::unique_ptr<sim_network> net(new sim_network());
+    net->received_.resize(s.lines.size());
     for (const line_config& line : s.lines) {
         std::vector<reader>& readers = net->readers_.emplace_back();
         for (const reader_config& config : line.readers) readers.emplace_back(config);
@@ -47,7 +48,7 @@ std::unique_ptr<sim_network> sim_network::start(const scenario& s, QString* erro
 // Runs in the simulator thread: transports must be made where they are used.
 bool sim_network::open_lines(const scenario& s, const trace_fn& trace, QString* error) {
     for (std::size_t i = 0; i < s.lines.size(); ++i) {
-        line_context context{&mutex_, &readers_[i], static_cast<int>(i), trace};
+        line_context context{&mutex_, &readers_[i], static_cast<int>(i), trace, &received_[i]};
         endpoint e;
         e.kind = s.lines[i].kind;
         if (e.kind == line_config::tcp) {
@@ -74,6 +75,22 @@ void sim_network::stop() {
     thread_->wait();  // the host and its transports are deleted as the thread finishes
     thread_.reset();
     host_ = nullptr;
+}
+
+std::vector<QByteArray> sim_network::received(int line) {
+    std::lock_guard lock(mutex_);
+    return received_.at(static_cast<std::size_t>(line));
+}
+
+QByteArray sim_network::received_bytes(int line) {
+    QByteArray all;
+    for (const QByteArray& connection : received(line)) all += connection;
+    return all;
+}
+
+void sim_network::clear_received(int line) {
+    std::lock_guard lock(mutex_);
+    for (QByteArray& connection : received_.at(static_cast<std::size_t>(line))) connection.clear();
 }
 
 int sim_network::reader_count(int line) const {

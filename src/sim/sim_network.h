@@ -34,6 +34,14 @@ class sim_network {
     quint16 tcp_port(int line) const;  // 0 for a pty line
     QString pty_path(int line) const;  // empty for a TCP line
 
+    // What the host sent on the line, byte for byte, wake-ups and ACKs included: one
+    // entry a TCP connection in the order they were made (a pty line has one entry).
+    std::vector<QByteArray> received(int line);
+    // All of it run together.
+    QByteArray received_bytes(int line);
+    // Empties every entry (connections made later still get their own).
+    void clear_received(int line);
+
     // Runs fn(reader&) while the line is held still; returns what fn returns.
     template <class F>
     decltype(auto) with_reader(int line, int index, F&& fn) {
@@ -53,7 +61,8 @@ class sim_network {
     reader& reader_at(int line, int index);  // throws std::out_of_range
 
     std::mutex mutex_;
-    std::vector<std::vector<reader>> readers_;  // per line; never resized once started
+    std::vector<std::vector<reader>> readers_;       // per line; never resized once started
+    std::vector<std::vector<QByteArray>> received_;  // per line, per connection
     std::vector<endpoint> endpoints_;
     std::unique_ptr<QThread> thread_;
     QObject* host_ = nullptr;  // owns the transports; lives in thread_

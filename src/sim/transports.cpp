@@ -22,6 +22,7 @@ class tcp_session : public QObject {
         : QObject(socket),
           socket_(socket),
           context_(context),
+          connection_(context.open_connection()),
           out_([this](const QByteArray& bytes) { send(bytes); }, [this] { drop(); }, this) {
         QObject::connect(socket_, &QTcpSocket::readyRead, this, [this] { receive(); });
         QObject::connect(socket_, &QTcpSocket::disconnected, socket_, &QObject::deleteLater);
@@ -31,7 +32,9 @@ class tcp_session : public QObject {
     void receive() {
         const QByteArray bytes = socket_->readAll();
         if (dropped_) return;
-        for (const outgoing& reply : context_.process(decoder_, bytes)) out_.push(reply);
+        for (const outgoing& reply : context_.process(decoder_, bytes, connection_)) {
+            out_.push(reply);
+        }
     }
 
     void send(const QByteArray& bytes) {
@@ -46,6 +49,7 @@ class tcp_session : public QObject {
 
     QTcpSocket* socket_;
     line_context context_;
+    int connection_;
     line_decoder decoder_;
     outbox out_;
     bool dropped_ = false;
@@ -111,6 +115,7 @@ bool pty_line::open(QString* error) {
     ::cfmakeraw(&raw);  // no echo, no line editing: bytes pass as they are
     if (::tcsetattr(slave_, TCSANOW, &raw) != 0) return fail("tcsetattr");
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    connection_ = context_.open_connection();
     readable_ = new QSocketNotifier(master_, QSocketNotifier::Read);
     QObject::connect(readable_, &QSocketNotifier::activated, this, [this] { read_master(); });
     writable_ = new QSocketNotifier(master_, QSocketNotifier::Write);
@@ -124,9 +129,10 @@ void pty_line::read_master() {
     for (;;) {
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n > 0) {
-            for (const outgoing& reply :
-                 context_.process(decoder_, QByteArrayView(buffer, static_cast<qsizetype>(n))))
+            const QByteArrayView bytes(buffer, static_cast<qsizetype>(n));
+            for (const outgoing& reply : context_.process(decoder_, bytes, connection_)) {
                 out_->push(reply);
+            }
             continue;
         }
         if (n < 0 && errno == EINTR) continue;

@@ -44,6 +44,7 @@ class pty_line : public QObject {
 
     line_context context_;
     line_decoder decoder_;
+    int connection_ = 0;
     int master_ = -1;
     int slave_ = -1;  // kept open so the master never sees a hang-up between clients
     QString path_;

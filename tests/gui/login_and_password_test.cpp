@@ -1,14 +1,15 @@
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <gtest/gtest.h>
 
-#include "tests/gui/gui_test_support.h"
 #include "core/data/login_password.h"
 #include "core/program/login.h"
 #include "gui/shell/desktop_program.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace zep::test {
 namespace {
@@ -51,16 +52,18 @@ TEST(login_prompt, is_not_shown_without_a_login_password) {
 }
 
 class password_screen : public ::testing::Test {
-protected:
+  protected:
     running_program program;
     QWidget* form = nullptr;
 
     void SetUp() override {
         program.window->show_password();
-        form = program.window->current_screen();
+        form = current_screen(*program.window);
         ASSERT_EQ(form->objectName(), QStringLiteral("password"));
     }
-    QLineEdit* box(const char* name) { return form->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    QLineEdit* box(const char* name) {
+        return form->findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
     void set_login(const QString& current, const QString& next) {
         box("login_current")->setText(current);
         box("login_new")->setText(next);
@@ -93,7 +96,15 @@ TEST_F(password_screen, mismatch_is_told_and_a_match_sets_the_new_password) {
     EXPECT_TRUE(program.answers.messages.isEmpty());
     EXPECT_TRUE(result().isEmpty());
 
-    set_login(QStringLiteral("  "), QStringLiteral("  Door7 "));
+    // Start-up compares exactly, so blanks at either end of a new password are refused.
+    set_login(QString(), QStringLiteral(" Door7"));
+    set_login(QString(), QStringLiteral("Door7 "));
+    EXPECT_EQ(program.answers.messages,
+              QStringList(2, "The password may not begin or end with a blank"));
+    EXPECT_TRUE(program.state().settings.loginpass.isEmpty());
+    program.answers.messages.clear();
+
+    set_login(QStringLiteral("  "), QStringLiteral("Door7"));
     EXPECT_EQ(result(), QStringLiteral("Login password changed"));
     EXPECT_TRUE(data::is_login_hash(program.state().settings.loginpass));
     EXPECT_TRUE(data::login_password_matches(program.state().settings.loginpass, "Door7"));
@@ -110,11 +121,19 @@ TEST_F(password_screen, mismatch_is_told_and_a_match_sets_the_new_password) {
     EXPECT_TRUE(program::check_login(*again, QStringLiteral("Gate9")));
     EXPECT_FALSE(program::check_login(*again, QStringLiteral("Door7")));
 
-    // An empty new password removes the prompt.
+    // An empty new password removes the prompt, once the operator says Yes.
     gui::main_window reopened(std::move(again), &program.answers);
     reopened.show_password();
-    form = reopened.current_screen();
+    form = current_screen(reopened);
+    program.answers.confirm_answers = {false};
     set_login(QStringLiteral("Gate9"), QString());
+    EXPECT_TRUE(program::check_login(reopened.state(), QStringLiteral("Gate9")));
+    program.answers.confirm_answers = {true};
+    set_login(QStringLiteral("Gate9"), QString());
+    EXPECT_EQ(program.answers.questions,
+              QStringList(2,
+                          "Remove the login password? The program will no longer ask for one "
+                          "at start-up."));
     EXPECT_EQ(result(), QStringLiteral("Login password changed"));
     reopened.close();
     EXPECT_FALSE(program::login_required(*program.folder.start()));

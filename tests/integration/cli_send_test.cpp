@@ -3,8 +3,8 @@
 
 #include <QTemporaryDir>
 
-#include "tests/integration/cli_harness.h"
 #include "core/program/startup.h"
+#include "tests/integration/cli_harness.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
@@ -14,7 +14,7 @@ using test::cli_run;
 using test::sim_fixture;
 
 class cli_test : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     QString db() const { return dir.filePath("zep.db"); }
     std::optional<QString> typed_password;
@@ -74,8 +74,8 @@ TEST_F(cli_test, failures_print_the_operators_message) {
     sim::reader_config silent = sim_fixture::zep_reader(0, false);
     silent.faults.silent = true;
     const quint16 port = sim.start_tcp({silent});
-    const cli_run quiet = run({"send", "V", "--timeout", "200", "--tcp",
-                               QString("127.0.0.1:%1").arg(port)});
+    const cli_run quiet =
+        run({"send", "V", "--timeout", "200", "--tcp", QString("127.0.0.1:%1").arg(port)});
     EXPECT_EQ(quiet.status, 1);
     EXPECT_EQ(quiet.err, "No response from reader\n");
     const cli_run no_port = run({"send", "V", "--serial", "/dev/zep-none"});
@@ -101,8 +101,8 @@ TEST_F(cli_test, login_password_guards_every_command_but_background) {
     sim_fixture sim;
     const quint16 port = sim.start_tcp({sim_fixture::zep_reader(0, false)});
     const QStringList send{"send", "V", "--tcp", QString("127.0.0.1:%1").arg(port)};
-    for (const auto& wrong : {std::optional<QString>("secret"), std::optional<QString>(""),
-                              std::optional<QString>()}) {
+    for (const auto& wrong :
+         {std::optional<QString>("secret"), std::optional<QString>(""), std::optional<QString>()}) {
         typed_password = wrong;
         const cli_run refused = run(send);
         EXPECT_EQ(refused.status, 1);
@@ -116,6 +116,8 @@ TEST_F(cli_test, login_password_guards_every_command_but_background) {
 }
 
 TEST_F(cli_test, background_creates_and_keeps_the_settings) {
+    EXPECT_EQ(run({"background", "now"}).status, 2);
+    EXPECT_FALSE(QFile::exists(db()));
     EXPECT_EQ(run({"background"}).status, 0);
     EXPECT_TRUE(QFile::exists(db()));
     EXPECT_EQ(QFile::permissions(db()) & (QFile::ReadGroup | QFile::ReadOther), 0);

@@ -13,12 +13,10 @@
 namespace zep::cli {
 
 const std::vector<cli_command>& cli_commands() {
-    static const std::vector<cli_command> commands = {send_command(), background_command(),
-                                                      log_export_command(), log_delete_command(),
-                                                      users_export_command(),
-                                                      identify_command(), memory_command(),
-                                                      clock_get_command(), clock_set_command(),
-                                                      id_add_command(), id_delete_command()};
+    static const std::vector<cli_command> commands = {
+        send_command(),         background_command(), log_export_command(), log_delete_command(),
+        users_export_command(), identify_command(),   memory_command(),     clock_get_command(),
+        clock_set_command(),    id_add_command(),     id_delete_command()};
     return commands;
 }
 
@@ -139,6 +137,12 @@ int run_cli(const QStringList& arguments, cli_io& io) {
     QString error;
     const auto args = parse_args(rest, command->options, &error);
     if (!args) return usage_error(io, error);
+    if (command->positionals && args->positional.size() != *command->positionals) {
+        return usage_error(io, QStringLiteral("%1 takes %2 argument(s), not %3")
+                                   .arg(command->name)
+                                   .arg(*command->positionals)
+                                   .arg(args->positional.size()));
+    }
 
     program::startup_options options;
     options.db_arg = db_arg;

@@ -16,9 +16,6 @@ namespace zep::program {
 struct session;
 }
 
-namespace zep {
-}
-
 namespace zep::cli {
 
 inline constexpr int exit_ok = 0;
@@ -46,6 +43,9 @@ struct cli_command {
     option_set options;
     std::function<int(cli_context&)> run;
     bool asks_login = true;
+    // How many positional arguments the command takes, checked before start-up; unset
+    // when the command checks them itself.
+    std::optional<int> positionals = std::nullopt;
 };
 
 // Every command of `zep`, in the order --help lists them.

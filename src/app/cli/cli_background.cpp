@@ -17,10 +17,13 @@ int run_background(cli_context& context) {
 }  // namespace
 
 cli_command background_command() {
-    cli_command command{QStringLiteral("background"), QString(),
+    cli_command command{QStringLiteral("background"),
+                        QString(),
                         QStringLiteral("unattended start: start-up and closing, no display"),
-                        {}, run_background};
+                        {},
+                        run_background};
     command.asks_login = false;
+    command.positionals = 0;
     return command;
 }
 

@@ -25,7 +25,8 @@ QDateTime reader_clock::date_time() const {
 }
 
 QString four_digit_year(const QString& two_digits) {
-    return (two_digits < QLatin1String("20") ? QLatin1String("20") : QLatin1String("19")) +
+    // The usual two-digit-year pivot: a reader clock of 2026 must not read as 1926.
+    return (two_digits < QLatin1String("69") ? QLatin1String("20") : QLatin1String("19")) +
            two_digits;
 }
 
@@ -53,13 +54,10 @@ int weekday_digit(const QDate& date) {
 }
 
 QDateTime shifted_clock(const QDateTime& pc, int hours) {
-    // Shift as plain wall-clock arithmetic so a zone transition in between changes nothing.
+    // Calendar arithmetic on the wall-clock fields. The result stays a zone-less value
+    // (UTC spec): turned back into local time, a daylight-saving gap would move it.
     const QDateTime naive(pc.date(), pc.time(), Qt::UTC);
-    const QDateTime moved = naive.addSecs(static_cast<qint64>(hours) * 3600);
-    QDateTime result = pc;
-    result.setDate(moved.date());
-    result.setTime(moved.time());
-    return result;
+    return naive.addSecs(static_cast<qint64>(hours) * 3600);
 }
 
 }  // namespace zep::commands

@@ -23,10 +23,10 @@ struct reader_clock {
 };
 
 // Decodes a "t" reply by position; nullopt when it holds fewer than twelve leading digits.
-// Two year digits below "20" (as text) are 20yy, all others 19yy.
+// Year digits "00".."68" are 20yy, "69".."99" 19yy.
 std::optional<reader_clock> decode_clock_reply(const QByteArray& reply);
 
-// The century rule alone: "07" -> "2007", "20" -> "1920".
+// The century rule alone: "26" -> "2026", "69" -> "1969".
 QString four_digit_year(const QString& two_digits);
 
 // "MM/DD/YYYY  hh:mm:ss" (two blanks), as the PC clock and the reader clock are shown.
@@ -35,8 +35,10 @@ QString clock_display_text(const QDateTime& when);
 // Weekday digit the reader expects: Monday 1 .. Sunday 7.
 int weekday_digit(const QDate& date);
 
-// pc moved by whole hours (negative too) on the wall clock, across midnight, month and
-// year ends; daylight-saving changes of the PC's zone do not add or lose an hour.
+// The PC's date and time fields moved by whole hours (negative too), carrying into day,
+// month and year; the result is a zone-less value (UTC spec) whose date() and time() are
+// the shifted fields, so a daylight-saving change of the PC's zone never adds or loses an
+// hour.
 QDateTime shifted_clock(const QDateTime& pc, int hours);
 
 }  // namespace zep::commands

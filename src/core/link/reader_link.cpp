@@ -13,7 +13,9 @@ namespace {
 // How long the second terminator of an upload record may lag behind the first.
 constexpr int double_terminator_ms = 5;
 
-link_read failed(QByteArray text = {}) { return {std::move(text), true}; }
+link_read failed(QByteArray text = {}) {
+    return {std::move(text), true};
+}
 
 }  // namespace
 
@@ -41,10 +43,20 @@ link_read read_framed(byte_stream& stream, response_timer& timer, bool double_te
         stop_response_timer(timer);
         return failed(first ? QByteArray(1, *first) : QByteArray());
     }
+    // STX is read on its own so that the reply text, not the frame, counts towards the
+    // longest reply.
+    const auto second = stream.next_byte(timer.deadline);
+    if (!second || *second == wire::ETX) {
+        stop_response_timer(timer);
+        return failed(wire::ACK + (second ? QByteArray(1, *second) : QByteArray()));
+    }
+    if (*second != wire::STX) {
+        const link_read rest = read_reply(stream, timer, wire::ETX, double_terminator);
+        return failed(wire::ACK + QByteArray(1, *second) + rest.text);
+    }
     link_read rest = read_reply(stream, timer, wire::ETX, double_terminator);
-    if (rest.error) return failed(wire::ACK + rest.text);
-    if (!rest.text.startsWith(wire::STX)) return failed(wire::ACK + rest.text);
-    return {rest.text.mid(1), false};
+    if (rest.error) return failed(QByteArray(1, wire::ACK) + wire::STX + rest.text);
+    return {rest.text, false};
 }
 
 bool wait_ack(byte_stream& stream, response_timer& timer) {
@@ -63,7 +75,9 @@ bool wait_ack(byte_stream& stream, response_timer& timer) {
 
 reader_link::reader_link() = default;
 
-reader_link::~reader_link() { close_all_links(); }
+reader_link::~reader_link() {
+    close_all_links();
+}
 
 void reader_link::set_single_reader(const single_reader_settings& settings) {
     single_ = settings;
@@ -119,13 +133,21 @@ void reader_link::close_serial() {
     serial_open_ = false;
 }
 
-void reader_link::flush_serial_input() { serial_stream_.discard_input(); }
+void reader_link::flush_serial_input() {
+    serial_stream_.discard_input();
+}
 
-bool reader_link::send_serial(const QByteArray& bytes) { return serial_stream_.write(bytes); }
+bool reader_link::send_serial(const QByteArray& bytes) {
+    return serial_stream_.write(bytes);
+}
 
-bool reader_link::send_serial_ack() { return send_serial(QByteArray(1, wire::ACK)); }
+bool reader_link::send_serial_ack() {
+    return send_serial(QByteArray(1, wire::ACK));
+}
 
-bool reader_link::send_serial_cr() { return send_serial(QByteArray(1, wire::CR)); }
+bool reader_link::send_serial_cr() {
+    return send_serial(QByteArray(1, wire::CR));
+}
 
 link_read reader_link::read_serial_reply(response_timer& timer, bool double_terminator) {
     return read_reply(serial_stream_, timer, wire::CR, double_terminator);
@@ -135,7 +157,9 @@ link_read reader_link::read_serial_framed(response_timer& timer, bool double_ter
     return read_framed(serial_stream_, timer, double_terminator);
 }
 
-bool reader_link::wait_serial_ack(response_timer& timer) { return wait_ack(serial_stream_, timer); }
+bool reader_link::wait_serial_ack(response_timer& timer) {
+    return wait_ack(serial_stream_, timer);
+}
 
 // ---- TCP -------------------------------------------------------------------------------
 
@@ -182,11 +206,17 @@ void reader_link::close_tcp() {
     }
 }
 
-void reader_link::flush_tcp_input() { tcp_stream_.discard_input(); }
+void reader_link::flush_tcp_input() {
+    tcp_stream_.discard_input();
+}
 
-bool reader_link::send_tcp(const QByteArray& bytes) { return tcp_stream_.write(bytes); }
+bool reader_link::send_tcp(const QByteArray& bytes) {
+    return tcp_stream_.write(bytes);
+}
 
-bool reader_link::send_tcp_ack() { return send_tcp(QByteArray(1, wire::ACK)); }
+bool reader_link::send_tcp_ack() {
+    return send_tcp(QByteArray(1, wire::ACK));
+}
 
 link_read reader_link::read_tcp_reply(response_timer& timer, bool double_terminator) {
     return read_reply(tcp_stream_, timer, wire::CR, double_terminator);
@@ -196,7 +226,9 @@ link_read reader_link::read_tcp_framed(response_timer& timer, bool double_termin
     return read_framed(tcp_stream_, timer, double_terminator);
 }
 
-bool reader_link::wait_tcp_ack(response_timer& timer) { return wait_ack(tcp_stream_, timer); }
+bool reader_link::wait_tcp_ack(response_timer& timer) {
+    return wait_ack(tcp_stream_, timer);
+}
 
 void reader_link::close_all_links() {
     terminal_stop_ = true;

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/program/startup.h"
 #include "core/maintenance/login_password_change.h"
+#include "core/program/startup.h"
 
 namespace zep::gui {
 
@@ -43,7 +43,8 @@ QWidget* password_form::make_reader_section() {
     notice->setObjectName(QStringLiteral("not_functional_notice"));
     notice->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     form->addRow(notice);
-    form->addRow(QStringLiteral("Current Password"), password_box(QStringLiteral("reader_current"), box));
+    form->addRow(QStringLiteral("Current Password"),
+                 password_box(QStringLiteral("reader_current"), box));
     form->addRow(QStringLiteral("New Password"), password_box(QStringLiteral("reader_new"), box));
     apply_all_ = new QCheckBox(QStringLiteral("Apply to all active readers"), box);
     apply_all_->setObjectName(QStringLiteral("applyallpass"));
@@ -79,19 +80,19 @@ QWidget* password_form::make_login_section() {
 
 void password_form::set_login_password() {
     switch (maintenance::change_login_password(state_.settings.loginpass, login_current_->text(),
-                                  login_new_->text())) {
-    case maintenance::login_change::mismatch:
-        login_result_->clear();
-        person_.message(QString::fromLatin1(maintenance::password_mismatch_text));
-        return;
-    case maintenance::login_change::changed:
-        login_result_->setText(QString::fromLatin1(maintenance::login_password_changed_text));
-        login_current_->clear();
-        login_new_->clear();
-        return;
-    case maintenance::login_change::unchanged:
-        login_result_->clear();
-        return;
+                                               login_new_->text(), person_)) {
+        case maintenance::login_change::mismatch:
+        case maintenance::login_change::refused:
+            login_result_->clear();
+            return;
+        case maintenance::login_change::changed:
+            login_result_->setText(QString::fromLatin1(maintenance::login_password_changed_text));
+            login_current_->clear();
+            login_new_->clear();
+            return;
+        case maintenance::login_change::unchanged:
+            login_result_->clear();
+            return;
     }
 }
 

@@ -8,16 +8,24 @@
 #include "core/program/startup.h"
 #include "gui/shell/dialog_operator.h"
 #include "gui/shell/main_window.h"
+#include "gui/shell/side_menu.h"
 
 namespace zep::gui {
 
 namespace {
 
 // ZEP_SCREENSHOT=PATH: the main window saves a picture of itself and closes, for the
-// documentation and for checking the layout on a virtual display.
+// documentation and for checking the layout on a virtual display (scripts/screenshots).
+// ZEP_SCREENSHOT_SCREEN names the side-menu entry to show first ("utilities", "usersform").
 void take_screenshot_when_asked(main_window& window) {
     const QString path = qEnvironmentVariable("ZEP_SCREENSHOT");
     if (path.isEmpty()) return;
+    const QString screen = qEnvironmentVariable("ZEP_SCREENSHOT_SCREEN");
+    for (side_menu* menu : {window.command_menu(), window.database_menu()}) {
+        if (screen.isEmpty() || !menu->screens().contains(screen)) continue;
+        if (menu == window.database_menu()) window.show_database();
+        window.open_entry(menu, screen);
+    }
     QTimer::singleShot(800, &window, [&window, path] {
         window.grab().save(path);
         window.close();

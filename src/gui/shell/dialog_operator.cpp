@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include "gui/shell/file_dialog.h"
+
 namespace zep::gui {
 
 namespace {
@@ -49,9 +51,9 @@ bool dialog_operator::confirm(const QString& question) {
 
 std::optional<QString> dialog_operator::ask_text(const QString& title, const QString& prompt) {
     bool ok = false;
-    const QString answer =
-        QInputDialog::getText(parent_, title, shown(prompt),
-                              hidden_input_ ? QLineEdit::Password : QLineEdit::Normal, QString(), &ok);
+    const QString answer = QInputDialog::getText(
+        parent_, title, shown(prompt), hidden_input_ ? QLineEdit::Password : QLineEdit::Normal,
+        QString(), &ok);
     if (!ok) return std::nullopt;
     return answer;
 }
@@ -69,6 +71,8 @@ std::optional<QString> dialog_operator::choose_save_file(const QString& default_
 std::optional<QString> dialog_operator::choose_file(bool save, const QString& default_name,
                                                     const QString& filter) {
     QFileDialog dialog(parent_);
+    dialog.setObjectName(QStringLiteral("file_dialog"));
+    make_file_dialog_safe(dialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Open pickers insist on an existing file; save pickers ask before replacing one.
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -38,6 +38,9 @@ class sim_fixture {
     std::vector<sim::access_entry> access_list(int line, int reader);
     std::vector<QByteArray> history(int line, int reader);
 
+    // What the host sent on the line, byte for byte (every connection run together).
+    QByteArray received(int line) { return network(line).received_bytes(0); }
+
     sim::sim_network& network(int line);
     void stop();
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
+#include "core/commands/command_text.h"
 #include "core/commands/reader_clock.h"
 #include "tests/unit/commands/qt_printers.h"
 
@@ -16,10 +19,14 @@ TEST(status_reply, first_character_or_whole_reply) {
         bool exact;
     };
     const row rows[] = {
-        {"A", commands::added_letter, true, true},    {"A1234", commands::added_letter, true, false},
-        {"D", commands::deleted_letter, true, true},  {"O\r", commands::clock_set_letter, true, false},
-        {"", commands::added_letter, false, false},   {"a", commands::added_letter, false, false},
-        {" A", commands::added_letter, false, false}, {"N", commands::deleted_letter, false, false},
+        {"A", commands::added_letter, true, true},
+        {"A1234", commands::added_letter, true, false},
+        {"D", commands::deleted_letter, true, true},
+        {"O\r", commands::clock_set_letter, true, false},
+        {"", commands::added_letter, false, false},
+        {"a", commands::added_letter, false, false},
+        {" A", commands::added_letter, false, false},
+        {"N", commands::deleted_letter, false, false},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(commands::status_ok(r.reply, r.letter), r.ok) << r.reply.constData();
@@ -46,8 +53,8 @@ TEST(memory_reply, fields_follow_the_firmware_layout) {
 }
 
 TEST(memory_reply, fields_are_kept_as_received_and_short_replies_refused) {
-    const auto usage =
-        commands::decode_memory_usage(" 1234ab123000010000099999", commands::memory_layout::available_first);
+    const auto usage = commands::decode_memory_usage(" 1234ab123000010000099999",
+                                                     commands::memory_layout::available_first);
     ASSERT_TRUE(usage);
     EXPECT_EQ(usage->download_available.text, " 1234");
     EXPECT_EQ(usage->download_available.value, 1234);
@@ -56,7 +63,8 @@ TEST(memory_reply, fields_are_kept_as_received_and_short_replies_refused) {
     EXPECT_EQ(usage->logging_used.text, "00000");
     EXPECT_EQ(usage->logging_used.value, 0);
 
-    EXPECT_FALSE(commands::decode_memory_usage("0100000020030000400", commands::memory_layout::available_first));
+    EXPECT_FALSE(commands::decode_memory_usage("0100000020030000400",
+                                               commands::memory_layout::available_first));
     EXPECT_FALSE(commands::decode_memory_usage("", commands::memory_layout::used_first));
 }
 
@@ -70,7 +78,9 @@ TEST(clock_reply, century_follows_the_two_year_digits) {
         {"070612083015", 2007, "06/12/2007  08:30:15"},
         {"991231235959", 1999, "12/31/1999  23:59:59"},
         {"190101000000", 2019, "01/01/2019  00:00:00"},
-        {"200101000000", 1920, "01/01/1920  00:00:00"},
+        {"261207093000", 2026, "12/07/2026  09:30:00"},
+        {"681231235959", 2068, "12/31/2068  23:59:59"},
+        {"690101000000", 1969, "01/01/1969  00:00:00"},
         {"000229120000", 2000, "02/29/2000  12:00:00"},
     };
     for (const auto& r : rows) {
@@ -79,12 +89,11 @@ TEST(clock_reply, century_follows_the_two_year_digits) {
         EXPECT_EQ(clock->year, r.year) << r.reply;
         EXPECT_EQ(clock->display, QString::fromLatin1(r.display));
     }
-    EXPECT_EQ(commands::four_digit_year("19"), "2019");
-    EXPECT_EQ(commands::four_digit_year("20"), "1920");
 }
 
 TEST(clock_reply, fields_and_date_time_come_from_their_positions) {
-    const auto clock = commands::decode_clock_reply("0306140915427");  // a trailing character is ignored
+    const auto clock =
+        commands::decode_clock_reply("0306140915427");  // a trailing character is ignored
     ASSERT_TRUE(clock);
     EXPECT_EQ(clock->date_time(), QDateTime(QDate(2003, 6, 14), QTime(9, 15, 42)));
 
@@ -129,8 +138,24 @@ TEST(clock_shift, whole_hours_cross_midnight_month_and_year_ends) {
         EXPECT_EQ(moved.date(), r.to.date()) << r.hours;
         EXPECT_EQ(moved.time(), r.to.time()) << r.hours;
     }
-    EXPECT_EQ(commands::weekday_digit(QDate(2006, 6, 4)), 7);
-    EXPECT_EQ(commands::weekday_digit(QDate(2006, 6, 5)), 1);
+}
+
+TEST(clock_shift, a_daylight_saving_gap_of_the_pc_zone_moves_nothing) {
+    const QByteArray saved = qgetenv("TZ");
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");  // 2026-03-29 02:00 does not exist
+    tzset();
+    const QDateTime before_gap(QDate(2026, 3, 29), QTime(1, 30), Qt::LocalTime);
+    const QDateTime moved = commands::shifted_clock(before_gap, 1);
+    EXPECT_EQ(moved.date(), QDate(2026, 3, 29));
+    EXPECT_EQ(moved.time(), QTime(2, 30));
+    EXPECT_EQ(commands::set_clock_command(moved), "+2603290230007");
+    const QDateTime after_fold(QDate(2026, 10, 25), QTime(3, 30), Qt::LocalTime);
+    EXPECT_EQ(commands::shifted_clock(after_fold, -1).time(), QTime(2, 30));
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
+    tzset();
 }
 
 }  // namespace

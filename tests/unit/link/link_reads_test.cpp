@@ -52,7 +52,9 @@ TEST(link_reads, double_terminator_mode) {
 
 TEST(link_reads, framed_reply_needs_ack_stx) {
     {
-        canned_reply r("\x06\x02" "ABC\x03");
+        canned_reply r(
+            "\x06\x02"
+            "ABC\x03");
         const link::link_read got = link::read_framed(r.stream, r.timer, false);
         EXPECT_FALSE(got.error);
         EXPECT_EQ(got.text, "ABC");
@@ -62,12 +64,16 @@ TEST(link_reads, framed_reply_needs_ack_stx) {
         EXPECT_TRUE(link::read_framed(r.stream, r.timer, false).error);
     }
     {
-        canned_reply r("\x06X" "ABC\x03");
+        canned_reply r(
+            "\x06X"
+            "ABC\x03");
         EXPECT_TRUE(link::read_framed(r.stream, r.timer, false).error);
     }
     {
         // An upload record whose schedule byte is ETX arrives whole.
-        canned_reply r("\x06\x02" "1234\x03\x03");
+        canned_reply r(
+            "\x06\x02"
+            "1234\x03\x03");
         const link::link_read got = link::read_framed(r.stream, r.timer, true);
         EXPECT_FALSE(got.error);
         EXPECT_EQ(got.text, "1234\x03");
@@ -82,9 +88,21 @@ TEST(link_reads, missing_terminator_fails_and_keeps_partial_text) {
     EXPECT_FALSE(r.timer.armed);
 }
 
-TEST(link_reads, babbling_line_is_cut_off) {
-    canned_reply r(QByteArray(link::byte_stream::max_reply + 10, 'x') + "\r");
-    EXPECT_TRUE(link::read_reply(r.stream, r.timer, link::wire::CR, false).error);
+TEST(link_reads, a_reply_of_4096_bytes_is_read_and_one_more_byte_fails) {
+    {
+        canned_reply r(QByteArray(4096, 'x') + "\r");
+        const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, false);
+        EXPECT_FALSE(got.error);
+        EXPECT_EQ(got.text.size(), 4096);
+    }
+    {
+        canned_reply r("\x06\x02" + QByteArray(4096, 'x') + "\x03");
+        EXPECT_FALSE(link::read_framed(r.stream, r.timer, false).error);
+    }
+    {
+        canned_reply r(QByteArray(4097, 'x') + "\r");
+        EXPECT_TRUE(link::read_reply(r.stream, r.timer, link::wire::CR, false).error);
+    }
 }
 
 TEST(link_reads, ack_wait_skips_other_bytes) {
