@@ -20,19 +20,13 @@ namespace {
 
 using namespace zep;
 
-class quiet_operator final : public operator_port {
+class file_operator final : public zep::quiet_operator {
   public:
-    explicit quiet_operator(QString file = {}) : file_(std::move(file)) {}
+    explicit file_operator(QString file = {}) : file_(std::move(file)) {}
     void message(const QString& text) override { last_message = text; }
-    bool confirm(const QString&) override { return false; }
-    std::optional<QString> ask_text(const QString&, const QString&) override { return {}; }
-    std::optional<QString> choose_open_file(const QString&, const QString&) override { return {}; }
     std::optional<QString> choose_save_file(const QString&, const QString&) override {
         return file_;
     }
-    void status_line(const QString&) override {}
-    void progress(const QString&) override {}
-    bool cancelled() override { return false; }
     QString last_message;
 
   private:
@@ -93,7 +87,7 @@ void log_export_all_fixed(benchmark::State& state) {
     auto db = open_db(bench_db());
     const QString out = bench_db() + QStringLiteral(".export.txt");
     for (auto _ : state) {
-        quiet_operator person(out);
+        file_operator person(out);
         records::export_log(*db, person, {"01-01-2005", "12-31-2005", "", "", true});
         if (person.last_message != QLatin1String(records::export_complete_text))
             state.SkipWithError("export");
@@ -111,7 +105,7 @@ void delete_one_month(benchmark::State& state) {
         QFile::remove(copy);
         QFile::copy(bench_db(), copy);
         auto db = open_db(copy);
-        quiet_operator person;
+        file_operator person;
         state.ResumeTiming();
         qint64 deleted = 0;
         records::delete_log_dates(*db, person, "06-01-2005", "06-30-2005", &deleted);

@@ -31,4 +31,19 @@ class operator_port {
     virtual bool cancelled() = 0;
 };
 
+// An operator who says No to every question, cancels every input and picker, ignores
+// reports and never cancels: the base of the command line's operators, which take part
+// only where they override.
+class quiet_operator : public operator_port {
+  public:
+    void message(const QString&) override {}
+    bool confirm(const QString&) override { return false; }
+    std::optional<QString> ask_text(const QString&, const QString&) override { return {}; }
+    std::optional<QString> choose_open_file(const QString&, const QString&) override { return {}; }
+    std::optional<QString> choose_save_file(const QString&, const QString&) override { return {}; }
+    void status_line(const QString&) override {}
+    void progress(const QString&) override {}
+    bool cancelled() override { return false; }
+};
+
 }  // namespace zep

@@ -123,6 +123,8 @@ command_result add_id(reader& r, QByteArrayView arg, const QDateTime&) {
     const auto schedule = number(arg.first(3), 3);
     if (!schedule || *schedule > schedule_table::count || access_list::normalized(id).isEmpty())
         return command_result::reply("N");
+    if (!r.faults.forget_id.isEmpty() && id == r.faults.forget_id)
+        return command_result::reply("A");
     if (r.ids.store(id, *schedule, r.capacity()) == access_list::store_result::full)
         return command_result::reply("F");
     return command_result::reply("A");

@@ -120,6 +120,8 @@ reader::reader(const reader_config& config)
       ident(config.ident.isEmpty() ? default_ident(config.family) : config.ident),
       clock_offset_s(config.clock_offset_s),
       faults(config.faults),
+      scans(config.scans),
+      scan_interval_ms(config.scan_interval_ms),
       noise(static_cast<std::uint32_t>(config.address) + 1u) {
     for (const access_entry& e : config.ids) ids.store(e.id, e.schedule, capacity());
     for (const schedule_seed& s : config.schedules) {
@@ -138,6 +140,12 @@ void reader::set_record_length(int length) {
 }
 
 void reader::factory_reset() {
+    address = 0;
+    protocol = false;
+    mode = usual_mode(family);
+    rs232_logging = false;
+    bad_logging = false;
+    formats = {};
     ids.clear();
     log.clear();
     schedules.clear();
@@ -152,9 +160,45 @@ void reader::note_received(const QByteArray& command) {
     if (history.size() > history_limit) history.pop_front();
 }
 
+bool card_formats::apply(QByteArrayView command) {
+    // Check digits say "E" or "D" for on, as each symbology has it; the rest "O" and "F".
+    static const std::map<QByteArrayView, std::pair<QByteArray, bool>> letters{
+        {"ACE", {"AC", true}},  {"ACD", {"AC", false}}, {"HCD", {"HC", true}},
+        {"HCE", {"HC", false}}, {"BCD", {"BC", true}},  {"BCE", {"BC", false}}};
+    if (const auto found = letters.find(command); found != letters.end()) {
+        switches[found->second.first] = found->second.second;
+        return true;
+    }
+    if (command == "TA" || command == "TR") {
+        masking = command == "TA";
+        if (!masking) barcode = track1 = track2 = {};
+        return true;
+    }
+    if (command.size() == 7 && command.startsWith("T0")) {
+        const int start = command.sliced(3, 2).toInt(), length = command.sliced(5, 2).toInt();
+        mask* which = command[2] == '0'   ? &barcode
+                      : command[2] == ':' ? &track1
+                      : command[2] == '5' ? &track2
+                                          : nullptr;
+        if (which == nullptr) return false;
+        *which = {start, length};
+        return true;
+    }
+    if (command.size() < 2 || !(command.endsWith('O') || command.endsWith('F'))) return false;
+    switches[command.chopped(1).toByteArray()] = command.endsWith('O');
+    return true;
+}
+
 void reader::note_setup(const QByteArray& command) {
+    formats.apply(command);
     setup_commands.push_back(command);
     if (setup_commands.size() > setup_limit) setup_commands.pop_front();
+}
+
+std::optional<QByteArray> reader::take_scan() {
+    if (mode != '1' || scans.empty()) return std::nullopt;
+    const QByteArray card = scans[next_scan++ % scans.size()];
+    return card + '\r';
 }
 
 void seed_log(transaction_log& log, const log_seed& seed) {

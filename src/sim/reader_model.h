@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <random>
 #include <vector>
@@ -20,11 +21,13 @@ struct reader_faults {
     bool nak = false;              // NAK to everything (plain: "?")
     bool garbage = false;          // random printable bytes, no terminator
     int delay_ms = 0;              // wait before the reply starts
+    int late_body_ms = 0;          // protocol data reply: ACK at once, the rest this much later
     int drop_after = 0;            // TCP: close the connection after this many exchanges
     int drop_mid_reply = 0;        // send only this many bytes of a reply, then (TCP) close
     int baud = 0;                  // pace replies at this line speed, 10 bits a byte
     bool split = false;            // write each reply in two pieces a few ms apart
     bool refuse_long_ids = false;  // "N" instead of silence for an ID longer than the record
+    QByteArray forget_id;          // "A" for this ID, but it is never stored
 };
 
 struct access_entry {
@@ -53,6 +56,23 @@ struct log_seed {
     QDateTime start;  // first timestamp; invalid: a fixed default
 };
 
+// Card data formats as the NUL-led commands left them. Switches are keyed by their letters
+// without "O"/"F" or the check-digit "E"/"D" ("A" Code39, "AC" its check digit, "M1" track
+// 1); a switch never set is absent.
+struct card_formats {
+    struct mask {
+        int start = 0;
+        int length = 0;
+        friend bool operator==(const mask&, const mask&) = default;
+    };
+    std::map<QByteArray, bool> switches;
+    mask barcode, track1, track2;
+    bool masking = false;
+
+    // False for a command that is no card-format command.
+    bool apply(QByteArrayView command);
+};
+
 struct reader_config {
     reader_family family = reader_family::zep;
     int address = 0;
@@ -68,6 +88,9 @@ struct reader_config {
     std::vector<schedule_seed> schedules;
     log_seed log;
     reader_faults faults;
+    // X mode: these cards are printed unprompted, one every scan_interval_ms, round and round.
+    std::vector<QByteArray> scans;
+    int scan_interval_ms = 0;
 };
 
 // The reader's access list. A deleted ID keeps its slot until a new ID reuses it, so
@@ -159,6 +182,7 @@ struct reader {
     bool log_full = false;
     int last_weekday = 0;  // digit sent with the last valid "+", 0 before any
 
+    card_formats formats;
     access_list ids;
     schedule_table schedules;
     transaction_log log;
@@ -167,6 +191,9 @@ struct reader {
     std::deque<QByteArray> setup_commands;  // symbology and mask commands, without NUL
 
     int exchanges = 0;  // since the last dropped connection
+    std::vector<QByteArray> scans;
+    int scan_interval_ms = 0;
+    std::size_t next_scan = 0;
     std::mt19937 noise;
 
     int capacity() const;  // access-list slots at the current record length
@@ -176,6 +203,8 @@ struct reader {
     void factory_reset();
     void note_received(const QByteArray& command);
     void note_setup(const QByteArray& command);
+    // The next scan an X-mode reader prints (card CR); nullopt in any other mode.
+    std::optional<QByteArray> take_scan();
 };
 
 void seed_log(transaction_log& log, const log_seed& seed);

@@ -71,8 +71,8 @@ QByteArray text_of(const QJsonValue& v, const QString& where) {
 
 reader_faults faults_of(const QJsonObject& o, const QString& where) {
     check_keys(o,
-               {"silent", "nak", "garbage", "delay_ms", "drop_after", "drop_mid_reply", "baud",
-                "split", "refuse_long_ids"},
+               {"silent", "nak", "garbage", "delay_ms", "late_body_ms", "drop_after",
+                "drop_mid_reply", "baud", "split", "refuse_long_ids", "forget_id"},
                where);
     reader_faults f;
     f.silent = bool_of(o, "silent", false, where);
@@ -80,10 +80,12 @@ reader_faults faults_of(const QJsonObject& o, const QString& where) {
     f.garbage = bool_of(o, "garbage", false, where);
     f.delay_ms = static_cast<int>(int_of(o, "delay_ms", 0, 0, 600000, where));
     f.drop_after = static_cast<int>(int_of(o, "drop_after", 0, 0, 1000000, where));
+    f.late_body_ms = static_cast<int>(int_of(o, "late_body_ms", 0, 0, 600000, where));
     f.drop_mid_reply = static_cast<int>(int_of(o, "drop_mid_reply", 0, 0, 1000000, where));
     f.baud = static_cast<int>(int_of(o, "baud", 0, 0, 1000000, where));
     f.split = bool_of(o, "split", false, where);
     f.refuse_long_ids = bool_of(o, "refuse_long_ids", false, where);
+    f.forget_id = o.value(QLatin1String("forget_id")).toString().toLatin1();
     return f;
 }
 
@@ -138,7 +140,7 @@ reader_config reader_of(const QJsonObject& o, const QString& where) {
     check_keys(
         o,
         {"model", "address", "protocol", "reclen", "capacity_bytes", "log_capacity", "old_firmware",
-         "mode", "ident", "clock_offset_s", "ids", "schedules", "log", "faults"},
+         "mode", "ident", "clock_offset_s", "ids", "schedules", "log", "faults", "scans"},
         where);
     reader_config c;
     c.family = family_of(o, where);
@@ -164,6 +166,14 @@ reader_config reader_of(const QJsonObject& o, const QString& where) {
     if (o.contains(QLatin1String("log")))
         c.log =
             log_of(object_at(o.value(QLatin1String("log")), where), where + QStringLiteral(".log"));
+    if (o.contains(QLatin1String("scans"))) {
+        const QString at = where + QStringLiteral(".scans");
+        const QJsonObject scans = object_at(o.value(QLatin1String("scans")), at);
+        check_keys(scans, {"cards", "interval_ms"}, at);
+        for (const QJsonValue& card : array_of(scans, "cards", at))
+            c.scans.push_back(text_of(card, at + QStringLiteral(".cards")));
+        c.scan_interval_ms = static_cast<int>(int_of(scans, "interval_ms", 1000, 10, 3600000, at));
+    }
     if (o.contains(QLatin1String("faults")))
         c.faults = faults_of(object_at(o.value(QLatin1String("faults")), where),
                              where + QStringLiteral(".faults"));
@@ -234,9 +244,10 @@ QString scenario_format_help() {
         "schedules": [{"num": 1, "days": ["08001700", ... 7 windows, Monday first]}],
         "log": {"count": 10, "denied_every": 5, "cards": ["1001", "1002"],
                 "seed": 1, "start": "240102073000"},
+        "scans": {"cards": ["1001"], "interval_ms": 1000},  printed unprompted in mode 1 (X)
         "faults": {"silent": false, "nak": false, "garbage": false, "delay_ms": 0,
-                   "drop_after": 0, "drop_mid_reply": 0, "baud": 0, "split": false,
-                   "refuse_long_ids": false}}]}]}
+                   "late_body_ms": 0, "drop_after": 0, "drop_mid_reply": 0, "baud": 0, "split": false,
+                   "refuse_long_ids": false, "forget_id": ""}}]}]}
   Every key but "readers" may be left out.
 )");
 }

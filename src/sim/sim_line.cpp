@@ -113,6 +113,18 @@ std::vector<outgoing> dispatch(std::vector<reader>& readers, const received_comm
             o.bytes.truncate(r.faults.drop_mid_reply);
             o.drop_after = true;
         }
+        const bool framed_data =
+            o.bytes.size() > 2 && o.bytes[0] == ack_char && o.bytes[1] == stx_char;
+        if (r.faults.late_body_ms > 0 && framed_data && !o.drop_after) {
+            // The ACK goes out alone; the body follows as its own piece.
+            outgoing body = o;
+            body.bytes = o.bytes.sliced(1);
+            body.delay_ms += r.faults.late_body_ms;
+            o.bytes.truncate(1);
+            out.push_back(std::move(o));
+            out.push_back(std::move(body));
+            continue;
+        }
         if (!o.bytes.isEmpty() || o.drop_after) out.push_back(std::move(o));
     }
     return out;

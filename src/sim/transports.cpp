@@ -60,11 +60,41 @@ QString errno_text(const char* what) {
                                         QString::fromLocal8Bit(std::strerror(errno)));
 }
 
+// X-mode readers print their scans without being asked, each on its own timer.
+void start_scans(const line_context& context, QObject* owner,
+                 const std::function<void(const QByteArray&)>& put) {
+    std::vector<int> intervals;
+    {
+        std::lock_guard lock(*context.mutex);
+        for (const reader& r : *context.readers)
+            intervals.push_back(r.scans.empty() ? 0 : r.scan_interval_ms);
+    }
+    for (std::size_t i = 0; i < intervals.size(); ++i) {
+        if (intervals[i] <= 0) continue;
+        auto* timer = new QTimer(owner);
+        timer->setInterval(intervals[i]);
+        QObject::connect(timer, &QTimer::timeout, owner, [context, i, put] {
+            std::optional<QByteArray> scan;
+            {
+                std::lock_guard lock(*context.mutex);
+                scan = (*context.readers)[i].take_scan();
+            }
+            if (scan) put(*scan);
+        });
+        timer->start();
+    }
+}
+
 }  // namespace
 
 tcp_line::tcp_line(line_context context, QObject* parent)
     : QObject(parent), context_(std::move(context)) {
     QObject::connect(&server_, &QTcpServer::newConnection, this, [this] { accept(); });
+    start_scans(context_, this, [this](const QByteArray& bytes) {
+        for (const QPointer<QTcpSocket>& socket : sockets_) {
+            if (socket) socket->write(bytes);
+        }
+    });
 }
 
 bool tcp_line::listen(quint16 port, QString* error) {
@@ -79,6 +109,8 @@ void tcp_line::accept() {
         socket->setParent(this);
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         new tcp_session(socket, context_);
+        std::erase_if(sockets_, [](const QPointer<QTcpSocket>& s) { return s.isNull(); });
+        sockets_.emplace_back(socket);
     }
 }
 
@@ -116,6 +148,7 @@ bool pty_line::open(QString* error) {
     if (::tcsetattr(slave_, TCSANOW, &raw) != 0) return fail("tcsetattr");
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     connection_ = context_.open_connection();
+    start_scans(context_, this, [this](const QByteArray& bytes) { out_->push(outgoing{bytes}); });
     readable_ = new QSocketNotifier(master_, QSocketNotifier::Read);
     QObject::connect(readable_, &QSocketNotifier::activated, this, [this] { read_master(); });
     writable_ = new QSocketNotifier(master_, QSocketNotifier::Write);

@@ -2,10 +2,14 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QString>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
+#include <functional>
+#include <vector>
 
 #include "sim/line_context.h"
 #include "sim/outbox.h"
@@ -26,6 +30,7 @@ class tcp_line : public QObject {
 
     line_context context_;
     QTcpServer server_;
+    std::vector<QPointer<QTcpSocket>> sockets_;  // for what readers print unprompted
 };
 
 // An RS-422 multi-drop line on a pseudo-terminal. Clients open the slave path.

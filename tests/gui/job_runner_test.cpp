@@ -2,21 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDeadlineTimer>
-#include <QGroupBox>
-#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QThread>
-#include <QVBoxLayout>
+#include <QTimer>
 #include <atomic>
+#include <stdexcept>
 
 #include "core/data/database_file.h"
-#include "core/data/readers_table.h"
 #include "gui/shell/dialog_operator.h"
-#include "gui/shell/side_menu.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/support/rows.h"
 
 namespace zep::test {
 namespace {
@@ -36,146 +36,131 @@ class job_runner_test : public ::testing::Test {
     scripted_operator answers;
     gui::job_runner runner{folder.db_path(), answers};
     std::unique_ptr<program::session> state = folder.start();  // creates the database file
+
+    // Runs `work` to its end; its status lines and progress texts, in order.
+    QStringList run(std::function<void(gui::job_context&)> work) {
+        QStringList reports;
+        bool finished = false;
+        gui::job_request request;
+        request.work = std::move(work);
+        request.on_status = [&](const QString& text) { reports << text; };
+        request.on_progress = [&](const QString& text) { reports << "progress " + text; };
+        request.on_finished = [&] { finished = true; };
+        EXPECT_TRUE(runner.start(std::move(request)));
+        EXPECT_TRUE(wait_until([&] { return finished; }));
+        return reports;
+    }
 };
 
 TEST_F(job_runner_test, reports_arrive_in_order_and_questions_are_answered_on_the_gui_thread) {
     answers.confirm_answers = {true};
     answers.text_answers = {QStringLiteral("42")};
-    QStringList seen;
-    QStringList progress;
-    bool finished = false;
     std::atomic<bool> on_worker{false};
     QString connection;
-    qint64 readers = -1;
-
-    gui::job_request request;
-    request.work = [&](gui::job_context& job) {
+    const QStringList seen = run([&](gui::job_context& job) {
         on_worker = QThread::currentThread() != QCoreApplication::instance()->thread();
         connection = job.db.connection_name();
-        readers = data::readers_table(job.db).count().value();
         for (int i = 1; i <= 200; ++i) job.person.status_line(QString::number(i));
         job.person.progress(QStringLiteral("half"));
         const bool yes = job.person.confirm(QStringLiteral("Go on?"));
         const QString text = job.person.ask_text("Title", "Prompt").value_or(QString());
         job.person.status_line(QStringLiteral("%1 %2").arg(yes).arg(text));
-    };
-    request.on_status = [&](const QString& text) {
-        EXPECT_FALSE(finished);
-        seen << text;
-    };
-    request.on_progress = [&](const QString& text) { progress << text; };
-    request.on_finished = [&] { finished = true; };
-    ASSERT_TRUE(runner.start(std::move(request)));
-    EXPECT_TRUE(runner.running());
-    ASSERT_TRUE(wait_until([&] { return finished; }));
-
+    });
     QStringList expected;
     for (int i = 1; i <= 200; ++i) expected << QString::number(i);
-    expected << QStringLiteral("1 42");
-    EXPECT_EQ(seen, expected);
-    EXPECT_EQ(progress, QStringList{"half"});
+    EXPECT_EQ(seen, expected << "progress half"
+                             << "1 42");
     EXPECT_EQ(answers.questions, QStringList{"Go on?"});
     EXPECT_EQ(answers.prompts, QStringList{"Title|Prompt"});
     EXPECT_TRUE(on_worker);
     EXPECT_NE(connection, state->db->connection_name());
-    EXPECT_EQ(readers, 0);
-    EXPECT_FALSE(runner.running());
 }
 
-TEST_F(job_runner_test, refuses_a_second_job_and_cancels_the_running_one) {
+TEST_F(job_runner_test, one_job_at_a_time_with_its_screen_locked_until_it_is_cancelled) {
+    QWidget screen;
+    auto* go = new QPushButton("Go", &screen);
+    auto* greyed = new QPushButton("Greyed", &screen);
+    greyed->setEnabled(false);
     QStringList seen;
     bool finished = false;
     gui::job_request first;
     first.work = run_until_cancelled;
+    first.screen = &screen;
     first.on_status = [&](const QString& text) { seen << text; };
     first.on_finished = [&] { finished = true; };
     QSignalSpy busy(&runner, &gui::job_runner::busy_changed);
     ASSERT_TRUE(runner.start(std::move(first)));
     ASSERT_TRUE(wait_until([&] { return !seen.isEmpty(); }));
-
-    bool second_ran = false;
     gui::job_request second;
-    second.work = [&](gui::job_context&) { second_ran = true; };
+    second.work = [](gui::job_context&) { ADD_FAILURE() << "a second job ran"; };
     EXPECT_FALSE(runner.start(std::move(second)));
-
+    EXPECT_FALSE(go->isEnabled());
     runner.cancel();
     ASSERT_TRUE(wait_until([&] { return finished; }));
     EXPECT_EQ(seen, (QStringList{"waiting", "cancelled"}));
-    EXPECT_FALSE(second_ran);
+    EXPECT_TRUE(go->isEnabled());
+    EXPECT_FALSE(greyed->isEnabled()) << "what was off before stays off";
     ASSERT_EQ(busy.count(), 2);
-    EXPECT_TRUE(busy.at(0).at(0).toBool());
     EXPECT_FALSE(busy.at(1).at(0).toBool());
 
-    // The cancel does not carry over to the next job.
     bool next_cancelled = true;
-    finished = false;
-    gui::job_request next;
-    next.work = [&](gui::job_context& job) { next_cancelled = job.person.cancelled(); };
-    next.on_finished = [&] { finished = true; };
-    ASSERT_TRUE(runner.start(std::move(next)));
-    ASSERT_TRUE(wait_until([&] { return finished; }));
+    run([&](gui::job_context& job) { next_cancelled = job.person.cancelled(); });
     EXPECT_FALSE(next_cancelled);
 }
 
-TEST_F(job_runner_test, the_screen_is_locked_but_its_cancel_control_while_the_job_runs) {
-    QWidget screen;
-    auto* layout = new QVBoxLayout(&screen);
-    auto* go = new QPushButton("Go", &screen);
-    auto* edit = new QLineEdit(&screen);
-    auto* greyed = new QPushButton("Greyed", &screen);
-    greyed->setEnabled(false);
-    auto* box = new QGroupBox(&screen);
-    auto* box_layout = new QVBoxLayout(box);
-    auto* cancel = new QPushButton("Cancel", box);
-    auto* beside_cancel = new QPushButton("Other", box);
-    box_layout->addWidget(cancel);
-    box_layout->addWidget(beside_cancel);
-    for (QWidget* w : {static_cast<QWidget*>(go), static_cast<QWidget*>(edit),
-                       static_cast<QWidget*>(greyed), static_cast<QWidget*>(box)}) {
-        layout->addWidget(w);
-    }
-    QObject::connect(cancel, &QPushButton::clicked, &runner, &gui::job_runner::cancel);
-
-    bool finished = false;
-    gui::job_request request;
-    request.work = run_until_cancelled;
-    request.screen = &screen;
-    request.cancel_control = cancel;
-    request.on_finished = [&] { finished = true; };
-    ASSERT_TRUE(runner.start(std::move(request)));
-    EXPECT_FALSE(go->isEnabled());
-    EXPECT_FALSE(edit->isEnabled());
-    EXPECT_FALSE(beside_cancel->isEnabled());
-    EXPECT_TRUE(cancel->isEnabled());
-
-    cancel->click();
-    ASSERT_TRUE(wait_until([&] { return finished; }));
-    EXPECT_TRUE(go->isEnabled());
-    EXPECT_TRUE(edit->isEnabled());
-    EXPECT_TRUE(beside_cancel->isEnabled());
-    EXPECT_FALSE(greyed->isEnabled());
+TEST_F(job_runner_test, a_job_that_throws_is_told_and_the_runner_goes_on) {
+    run([](gui::job_context&) { throw std::runtime_error("disk on fire"); });
+    run([](gui::job_context&) { throw 42; });
+    EXPECT_EQ(answers.messages,
+              QStringList({"disk on fire", "The operation stopped on an unexpected error"}));
+    bool ran = false;
+    run([&](gui::job_context&) { ran = true; });
+    EXPECT_TRUE(ran);
 }
 
-TEST(job_runner_in_window, a_running_job_sets_the_busy_flag_that_blocks_navigation) {
+TEST(job_runner_in_window, closing_stops_a_job_waiting_on_a_silent_host) {
     running_program program;
     gui::main_window& window = *program.window;
-    link::single_reader_settings seen_settings;
+    silent_tcp_host silent;
+    bool connected = true;
     gui::job_request request;
     request.work = [&](gui::job_context& job) {
-        seen_settings = job.link.single_reader();
-        run_until_cancelled(job);
+        connected = job.link.connect_tcp("127.0.0.1", QString::number(silent.port()), 50'000);
     };
-    program.state().settings.ipaddress = QStringLiteral("127.0.0.1");
     ASSERT_TRUE(window.jobs().start(std::move(request)));
-    EXPECT_TRUE(program.state().busy);
-    menu_entry(window.command_menu(), "utilities")->click();
-    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("commform"));
+    window.close();
+    EXPECT_TRUE(window.open()) << "the close waits for the job";
+    EXPECT_TRUE(wait_until([&] { return !window.open(); }, 2500));
+    EXPECT_FALSE(connected);
+    EXPECT_FALSE(program.state().busy);
+}
 
-    window.jobs().cancel();
-    ASSERT_TRUE(wait_until([&] { return !program.state().busy; }));
-    EXPECT_EQ(seen_settings.ipaddress, QStringLiteral("127.0.0.1"));
-    menu_entry(window.command_menu(), "utilities")->click();
-    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("utilities"));
+TEST(job_runner_in_window, closing_while_a_job_waits_on_a_question_closes_the_question) {
+    program_folder folder;
+    gui::main_window window(folder.start(), nullptr);  // real dialogs
+    std::optional<bool> answer;
+    bool asked_again = true;
+    QSet<QWidget*> questions_shown;
+    gui::job_request request;
+    request.work = [&](gui::job_context& job) {
+        answer = job.person.confirm(QStringLiteral("Go on?"));
+        asked_again = job.person.confirm(QStringLiteral("Really?"));
+    };
+    // The question runs its own event loop; the window is closed from inside it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            questions_shown << box;
+            window.close();
+        }
+    });
+    closer.start(20);
+    ASSERT_TRUE(window.jobs().start(std::move(request)));
+    EXPECT_TRUE(wait_until([&] { return !window.open(); }, 2500));
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_FALSE(*answer);
+    EXPECT_FALSE(asked_again);
+    EXPECT_EQ(questions_shown.size(), 1) << "no question is shown after the cancel";
 }
 
 TEST(dialog_operator, picker_filters_become_qt_name_filters) {

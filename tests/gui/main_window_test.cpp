@@ -1,196 +1,205 @@
+// The shell: main window, menus, the communications screen, login and password.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
 
 #include "core/data/readers_table.h"
+#include "core/program/login.h"
+#include "gui/shell/comm_edits.h"
+#include "gui/shell/desktop_program.h"
 #include "gui/shell/side_menu.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/support/rows.h"
 
 namespace zep::test {
 namespace {
 
-QStringList menu_bar_captions(gui::main_window& window) {
-    QStringList captions;
-    for (QAction* action : window.menuBar()->actions()) captions << action->text();
-    return captions;
-}
-
-QAction* menu_action(gui::main_window& window, const char* name) {
-    return window.findChild<QAction*>(QString::fromLatin1(name));
+QStringList captions(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (QAction* action : actions) texts << action->text();
+    return texts;
 }
 
 QStringList entry_captions(gui::side_menu* menu) {
-    QStringList captions;
-    for (const QString& screen : menu->screens()) captions << menu_entry(menu, screen)->text();
-    return captions;
+    QStringList texts;
+    for (const QString& screen : menu->screens()) texts << menu_entry(menu, screen)->text();
+    return texts;
 }
 
-TEST(main_window, shows_the_menu_bar_and_both_side_menus_in_order) {
+void trigger(gui::main_window& window, const char* action) {
+    window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
+}
+
+class main_window : public ::testing::Test {
+  protected:
     running_program program;
     gui::main_window& window = *program.window;
-    EXPECT_EQ(window.objectName(), QStringLiteral("zepmain"));
+};
+
+TEST_F(main_window, shows_the_menu_bar_both_side_menus_and_the_popups) {
     EXPECT_TRUE(window.windowTitle().contains(program.folder.db_path()));
-    EXPECT_EQ(menu_bar_captions(window),
+    EXPECT_EQ(captions(window.menuBar()->actions()),
               (QStringList{"Commands", "Database", "Override Active Readers", "Password", "Help",
                            "About", "Beta Version Information"}));
-    EXPECT_EQ(window.command_menu()->objectName(), QStringLiteral("commandmenu"));
-    EXPECT_EQ(window.database_menu()->objectName(), QStringLiteral("managemenu"));
     EXPECT_EQ(entry_captions(window.command_menu()),
               (QStringList{"Terminal Mode", "Network Manager", "Communications",
                            "Upload/Download\nText Files", "KO/ZEP Setup", "Utilities", "Autorun",
                            "Bar/Mag/Prox Setup"}));
     EXPECT_EQ(entry_captions(window.database_menu()),
               (QStringList{"Schedules", "Readers", "Users", "Log Archive", "Utilities"}));
+    EXPECT_EQ(captions(window.menus().user_menu->actions()),
+              (QStringList{"Modify User", "Add New User", "Delete User"}));
+    EXPECT_EQ(captions(window.menus().schedule_menu->actions()), QStringList{"Delete Schedule"});
     // Start-up shows the Commands side menu with the communications screen.
-    ASSERT_NE(current_screen(window), nullptr);
-    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("commform"));
-    EXPECT_EQ(window.command_menu()->marked(), QStringLiteral("commform"));
-
-    const gui::shell_menus& menus = window.menus();
-    ASSERT_NE(menus.user_menu, nullptr);
-    QStringList user_items;
-    for (QAction* action : menus.user_menu->actions()) user_items << action->text();
-    EXPECT_EQ(user_items, (QStringList{"Modify User", "Add New User", "Delete User"}));
-    ASSERT_EQ(menus.schedule_menu->actions().size(), 1);
-    EXPECT_EQ(menus.delete_schedule->text(), QStringLiteral("Delete Schedule"));
+    EXPECT_EQ(current_screen(window)->objectName(), "commform");
 }
 
-TEST(main_window, side_menu_entries_open_their_screens_and_are_remembered) {
-    running_program program;
-    gui::main_window& window = *program.window;
+TEST_F(main_window, entries_open_their_screens_each_menu_remembers_its_own_and_busy_stops_all) {
     QSignalSpy links_closed(&window.jobs(), &gui::job_runner::links_closed);
-
-    int clicks = 0;
-    for (gui::side_menu* menu : {window.command_menu(), window.database_menu()}) {
-        menu == window.command_menu() ? window.show_commands() : window.show_database();
-        for (const QString& screen : menu->screens()) {
-            QPushButton* entry = menu_entry(menu, screen);
-            QTest::mouseClick(entry, Qt::LeftButton);
-            ++clicks;
-            ASSERT_EQ(current_screen(window)->objectName(), screen);
-            EXPECT_EQ(menu->marked(), screen);
-            EXPECT_TRUE(entry->styleSheet().contains(QStringLiteral("yellow")));
-            for (const QString& other : menu->screens()) {
-                if (other != screen) {
-                    EXPECT_TRUE(menu_entry(menu, other)->styleSheet().isEmpty());
-                }
-            }
-            // Placeholders carry the caption of the screen they stand for.
-            if (auto* caption = current_screen(window)->findChild<QLabel*>("placeholder_caption")) {
-                EXPECT_EQ(caption->text(), gui::screen_caption(screen));
-            }
-        }
-    }
-    EXPECT_EQ(links_closed.count(), clicks);
-    EXPECT_EQ(gui::screen_caption("updown"), QStringLiteral("Upload/Download Text Files"));
-
-    // Each menu comes back with its own last screen, made once and kept.
     QTest::mouseClick(menu_entry(window.command_menu(), "utilities"), Qt::LeftButton);
     QWidget* utilities = current_screen(window);
+    EXPECT_EQ(utilities->objectName(), "utilities");
+    EXPECT_TRUE(menu_entry(window.command_menu(), "utilities")->styleSheet().contains("yellow"));
+    EXPECT_TRUE(menu_entry(window.command_menu(), "commform")->styleSheet().isEmpty());
+    trigger(window, "menu_database");
     QTest::mouseClick(menu_entry(window.database_menu(), "readersform"), Qt::LeftButton);
-    menu_action(window, "menu_commands")->trigger();
-    EXPECT_EQ(current_screen(window), utilities);
-    menu_action(window, "menu_database")->trigger();
-    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("readersform"));
-}
+    trigger(window, "menu_commands");
+    EXPECT_EQ(current_screen(window), utilities);  // made once and kept
+    trigger(window, "menu_database");
+    EXPECT_EQ(current_screen(window)->objectName(), "readersform");
+    EXPECT_EQ(links_closed.count(), 2);  // every entry closes the links first
 
-TEST(main_window, busy_flag_stops_menus_and_every_side_menu_entry) {
-    running_program program;
-    gui::main_window& window = *program.window;
-    QSignalSpy links_closed(&window.jobs(), &gui::job_runner::links_closed);
     program.state().busy = true;
-    QWidget* before = current_screen(window);
-
-    menu_action(window, "menu_database")->trigger();
+    trigger(window, "menu_commands");
     for (gui::side_menu* menu : {window.command_menu(), window.database_menu()}) {
-        for (const QString& screen : menu->screens()) {
-            menu_entry(menu, screen)->click();
-        }
+        for (const QString& screen : menu->screens()) menu_entry(menu, screen)->click();
     }
-    menu_action(window, "menu_commands")->trigger();
-
-    EXPECT_EQ(current_screen(window), before);
-    EXPECT_EQ(window.command_menu()->marked(), QStringLiteral("commform"));
-    EXPECT_EQ(window.database_menu()->marked(), QString());
-    EXPECT_EQ(links_closed.count(), 0);
-    EXPECT_EQ(window.findChild<QWidget*>("usersform"), nullptr);
+    EXPECT_EQ(current_screen(window)->objectName(), "readersform");
+    EXPECT_EQ(links_closed.count(), 2);
 }
 
-TEST(main_window, override_needs_readers_and_info_windows_name_the_database) {
-    running_program program;
-    gui::main_window& window = *program.window;
-    menu_action(window, "menu_override")->trigger();
+TEST_F(main_window, override_password_and_about) {
+    trigger(window, "menu_override");
     EXPECT_EQ(program.answers.messages, QStringList{"There are no readers in the system"});
-    EXPECT_EQ(window.findChild<QWidget*>("override"), nullptr);
-
-    data::reader_row reader;
-    reader.readernum = 3;
-    ASSERT_TRUE(data::readers_table(*program.state().db).insert(reader));
-    menu_action(window, "menu_override")->trigger();
+    ASSERT_TRUE(data::readers_table(*program.state().db).insert(reader_row(3, "T")));
+    trigger(window, "menu_override");
     auto* override_screen = window.findChild<QDialog*>("override");
     ASSERT_NE(override_screen, nullptr);
-    EXPECT_TRUE(override_screen->isVisible());
-    EXPECT_TRUE(override_screen->isModal());
+    EXPECT_TRUE(override_screen->isVisible() && override_screen->isModal());
     override_screen->close();
-
-    menu_action(window, "menu_password")->trigger();
-    EXPECT_EQ(current_screen(window)->objectName(), QStringLiteral("password"));
-
-    menu_action(window, "menu_about")->trigger();
-    auto* about = window.findChild<QTextBrowser*>("about_text");
-    ASSERT_NE(about, nullptr);
-    EXPECT_TRUE(about->toPlainText().contains(program.folder.db_path()));
-    EXPECT_TRUE(about->toPlainText().contains(QStringLiteral(ZEP_VERSION)));
-    menu_action(window, "menu_help")->trigger();
-    auto* help = window.findChild<QTextBrowser*>("help_text");
-    ASSERT_NE(help, nullptr);
-    for (const auto& entry : gui::command_menu_entries()) {
-        EXPECT_TRUE(help->toPlainText().contains(gui::screen_caption(entry.screen)))
-            << entry.screen;
-    }
-    menu_action(window, "menu_beta")->trigger();
-    EXPECT_NE(window.findChild<QTextBrowser*>("beta_text"), nullptr);
+    trigger(window, "menu_password");
+    EXPECT_EQ(current_screen(window)->objectName(), "password");
+    trigger(window, "menu_about");
+    EXPECT_TRUE(window.findChild<QTextBrowser*>("about_text")
+                    ->toPlainText()
+                    .contains(program.folder.db_path()));
 }
 
-TEST(main_window, closing_writes_the_comm_settings_back) {
-    running_program program;
-    gui::main_window& window = *program.window;
-    auto* ip = window.findChild<QLineEdit*>("ip_address");
-    ASSERT_NE(ip, nullptr);
-    ip->selectAll();
-    QTest::keyClicks(ip, "127.0.0.1");
-    auto* tcp_port = window.findChild<QLineEdit*>("tcp_port");
-    tcp_port->selectAll();
-    QTest::keyClicks(tcp_port, "5123");
-    auto* device = window.findChild<QLineEdit*>("device_2");
-    device->selectAll();
-    QTest::keyClicks(device, "/dev/ttyUSB7");
-    window.findChild<QAbstractButton*>("mode_tcp")->click();
-    window.findChild<QAbstractButton*>("baud_19200")->click();
+class comm_form_test : public main_window {
+  protected:
+    QWidget* form = window.show_screen("commform");
 
+    void click(const char* name) { child<QAbstractButton>(form, name)->click(); }
+    QLineEdit* box(const char* name) { return child<QLineEdit>(form, name); }
+    void type(const char* name, const QString& text) {
+        box(name)->selectAll();
+        if (text.isEmpty()) QTest::keyClick(box(name), Qt::Key_Backspace);
+        QTest::keyClicks(box(name), text);
+    }
+    const QString& comm_string() { return program.state().settings.settings; }
+};
+
+TEST_F(comm_form_test, choices_write_their_position_and_the_speed_waits_for_a_restart) {
+    EXPECT_EQ(box("device_3")->text(), "/dev/ttyS2");
+    click("port_4");
+    click("baud_19200");
+    EXPECT_EQ(comm_string(), "2242000");
+    click("baud_9600");
+    EXPECT_EQ(comm_string(), "2241000");
+    click("baud_19200");
+    EXPECT_EQ(program.state().comm.baud(), 9600);  // in use until the next start
+    click("mode_tcp");
+    click("protocol_yes");
+    EXPECT_EQ(comm_string(), "1142000");
+    const link::comm_settings& in_use = program.state().comm;
+    EXPECT_TRUE(in_use.tcp() && in_use.protocol_on() && in_use.port == 4);
+}
+
+TEST_F(comm_form_test, address_is_three_digits_empty_changes_nothing_and_above_127_is_refused) {
+    type("protocol_address", "5");
+    EXPECT_EQ(comm_string(), "2211005");
+    EXPECT_EQ(program.state().comm.protocol_address, 5);
+    type("protocol_address", "");
+    EXPECT_EQ(comm_string(), "2211005");
+    type("protocol_address", "20");
+    QTest::keyClicks(box("protocol_address"), "0");  // "200" is refused
+    EXPECT_EQ(box("protocol_address")->text(), "20");
+    EXPECT_EQ(comm_string(), "2211020");
+    EXPECT_FALSE(child<QLabel>(form, "address_notice")->text().isEmpty());
+    type("protocol_address", "127");
+    EXPECT_EQ(comm_string(), "2211127");
+    EXPECT_TRUE(child<QLabel>(form, "address_notice")->text().isEmpty());
+
+    type("tcp_port", "40a0x1");
+    EXPECT_EQ(program.state().settings.remoteportaddress, "4001");
+    type("device_5", "/dev/pts/9");
+    EXPECT_EQ(program.state().settings.comdevice[4], "/dev/pts/9");
+}
+
+TEST(comm_edits, a_short_string_is_padded_before_a_choice_is_written) {
+    QString text = "1";
+    link::comm_settings comm = link::decode_comm_settings(text);
+    gui::apply_comm_choice(text, comm, gui::comm_choice::port, 3);
+    EXPECT_EQ(text, "103");
+    EXPECT_EQ(comm.port, 3);
+}
+
+TEST(login_prompt, a_wrong_answer_ends_the_program_with_nothing_written) {
+    program_folder folder;
+    folder.save([](program::session& state) { state.settings.loginpass = "Secret"; });
+    std::unique_ptr<program::session> state = folder.start();
+    state->settings.ipaddress = "127.0.0.9";
+    scripted_operator login;
+    login.text_answers = {QString("secret"), QString("Secret")};
+    EXPECT_EQ(gui::open_main_window(std::move(state), login), nullptr);
+    EXPECT_EQ(login.prompts, QStringList{"Password|Enter Password"});
+    EXPECT_EQ(login.messages, QStringList{"Invalid Password"});
+    EXPECT_NE(folder.start()->settings.ipaddress, "127.0.0.9");
+    EXPECT_NE(gui::open_main_window(folder.start(), login), nullptr);
+
+    program_folder open_folder;
+    scripted_operator nobody;
+    EXPECT_NE(gui::open_main_window(open_folder.start(), nobody), nullptr);
+    EXPECT_TRUE(nobody.prompts.isEmpty()) << "no password, no prompt";
+}
+
+TEST_F(main_window, closing_writes_back_what_the_screens_changed) {
+    window.findChild<QLineEdit*>("ip_address")->clear();
+    QTest::keyClicks(window.findChild<QLineEdit*>("ip_address"), "127.0.0.1");
+    window.findChild<QAbstractButton*>("mode_tcp")->click();
+    window.show_password();
+    QWidget* form = current_screen(window);
+    EXPECT_EQ(child<QLabel>(form, "not_functional_notice")->text(),
+              "This screen  is not functional at this time");
+    child<QLineEdit>(form, "login_new")->setText("Gate9");
+    child<QAbstractButton>(form, "login_set_password")->click();
+    EXPECT_EQ(child<QLabel>(form, "login_result")->text(), "Login password changed");
     window.close();
     EXPECT_FALSE(window.open());
-    EXPECT_TRUE(program.answers.messages.isEmpty())
-        << program.answers.messages.join('|').toStdString();
-
+    EXPECT_TRUE(program.answers.messages.isEmpty());
     std::unique_ptr<program::session> again = program.folder.start();
-    ASSERT_TRUE(again);
-    EXPECT_EQ(again->settings.ipaddress, QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(again->settings.remoteportaddress, QStringLiteral("5123"));
-    EXPECT_EQ(again->settings.comdevice[1], QStringLiteral("/dev/ttyUSB7"));
-    EXPECT_EQ(again->settings.settings, QStringLiteral("1212000"));
-    // The new speed is the one in use after the restart.
-    EXPECT_EQ(again->comm.baud(), 19200);
-    EXPECT_TRUE(again->comm.tcp());
+    EXPECT_EQ(again->settings.ipaddress, "127.0.0.1");
+    EXPECT_EQ(again->settings.settings, "1211000");
+    EXPECT_TRUE(program::check_login(*again, "Gate9"));
 }
 
 }  // namespace

@@ -1,29 +1,51 @@
-// The utilities' single-reader actions against simulated readers, in every form.
+// The utilities against simulated readers: the single-reader actions in every form, and
+// the apply-to-all actions over a mixed, partly failing network.
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
-
+#include "core/autorun/override_selection.h"
+#include "core/data/readers_table.h"
+#include "core/data/settings_record.h"
 #include "core/link/reader_link.h"
 #include "core/maintenance/utilities.h"
+#include "core/maintenance/utilities_walks.h"
+#include "tests/support/data/temp_database.h"
 #include "tests/support/fixed_clock.h"
+#include "tests/support/rows.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
 namespace {
 
+using test::reader_row;
 using test::sim_fixture;
+using test::tcp_reader_row;
 
-enum class form { tcp_plain, tcp_protocol, serial_plain, serial_protocol };
+enum class form { serial_plain, serial_protocol, tcp_plain, tcp_protocol };
 
 std::string form_name(const testing::TestParamInfo<form>& info) {
-    static const char* const names[] = {"tcp_plain", "tcp_protocol", "serial_plain",
-                                        "serial_protocol"};
+    static const char* const names[] = {"serial_plain", "serial_protocol", "tcp_plain",
+                                        "tcp_protocol"};
     return names[static_cast<int>(info.param)];
 }
 
 // Sunday 3 March 2019.
 const QDateTime sunday(QDate(2019, 3, 3), QTime(10, 20, 30));
+
+// One line with the reader under test, at address 5 in protocol mode, where it shares
+// the line with a neighbour at address 0 that must stay untouched.
+maintenance::utility_target start_line(sim_fixture& sim, form f, sim::reader_config r) {
+    const bool protocol = f == form::serial_protocol || f == form::tcp_protocol;
+    r.protocol = protocol;
+    r.address = protocol ? 5 : 0;
+    std::vector<sim::reader_config> line{r};
+    if (protocol) line.push_back(sim_fixture::zep_reader(0, true));
+    const int address = protocol ? 5 : -1;
+    if (f == form::tcp_plain || f == form::tcp_protocol) {
+        return {test::tcp_link(sim.start_tcp(line), address), std::nullopt};
+    }
+    return {test::pty_link(sim.start_pty(line), address), std::nullopt};
+}
 
 class utilities_form : public testing::TestWithParam<form> {
   protected:
@@ -31,198 +53,341 @@ class utilities_form : public testing::TestWithParam<form> {
     link::reader_link link;
     test::scripted_operator person;
     maintenance::utility_target target;
-    int reader_index = 0;
 
-    bool tcp() const { return GetParam() == form::tcp_plain || GetParam() == form::tcp_protocol; }
-    bool protocol() const {
-        return GetParam() == form::tcp_protocol || GetParam() == form::serial_protocol;
+    void start(sim::reader_config r = sim_fixture::zep_reader()) {
+        target = start_line(sim, GetParam(), std::move(r));
     }
-
-    // One line with the reader under test; protocol lines also carry a neighbour at
-    // address 0 that must stay untouched.
-    void start(sim::reader_config r) {
-        r.protocol = protocol();
-        r.address = protocol() ? 5 : 0;
-        std::vector<sim::reader_config> line{r};
-        if (protocol()) line.insert(line.begin(), sim_fixture::zep_reader(0, true));
-        reader_index = protocol() ? 1 : 0;
-        link::link_endpoint& e = target.endpoint;
-        e.protocol = protocol();
-        e.address = r.address;
-        if (tcp()) {
-            e.link = link::link_endpoint::kind::tcp;
-            e.host = "127.0.0.1";
-            e.port_text = QString::number(sim.start_tcp(line));
-        } else {
-            e.link = link::link_endpoint::kind::serial;
-            e.device = sim.start_pty(line);
-        }
-    }
-
-    std::vector<QByteArray> history() { return sim.history(0, reader_index); }
-    std::vector<sim::access_entry> ids() { return sim.access_list(0, reader_index); }
-
-    QString deleted_text() const { return tcp() ? "ID deleted" : "ID Deleted"; }
-    QString not_deleted_text() const {
-        return GetParam() == form::serial_protocol ? "ID was not deleted"
-                                                   : "ID was not deleted, or not found";
-    }
+    std::vector<QByteArray> history() { return sim.history(0, 0); }
 };
 
-TEST_P(utilities_form, identify_memory_and_clock) {
+TEST_P(utilities_form, an_add_puts_exactly_its_bytes_on_the_line) {
+    start();
+    EXPECT_EQ(maintenance::adhoc_add(link, target, "4711", person).text, "ID Added");
+    const QByteArray frame = "\x85\x02" + QByteArray("AN0004711\x03");
+    const QByteArray sent[] = {"AN0004711\r", "\x06" + frame + "\x06", "\rAN0004711\r",
+                               "\x06\x06" + frame + "\x06"};
+    const QByteArray& expected = sent[static_cast<int>(GetParam())];
+    EXPECT_EQ(sim.received_settled(0, expected), expected);
+    EXPECT_EQ(sim.access_list(0, 0), (std::vector<sim::access_entry>{{"4711", 0}}));
+    if (target.endpoint.protocol) {
+        EXPECT_TRUE(sim.history(0, 1).empty());
+    }
+}
+
+TEST_P(utilities_form, answers_fill_the_screen_and_results_are_told) {
     sim::reader_config r = sim_fixture::zep_reader();
     r.ident = "ZEP UTIL 2.1";
     r.ids = {{"111", 0}, {"222", 0}};
     start(r);
-
-    const maintenance::utility_outcome ident = maintenance::identify_reader(link, target, person);
-    EXPECT_TRUE(ident.ok());
-    EXPECT_EQ(ident.text, "ZEP UTIL 2.1");
-
+    EXPECT_EQ(maintenance::identify_reader(link, target, person).text, "ZEP UTIL 2.1");
     const maintenance::memory_outcome memory = maintenance::read_memory_usage(
         link, target, commands::memory_layout::available_first, person);
-    ASSERT_TRUE(memory.ok()) << memory.text.toStdString();
     EXPECT_EQ(memory.usage.download_used.text, "00002");
-    EXPECT_EQ(memory.text.size(), 20);
-
-    // Set on a Sunday: the weekday digit is 7; reading back gives the date just set.
     test::fixed_clock clock(sunday);
-    const maintenance::utility_outcome set =
-        maintenance::set_reader_clock(link, target, clock, person);
-    EXPECT_EQ(set.text, "Time set in reader");
+    EXPECT_TRUE(maintenance::set_reader_clock(link, target, clock, person).ok());
     EXPECT_EQ(history().back(), "+1903031020307");
-    EXPECT_EQ(sim.with_reader(0, reader_index, [](sim::reader& x) { return x.last_weekday; }), 7);
     const maintenance::clock_outcome read = maintenance::read_reader_clock(link, target, person);
-    ASSERT_TRUE(read.ok()) << read.text.toStdString();
     EXPECT_TRUE(read.text.startsWith("03/03/2019  10:2")) << read.text.toStdString();
     EXPECT_EQ(read.clock.year, 2019);
 
-    // Answers go to the screen's boxes; only the clock setting is a message.
-    EXPECT_EQ(person.messages, QStringList{"Time set in reader"});
-    if (protocol()) {
-        EXPECT_TRUE(sim.history(0, 0).empty());
+    EXPECT_TRUE(maintenance::adhoc_delete(link, target, "111", person).ok());
+    EXPECT_FALSE(maintenance::adhoc_delete(link, target, "111", person).ok());
+    const bool tcp = target.endpoint.tcp();
+    const QString not_deleted = GetParam() == form::serial_protocol
+                                    ? "ID was not deleted"
+                                    : "ID was not deleted, or not found";
+    // Answers go to the screen's boxes; results are messages.
+    EXPECT_EQ(person.messages,
+              QStringList({"Time set in reader", tcp ? "ID deleted" : "ID Deleted", not_deleted}));
+}
+
+INSTANTIATE_TEST_SUITE_P(forms, utilities_form,
+                         testing::Values(form::serial_plain, form::serial_protocol, form::tcp_plain,
+                                         form::tcp_protocol),
+                         form_name);
+
+TEST(utilities, each_time_out_class_passes_a_reply_well_under_it_and_fails_one_well_over) {
+    // form, time-out class in ms, memory usage (else identify)
+    const std::tuple<form, int, bool> rows[] = {{form::serial_plain, 200, false},
+                                                {form::serial_protocol, 400, false},
+                                                {form::serial_protocol, 1000, true},
+                                                {form::tcp_plain, 2000, false}};
+    for (const auto& [f, class_ms, memory] : rows) {
+        for (const double factor : {0.4, 2.25}) {
+            sim_fixture sim;
+            sim::reader_config slow = sim_fixture::zep_reader();
+            slow.faults.delay_ms = static_cast<int>(class_ms * factor);
+            const maintenance::utility_target target = start_line(sim, f, slow);
+            link::reader_link link;
+            test::scripted_operator person;
+            const bool ok = memory ? maintenance::read_memory_usage(link, target, {}, person).ok()
+                                   : maintenance::identify_reader(link, target, person).ok();
+            EXPECT_EQ(ok, factor < 1)
+                << class_ms << " ms class, reply after " << slow.faults.delay_ms << " ms";
+        }
     }
 }
 
-TEST_P(utilities_form, add_and_delete_one_id) {
-    start(sim_fixture::zep_reader());
-    EXPECT_EQ(maintenance::adhoc_add(link, target, "4711", person).text, "ID Added");
-    EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"4711", 0}}));
-    EXPECT_EQ(history().back(), "AN0004711");
+TEST(utilities, the_global_address_is_sent_to_unanswered_or_refused) {
+    const QString refused =
+        "Address 127 reaches every reader and none answers - choose a reader's own address";
+    for (const form f : {form::serial_protocol, form::tcp_protocol}) {
+        sim_fixture sim;
+        maintenance::utility_target target = start_line(sim, f, sim_fixture::zep_reader());
+        target.endpoint.address = 127;
+        link::reader_link link;
+        test::scripted_operator person;
+        EXPECT_EQ(maintenance::adhoc_add(link, target, "4711", person).text,
+                  "Command sent to all readers");
+        for (int r : {0, 1}) {
+            EXPECT_TRUE(sim_fixture::wait_until([&] { return sim.history(0, r).size() == 1; }));
+        }
+        // No ACK follows the frame: nothing was read.
+        const QByteArray frame = "\xff\x02" + QByteArray("AN0004711\x03");
+        EXPECT_EQ(sim.received(0), (f == form::tcp_protocol ? "\x06\x06" : "\x06") + frame);
 
-    const maintenance::utility_outcome gone =
-        maintenance::adhoc_delete(link, target, "4711", person);
-    EXPECT_TRUE(gone.ok());
-    EXPECT_EQ(gone.text, deleted_text());
-    EXPECT_TRUE(ids().empty());
-    const maintenance::utility_outcome absent =
-        maintenance::adhoc_delete(link, target, "4711", person);
-    EXPECT_EQ(absent.result, maintenance::utility_outcome::status::refused);
-    EXPECT_EQ(absent.text, not_deleted_text());
-    EXPECT_EQ(person.messages, QStringList({"ID Added", deleted_text(), not_deleted_text()}));
+        test::fixed_clock clock(sunday);
+        EXPECT_TRUE(maintenance::set_reader_clock(link, target, clock, person).ok());
+        EXPECT_TRUE(maintenance::adhoc_delete(link, target, "4711", person).ok());
+        sim.network(0).clear_received(0);
+        EXPECT_FALSE(maintenance::identify_reader(link, target, person).ok());
+        EXPECT_FALSE(maintenance::read_reader_clock(link, target, person).ok());
+        EXPECT_FALSE(maintenance::read_memory_usage(link, target, {}, person).ok());
+        EXPECT_EQ(sim.received(0), QByteArray()) << "refused before anything was sent";
+        EXPECT_EQ(person.messages,
+                  QStringList({"Command sent to all readers", "Command sent to all readers",
+                               "Command sent to all readers", refused, refused, refused}));
+    }
 }
 
-TEST_P(utilities_form, the_screen_asks_for_the_id_first) {
-    start(sim_fixture::zep_reader());
-    person.text_answers = {QString("900"), QString(), QString("900")};
-    EXPECT_TRUE(maintenance::addhocadd(link, target, person).ok());
-    EXPECT_FALSE(maintenance::addhoc_delete(link, target, person).ok());  // empty: nothing sent
-    EXPECT_EQ(ids().size(), 1u);
-    EXPECT_TRUE(maintenance::addhoc_delete(link, target, person).ok());
-    ASSERT_EQ(person.prompts.size(), 3);
-    EXPECT_TRUE(person.prompts[0].startsWith("Ad Hoc Employee ID ADD  (schedule 0)|"));
-    EXPECT_TRUE(person.prompts[1].startsWith("Ad Hoc Employee ID DELETE|"));
-}
-
-TEST_P(utilities_form, long_ids_are_lost_or_refused) {
+TEST(utilities, ids_the_reader_cannot_take) {
+    sim_fixture sim;
     sim::reader_config r = sim_fixture::zep_reader();
     r.record_length = 6;
-    start(r);
+    const maintenance::utility_target target{test::tcp_link(sim.start_tcp({r})), 300};
+    link::reader_link link;
+    test::scripted_operator person;
     // The reader's buffer overflows and it says nothing; the screen's prompt warns of this.
     EXPECT_EQ(maintenance::adhoc_add(link, target, "1234567890", person).text,
               "No response from reader");
-    sim.with_reader(0, reader_index, [](sim::reader& x) { x.faults.refuse_long_ids = true; });
-    const maintenance::utility_outcome refused =
-        maintenance::adhoc_add(link, target, "1234567890", person);
-    EXPECT_EQ(refused.result, maintenance::utility_outcome::status::refused);
-    EXPECT_EQ(refused.text, "ID was not added");
-    EXPECT_TRUE(ids().empty());
+    sim.with_reader(0, 0, [](sim::reader& x) { x.faults.refuse_long_ids = true; });
+    EXPECT_EQ(maintenance::adhoc_add(link, target, "1234567890", person).text, "ID was not added");
+    sim.network(0).clear_received(0);
+    for (const QString& id : {QString::fromUtf8("\u20ac5"), QString("12\n")}) {
+        EXPECT_FALSE(maintenance::adhoc_add(link, target, id, person).ok());
+        EXPECT_FALSE(maintenance::adhoc_delete(link, target, id, person).ok());
+    }
+    EXPECT_EQ(sim.received(0), QByteArray()) << "refused before anything was sent";
+    // Left empty (or cancelled), the ID box sends nothing and says nothing.
+    person.text_answers = {QString(), std::nullopt};
+    EXPECT_FALSE(maintenance::addhocadd(link, target, person).ok());
+    EXPECT_FALSE(maintenance::addhoc_delete(link, target, person).ok());
+    EXPECT_EQ(person.messages.mid(2),
+              QStringList(4, "The ID may hold only printable 8-bit characters"));
 }
 
-TEST_P(utilities_form, silent_reader_is_no_response) {
+TEST(utilities, refusals_and_links_that_will_not_open_give_the_screens_texts) {
+    sim_fixture sim;
     sim::reader_config r = sim_fixture::zep_reader();
-    r.faults.silent = true;
-    start(r);
-    const maintenance::utility_outcome ident = maintenance::identify_reader(link, target, person);
-    EXPECT_EQ(ident.result, maintenance::utility_outcome::status::failed);
-    EXPECT_EQ(person.messages, QStringList{"No response from reader"});
+    r.faults.nak = true;  // plain readers answer "?"
+    const maintenance::utility_target refusing{test::pty_link(sim.start_pty({r})), {}};
+    const maintenance::utility_target closed{test::tcp_link(test::closed_tcp_port()), {}};
+    link::reader_link link;
+    test::scripted_operator person;
+    test::fixed_clock clock(sunday);
+    maintenance::set_reader_clock(link, refusing, clock, person);
+    maintenance::adhoc_add(link, refusing, "12", person);
+    maintenance::read_reader_clock(link, refusing, person);
+    maintenance::identify_reader(link, closed, person);
+    maintenance::adhoc_delete(link, closed, "1", person);
+    EXPECT_EQ(person.messages,
+              QStringList({"Invalid response from reader", "ID was not added",
+                           "Invalid response from reader", "Unable to establish tcp/ip connection",
+                           "Unable to establish tcp/ip connection - please try again"}));
     EXPECT_FALSE(link.serial_open());
     EXPECT_FALSE(link.tcp_connected());
 }
 
-INSTANTIATE_TEST_SUITE_P(forms, utilities_form,
-                         testing::Values(form::tcp_plain, form::tcp_protocol, form::serial_plain,
-                                         form::serial_protocol),
-                         form_name);
-
-TEST(utilities, refusing_reader_gives_the_screens_refusal_texts) {
+// Lines: 0 plain TCP answering after 150 ms (well within the walk's 400 ms), 1 protocol
+// TCP (address 3), 2 a pty on Com2 with protocol readers at 5 and 6, 3 a plain reader
+// on Com3, 4 a TCP reader answering after 900 ms (too late), 5 a TCP reader with
+// four-character records that says "N" to longer IDs, 6 a TCP reader that drops the
+// connection in the middle of its reply.
+class mixed_network : public testing::Test {
+  protected:
     sim_fixture sim;
-    sim::reader_config r = sim_fixture::zep_reader();
-    r.faults.nak = true;  // plain readers answer "?"
-    link::link_endpoint e;
-    e.device = sim.start_pty({r});
+    test::temp_database temp;
+    data::settings_record settings;
     link::reader_link link;
     test::scripted_operator person;
-    test::fixed_clock clock(sunday);
-    EXPECT_EQ(maintenance::set_reader_clock(link, {e, {}}, clock, person).text,
-              "Invalid response from reader");
-    EXPECT_EQ(maintenance::adhoc_add(link, {e, {}}, "12", person).text, "ID was not added");
-    EXPECT_EQ(maintenance::read_reader_clock(link, {e, {}}, person).text,
-              "Invalid response from reader");
-}
 
-TEST(utilities, links_that_will_not_open) {
-    quint16 closed_port = 0;
-    {
-        QTcpServer server;
-        ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-        closed_port = server.serverPort();
+    template <class T, class F>
+    static T tweaked(T r, F change) {
+        change(r);
+        return r;
     }
-    link::link_endpoint tcp;
-    tcp.link = link::link_endpoint::kind::tcp;
-    tcp.host = "127.0.0.1";
-    tcp.port_text = QString::number(closed_port);
-    link::link_endpoint serial;
-    serial.device = "/dev/zep-no-such-port";
-    link::reader_link link;
-    test::scripted_operator person;
-    EXPECT_EQ(maintenance::identify_reader(link, {tcp, {}}, person).text,
-              "Unable to establish tcp/ip connection");
-    EXPECT_EQ(maintenance::adhoc_add(link, {tcp, {}}, "1", person).text,
-              "Unable to establish tcp/ip connection - please try again");
-    EXPECT_EQ(maintenance::adhoc_delete(link, {tcp, {}}, "1", person).text,
-              "Unable to establish tcp/ip connection - please try again");
-    EXPECT_EQ(maintenance::identify_reader(link, {serial, {}}, person).text,
-              "Unable to open comm port");
-    EXPECT_EQ(person.messages.size(), 4);
+
+    void SetUp() override {
+        const quint16 plain = sim.start_tcp(
+            {tweaked(sim_fixture::zep_reader(), [](auto& r) { r.faults.delay_ms = 150; })});
+        const quint16 framed = sim.start_tcp({sim_fixture::zep_reader(3, true)});
+        qputenv("ZEP_COM2",
+                sim.start_pty({sim_fixture::zep_reader(5, true), sim_fixture::zep_reader(6, true)})
+                    .toLocal8Bit());
+        qputenv("ZEP_COM3", sim.start_pty({sim_fixture::ko_reader()}).toLocal8Bit());
+        const quint16 late = sim.start_tcp(
+            {tweaked(sim_fixture::zep_reader(), [](auto& r) { r.faults.delay_ms = 900; })});
+        const quint16 short_records = sim.start_tcp({tweaked(sim_fixture::ko_reader(), [](auto& r) {
+            r.record_length = 4;
+            r.faults.refuse_long_ids = true;
+        })});
+        const quint16 dropping = sim.start_tcp({tweaked(
+            sim_fixture::zep_reader(0, true), [](auto& r) { r.faults.drop_mid_reply = 3; })});
+        const auto inactive = tweaked(tcp_reader_row(9, plain), [](auto& r) { r.active = ""; });
+        const auto behind =
+            tweaked(reader_row(4, "Com2 19200", 6), [](auto& r) { r.timezone = "-2"; });
+        const auto tcp_short =
+            tweaked(tcp_reader_row(15, short_records), [](auto& r) { r.commmode = "T"; });
+        ASSERT_TRUE(data::readers_table(temp.db()).insert_all(
+            {tcp_reader_row(1, plain), tcp_reader_row(2, framed, 3), reader_row(3, "Com2 19200", 5),
+             behind, reader_row(5, "Com3 9600"), reader_row(7, ""),
+             tcp_reader_row(8, test::closed_tcp_port()), inactive, tcp_reader_row(10, late),
+             reader_row(11, "Com2 19200", 9), tcp_reader_row(12, plain, 127),
+             reader_row(13, "Com9 9600"), tcp_reader_row(14, dropping, 0), tcp_short}));
+    }
+
+    void TearDown() override {
+        qunsetenv("ZEP_COM2");
+        qunsetenv("ZEP_COM3");
+    }
+
+    maintenance::walk_inputs inputs(const autorun::override_selection& selection = {}) {
+        return maintenance::load_walk_inputs(temp.db(), settings, selection);
+    }
+
+    // Readers 7 to 14, the same for every walk but the wording of a Com port that will
+    // not open.
+    static QStringList failing_lines(const QString& serial_failed) {
+        return {"Reader 007 - no Com port or ip address specified",
+                "Reader 008 - Cannot establish tcp/ip connection",
+                "Reader 010 - No response from reader",
+                "Reader 011 - Error communicating with reader",
+                "Reader 012 Invalid protocol address",
+                serial_failed,
+                "Reader 014 - No response from reader"};
+    }
+};
+
+TEST_F(mixed_network, add_and_delete_everywhere) {
+    person.text_answers = {QString("ABC123")};
+    const records::walk_result added = maintenance::doall_addhocadd(link, inputs(), person);
+    QStringList expected{"Adding ABC123 to all active readers", " "};
+    for (const char* n : {"001", "002", "003", "004", "005"}) {
+        expected << QString("Reader %1 - ID added").arg(n);
+    }
+    expected += failing_lines("Reader 013 - unable to open Com port");
+    expected << "Reader 015 - Invalid response";
+    EXPECT_EQ(added.lines, expected);
+    EXPECT_EQ(person.status_lines, expected);
+    EXPECT_EQ(added.failures, 8);
+    EXPECT_TRUE(person.messages.isEmpty());
+    // Whole transcripts: wake-ups (serial CR or ACK, TCP ACK in protocol mode only), the
+    // frame, and the ACK of each protocol reply.
+    const QByteArray text = "AN000ABC123";
+    const auto frame = [&text](char address) {
+        return QByteArray(1, address) + '\x02' + text + '\x03';
+    };
+    const QByteArray sent[] = {
+        text + "\r", "\x06" + frame('\x83') + "\x06",
+        "\x06" + frame('\x85') + "\x06\x06" + frame('\x86') + "\x06\x06" + frame('\x89'),
+        "\r" + text + "\r"};
+    for (int line = 0; line < 4; ++line) {
+        EXPECT_EQ(sim.received_settled(line, sent[line]), sent[line]) << "line " << line;
+    }
+    const std::vector<sim::access_entry> one{{"ABC123", 0}};
+    for (const auto& [line, reader] : {std::pair{0, 0}, {1, 0}, {2, 0}, {2, 1}, {3, 0}}) {
+        EXPECT_EQ(sim.access_list(line, reader), one) << line << "/" << reader;
+    }
+    EXPECT_TRUE(sim.access_list(5, 0).empty());
+    EXPECT_FALSE(link.serial_open());
+    EXPECT_FALSE(link.tcp_connected());
+
+    // The ID given up front (as the command line does) is not asked for.
+    const records::walk_result deleted =
+        maintenance::doall_adhocdelete(link, inputs(), person, QString("ABC123"));
+    EXPECT_EQ(deleted.lines.mid(0, 3), QStringList({"Deleting ABC123 from all active readers", " ",
+                                                    "Reader 001 - ID deleted"}));
+    EXPECT_EQ(deleted.lines.last(), "Reader 015 - ID not found");
+    EXPECT_EQ(deleted.failures, 8);
+    EXPECT_TRUE(sim.access_list(2, 1).empty());
+    EXPECT_EQ(person.prompts.size(), 1);
 }
 
-TEST(utilities, old_firmware_swaps_each_pair) {
+TEST_F(mixed_network, set_time_everywhere_with_each_time_zone_or_where_the_override_says) {
+    // Friday 1 March 2024, half past midnight: two hours back is Thursday 29 February.
+    test::fixed_clock clock(QDateTime(QDate(2024, 3, 1), QTime(0, 30, 0)));
+    QStringList expected{"Setting time in all active readers", " "};
+    for (const char* n : {"001", "002", "003", "004", "005"}) {
+        expected << QString("Reader %1 - Time set").arg(n);
+    }
+    expected += failing_lines("Unable to open comm port for reader 013");
+    expected << "Reader 015 - Time set";
+    EXPECT_EQ(maintenance::doall_settime(link, inputs(), clock, person).lines, expected);
+    for (const auto& [line, reader] : {std::pair{0, 0}, {1, 0}, {2, 0}, {3, 0}, {5, 0}}) {
+        EXPECT_EQ(sim.history(line, reader).back(), "+2403010030005") << line;
+    }
+    EXPECT_EQ(sim.history(2, 1).back(), "+2402292230004");
+
+    data::readers_table table(temp.db());
+    data::reader_row ahead = **table.find(1);
+    ahead.timezone = "5";
+    ASSERT_TRUE(table.update(ahead));
+    autorun::override_selection selection;
+    selection.loadup(*table.all());
+    selection.clear_all();
+    selection.set(1, true);
+    selection.set(9, true);  // inactive, yet picked
+    // Saturday 31 December 2022, 21:00: five hours on is Sunday 1 January 2023, 02:00.
+    clock.set(QDateTime(QDate(2022, 12, 31), QTime(21, 0, 0)));
+    EXPECT_EQ(maintenance::doall_settime(link, inputs(selection), clock, person).lines,
+              QStringList({"Setting time in all active readers", " ", "Reader 001 - Time set",
+                           "Reader 009 - Time set"}));
+    const std::vector<QByteArray> sent = sim.history(0, 0);
+    EXPECT_EQ(std::vector<QByteArray>(sent.end() - 2, sent.end()),
+              (std::vector<QByteArray>{"+2301010200007", "+2212312100006"}));
+}
+
+TEST(walk_cancel, a_stopped_walk_adds_no_line_for_the_reader_it_was_reaching) {
     sim_fixture sim;
-    sim::reader_config r = sim_fixture::ko_reader();
-    r.old_firmware = true;
-    r.ids = {{"1", 0}};
-    link::link_endpoint e;
-    e.link = link::link_endpoint::kind::tcp;
-    e.host = "127.0.0.1";
-    e.port_text = QString::number(sim.start_tcp({r}));
+    test::silent_tcp_host silent;
+    const quint16 port = sim.start_tcp({sim_fixture::zep_reader()});
+    const std::vector<data::reader_row> rows{
+        tcp_reader_row(0, port), tcp_reader_row(1, silent.port()), tcp_reader_row(2, port)};
+    const maintenance::walk_inputs inputs{rows, records::active_marks(rows), {}};
     link::reader_link link;
     test::scripted_operator person;
-    const maintenance::memory_outcome m =
-        maintenance::read_memory_usage(link, {e, {}}, commands::memory_layout::used_first, person);
-    ASSERT_TRUE(m.ok());
-    EXPECT_EQ(m.usage.download_used.text, "00001");
-    EXPECT_EQ(m.text.left(5), "00001");
+    // The cancel comes while reader 001's connect waits (its first checks pass).
+    int checks_after_first_line = 0;
+    person.cancel_when = [&] {
+        return person.status_lines.size() == 3 && ++checks_after_first_line > 3;
+    };
+    records::walk_result result;
+    EXPECT_LT(test::elapsed_ms([&] {
+                  result = maintenance::doall_addhocadd(link, inputs, person, QString("77"));
+              }),
+              2500);  // well under the 5 s a silent reader's connect may take
+    EXPECT_EQ(result.end, records::walk_end::cancelled);
+    EXPECT_EQ(result.lines,
+              QStringList({"Adding 77 to all active readers", " ", "Reader 000 - ID added"}));
+    EXPECT_EQ(sim.history(0, 0).size(), 1u) << "reader 002 was never reached";
+
+    // A cancel already given stops the walk before the next reader.
+    person.status_lines.clear();
+    person.cancel_when = [&] { return person.status_lines.size() == 3; };
+    result = maintenance::doall_adhocdelete(link, inputs, person, QString("77"));
+    EXPECT_EQ(result.lines,
+              QStringList({"Deleting 77 from all active readers", " ", "Reader 000 - ID deleted"}));
+    EXPECT_EQ(result.end, records::walk_end::cancelled);
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include "tests/support/rows.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QTcpServer>
 
 namespace zep::test {
@@ -40,6 +45,28 @@ quint16 closed_tcp_port() {
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost)) return 0;
     return server.serverPort();  // closed again when the server goes
+}
+
+silent_tcp_host::silent_tcp_host() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // A queue of one, filled by a connection nobody accepts.
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        ::listen(listener_, 0) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        return;
+    }
+    filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::connect(filler_, reinterpret_cast<sockaddr*>(&address), size) != 0) return;
+    port_ = ntohs(address.sin_port);
+}
+
+silent_tcp_host::~silent_tcp_host() {
+    if (filler_ >= 0) ::close(filler_);
+    if (listener_ >= 0) ::close(listener_);
 }
 
 }  // namespace zep::test

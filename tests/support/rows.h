@@ -20,4 +20,21 @@ data::log_row log_row(const QString& date_time, const QString& idnum, int reader
 // A port on 127.0.0.1 that nothing listens on (connections are refused).
 quint16 closed_tcp_port();
 
+// A port on 127.0.0.1 that takes no connection and refuses none: a connect to it waits
+// until its caller gives up, as with a reader that is switched off. (Its listen queue is
+// held full, so the system drops every new handshake.)
+class silent_tcp_host {
+  public:
+    silent_tcp_host();
+    ~silent_tcp_host();
+    silent_tcp_host(const silent_tcp_host&) = delete;
+    silent_tcp_host& operator=(const silent_tcp_host&) = delete;
+    quint16 port() const { return port_; }
+
+  private:
+    int listener_ = -1;
+    int filler_ = -1;
+    quint16 port_ = 0;
+};
+
 }  // namespace zep::test

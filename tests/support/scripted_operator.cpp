@@ -55,6 +55,7 @@ void scripted_operator::progress(const QString& text) {
 }
 
 bool scripted_operator::cancelled() {
+    if (cancel_when && cancel_when()) return true;
     return cancel_after_reports >= 0 && reports_ >= cancel_after_reports;
 }
 

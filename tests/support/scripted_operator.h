@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "core/operator.h"
@@ -19,6 +20,8 @@ class scripted_operator final : public operator_port {
     std::deque<std::optional<QString>> file_answers;
     // Cancel once this many status lines or progress texts have been given (-1: never).
     int cancel_after_reports = -1;
+    // Asked on every cancel check when set, for a cancel at a chosen point of a wait.
+    std::function<bool()> cancel_when;
 
     QStringList messages;
     QStringList questions;

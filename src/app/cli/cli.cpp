@@ -14,9 +14,39 @@ namespace zep::cli {
 
 const std::vector<cli_command>& cli_commands() {
     static const std::vector<cli_command> commands = {
-        send_command(),         background_command(), log_export_command(), log_delete_command(),
-        users_export_command(), identify_command(),   memory_command(),     clock_get_command(),
-        clock_set_command(),    id_add_command(),     id_delete_command()};
+        send_command(),
+        background_command(),
+        log_export_command(),
+        log_delete_command(),
+        users_export_command(),
+        identify_command(),
+        memory_command(),
+        clock_get_command(),
+        clock_set_command(),
+        id_add_command(),
+        id_delete_command(),
+        access_download_command(),
+        access_upload_command(),
+        access_clear_command(),
+        schedule_download_command(),
+        schedule_upload_command(),
+        log_upload_command(),
+        log_clear_command(),
+        net_poll_command(),
+        net_watch_command(),
+        net_address_command(),
+        net_protocol_command(),
+        terminal_command(),
+        setup_params_command(),
+        setup_mode_command(),
+        setup_reset_command(),
+        setup_rs232_log_command(),
+        setup_bad_log_command(),
+        setup_clear_led_command(),
+        format_barcode_command(),
+        format_magstripe_command(),
+        format_clear_mask_command(),
+    };
     return commands;
 }
 
@@ -153,6 +183,7 @@ int run_cli(const QStringList& arguments, cli_io& io) {
         return exit_failed;
     }
     program::session& state = *started.value();
+    for (const QString& warning : state.warnings) io.err << warning << "\n";
     if (command->asks_login && !login_passes(state, io)) return exit_failed;
     cli_context context{state, *args, io};
     const int status = command->run(context);

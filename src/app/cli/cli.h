@@ -72,6 +72,27 @@ cli_command clock_get_command();
 cli_command clock_set_command();
 cli_command id_add_command();
 cli_command id_delete_command();
+cli_command access_download_command();
+cli_command access_upload_command();
+cli_command access_clear_command();
+cli_command schedule_download_command();
+cli_command schedule_upload_command();
+cli_command log_upload_command();
+cli_command log_clear_command();
+cli_command net_poll_command();
+cli_command net_watch_command();
+cli_command net_address_command();
+cli_command net_protocol_command();
+cli_command terminal_command();
+cli_command setup_params_command();
+cli_command setup_mode_command();
+cli_command setup_reset_command();
+cli_command setup_rs232_log_command();
+cli_command setup_bad_log_command();
+cli_command setup_clear_led_command();
+cli_command format_barcode_command();
+cli_command format_magstripe_command();
+cli_command format_clear_mask_command();
 
 // Runs a database utility with the command line as its operator: `file` answers the save
 // dialog; the messages go to stdout when `utility` says it succeeded, else to stderr.

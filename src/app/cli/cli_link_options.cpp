@@ -17,6 +17,16 @@ const option_set& link_options_accepted() {
     return accepted;
 }
 
+bool has_link_options(const parsed_args& args) {
+    const option_set& link = link_options_accepted();
+    for (const QStringList* names : {&link.with_value, &link.flags}) {
+        for (const QString& name : *names) {
+            if (args.has(name)) return true;
+        }
+    }
+    return false;
+}
+
 namespace {
 
 bool apply_tcp(const QString& value, link::link_endpoint& endpoint, QString* error) {

@@ -15,6 +15,8 @@ namespace zep::cli {
 // --tcp HOST:PORT, --serial Com1..Com5|DEVICE, --baud 9600|19200, --protocol ADDR,
 // --plain, --timeout MS: they override the stored single-reader link for one call.
 const option_set& link_options_accepted();
+// Whether any of them was given.
+bool has_link_options(const parsed_args& args);
 
 struct link_choice {
     link::link_endpoint endpoint;

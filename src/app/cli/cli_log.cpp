@@ -13,21 +13,15 @@ namespace {
 
 // The command line as the operator of a database utility: FILE answers the save dialog,
 // questions are answered No, and the messages are held until the outcome is known.
-class utility_operator final : public operator_port {
+class utility_operator final : public quiet_operator {
   public:
     explicit utility_operator(QString file) : file_(std::move(file)) {}
 
     void message(const QString& text) override { messages << text; }
-    bool confirm(const QString&) override { return false; }
-    std::optional<QString> ask_text(const QString&, const QString&) override { return {}; }
-    std::optional<QString> choose_open_file(const QString&, const QString&) override { return {}; }
     std::optional<QString> choose_save_file(const QString&, const QString&) override {
         if (file_.isEmpty()) return {};
         return file_;
     }
-    void status_line(const QString&) override {}
-    void progress(const QString&) override {}
-    bool cancelled() override { return false; }
 
     QStringList messages;
 

@@ -1,5 +1,6 @@
 #include "app/cli/cli.h"
 #include "app/cli/cli_link_options.h"
+#include "core/commands/command_text.h"
 #include "core/link/frame.h"
 #include "core/link/reader_exchange.h"
 #include "core/program/startup.h"
@@ -7,6 +8,21 @@
 namespace zep::cli {
 
 namespace {
+
+// The command set says how the reader answers: a command with data is not done at its
+// ACK, one that answers with an ACK alone is (and gets no answer at all in plain mode).
+link::link_read exchange_by_form(link::reader_exchange& exchange, const QByteArray& text,
+                                 int timeout_ms) {
+    switch (commands::expected_reply(text)) {
+        case commands::reply_form::data:
+            return exchange.command(text, timeout_ms);
+        case commands::reply_form::ack:
+            return {{}, !exchange.command_ack(text, timeout_ms)};
+        case commands::reply_form::unknown:
+            break;
+    }
+    return exchange.command_or_ack(text, timeout_ms);
+}
 
 int run_send(cli_context& context) {
     if (context.args.positional.size() != 1) {
@@ -33,14 +49,16 @@ int run_send(cli_context& context) {
     if (context.args.has("no-reply")) return exchange.send_command(*text) ? exit_ok : exit_failed;
 
     const int timeout = link->timeout_ms.value_or(link::standard_timeout_ms(link->endpoint));
-    const link::link_read reply = exchange.command_or_ack(*text, timeout);
+    const link::link_read reply = exchange_by_form(exchange, *text, timeout);
     exchange.close();
     if (reply.error) {
         context.io.err << link::msg_no_response << "\n";
         return exit_failed;
     }
-    // In protocol mode a bare ACK answers a command without data: nothing to print.
-    if (link->endpoint.protocol && reply.text.isEmpty()) return exit_ok;
+    // A command answered by an ACK alone has nothing to print.
+    if (reply.text.isEmpty() && commands::expected_reply(*text) != commands::reply_form::data) {
+        return exit_ok;
+    }
     context.io.out << QString::fromLatin1(link::printable_bytes(reply.text)) << "\n";
     return exit_ok;
 }

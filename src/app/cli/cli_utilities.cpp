@@ -14,16 +14,9 @@ namespace {
 
 // The command line as the operator of a reader action: nothing is asked (the ID comes
 // from the arguments), messages are kept until the outcome decides where they go.
-class action_operator final : public operator_port {
+class action_operator final : public quiet_operator {
   public:
     void message(const QString& text) override { messages << text; }
-    bool confirm(const QString&) override { return false; }
-    std::optional<QString> ask_text(const QString&, const QString&) override { return {}; }
-    std::optional<QString> choose_open_file(const QString&, const QString&) override { return {}; }
-    std::optional<QString> choose_save_file(const QString&, const QString&) override { return {}; }
-    void status_line(const QString&) override {}
-    void progress(const QString&) override {}
-    bool cancelled() override { return false; }
 
     QStringList messages;
 };
@@ -50,13 +43,19 @@ int finish(cli_context& context, const maintenance::utility_outcome& outcome) {
     return outcome.ok() ? exit_ok : exit_failed;
 }
 
-int finish_walk(cli_context& context, const records::walk_result& walk) {
-    if (walk.end == records::walk_end::no_active_readers) {
-        context.io.err << records::no_active_readers_text << "\n";
-        return exit_failed;
-    }
+// Every line is printed; a reader whose line is not the success text fails the call.
+int finish_walk(cli_context& context, const records::walk_result& walk,
+                const action_operator& person) {
     for (const QString& line : walk.lines) context.io.out << line << "\n";
-    return exit_ok;
+    for (const QString& message : person.messages) context.io.err << message << "\n";
+    return walk.end == records::walk_end::done && walk.failures == 0 ? exit_ok : exit_failed;
+}
+
+// --all walks the readers of the readers table: a link option has nothing to act on.
+bool link_options_left_out(cli_context& context, const QString& name) {
+    if (!has_link_options(context.args)) return true;
+    context.io.err << "zep " << name << ": link options do not go with --all\n" << usage_text();
+    return false;
 }
 
 maintenance::walk_inputs all_readers(cli_context& context) {
@@ -109,8 +108,11 @@ int run_clock_set(cli_context& context) {
     link::reader_link link;
     action_operator person;
     if (context.args.has(QStringLiteral("all"))) {
-        return finish_walk(context, maintenance::doall_settime(link, all_readers(context),
-                                                               default_clock(), person));
+        if (!link_options_left_out(context, QStringLiteral("clock set"))) return exit_usage;
+        return finish_walk(
+            context,
+            maintenance::doall_settime(link, all_readers(context), default_clock(), person),
+            person);
     }
     const auto target = target_of(context, QStringLiteral("clock set"));
     if (!target) return exit_usage;
@@ -132,10 +134,12 @@ int run_id(cli_context& context, bool adding) {
     link::reader_link link;
     action_operator person;
     if (context.args.has(QStringLiteral("all"))) {
+        if (!link_options_left_out(context, name)) return exit_usage;
         const maintenance::walk_inputs inputs = all_readers(context);
-        return finish_walk(context, adding
-                                        ? maintenance::doall_addhocadd(link, inputs, person, id)
-                                        : maintenance::doall_adhocdelete(link, inputs, person, id));
+        return finish_walk(context,
+                           adding ? maintenance::doall_addhocadd(link, inputs, person, id)
+                                  : maintenance::doall_adhocdelete(link, inputs, person, id),
+                           person);
     }
     const auto target = target_of(context, name);
     if (!target) return exit_usage;

@@ -1,5 +1,7 @@
 #include "core/commands/command_text.h"
 
+#include <QByteArrayView>
+
 #include "core/commands/reader_clock.h"
 #include "core/link/wire.h"
 
@@ -21,9 +23,32 @@ std::optional<QByteArray> with_digits(const char* letters, int value, int width,
 }
 
 std::optional<QByteArray> with_id(QByteArray prefix, const QString& id) {
-    if (id.isEmpty()) return std::nullopt;
+    if (id.isEmpty() || !sendable_id(id)) return std::nullopt;
     return prefix + id.toLatin1();
 }
+
+// Commands by their answer. Parameterless commands match whole; the others by prefix.
+struct reply_entry {
+    QByteArrayView name;
+    bool exact;
+    reply_form form;
+};
+
+constexpr reply_entry reply_table[] = {
+    {"V", true, reply_form::data},   {"z", true, reply_form::data},
+    {"t", true, reply_form::data},   {"u", true, reply_form::data},
+    {"l", true, reply_form::data},   {"?", true, reply_form::data},
+    {"+", false, reply_form::data},  {"AN", false, reply_form::data},
+    {"AC", false, reply_form::data}, {"R", false, reply_form::data},
+    {"SA", false, reply_form::data}, {"SR", false, reply_form::data},
+    {"s1", true, reply_form::ack},   {"s0", true, reply_form::ack},
+    {":1", true, reply_form::ack},   {":0", true, reply_form::ack},
+    {"{00", true, reply_form::ack},  {"cd", true, reply_form::ack},
+    {"ur", true, reply_form::ack},   {"lr", true, reply_form::ack},
+    {"cl", true, reply_form::ack},   {"|", false, reply_form::ack},
+    {"\\", false, reply_form::ack},  {"\"", false, reply_form::ack},
+    {"'", false, reply_form::ack},
+};
 
 QByteArray two_digits(int value) {
     return QByteArray::number(value).rightJustified(2, '0');
@@ -155,6 +180,26 @@ std::optional<QByteArray> set_address_command(int new_address) {
 
 QByteArray protocol_test_command() {
     return "?";
+}
+
+bool sendable_id(const QString& id) {
+    for (const QChar c : id) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7f && code < 0xa0) || code > 0xff) return false;
+    }
+    return true;
+}
+
+reply_form expected_reply(const QByteArray& command) {
+    // Every NUL-led command (reset, protocol on/off, address, data formats) is ACKed.
+    if (command.startsWith(link::wire::NUL)) return reply_form::ack;
+    for (const reply_entry& entry : reply_table) {
+        const QByteArrayView text(command);
+        if (entry.exact ? text == entry.name : text.startsWith(entry.name)) {
+            return entry.form;
+        }
+    }
+    return reply_form::unknown;
 }
 
 }  // namespace zep::commands

@@ -32,7 +32,10 @@ QByteArray rs232_logging_command(bool on);
 QByteArray bad_logging_command(bool on);
 QByteArray clear_full_indicator_command();
 
-// "AN" + three-digit schedule (0..99) + ID; an empty ID is refused.
+// IDs travel as 8-bit text: printable Latin-1 characters only, no control characters.
+bool sendable_id(const QString& id);
+
+// "AN" + three-digit schedule (0..99) + ID; an empty or unsendable ID is refused.
 std::optional<QByteArray> add_id_command(int schedule, const QString& id);
 // The ad hoc add: always schedule 000.
 std::optional<QByteArray> adhoc_add_command(const QString& id);
@@ -57,5 +60,10 @@ QByteArray clear_log_command();           // "cl"
 QByteArray protocol_command(bool on);                            // NUL "ITP" / NUL "ITN"
 std::optional<QByteArray> set_address_command(int new_address);  // 0..127
 QByteArray protocol_test_command();                              // "?"
+
+// What a command's answer is in protocol mode: a framed reply with data, an ACK alone, or
+// not known (a command this program does not send).
+enum class reply_form { data, ack, unknown };
+reply_form expected_reply(const QByteArray& command);
 
 }  // namespace zep::commands

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +11,6 @@
 #include <QSqlQuery>
 #include <cerrno>
 #include <cstring>
-#include <optional>
 
 #include "core/data/schema.h"
 
@@ -26,10 +26,10 @@ status failure(const QString& path, const QString& what) {
     return status::failure(QStringLiteral("Database %1: %2").arg(path, what));
 }
 
-// Creates the empty file ourselves so that it is never, even for a moment, readable by
-// others; SQLite would create it with the umask's permissions.
-status create_private_file(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
+// Creates the empty file `file` ourselves so that it is never, even for a moment, readable
+// by others; SQLite would create it with the umask's permissions. A failure names `path`.
+status create_private_file(const QString& file, const QString& path) {
+    const QByteArray native = QFile::encodeName(file);
     const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
         return failure(path, QStringLiteral("cannot create the file (%1)")
@@ -56,12 +56,49 @@ status create_schema(QSqlDatabase& db) {
     return {};
 }
 
-// Lower-cased column names of `table`, empty when the table is absent. SQLite matches
-// names without regard to case, so we do too.
-result<QStringList> table_columns(QSqlDatabase& db, const QString& table) {
+void drop_connection(const QString& name) {
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Builds a new database under a temporary name beside `path` and renames it into place
+// when it is complete: a start stopped half way leaves no file that later starts refuse.
+status create_database(const QString& path, const QString& connection_name) {
+    const QString building =
+        path + QStringLiteral(".new-%1").arg(QCoreApplication::applicationPid());
+    if (status made = create_private_file(building, path); !made) return made;
+    status built;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name);
+        db.setDatabaseName(building);
+        if (!db.open()) {
+            built = failure(path, QStringLiteral("cannot create (%1)").arg(db.lastError().text()));
+        } else if (status schema_made = create_schema(db); !schema_made) {
+            built =
+                failure(path, QStringLiteral("cannot create tables (%1)").arg(schema_made.error()));
+        }
+    }
+    drop_connection(connection_name);
+    if (built) {
+        if (QFileInfo(path).size() == 0) QFile::remove(path);
+        // Another start may have put its own in place meanwhile; that one is opened then.
+        if (!QFile::rename(building, path) && !QFileInfo::exists(path)) {
+            built = failure(path, QStringLiteral("cannot move the new file into place"));
+        }
+    }
+    QFile::remove(building);
+    return built;
+}
+
+// Lower-cased names the pragma `pragma` (table_info, index_list) lists for `table`, empty
+// when the table is absent. SQLite matches names without regard to case, so we do too.
+result<QStringList> table_names(QSqlDatabase& db, const char* pragma, const QString& table) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"))) {
+    if (!q.prepare(QStringLiteral("SELECT name FROM pragma_%1(?)").arg(QLatin1String(pragma)))) {
         return status::failure(q.lastError().text());
     }
     q.addBindValue(table);
@@ -69,6 +106,32 @@ result<QStringList> table_columns(QSqlDatabase& db, const QString& table) {
     QStringList names;
     while (q.next()) names << q.value(0).toString().toLower();
     return names;
+}
+
+result<QStringList> table_columns(QSqlDatabase& db, const QString& table) {
+    return table_names(db, "table_info", table);
+}
+
+// The first field or documented index that `t` lacks, as the refusal names it.
+result<QString> missing_part(QSqlDatabase& db, const schema::table& t) {
+    const QString table = QLatin1String(t.name);
+    const auto columns = table_columns(db, table);
+    if (!columns) return columns.as_status();
+    if (columns->isEmpty()) return QStringLiteral("table \"%1\" is missing").arg(table);
+    for (const schema::field& f : t.fields) {
+        if (f.required && !columns->contains(QString::fromLatin1(f.name).toLower())) {
+            return QStringLiteral("table \"%1\" lacks field \"%2\"").arg(table, f.name);
+        }
+    }
+    const auto indexes = table_names(db, "index_list", table);
+    if (!indexes) return indexes.as_status();
+    for (const schema::index& i : schema::indexes()) {
+        if (i.required && table == QLatin1String(i.table) &&
+            !indexes->contains(QString::fromLatin1(i.name).toLower())) {
+            return QStringLiteral("table \"%1\" lacks index \"%2\"").arg(table, i.name);
+        }
+    }
+    return QString();
 }
 
 // Checks an existing file without writing to it.
@@ -80,27 +143,11 @@ status validate_schema(QSqlDatabase& db, const QString& path) {
             QStringLiteral("not a readable SQLite database (%1)").arg(probe.lastError().text()));
     }
     for (const schema::table& t : schema::tables()) {
-        const auto columns = table_columns(db, QLatin1String(t.name));
-        if (!columns) return failure(path, columns.error());
-        if (columns->isEmpty()) {
-            return failure(path, QStringLiteral("table \"%1\" is missing").arg(t.name));
-        }
-        for (const schema::field& f : t.fields) {
-            if (f.required && !columns->contains(QString::fromLatin1(f.name).toLower())) {
-                return failure(
-                    path, QStringLiteral("table \"%1\" lacks field \"%2\"").arg(t.name, f.name));
-            }
-        }
+        const auto missing = missing_part(db, t);
+        if (!missing) return failure(path, missing.error());
+        if (!missing->isEmpty()) return failure(path, *missing);
     }
     return {};
-}
-
-void drop_connection(const QString& name) {
-    {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
 }
 
 }  // namespace
@@ -133,23 +180,19 @@ result<std::unique_ptr<database_file>> database_file::open(const QString& path,
     if (!QDir().mkpath(info.absolutePath())) {
         return failure(path, QStringLiteral("cannot create its folder"));
     }
-    const bool creating = !info.exists();
-    status error;
+    // An empty file holds no database yet (another program may have made it for us).
+    const bool creating = !info.exists() || (info.isFile() && info.size() == 0);
     if (creating) {
-        if (status made = create_private_file(path); !made) return made;
+        if (status made = create_database(path, connection_name); !made) return made;
     }
 
+    status error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
         if (!db.open()) {
             error = failure(path, QStringLiteral("cannot open (%1)").arg(db.lastError().text()));
-        } else if (creating) {
-            if (status made = create_schema(db); !made) {
-                error =
-                    failure(path, QStringLiteral("cannot create tables (%1)").arg(made.error()));
-            }
         } else {
             error = validate_schema(db, path);
         }
@@ -159,8 +202,6 @@ result<std::unique_ptr<database_file>> database_file::open(const QString& path,
     }
     if (!error) {
         drop_connection(connection_name);
-        // A half-made file of our own would be refused at the next start; leave none.
-        if (creating) QFile::remove(path);
         return error;
     }
     return std::unique_ptr<database_file>(new database_file(path, connection_name, creating));

@@ -16,10 +16,11 @@ QString resolve_database_path(const QString& db_arg);
 // database opens its own, under a connection name unique to that thread.
 class database_file {
   public:
-    // Opens `path` on the connection `connection_name`. When the file is absent it is
-    // created (owner read/write only) with the five tables and their indexes; an existing
-    // file must hold every table and field, or it is refused untouched. A failure names
-    // the file and what is wrong with it, in one line.
+    // Opens `path` on the connection `connection_name`. When the file is absent or empty it
+    // is created (owner read/write only) with the five tables and their indexes, whole or
+    // not at all; an existing file must hold every table and field and the four documented
+    // indexes, or it is refused untouched. A failure names the file and what is wrong with
+    // it, in one line.
     static result<std::unique_ptr<database_file>> open(const QString& path,
                                                        const QString& connection_name);
 
@@ -31,7 +32,7 @@ class database_file {
     QSqlDatabase connection() const;
     const QString& path() const { return path_; }
     const QString& connection_name() const { return name_; }
-    // True when this open created the file.
+    // True when this open created the database.
     bool created() const { return created_; }
     // True when `table` has `field` (for the optional fields of our own).
     bool has_field(const QString& table, const QString& field) const;

@@ -7,6 +7,8 @@ namespace zep::data {
 
 namespace {
 
+// NULL keys (rows written by other programs) sort and compare as empty text; the
+// date-time stays bare so that its index serves the default order (see page_after).
 QString sort_key(log_order order) {
     switch (order) {
         case log_order::date_time:
@@ -15,18 +17,18 @@ QString sort_key(log_order order) {
             // The same text as the index made for it, or SQLite would not match the two.
             return QString::fromLatin1(schema::log_name_key);
         case log_order::readernum:
-            return QStringLiteral("CAST(readernum AS TEXT)");
+            return QStringLiteral("ifnull(CAST(readernum AS TEXT), '')");
         case log_order::location:
-            return QStringLiteral("location");
+            return QStringLiteral("ifnull(location, '')");
         case log_order::granted:
             break;
     }
-    return QStringLiteral("granted");
+    return QStringLiteral("ifnull(granted, '')");
 }
 
 QString select_part(log_order order) {
     return "SELECT DateTime, lastname, firstname, readernum, location, granted, " +
-           sort_key(order) + ", rowid FROM log ";
+           sort_key(order) + ", rowid, DateTime IS NULL FROM log ";
 }
 
 // The date-time order is the index's own; other keys fall back on it for ties.
@@ -80,14 +82,11 @@ status log_query::export_lines(const log_line_layout& layout, const log_line_fil
     const status ran = sql::exec(q, sql, values);
     if (!ran) return ran;
     while (q.next()) visit(q.value(0).toString());
-    return {};
+    return sql::finished(q);
 }
 
 result<qint64> log_query::count() {
-    QSqlQuery q = sql::forward_query(db_);
-    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM log"), {});
-    if (!ran) return ran;
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return sql::count_rows(db_, QStringLiteral("log"));
 }
 
 result<std::vector<log_list_row>> log_query::page(log_order order, qint64 offset, int limit) {
@@ -96,17 +95,29 @@ result<std::vector<log_list_row>> log_query::page(log_order order, qint64 offset
 
 result<std::vector<log_list_row>> log_query::page_after(log_order order, const log_list_row& last,
                                                         int limit) {
-    if (order == log_order::date_time) {
-        return run(select_part(order) + "WHERE (DateTime, rowid) > (?, ?)" + order_part(order) +
-                       " LIMIT ?",
-                   {last.DateTime, last.id, limit});
-    }
-    // The key alone lets SQLite seek in an index on it (the name index); the row value
-    // alone would have it scan the index from the start.
+    const bool by_date = order == log_order::date_time;
     const QString key = sort_key(order);
-    return run(select_part(order) + "WHERE " + key + " >= ? AND (" + key +
-                   ", DateTime, rowid) > (?, ?, ?)" + order_part(order) + " LIMIT ?",
-               {last.sort_key, last.sort_key, last.DateTime, last.id, limit});
+    QString where;
+    QVariantList values;
+    if (!by_date) {
+        // The key alone lets SQLite seek in an index on it (the name index); the row value
+        // alone would have it scan the index from the start.
+        where = key + " >= ? AND ";
+        values << last.sort_key << last.sort_key;
+    }
+    if (last.date_null) {
+        // A row value holding NULL compares as nothing: after a row without a date-time
+        // come the dated rows and the undated ones stored later.
+        where += by_date ? QStringLiteral("(DateTime IS NOT NULL OR rowid > ?)")
+                         : "(" + key + " > ? OR DateTime IS NOT NULL OR rowid > ?)";
+        values << last.id;
+    } else {
+        where += by_date ? QStringLiteral("(DateTime, rowid) > (?, ?)")
+                         : "(" + key + ", DateTime, rowid) > (?, ?, ?)";
+        values << last.DateTime << last.id;
+    }
+    values << limit;
+    return run(select_part(order) + "WHERE " + where + order_part(order) + " LIMIT ?", values);
 }
 
 result<std::vector<log_list_row>> log_query::run(const QString& sql, const QVariantList& values) {
@@ -115,9 +126,10 @@ result<std::vector<log_list_row>> log_query::run(const QString& sql, const QVari
     std::vector<log_list_row> rows;
     while (q.next()) {
         rows.push_back({sql::text(q, 0), sql::text(q, 1), sql::text(q, 2), sql::text(q, 3),
-                        sql::text(q, 4), sql::text(q, 5), sql::text(q, 6),
-                        q.value(7).toLongLong()});
+                        sql::text(q, 4), sql::text(q, 5), sql::text(q, 6), q.value(7).toLongLong(),
+                        q.value(8).toBool()});
     }
+    if (status read = sql::finished(q); !read) return read;
     return rows;
 }
 

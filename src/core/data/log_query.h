@@ -10,8 +10,8 @@ namespace zep::data {
 
 class database_file;
 
-// Orders the log list can be sorted on, ascending as text. Rows with equal keys follow
-// the date-time order.
+// Orders the log list can be sorted on, ascending as text, a NULL as empty text. Rows with
+// equal keys follow the date-time order.
 enum class log_order { date_time, name, readernum, location, granted };
 
 // The fields the log list shows, with the row's place in its order.
@@ -24,6 +24,7 @@ struct log_list_row {
     QString granted;
     QString sort_key;  // the value sorted on (for continuing after this row)
     qint64 id = 0;
+    bool date_null = false;  // DateTime is NULL, not text
 };
 
 // How the database builds one text line per log row for an export: DateTime, last name,

@@ -35,7 +35,10 @@ result<std::optional<log_row>> log_table::find(const QString& date_time) {
         sql::exec(q, "SELECT " + columns + " FROM log WHERE DateTime = ? ORDER BY rowid LIMIT 1",
                   {date_time});
     if (!found) return found;
-    if (!q.next()) return std::optional<log_row>();
+    if (!q.next()) {
+        if (status read = sql::finished(q); !read) return read;
+        return std::optional<log_row>();
+    }
     return std::optional<log_row>(read_row(q));
 }
 
@@ -55,16 +58,17 @@ status log_table::run_walk(const QString& where, const QVariantList& values,
         q, "SELECT " + columns + " FROM log" + where + " ORDER BY DateTime, rowid", values);
     if (!ran) return ran;
     while (q.next()) {
-        if (!visit(read_row(q))) break;
+        if (!visit(read_row(q))) return {};
     }
-    return {};
+    return sql::finished(q);
 }
 
 result<qint64> log_table::count() {
-    QSqlQuery q = sql::forward_query(db_);
-    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM log"), {});
-    if (!ran) return ran;
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return sql::count_rows(db_, QStringLiteral("log"));
+}
+
+result<bool> log_table::empty() {
+    return sql::table_empty(db_, QStringLiteral("log"));
 }
 
 status log_table::insert(const log_row& row) {

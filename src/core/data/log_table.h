@@ -44,6 +44,7 @@ class log_table {
     // [from_date, to_date], both inclusive, compared as text.
     status walk_dates(const QString& from_date, const QString& to_date, const log_visitor& visit);
     result<qint64> count();
+    result<bool> empty();
 
     status insert(const log_row& row);
     // All or none, in one transaction: an upload is either stored whole or not at all.

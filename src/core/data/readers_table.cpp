@@ -30,7 +30,10 @@ result<std::optional<reader_row>> readers_table::find(qint16 readernum) {
         q, "SELECT " + columns + " FROM readers WHERE readernum = ? ORDER BY rowid LIMIT 1",
         {readernum});
     if (!found) return found;
-    if (!q.next()) return std::optional<reader_row>();
+    if (!q.next()) {
+        if (status read = sql::finished(q); !read) return read;
+        return std::optional<reader_row>();
+    }
     return std::optional<reader_row>(read_row(q));
 }
 
@@ -40,7 +43,7 @@ status readers_table::walk(const std::function<void(const reader_row&)>& visit) 
         sql::exec(q, "SELECT " + columns + " FROM readers ORDER BY readernum, rowid", {});
     if (!ran) return ran;
     while (q.next()) visit(read_row(q));
-    return {};
+    return sql::finished(q);
 }
 
 result<std::vector<reader_row>> readers_table::all() {
@@ -51,10 +54,7 @@ result<std::vector<reader_row>> readers_table::all() {
 }
 
 result<qint64> readers_table::count() {
-    QSqlQuery q = sql::forward_query(db_);
-    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM readers"), {});
-    if (!ran) return ran;
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return sql::count_rows(db_, QStringLiteral("readers"));
 }
 
 status readers_table::insert(const reader_row& row) {

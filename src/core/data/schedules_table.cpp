@@ -28,7 +28,10 @@ result<std::optional<schedule_row>> schedules_table::find(qint16 schedulenum) {
         q, "SELECT " + columns + " FROM schedules WHERE schedulenum = ? ORDER BY rowid LIMIT 1",
         {schedulenum});
     if (!found) return found;
-    if (!q.next()) return std::optional<schedule_row>();
+    if (!q.next()) {
+        if (status read = sql::finished(q); !read) return read;
+        return std::optional<schedule_row>();
+    }
     return std::optional<schedule_row>(read_row(q));
 }
 
@@ -38,7 +41,7 @@ status schedules_table::walk(const std::function<void(const schedule_row&)>& vis
         sql::exec(q, "SELECT " + columns + " FROM schedules ORDER BY schedulenum, rowid", {});
     if (!ran) return ran;
     while (q.next()) visit(read_row(q));
-    return {};
+    return sql::finished(q);
 }
 
 result<std::vector<schedule_row>> schedules_table::all() {
@@ -49,10 +52,7 @@ result<std::vector<schedule_row>> schedules_table::all() {
 }
 
 result<qint64> schedules_table::count() {
-    QSqlQuery q = sql::forward_query(db_);
-    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM schedules"), {});
-    if (!ran) return ran;
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return sql::count_rows(db_, QStringLiteral("schedules"));
 }
 
 status schedules_table::insert(const schedule_row& row) {

@@ -132,7 +132,7 @@ constexpr std::array<index, 5> all_indexes{{
     {"schedulenum", "schedules", "schedulenum", false},
     {"readernum", "readers", "readernum", false},
     {"datetime", "log", "DateTime", false},
-    {"logname", "log", "DateTime", false, log_name_key},
+    {"logname", "log", "DateTime", false, false, log_name_key},
 }};
 
 QString quoted(const char* name) {

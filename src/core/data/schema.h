@@ -25,14 +25,18 @@ struct index {
     const char* table;
     const char* column;
     bool unique;
+    // False for the indexes of our own, which a database made by other means may lack.
+    bool required = true;
     // An SQL expression indexed ahead of `column`, which then orders its ties.
     const char* leading_expression = nullptr;
 };
 
-// How the log list orders by name: trimmed last name, comma, trimmed first name. A new
-// database indexes exactly this expression, so that a page sorted by name reads the index
-// instead of sorting the whole log; one made without it is accepted and sorts.
-inline constexpr auto log_name_key = "trim(lastname) || ',' || trim(firstname)";
+// How the log list orders by name: trimmed last name, comma, trimmed first name, a NULL
+// name as empty text. A new database indexes exactly this expression, so that a page
+// sorted by name reads the index instead of sorting the whole log; one made without it is
+// accepted and sorts.
+inline constexpr auto log_name_key =
+    "ifnull(trim(lastname), '') || ',' || ifnull(trim(firstname), '')";
 
 // The five tables in the order they are opened, and the indexes a new database gets.
 std::span<const table> tables();

@@ -1,6 +1,8 @@
 #include "core/data/settings_store.h"
 
 #include <QStringList>
+#include <limits>
+#include <optional>
 #include <type_traits>
 
 #include "core/data/database_file.h"
@@ -48,7 +50,19 @@ QVariant value_of(const settings_record& record, const column& c) {
     return std::visit([&record](auto member) { return QVariant(record.*member); }, c.field->member);
 }
 
-void assign(settings_record& record, const column& c, const QVariant& value) {
+// A 16-bit field's stored value; nullopt unless it is a whole number that fits.
+std::optional<qint16> int16_value(const QVariant& value) {
+    bool number = false;
+    const qlonglong n = value.toString().trimmed().toLongLong(&number);
+    if (!number || n < std::numeric_limits<qint16>::min() || n > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return static_cast<qint16>(n);
+}
+
+// Stores `value` into the field of `record`. A 16-bit field whose value is no such number
+// keeps the default it holds, which `warnings` (when given) is told in one line.
+void assign(settings_record& record, const column& c, const QVariant& value,
+            QStringList* warnings) {
     if (!c.field) {
         if (!value.isNull()) record.comdevice[c.port - 1] = value.toString();
         return;
@@ -58,8 +72,14 @@ void assign(settings_record& record, const column& c, const QVariant& value) {
             using type = std::remove_reference_t<decltype(record.*member)>;
             if constexpr (std::is_same_v<type, QString>) {
                 record.*member = value.toString();
-            } else {
-                record.*member = static_cast<qint16>(value.toInt());
+            } else if (const auto number = int16_value(value)) {
+                record.*member = *number;
+            } else if (warnings) {
+                *warnings << QStringLiteral(
+                                 "Settings field \"%1\" holds \"%2\", not a 16-bit number: "
+                                 "its default %3 is used")
+                                 .arg(c.name, value.toString())
+                                 .arg(record.*member);
             }
         },
         c.field->member);
@@ -108,7 +128,8 @@ settings_record marker_record(const marker_flags& marker) {
     return record;
 }
 
-status read_row(database_file& db, qint64 rowid, settings_record& record) {
+status read_row(database_file& db, qint64 rowid, settings_record& record,
+                QStringList* warnings = nullptr) {
     const QList<column> columns = table_columns(db);
     QSqlQuery q = sql::forward_query(db);
     const status ran = sql::exec(
@@ -116,7 +137,7 @@ status read_row(database_file& db, qint64 rowid, settings_record& record) {
         {rowid});
     if (!ran) return ran;
     if (!q.next()) return status::failure(QStringLiteral("settings row vanished"));
-    for (int i = 0; i < columns.size(); ++i) assign(record, columns[i], q.value(i));
+    for (int i = 0; i < columns.size(); ++i) assign(record, columns[i], q.value(i), warnings);
     return {};
 }
 
@@ -155,7 +176,8 @@ status load_rows(database_file& db, settings_state& state) {
     const auto marker_row = find_row(db, true);
     if (!marker_row) return marker_row.as_status();
     if (*settings_row) {
-        if (status read = read_row(db, **settings_row, state.record); !read) return read;
+        const status read = read_row(db, **settings_row, state.record, &state.warnings);
+        if (!read) return read;
     } else if (status added = insert_row(db, state.record); !added) {
         return added;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "core/data/settings_record.h"
@@ -14,11 +15,14 @@ class database_file;
 struct settings_state {
     settings_record record;
     marker_flags marker;
+    // One line for each 16-bit field whose stored value was unusable (loaded as its default).
+    QStringList warnings;
 };
 
 // Reads the settings row and the marker row, adding whichever is missing with its
 // defaults (both on a first start). The settings row is the first row that is not the
-// marker; the marker row is the one whose `settings` is "9999999".
+// marker; the marker row is the one whose `settings` is "9999999". A 16-bit field that
+// holds no whole number in -32768..32767 loads as its default, with a warning.
 result<settings_state> load_or_create(database_file& db);
 
 // Writes every field of the settings row (but `applyallcleartxt` and `applyalldownschtxt`,

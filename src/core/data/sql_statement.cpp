@@ -32,6 +32,27 @@ QSqlQuery forward_query(const database_file& db) {
     return q;
 }
 
+status finished(const QSqlQuery& q) {
+    if (q.lastError().isValid()) return status::failure(q.lastError().text());
+    return {};
+}
+
+result<qint64> count_rows(const database_file& db, const QString& table) {
+    QSqlQuery q = forward_query(db);
+    if (status ran = exec(q, "SELECT count(*) FROM " + table, {}); !ran) return ran;
+    if (q.next()) return q.value(0).toLongLong();
+    if (status read = finished(q); !read) return read;
+    return status::failure(QStringLiteral("table %1 gave no count").arg(table));
+}
+
+result<bool> table_empty(const database_file& db, const QString& table) {
+    QSqlQuery q = forward_query(db);
+    if (status ran = exec(q, "SELECT 1 FROM " + table + " LIMIT 1", {}); !ran) return ran;
+    if (q.next()) return false;
+    if (status read = finished(q); !read) return read;
+    return true;
+}
+
 row_writer::row_writer(const database_file& db, const QString& insert_sql, const QString& key_sql,
                        QString taken_text)
     : insert_(db.connection()), key_(forward_query(db)), taken_text_(std::move(taken_text)) {

@@ -21,6 +21,15 @@ status run(QSqlQuery& q, const QVariantList& values);
 // whole result.
 QSqlQuery forward_query(const database_file& db);
 
+// After a walk's last next(): a failure when the walk stopped on an error (a damaged page,
+// a busy or vanished file) rather than after the last row, which next() alone cannot tell.
+status finished(const QSqlQuery& q);
+
+// Rows of `table` (a constant name, never a value).
+result<qint64> count_rows(const database_file& db, const QString& table);
+// Whether `table` holds no row: one row read, where a count reads them all.
+result<bool> table_empty(const database_file& db, const QString& table);
+
 // Writes rows through one INSERT prepared once. With a `key_sql` (a SELECT that finds a
 // stored row by the key given as its one value) a row whose key is already stored is
 // refused with `taken_text` (its %1 is the key): not every database carries a unique

@@ -20,7 +20,10 @@ result<std::optional<user_row>> users_table::find(const QString& userid) {
     const status found = sql::exec(
         q, "SELECT " + columns + " FROM users WHERE userid = ? ORDER BY rowid LIMIT 1", {userid});
     if (!found) return found;
-    if (!q.next()) return std::optional<user_row>();
+    if (!q.next()) {
+        if (status read = sql::finished(q); !read) return read;
+        return std::optional<user_row>();
+    }
     return std::optional<user_row>(read_row(q));
 }
 
@@ -29,7 +32,7 @@ status users_table::walk(const std::function<void(const user_row&)>& visit) {
     const status ran = sql::exec(q, "SELECT " + columns + " FROM users ORDER BY userid, rowid", {});
     if (!ran) return ran;
     while (q.next()) visit(read_row(q));
-    return {};
+    return sql::finished(q);
 }
 
 result<std::vector<user_row>> users_table::all() {
@@ -40,10 +43,11 @@ result<std::vector<user_row>> users_table::all() {
 }
 
 result<qint64> users_table::count() {
-    QSqlQuery q = sql::forward_query(db_);
-    const status ran = sql::exec(q, QStringLiteral("SELECT count(*) FROM users"), {});
-    if (!ran) return ran;
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return sql::count_rows(db_, QStringLiteral("users"));
+}
+
+result<bool> users_table::empty() {
+    return sql::table_empty(db_, QStringLiteral("users"));
 }
 
 status users_table::insert(const user_row& row) {

@@ -33,6 +33,7 @@ class users_table {
     status walk(const std::function<void(const user_row&)>& visit);
     result<std::vector<user_row>> all();
     result<qint64> count();
+    result<bool> empty();
 
     // Refused (nothing written) when the userid is already there.
     status insert(const user_row& row);

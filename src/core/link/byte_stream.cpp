@@ -95,9 +95,15 @@ void byte_stream::discard_input() {
 bool byte_stream::write(const QByteArray& bytes) {
     if (device_ == nullptr || !device_->isOpen()) return false;
     if (device_->write(bytes) != bytes.size()) return false;
-    // Serial ports and sockets without an event loop only send inside a wait.
+    // Serial ports and sockets without an event loop only send inside a wait; a line that
+    // will not take the bytes is waited on in slices, like every other wait.
+    const QDeadlineTimer deadline(write_limit_ms);
     while (device_->bytesToWrite() > 0) {
-        if (!device_->waitForBytesWritten(2000)) return false;
+        if (cancelled() || deadline.hasExpired()) return false;
+        const auto slice = std::min<qint64>(deadline.remainingTime(), cancel_poll_ms);
+        if (!device_->waitForBytesWritten(static_cast<int>(slice)) && connection_gone(device_)) {
+            return false;
+        }
     }
     return true;
 }

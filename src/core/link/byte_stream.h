@@ -18,6 +18,8 @@ class byte_stream {
 
     // How often a wait looks at the cancel check.
     static constexpr int cancel_poll_ms = 100;
+    // How long a write may wait for the line to take its bytes.
+    static constexpr int write_limit_ms = 2000;
 
     void attach(QIODevice* device);
     void detach();

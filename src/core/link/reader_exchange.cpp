@@ -5,14 +5,6 @@
 
 namespace zep::link {
 
-namespace {
-
-// After a bare ACK, how long to look for the STX of a data reply before taking the ACK
-// as the whole answer.
-constexpr int ack_only_grace_ms = 100;
-
-}  // namespace
-
 link_endpoint single_reader_endpoint(const single_reader_settings& settings) {
     link_endpoint endpoint;
     endpoint.link = settings.comm.tcp() ? link_endpoint::kind::tcp : link_endpoint::kind::serial;
@@ -130,12 +122,15 @@ link_read reader_exchange::command_or_ack(const QByteArray& text, int timeout_ms
     start_response_timer(timer, timeout_ms);
     const auto first = stream().next_byte(timer.deadline);
     if (!first || *first != wire::ACK) return {first ? QByteArray(1, *first) : QByteArray(), true};
-    const auto next = stream().peek_byte(ack_only_grace_ms);
-    if (!next || *next != wire::STX) return {};
+    // A body may follow its ACK late: only the end of the time-out makes the ACK the whole
+    // answer.
+    const auto second = stream().next_byte(timer.deadline);
+    if (!second) return {{}, stream().cancelled()};
+    if (*second != wire::STX) return {QByteArray(1, wire::ACK) + *second, true};
     const link_read rest = zep::link::read_reply(stream(), timer, wire::ETX, false);
-    if (rest.error) return {wire::ACK + rest.text, true};
+    if (rest.error) return {QByteArray(1, wire::ACK) + wire::STX + rest.text, true};
     send_ack();
-    return {rest.text.mid(1), false};
+    return rest;
 }
 
 bool reader_exchange::command_ack(const QByteArray& text, int timeout_ms) {

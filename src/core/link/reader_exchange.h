@@ -27,8 +27,8 @@ class reader_exchange {
     // in protocol mode a good reply is acknowledged. Commands to the global address get
     // no reply and none is awaited.
     link_read command(const QByteArray& text, int timeout_ms, bool double_terminator = false);
-    // As command(), but in protocol mode a bare ACK (command without data) is also a good
-    // reply, with empty text.
+    // As command(), for a command whose answer is not known: in protocol mode a lone ACK
+    // with nothing after it until the time-out is the whole answer, with empty text.
     link_read command_or_ack(const QByteArray& text, int timeout_ms);
     // A command without data: protocol mode waits for the ACK; plain mode does not wait.
     bool command_ack(const QByteArray& text, int timeout_ms);
@@ -40,10 +40,10 @@ class reader_exchange {
     bool send_ack();
     bool send_frame(const QByteArray& text);
     link_read read_reply(int timeout_ms, bool double_terminator = false);
-
-  private:
     void flush();
     bool wait_ack(int timeout_ms);
+
+  private:
     bool to_global_address() const;
     byte_stream& stream();
 

@@ -1,8 +1,11 @@
 #include "core/link/reader_link.h"
 
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
 #include <QSerialPort>
 #include <QTcpSocket>
-#include <QThread>
+#include <QTimer>
+#include <algorithm>
 
 #include "core/link/wire.h"
 
@@ -81,6 +84,21 @@ reader_link::~reader_link() {
 
 void reader_link::set_single_reader(const single_reader_settings& settings) {
     single_ = settings;
+}
+
+void reader_link::set_cancel_check(std::function<bool()> cancelled) {
+    cancelled_ = std::move(cancelled);
+    serial_stream_.set_cancel_check(cancelled_);
+    tcp_stream_.set_cancel_check(cancelled_);
+}
+
+cancel_scope::cancel_scope(reader_link& link, std::function<bool()> cancelled)
+    : link_(link), previous_(link.cancel_check()) {
+    link_.set_cancel_check(std::move(cancelled));
+}
+
+cancel_scope::~cancel_scope() {
+    link_.set_cancel_check(std::move(previous_));
 }
 
 QSerialPort& reader_link::serial() {
@@ -182,7 +200,7 @@ bool reader_link::connect_tcp(const QString& host, const QString& port_text, int
     QTcpSocket& sock = socket();
     sock.connectToHost(host.trimmed(), static_cast<quint16>(port));
     // A refused or unreachable endpoint fails at once; a silent one uses up the time-out.
-    if (!sock.waitForConnected(timeout_ms)) {
+    if (!wait_connected(sock, QDeadlineTimer(timeout_ms))) {
         sock.abort();
         return false;
     }
@@ -193,17 +211,47 @@ bool reader_link::connect_tcp(const QString& host, const QString& port_text, int
     return true;
 }
 
+// waitForConnected gives the attempt up when its time runs out, so it cannot wait in
+// slices; the socket's own events are waited for instead, cancel_poll_ms at a time.
+bool reader_link::wait_connected(QTcpSocket& sock, const QDeadlineTimer& deadline) {
+    // A thread without an event dispatcher (a bare test thread) can only block.
+    if (QAbstractEventDispatcher::instance() == nullptr) {
+        return sock.waitForConnected(static_cast<int>(deadline.remainingTime()));
+    }
+    QEventLoop loop;
+    QTimer slice;
+    slice.setSingleShot(true);
+    QObject::connect(&slice, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&sock, &QAbstractSocket::stateChanged, &loop, &QEventLoop::quit);
+    for (;;) {
+        const auto state = sock.state();
+        if (state == QAbstractSocket::ConnectedState) return true;
+        if (state == QAbstractSocket::UnconnectedState || cancelled() || deadline.hasExpired()) {
+            return false;
+        }
+        slice.start(static_cast<int>(
+            std::min<qint64>(deadline.remainingTime(), byte_stream::cancel_poll_ms)));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+bool reader_link::tcp_connected() const {
+    return tcp_connected_ && socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+}
+
 void reader_link::close_tcp() {
     tcp_connected_ = false;
     tcp_stream_.detach();
     if (!socket_) return;
-    if (socket_->state() != QAbstractSocket::UnconnectedState) {
-        socket_->disconnectFromHost();
-        if (socket_->state() != QAbstractSocket::UnconnectedState &&
-            !socket_->waitForDisconnected(1000)) {
-            socket_->abort();
-        }
+    if (socket_->state() == QAbstractSocket::UnconnectedState) return;
+    socket_->disconnectFromHost();
+    // Unsent bytes may hold the close up for a moment; a cancel does not wait for them.
+    const QDeadlineTimer deadline(1000);
+    while (socket_->state() != QAbstractSocket::UnconnectedState && !cancelled() &&
+           !deadline.hasExpired()) {
+        socket_->waitForDisconnected(byte_stream::cancel_poll_ms);
     }
+    if (socket_->state() != QAbstractSocket::UnconnectedState) socket_->abort();
 }
 
 void reader_link::flush_tcp_input() {

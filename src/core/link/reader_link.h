@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "core/link/byte_stream.h"
@@ -45,6 +46,13 @@ class reader_link {
     void set_single_reader(const single_reader_settings& settings);
     const single_reader_settings& single_reader() const { return single_; }
 
+    // Asked at least every byte_stream::cancel_poll_ms by every wait on either link (reads,
+    // ACK waits, writes, connects, closes); true ends the wait as a failure, so the
+    // operator can stop an operation that waits on a silent reader or host.
+    void set_cancel_check(std::function<bool()> cancelled);
+    const std::function<bool()>& cancel_check() const { return cancelled_; }
+    bool cancelled() const { return cancelled_ && cancelled_(); }
+
     bool open_serial_device(const QString& device, int baud);
     void close_serial();
     void flush_serial_input();
@@ -57,7 +65,8 @@ class reader_link {
     void close_all_links();
 
     bool serial_open() const { return serial_open_; }
-    bool tcp_connected() const { return tcp_connected_; }
+    // False as soon as the peer has dropped the connection, not only after close_tcp.
+    bool tcp_connected() const;
     bool terminal_stop() const { return terminal_stop_; }
 
     // The stream of each link, for the exchanges built on it.
@@ -83,6 +92,7 @@ class reader_link {
     bool wait_tcp_ack(response_timer& timer);  // true when the ACK came
 
     void clear_terminal_stop() { terminal_stop_ = false; }
+    bool wait_connected(QTcpSocket& sock, const QDeadlineTimer& deadline);
 
     QSerialPort& serial();
     QTcpSocket& socket();
@@ -95,6 +105,21 @@ class reader_link {
     bool serial_open_ = false;
     bool tcp_connected_ = false;
     bool terminal_stop_ = false;
+    std::function<bool()> cancelled_;
+};
+
+// Wires an operation's cancel check into the link while it runs; the check that was there
+// before comes back when the operation ends.
+class cancel_scope {
+  public:
+    cancel_scope(reader_link& link, std::function<bool()> cancelled);
+    ~cancel_scope();
+    cancel_scope(const cancel_scope&) = delete;
+    cancel_scope& operator=(const cancel_scope&) = delete;
+
+  private:
+    reader_link& link_;
+    std::function<bool()> previous_;
 };
 
 // Reads shared by both links: a reply up to its terminator, optionally followed at once

@@ -4,6 +4,7 @@
 #include "core/commands/command_text.h"
 #include "core/data/settings_record.h"
 #include "core/link/reader_exchange.h"
+#include "core/link/wire.h"
 #include "core/operator.h"
 
 namespace zep::maintenance {
@@ -65,6 +66,9 @@ struct action_profile {
     // In protocol mode on TCP a command gets an ACK besides the wake-up ACK; the clock
     // setting does without it.
     bool extra_tcp_ack = true;
+    // Set when the command changes the readers, so that it may go to the global address
+    // without a reply; an action whose result is the reply cannot.
+    bool to_all_readers = false;
 };
 
 // The commands and the checks of the replies, for the table below.
@@ -109,6 +113,7 @@ constexpr action_profile set_clock_action{
     .refused_texts = every_form(invalid_response_text),
     .no_command_text = invalid_response_text,
     .extra_tcp_ack = false,
+    .to_all_readers = true,
 };
 constexpr action_profile adhoc_add_action{
     .command = add_id,
@@ -117,6 +122,7 @@ constexpr action_profile adhoc_add_action{
     .accepted_texts = every_form(id_added_text),
     .refused_texts = every_form(id_not_added_text),
     .tcp_failed_text = adhoc_tcp_failed_text,
+    .to_all_readers = true,
 };
 // The three forms word the delete results differently.
 constexpr action_profile adhoc_delete_action{
@@ -127,14 +133,20 @@ constexpr action_profile adhoc_delete_action{
     .refused_texts = {id_not_deleted_or_found_text, id_not_deleted_text,
                       id_not_deleted_or_found_text},
     .tcp_failed_text = adhoc_tcp_failed_text,
+    .to_all_readers = true,
 };
+
+bool to_global_address(const link::link_endpoint& endpoint) {
+    return endpoint.protocol && endpoint.address == link::wire::global_address;
+}
 
 struct single_reply {
     std::optional<QByteArray> text;
     QString failure;
 };
 
-// Open, wake up, one command, its reply, the ACK of a protocol reply, close.
+// Open, wake up, one command, its reply, the ACK of a protocol reply, close. A command to
+// the global address is sent and nothing is awaited.
 single_reply exchange_once(link::reader_link& link, const utility_target& target,
                            const QByteArray& command, const action_profile& profile) {
     const link::link_endpoint& endpoint = target.endpoint;
@@ -146,9 +158,12 @@ single_reply exchange_once(link::reader_link& link, const utility_target& target
                 refused_tcp ? QString::fromLatin1(profile.tcp_failed_text) : opened.error()};
     }
     if (endpoint.protocol && (!endpoint.tcp() || profile.extra_tcp_ack)) exchange.send_ack();
+    if (!exchange.send_frame(command)) {
+        return {std::nullopt, QString::fromLatin1(link::msg_no_response)};
+    }
+    if (to_global_address(endpoint)) return {QByteArray(), {}};
     const int timeout = target.timeout_ms.value_or(profile.timeouts.of(endpoint));
-    const link::link_read reply =
-        exchange.send_frame(command) ? exchange.read_reply(timeout) : link::link_read{{}, true};
+    const link::link_read reply = exchange.read_reply(timeout);
     if (!reply.error && endpoint.protocol) exchange.send_ack();
     exchange.close();
     if (reply.error) return {std::nullopt, QString::fromLatin1(link::msg_no_response)};
@@ -158,6 +173,16 @@ single_reply exchange_once(link::reader_link& link, const utility_target& target
 utility_outcome failed(const QString& text, operator_port& person) {
     person.message(text);
     return {utility_outcome::status::failed, text};
+}
+
+utility_outcome done(const QString& text, operator_port& person) {
+    person.message(text);
+    return {utility_outcome::status::done, text};
+}
+
+// A stop asked for by the operator ends the action without a message.
+utility_outcome stopped() {
+    return {utility_outcome::status::failed, {}};
 }
 
 utility_outcome refused_silently() {
@@ -170,17 +195,34 @@ struct action_reply {
     std::optional<QByteArray> text;
 };
 
+// Why an action cannot be sent at all; empty when it can.
+QString refusal(const utility_target& target, const action_profile& action,
+                const action_input& input) {
+    if (to_global_address(target.endpoint) && !action.to_all_readers) {
+        return QString::fromLatin1(global_address_refused_text);
+    }
+    if (!commands::sendable_id(input.id)) return QString::fromLatin1(id_not_sendable_text);
+    return {};
+}
+
 // The one single-reader action: build the command, exchange it, judge the reply.
 action_reply run_action(link::reader_link& link, const utility_target& target,
                         const action_profile& action, const action_input& input,
                         operator_port& person) {
+    if (const QString refused = refusal(target, action, input); !refused.isEmpty()) {
+        return {failed(refused, person), {}};
+    }
     const auto command = action.command(input);
     if (!command) {
         if (!action.no_command_text) return {refused_silently(), {}};
         return {failed(QString::fromLatin1(action.no_command_text), person), {}};
     }
+    const link::cancel_scope stop(link, [&person] { return person.cancelled(); });
     const single_reply reply = exchange_once(link, target, *command, action);
-    if (!reply.text) return {failed(reply.failure, person), {}};
+    if (!reply.text) return {person.cancelled() ? stopped() : failed(reply.failure, person), {}};
+    if (to_global_address(target.endpoint)) {
+        return {done(QString::fromLatin1(sent_to_all_text), person), {}};
+    }
     if (!action.accepted)
         return {{utility_outcome::status::done, QString::fromLatin1(*reply.text)}, reply.text};
 

@@ -30,6 +30,12 @@ inline constexpr auto download_used_caption = "Download Slots Used";
 inline constexpr auto logging_avail_caption = "Logging Slots Avail";
 inline constexpr auto logging_used_caption = "Logging Slots Used";
 
+// Address 127 is taken by every reader on the line and answered by none.
+inline constexpr auto sent_to_all_text = "Command sent to all readers";
+inline constexpr auto global_address_refused_text =
+    "Address 127 reaches every reader and none answers - choose a reader's own address";
+inline constexpr auto id_not_sendable_text = "The ID may hold only printable 8-bit characters";
+
 inline constexpr auto empid_add_title = "Ad Hoc Employee ID ADD  (schedule 0)";
 inline constexpr auto empid_delete_title = "Ad Hoc Employee ID DELETE";
 inline constexpr auto empid_prompt =
@@ -44,7 +50,8 @@ struct utility_target {
 
 // How an action ended. `text` is what the screen shows: the answer (identify, clock),
 // the result text, or the failure message. Result texts and failures have already been
-// given to the operator as messages; answers are for the screen's boxes and labels.
+// given to the operator as messages; answers are for the screen's boxes and labels. An
+// action the operator stopped ends failed, with no text and no message.
 struct utility_outcome {
     enum class status { done, refused, failed };
     status result = status::failed;
@@ -75,7 +82,8 @@ clock_outcome read_reader_clock(link::reader_link& link, const utility_target& t
 // Sets the reader to the PC clock (no time-zone shift for the single reader).
 utility_outcome set_reader_clock(link::reader_link& link, const utility_target& target,
                                  const clock_source& clock, operator_port& person);
-// An empty ID sends nothing and ends with no message.
+// An empty ID sends nothing and ends with no message; an ID that is not printable 8-bit
+// text is refused before anything is sent.
 utility_outcome adhoc_add(link::reader_link& link, const utility_target& target, const QString& id,
                           operator_port& person);
 utility_outcome adhoc_delete(link::reader_link& link, const utility_target& target,

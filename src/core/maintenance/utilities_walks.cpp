@@ -21,6 +21,10 @@ constexpr auto walk_time_set_text = " - Time set";
 constexpr auto walk_time_not_set_text = " - Time not set";
 constexpr auto settime_header_text = "Setting time in all active readers";
 
+QString id_refusal(const QString& id) {
+    return commands::sendable_id(id) ? QString() : QString::fromLatin1(id_not_sendable_text);
+}
+
 std::function<std::optional<QString>()> id_source(std::optional<QString> id, operator_port& person,
                                                   bool deleting) {
     if (id) return [id] { return id; };
@@ -51,6 +55,7 @@ records::walk_result doall_addhocadd(link::reader_link& link, const walk_inputs&
         return QStringLiteral("Adding ") + input + QStringLiteral(" to all active readers");
     };
     op.ask_input = id_source(std::move(id), person, false);
+    op.refuse_input = id_refusal;
     op.command = [](const records::reader_endpoint&, const QString& input) {
         return commands::adhoc_add_command(input).value_or(QByteArray());
     };
@@ -70,6 +75,7 @@ records::walk_result doall_adhocdelete(link::reader_link& link, const walk_input
         return QStringLiteral("Deleting ") + input + QStringLiteral(" from all active readers");
     };
     op.ask_input = id_source(std::move(id), person, true);
+    op.refuse_input = id_refusal;
     op.command = [](const records::reader_endpoint&, const QString& input) {
         return commands::delete_id_command(input).value_or(QByteArray());
     };

@@ -41,7 +41,8 @@ walk_inputs load_walk_inputs(data::database_file& db, const data::settings_recor
 bool apply_to_all(const QString& flag);
 
 // Ad hoc add and delete on every active reader. Without `id` the operator is asked
-// (enter_empid / enter_empid_delete) once there is a reader to reach.
+// (enter_empid / enter_empid_delete) once there is a reader to reach; an ID that is not
+// printable 8-bit text is refused with a message before anything is sent.
 records::walk_result doall_addhocadd(link::reader_link& link, const walk_inputs& inputs,
                                      operator_port& person,
                                      std::optional<QString> id = std::nullopt);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "core/data/database_file.h"
@@ -17,6 +18,8 @@ struct session {
     link::comm_settings comm;
     bool busy = false;  // a transfer runs: the menus ignore the operator
     QString command_line;
+    // What start-up noticed but got past, one line each (a settings value it could not use).
+    QStringList warnings;
     bool background = false;  // command line exactly "background"
 };
 

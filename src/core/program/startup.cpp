@@ -63,6 +63,7 @@ result<std::unique_ptr<session>> start_up(const startup_options& options) {
     }
     state->settings = loaded->record;
     state->marker = loaded->marker;
+    state->warnings = loaded->warnings;
 
     state->comm = link::decode_comm_settings(state->settings.settings);
     // The address box is filled from the string, which settles it as three digits.

@@ -21,7 +21,8 @@ struct startup_options {
 startup_options parse_startup_arguments(const QStringList& arguments);
 
 // Opens (or creates) the database, loads or creates the settings rows, decodes the
-// comm-settings string and settles the address into it. Nothing is asked here.
+// comm-settings string and settles the address into it. Nothing is asked or shown here:
+// the session's warnings are for the caller to show.
 result<std::unique_ptr<session>> start_up(const startup_options& options);
 
 // Writes the protocol address typed as `address_text` into characters 5 to 7 of the

@@ -28,21 +28,28 @@ std::map<int, data::reader_row> rows_by_number(const std::vector<data::reader_ro
     return by_number;
 }
 
-QString one_reader(link::reader_link& link, const reader_endpoint& reader,
-                   const walk_operation& operation, const QString& input) {
+struct reader_outcome {
+    QString line;
+    bool answered = false;   // the reader's reply came
+    bool succeeded = false;  // and said yes
+};
+
+reader_outcome one_reader(link::reader_link& link, const reader_endpoint& reader,
+                          const walk_operation& operation, const QString& input) {
     if (const auto failure = open_reader_link(link, reader)) {
-        return open_failure_line(reader, *failure, operation.serial_failed_line);
+        return {open_failure_line(reader, *failure, operation.serial_failed_line)};
     }
     link::reader_exchange exchange(link, reader.link);
     const auto reply =
         walk_exchange(exchange, reader, operation.command(reader, input), operation.timeout_ms);
     close_reader_link(link, reader);
     if (!reply) {
-        return reader_line(
-            reader, QLatin1String(reader.tcp() ? walk_tcp_silent_text : walk_serial_silent_text));
+        return {reader_line(
+            reader, QLatin1String(reader.tcp() ? walk_tcp_silent_text : walk_serial_silent_text))};
     }
-    return reader_line(
-        reader, operation.accepted(*reply) ? operation.success_text : operation.refusal_text);
+    const bool accepted = operation.accepted(*reply);
+    return {reader_line(reader, accepted ? operation.success_text : operation.refusal_text), true,
+            accepted};
 }
 
 }  // namespace
@@ -101,6 +108,13 @@ walk_result walk_active_readers(link::reader_link& link, const std::vector<data:
         }
         result.input = *answer;
     }
+    if (operation.refuse_input) {
+        if (const QString refused = operation.refuse_input(result.input); !refused.isEmpty()) {
+            person.message(refused);
+            result.end = walk_end::input_refused;
+            return result;
+        }
+    }
     auto add_line = [&](const QString& line) {
         result.lines << line;
         person.status_line(line);
@@ -108,15 +122,28 @@ walk_result walk_active_readers(link::reader_link& link, const std::vector<data:
     add_line(operation.header ? operation.header(result.input) : QString());
     add_line(QStringLiteral(" "));
 
+    const link::cancel_scope stop(link, [&person] { return person.cancelled(); });
     const auto by_number = rows_by_number(rows);
     for (int number = 0; number < reader_slots; ++number) {
         if (!targets.test(static_cast<std::size_t>(number))) continue;
+        if (person.cancelled()) {
+            result.end = walk_end::cancelled;
+            break;
+        }
         data::reader_row row;
         row.readernum = static_cast<qint16>(number);
         if (const auto found = by_number.find(number); found != by_number.end()) {
             row = found->second;
         }
-        add_line(one_reader(link, make_reader_endpoint(row, devices), operation, result.input));
+        const reader_outcome outcome =
+            one_reader(link, make_reader_endpoint(row, devices), operation, result.input);
+        // A reader that did not answer while a cancel came was cut off by the cancel.
+        if (!outcome.answered && person.cancelled()) {
+            result.end = walk_end::cancelled;
+            break;
+        }
+        if (!outcome.succeeded) ++result.failures;
+        add_line(outcome.line);
     }
     return result;
 }

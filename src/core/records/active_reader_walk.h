@@ -50,6 +50,8 @@ struct walk_operation {
     std::function<QString(const QString& input)> header;
     // Asked once, before the first reader; nullopt or empty ends the walk. None: no input.
     std::function<std::optional<QString>()> ask_input;
+    // Why the input cannot be sent (told as a message; nothing is sent); empty when it can.
+    std::function<QString(const QString& input)> refuse_input;
     // The command for this reader (the input and the reader's own settings may shape it).
     std::function<QByteArray(const reader_endpoint&, const QString& input)> command;
     // Judges the reply text; true gives success_text, false refusal_text.
@@ -62,17 +64,20 @@ struct walk_operation {
     int timeout_ms = walk_reply_timeout_ms;
 };
 
-enum class walk_end { done, no_active_readers, no_input };
+enum class walk_end { done, no_active_readers, no_input, input_refused, cancelled };
 
 struct walk_result {
     walk_end end = walk_end::done;
     QString input;
     QStringList lines;  // header, blank line, one line per selected reader
+    int failures = 0;   // reader lines other than the success text
 };
 
 // Walks the selected readers in number order: each gets one status line, a failing reader
 // never stops the walk, and the link is closed between readers. "There are no active
 // readers" is a message; everything else goes out as status lines (and is returned).
+// The operator's cancel is tested before each reader and inside every link wait; a
+// stopped walk adds no further lines, not even for the reader it was talking to.
 walk_result walk_active_readers(link::reader_link& link, const std::vector<data::reader_row>& rows,
                                 const target_flags& targets, const link::com_device_map& devices,
                                 const walk_operation& operation, operator_port& person);

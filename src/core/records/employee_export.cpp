@@ -21,27 +21,21 @@ dbutil_outcome export_employees(data::database_file& db, operator_port& person) 
     if (!path) return dbutil_outcome::cancelled;
     export_file file(*path);
     if (status opened = file.open(); !opened) {
-        person.message(opened.error());
+        person.message(export_failed_text(opened.error()));
         return dbutil_outcome::refused;
     }
     data::users_table users(db);
-    const auto count = users.count();
-    if (!count || *count == 0) {
+    const auto no_rows = users.empty();
+    if (!no_rows || *no_rows) {
         static_cast<void>(file.close());  // left empty: nothing written that could be lost
-        person.message(count ? QString::fromLatin1(no_employees_text) : count.error());
+        person.message(no_rows ? QString::fromLatin1(no_employees_text)
+                               : export_failed_text(no_rows.error()));
         return dbutil_outcome::refused;
     }
     person.progress(QString::fromLatin1(preparing_export_text));
     const status walked =
         users.walk([&file](const data::user_row& user) { file.write_line(employee_line(user)); });
-    const status closed = file.close();
-    person.progress(QString());
-    if (!walked || !closed) {
-        person.message(walked ? closed.error() : walked.error());
-        return dbutil_outcome::refused;
-    }
-    person.message(QString::fromLatin1(export_complete_text));
-    return dbutil_outcome::done;
+    return finish_export(person, file, walked);
 }
 
 }  // namespace zep::records

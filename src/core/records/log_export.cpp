@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "core/data/log_query.h"
+#include "core/data/log_table.h"
 #include "core/operator.h"
-#include "core/records/access_string.h"
 #include "core/records/text_value.h"
 
 namespace zep::records {
@@ -14,10 +14,6 @@ namespace {
 constexpr int name_width = 20;
 constexpr int idnum_width = 18;
 constexpr int location_width = 15;
-
-QString reader_digits(const QString& readernum) {
-    return access_string::three_digits(static_cast<int>(text_value(readernum)));
-}
 
 struct export_range {
     QString from;
@@ -47,43 +43,20 @@ data::log_line_layout layout(bool fixed) {
 
 dbutil_outcome write_rows(data::database_file& db, operator_port& person, export_file& file,
                           const data::log_line_filter& filter, bool fixed) {
-    const auto count = data::log_table(db).count();
-    if (!count || *count == 0) {
+    const auto no_rows = data::log_table(db).empty();
+    if (!no_rows || *no_rows) {
         static_cast<void>(file.close());  // left empty: nothing written that could be lost
-        person.message(count ? QString::fromLatin1(no_log_items_text) : count.error());
+        person.message(no_rows ? QString::fromLatin1(no_log_items_text)
+                               : export_failed_text(no_rows.error()));
         return dbutil_outcome::refused;
     }
     person.progress(QString::fromLatin1(preparing_export_text));
     const status walked = data::log_query(db).export_lines(
         layout(fixed), filter, [&file](const QString& line) { file.write_line(line); });
-    const status closed = file.close();
-    person.progress(QString());
-    if (!walked || !closed) {
-        person.message(walked ? closed.error() : walked.error());
-        return dbutil_outcome::refused;
-    }
-    person.message(QString::fromLatin1(export_complete_text));
-    return dbutil_outcome::done;
+    return finish_export(person, file, walked);
 }
 
 }  // namespace
-
-QString fixed_log_line(const data::log_row& row) {
-    const QChar blank(QLatin1Char(' '));
-    return row.DateTime + blank + fixed_width(row.lastname, name_width) + blank +
-           fixed_width(row.firstname, name_width) + blank + fixed_width(row.idnum, idnum_width) +
-           blank + reader_digits(row.readernum) + blank +
-           fixed_width(row.location, location_width) + blank + row.granted;
-}
-
-QString comma_log_line(const data::log_row& row) {
-    const QChar comma(QLatin1Char(','));
-    // Cut first, then trimmed: a long name loses its tail before its blanks go.
-    return row.DateTime + comma + trim_blanks(row.lastname.left(name_width)) + comma +
-           trim_blanks(row.firstname.left(name_width)) + comma +
-           trim_blanks(row.idnum.left(idnum_width)) + comma + reader_digits(row.readernum) + comma +
-           trim_blanks(row.location.left(location_width)) + comma + row.granted;
-}
 
 dbutil_outcome export_log(data::database_file& db, operator_port& person,
                           const log_export_options& options) {
@@ -98,7 +71,7 @@ dbutil_outcome export_log(data::database_file& db, operator_port& person,
     if (!path) return dbutil_outcome::cancelled;
     export_file file(*path);
     if (status opened = file.open(); !opened) {
-        person.message(opened.error());
+        person.message(export_failed_text(opened.error()));
         return dbutil_outcome::refused;
     }
     const data::log_line_filter filter{range->from, range->to, static_cast<int>(reader),

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include "core/data/log_table.h"
 #include "core/records/utility_file.h"
 
 namespace zep {
@@ -29,13 +28,9 @@ struct log_export_options {
     bool fixed = true;    // "Fixed Format", else "Comma Delimited"
 };
 
-// The line of a log row in each layout, without its line end. The export itself has the
-// database build the same lines (see log_line_layout), which keeps a large export fast.
-QString fixed_log_line(const data::log_row& row);
-QString comma_log_line(const data::log_row& row);
-
 // Exports the log rows of the date range (and reader, and ID) in `datetime` order into
-// the file the operator chooses.
+// the file the operator chooses, one line each as log_line_layout describes, built by the
+// database so that a large export is fast.
 dbutil_outcome export_log(data::database_file& db, operator_port& person,
                           const log_export_options& options);
 

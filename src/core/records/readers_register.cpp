@@ -3,10 +3,10 @@
 #include <cmath>
 #include <set>
 
-#include "core/data/transaction.h"
 #include "core/operator.h"
 #include "core/records/access_string.h"
 #include "core/records/text_value.h"
+#include "core/records/users_register.h"
 
 namespace zep::records {
 
@@ -45,7 +45,7 @@ bool valid_ip_address(const QString& text) {
 
 }  // namespace
 
-result<std::vector<data::reader_row>> readers_loadup(data::database_file& db) {
+std::vector<data::reader_row> readers_loadup(data::database_file& db, operator_port& person) {
     data::readers_table table(db);
     std::vector<data::reader_row> rows;
     std::set<int> present;
@@ -53,14 +53,15 @@ result<std::vector<data::reader_row>> readers_loadup(data::database_file& db) {
         rows.push_back(row);
         present.insert(row.readernum);
     });
-    // Unread rows would look missing and be added twice.
-    if (!walked) return walked;
     std::vector<data::reader_row> missing;
     for (int r = 0; r <= access_string::last_reader; ++r) {
         if (!present.contains(r)) missing.push_back(new_reader(r));
     }
-    if (missing.empty()) return rows;
-    if (status added = table.insert_all(missing); !added) return added;
+    // Unread rows would look missing and be added twice.
+    if (!walked || (!missing.empty() && !table.insert_all(missing))) {
+        person.message(QString::fromLatin1(internal_error_text));
+        return rows;
+    }
     rows.insert(rows.end(), missing.begin(), missing.end());
     return rows;
 }
@@ -167,16 +168,17 @@ data::reader_row reader_row_from_form(const reader_form& form) {
 
 reader_update update_reader(data::database_file& db, operator_port& person,
                             const reader_form& form) {
-    const auto refuse = [&person](const status& why) {
-        person.message(why.error());
+    const auto refuse = [&person](const QString& why) {
+        person.message(why);
         return reader_update::refused;
     };
-    if (status valid = validate_reader_form(form); !valid) return refuse(valid);
+    if (status valid = validate_reader_form(form); !valid) return refuse(valid.error());
     data::readers_table table(db);
     const auto found = table.find(form.readernum);
-    if (!found) return refuse(found.as_status());
-    if (!*found) return reader_update::not_in_table;
-    if (status stored = table.update(reader_row_from_form(form)); !stored) return refuse(stored);
+    if (found && !*found) return reader_update::not_in_table;
+    if (!found || !table.update(reader_row_from_form(form))) {
+        return refuse(QString::fromLatin1(internal_error_text));
+    }
     return reader_update::stored;
 }
 

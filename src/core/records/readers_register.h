@@ -28,9 +28,9 @@ inline constexpr std::array<const char*, 10> reader_column_headers = {
 inline constexpr auto reader_heading_prefix = "Reader ";
 
 // Creates the rows 0..126 that are missing and returns every row in list order: the rows
-// found in number order, then those created. Nothing is created when the table cannot be
-// read.
-result<std::vector<data::reader_row>> readers_loadup(data::database_file& db);
+// found in number order, then those created. When the table cannot be read or written the
+// operator is told "Internal Database Error" and gets the rows the table holds.
+std::vector<data::reader_row> readers_loadup(data::database_file& db, operator_port& person);
 
 // The ten list columns of a row ("T" shows as "tcp/ip").
 std::array<QString, 10> reader_columns(const data::reader_row& row);
@@ -85,7 +85,7 @@ data::reader_row reader_row_from_form(const reader_form& form);
 enum class reader_update { refused, stored, not_in_table };
 
 // "Update This Reader": validates (telling the operator why not) and stores the row. A
-// database failure is told and refused too.
+// database failure is refused with "Internal Database Error".
 reader_update update_reader(data::database_file& db, operator_port& person,
                             const reader_form& form);
 

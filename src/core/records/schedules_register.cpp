@@ -4,6 +4,7 @@
 
 #include "core/operator.h"
 #include "core/records/access_string.h"
+#include "core/records/users_register.h"
 
 namespace zep::records {
 
@@ -29,16 +30,12 @@ QString shown_day(const QString& day) {
     return day.left(4) + QStringLiteral(" - ") + day.mid(4, 4);
 }
 
-QString stored_day(const QString& shown) {
-    return shown.left(4) + shown.mid(7, 4);
-}
-
 std::array<QString, 7> day_fields(const data::schedule_row& row) {
     return {row.sunday,   row.monday, row.tuesday, row.wednesday,
             row.thursday, row.friday, row.saturday};
 }
 
-result<std::vector<data::schedule_row>> schedules_loadup(data::database_file& db) {
+std::vector<data::schedule_row> schedules_loadup(data::database_file& db, operator_port& person) {
     data::schedules_table table(db);
     std::vector<data::schedule_row> rows;
     std::set<int> present;
@@ -46,8 +43,6 @@ result<std::vector<data::schedule_row>> schedules_loadup(data::database_file& db
         rows.push_back(row);
         present.insert(row.schedulenum);
     });
-    // Unread rows would look missing and be added twice.
-    if (!walked) return walked;
     std::vector<data::schedule_row> missing;
     for (int n = first_schedule; n <= last_schedule; ++n) {
         if (present.contains(n)) continue;
@@ -55,8 +50,11 @@ result<std::vector<data::schedule_row>> schedules_loadup(data::database_file& db
         row.schedulenum = static_cast<qint16>(n);
         missing.push_back(row);
     }
-    if (missing.empty()) return rows;
-    if (status added = table.insert_all(missing); !added) return added;
+    // Unread rows would look missing and be added twice.
+    if (!walked || (!missing.empty() && !table.insert_all(missing))) {
+        person.message(QString::fromLatin1(internal_error_text));
+        return rows;
+    }
     rows.insert(rows.end(), missing.begin(), missing.end());
     return rows;
 }
@@ -75,19 +73,6 @@ std::array<QString, 9> schedule_columns(const data::schedule_row& row) {
 schedule_form idle_schedule_form() {
     schedule_form form;
     form.boxes.fill(QStringLiteral("0000"));
-    return form;
-}
-
-schedule_form schedule_form_from_row(const data::schedule_row& row) {
-    schedule_form form;
-    form.schedulenum = row.schedulenum;
-    form.name = row.schedulename;
-    const auto columns = schedule_columns(row);
-    for (int k = 0; k < day_count; ++k) {
-        const QString& shown = columns[static_cast<size_t>(k + 2)];
-        form.boxes[static_cast<size_t>(2 * k)] = shown.left(4);
-        form.boxes[static_cast<size_t>(2 * k + 1)] = shown.mid(7, 4);
-    }
     return form;
 }
 
@@ -141,16 +126,17 @@ data::schedule_row schedule_row_from_form(const schedule_form& form) {
 
 schedule_update update_schedule(data::database_file& db, operator_port& person,
                                 const schedule_form& form) {
-    const auto refuse = [&person](const status& why) {
-        person.message(why.error());
+    const auto refuse = [&person](const QString& why) {
+        person.message(why);
         return schedule_update::refused;
     };
-    if (status valid = validate_schedule_times(form.boxes); !valid) return refuse(valid);
+    if (status valid = validate_schedule_times(form.boxes); !valid) return refuse(valid.error());
     data::schedules_table table(db);
     const auto found = table.find(form.schedulenum);
-    if (!found) return refuse(found.as_status());
-    if (!*found) return schedule_update::not_in_table;
-    if (status stored = table.update(schedule_row_from_form(form)); !stored) return refuse(stored);
+    if (found && !*found) return schedule_update::not_in_table;
+    if (!found || !table.update(schedule_row_from_form(form))) {
+        return refuse(QString::fromLatin1(internal_error_text));
+    }
     return schedule_update::stored;
 }
 

@@ -30,14 +30,13 @@ inline constexpr int last_schedule = 99;
 
 // A day field hhmmhhmm as shown: "0800 - 1730".
 QString shown_day(const QString& day);
-// Back from the shown form: characters 1-4 and 8-11.
-QString stored_day(const QString& shown);
 // The seven day fields of a row, Sunday first.
 std::array<QString, 7> day_fields(const data::schedule_row& row);
 
 // Creates the missing rows 1..99 ("00000000" days) and returns every row in list order.
-// Nothing is created when the table cannot be read.
-result<std::vector<data::schedule_row>> schedules_loadup(data::database_file& db);
+// When the table cannot be read or written the operator is told "Internal Database Error"
+// and gets the rows the table holds.
+std::vector<data::schedule_row> schedules_loadup(data::database_file& db, operator_port& person);
 // The nine list columns of a row.
 std::array<QString, 9> schedule_columns(const data::schedule_row& row);
 
@@ -52,7 +51,6 @@ struct schedule_form {
 
 // The idle state: every box "0000".
 schedule_form idle_schedule_form();
-schedule_form schedule_form_from_row(const data::schedule_row& row);
 
 // The copy buttons "M-F", "M-S", "S-S".
 void copy_monday_to_friday(schedule_boxes& boxes);
@@ -71,7 +69,7 @@ data::schedule_row schedule_row_from_form(const schedule_form& form);
 enum class schedule_update { refused, stored, not_in_table };
 
 // "Update This Schedule": validates (telling the operator why not) and stores the row. A
-// database failure is told and refused too.
+// database failure is refused with "Internal Database Error".
 schedule_update update_schedule(data::database_file& db, operator_port& person,
                                 const schedule_form& form);
 

@@ -131,6 +131,11 @@ bool users_register::refuse(const char* text) {
     return false;
 }
 
+std::nullopt_t users_register::refuse_row(const char* text) {
+    refuse(text);
+    return std::nullopt;
+}
+
 status users_register::blank_field(const user_entry& typed) const {
     const auto blank = [](const char* text) { return status::failure(QString::fromLatin1(text)); };
     if (typed.lastname.trimmed().isEmpty()) return blank(last_name_blank_text);
@@ -146,13 +151,10 @@ std::optional<data::user_row> users_register::add_user(const user_entry& typed) 
     }
     data::users_table users(db_);
     const auto holder = users.find(typed.userid.trimmed());
-    if (!holder || *holder) {
-        refuse(holder ? user_id_used_text : internal_error_text);
-        return std::nullopt;
-    }
+    if (!holder || *holder) return refuse_row(holder ? user_id_used_text : internal_error_text);
     const data::user_row row{typed.userid.trimmed(), typed.lastname.trimmed(),
                              typed.firstname.trimmed(), access_string::blank()};
-    if (!users.insert(row)) return std::nullopt;
+    if (!users.insert(row)) return refuse_row(internal_error_text);
     return row;
 }
 
@@ -164,30 +166,22 @@ std::optional<data::user_row> users_register::modify_user(const QString& old_use
     }
     data::users_table users(db_);
     const auto old_found = users.find(old_userid);
-    if (!old_found || !*old_found) {
-        refuse(internal_error_lower_text);
-        return std::nullopt;
-    }
+    if (!old_found || !*old_found) return refuse_row(internal_error_lower_text);
     const data::user_row& old_row = **old_found;
     const QString new_id = typed.userid.trimmed();
     // The key is unique, so finding the new ID on another row means another user has it.
     const auto holder = users.find(new_id);
-    if (!holder) {
-        refuse(internal_error_text);
-        return std::nullopt;
-    }
-    if (*holder && (*holder)->userid != old_row.userid) {
-        refuse(id_number_used_text);
-        return std::nullopt;
-    }
+    if (!holder) return refuse_row(internal_error_text);
+    if (*holder && (*holder)->userid != old_row.userid) return refuse_row(id_number_used_text);
     const data::user_row row{new_id, typed.lastname.trimmed(), typed.firstname.trimmed(),
                              old_row.schedules};
+    // A new ID is a removal and an insert, which must land together.
     data::transaction tx(db_);
-    status stored = new_id == old_row.userid ? users.update(row) : users.remove(old_row.userid);
-    if (stored && new_id != old_row.userid) stored = users.insert(row);
-    if (!stored || !tx.commit()) {
-        refuse(internal_error_text);
-        return std::nullopt;
+    if (!tx.active()) return refuse_row(internal_error_text);
+    const bool same_id = new_id == old_row.userid;
+    const status stored = same_id ? users.update(row) : users.remove(old_row.userid);
+    if (!stored || (!same_id && !users.insert(row)) || !tx.commit()) {
+        return refuse_row(internal_error_text);
     }
     return row;
 }
@@ -195,22 +189,16 @@ std::optional<data::user_row> users_register::modify_user(const QString& old_use
 bool users_register::delete_user(const QString& userid) {
     data::users_table users(db_);
     const auto found = users.find(userid);
-    if (!found || !*found) return refuse(internal_error_text);
-    return users.remove(userid).ok();
+    if (!found || !*found || !users.remove(userid)) return refuse(internal_error_text);
+    return true;
 }
 
 std::optional<data::user_row> users_register::begin_assignment(const QString& userid) {
     data::users_table users(db_);
     const auto count = users.count();
-    if (!count || *count == 0) {
-        refuse(count ? no_users_text : internal_error_text);
-        return std::nullopt;
-    }
+    if (!count || *count == 0) return refuse_row(count ? no_users_text : internal_error_text);
     const auto found = users.find(userid);
-    if (!found || !*found) {
-        refuse(found ? select_user_first_text : internal_error_text);
-        return std::nullopt;
-    }
+    if (!found || !*found) return refuse_row(found ? select_user_first_text : internal_error_text);
     return *found;
 }
 
@@ -219,7 +207,10 @@ std::vector<assignment_row> users_register::store_assignment(const QString& user
     if (choice.reader.isEmpty()) return {};
     data::users_table users(db_);
     const auto found = users.find(userid);
-    if (!found || !*found) return {};
+    if (!found || !*found) {
+        refuse(internal_error_text);
+        return {};
+    }
     data::user_row row = **found;
     std::vector<int> readers;
     if (choice.reader == QLatin1String(access_string::all_remaining_readers)) {
@@ -228,7 +219,10 @@ std::vector<assignment_row> users_register::store_assignment(const QString& user
         readers.push_back(choice.reader.toInt());
         row.schedules = access_string::with_slot(row.schedules, readers.front(), choice.schedule);
     }
-    if (!users.update(row)) return {};
+    if (!users.update(row)) {
+        refuse(internal_error_text);
+        return {};
+    }
     std::vector<assignment_row> added;
     const QString code = choice.schedule.right(2);
     for (int r : readers) added.push_back(make_assignment_row(db_, r, code));
@@ -241,20 +235,20 @@ bool users_register::clear_schedules(const QString& userid) {
     if (!count) return refuse(internal_error_text);
     if (*count == 0) return refuse(no_users_text);
     const auto found = users.find(userid);
-    if (!found || !*found) return false;
+    if (!found || !*found) return refuse(found ? select_user_first_text : internal_error_text);
     data::user_row row = **found;
     row.schedules = access_string::blank();
-    return users.update(row).ok();
+    return users.update(row) || refuse(internal_error_text);
 }
 
 bool users_register::delete_assignment(const QString& userid, int readernum) {
     if (!person_.confirm(QString::fromLatin1(delete_reader_question))) return false;
     data::users_table users(db_);
     const auto found = users.find(userid);
-    if (!found || !*found) return false;
+    if (!found || !*found) return refuse(internal_error_text);
     data::user_row row = **found;
     row.schedules = access_string::without_slot(row.schedules, readernum);
-    return users.update(row).ok();
+    return users.update(row) || refuse(internal_error_text);
 }
 
 }  // namespace zep::records

@@ -27,6 +27,7 @@ inline constexpr auto id_blank_text = "ID Number cannot be blank";
 inline constexpr auto user_id_used_text = "User ID already being used";
 inline constexpr auto id_number_used_text = "ID number already being used";
 inline constexpr auto internal_error_lower_text = "internal database error";
+// Also what the readers and schedules registers say when the database fails them.
 inline constexpr auto internal_error_text = "Internal Database Error";
 inline constexpr auto delete_reader_question = "Delete this reader for this user";
 inline constexpr auto add_user_caption = "Add New User";
@@ -82,8 +83,9 @@ struct user_entry {
 };
 
 // Changes to the users table made from the users screen; every refusal is told to the
-// operator and leaves the table unchanged. A table that cannot be read is refused as an
-// internal database error, never taken for a missing user.
+// operator and leaves the table unchanged. A table that cannot be read or written (busy,
+// read-only, damaged, a trigger refusing) is refused as "Internal Database Error", never
+// taken for a missing user or a change made.
 class users_register {
   public:
     users_register(data::database_file& db, operator_port& person) : db_(db), person_(person) {}
@@ -107,6 +109,7 @@ class users_register {
     // A failure names the first blank field.
     status blank_field(const user_entry& typed) const;
     bool refuse(const char* text);
+    std::nullopt_t refuse_row(const char* text);
 
     data::database_file& db_;
     operator_port& person_;

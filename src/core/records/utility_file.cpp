@@ -73,6 +73,17 @@ status export_file::close() {
     return {};
 }
 
+dbutil_outcome finish_export(operator_port& person, export_file& file, const status& walked) {
+    const status closed = file.close();
+    person.progress(QString());
+    if (!walked || !closed) {
+        person.message(export_failed_text((walked ? closed : walked).error()));
+        return dbutil_outcome::refused;
+    }
+    person.message(QString::fromLatin1(export_complete_text));
+    return dbutil_outcome::done;
+}
+
 std::optional<QString> ask_export_path(operator_port& person, const char* proposed_name) {
     return person.choose_save_file(QString::fromLatin1(proposed_name),
                                    QString::fromLatin1(text_file_filter));

@@ -59,6 +59,16 @@ class export_file {
     std::optional<QString> failure_;
 };
 
+// The refusal of an export that could not be written or read to its end.
+inline QString export_failed_text(const QString& why) {
+    return QStringLiteral("Export failed: ") + why;
+}
+
+// Ends an export whose rows were walked with `walked`: closes the file, clears the status
+// line and says "Export Complete" only when every row was read and written; otherwise
+// "Export failed: " and why (the file then holds only the lines written before).
+dbutil_outcome finish_export(operator_port& person, export_file& file, const status& walked);
+
 // Asks for the file to export into; nullopt when the dialog was cancelled.
 std::optional<QString> ask_export_path(operator_port& person, const char* proposed_name);
 

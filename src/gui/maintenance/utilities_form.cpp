@@ -162,10 +162,20 @@ QWidget* utilities_form::make_adhoc_box() {
 }
 
 QWidget* utilities_form::make_result_box() {
-    results_ = new QListWidget(this);
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    results_ = new QListWidget(box);
     results_->setObjectName(QStringLiteral("result_list"));
     results_->setSelectionMode(QAbstractItemView::NoSelection);
-    return results_;
+    column->addWidget(results_, 1);
+    // Shown while an apply-to-all action walks the readers, which may take long.
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), box);
+    cancel_->setObjectName(QStringLiteral("cancel_walk"));
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, this, [this] { context_.jobs.cancel(); });
+    column->addWidget(cancel_, 0, Qt::AlignLeft);
+    return box;
 }
 
 void utilities_form::show_current_time() {
@@ -193,8 +203,11 @@ void utilities_form::run_walk(
         results_->addItem(line);
         results_->scrollToBottom();
     };
+    request.on_finished = [this] { cancel_->hide(); };
     request.screen = this;
-    context_.jobs.start(std::move(request));
+    request.cancel_control = cancel_;
+    request.output = results_;
+    if (context_.jobs.start(std::move(request))) cancel_->show();
 }
 
 void utilities_form::identify() {

@@ -69,6 +69,7 @@ class utilities_form final : public QWidget {
     QCheckBox* set_date_all_ = nullptr;
     QCheckBox* adhoc_all_ = nullptr;
     QListWidget* results_ = nullptr;
+    QPushButton* cancel_ = nullptr;
     QTimer* ticker_ = nullptr;
 };
 

@@ -53,6 +53,7 @@ void check_id(QButtonGroup* group, int id) {
 readers_form::readers_form(screen_context& context)
     : record_screen(context.parent), db_(*context.state.db), person_(context.person) {
     setObjectName(QStringLiteral("readersform"));
+    close_on_escape(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
         make_heading(QStringLiteral("readers_title"), QStringLiteral("Readers"), this));
@@ -167,14 +168,10 @@ QWidget* readers_form::make_speed_box() {
 }
 
 void readers_form::loadup() {
-    const auto rows = records::readers_loadup(db_);
-    if (!rows) person_.message(rows.error());
     QList<QTreeWidgetItem*> items;
-    if (rows) {
-        for (const data::reader_row& row : *rows) {
-            const auto columns = records::reader_columns(row);
-            items << new QTreeWidgetItem(QStringList(columns.begin(), columns.end()));
-        }
+    for (const data::reader_row& row : records::readers_loadup(db_, person_)) {
+        const auto columns = records::reader_columns(row);
+        items << new QTreeWidgetItem(QStringList(columns.begin(), columns.end()));
     }
     list_->clear();
     list_->addTopLevelItems(items);

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QShowEvent>
 
 namespace zep::gui {
@@ -55,6 +56,12 @@ QLabel* make_label(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
+}
+
+void close_on_escape(QWidget* screen) {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), screen);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(escape, &QShortcut::activated, screen, &QWidget::close);
 }
 
 void filter_keys(QLineEdit* box, std::function<bool(QChar)> accept) {

@@ -25,6 +25,9 @@ QTreeWidget* make_record_list(const QString& name, const QStringList& headers, Q
 QLabel* make_heading(const QString& name, const QString& text, QWidget* parent);
 QLabel* make_label(const QString& name, const QString& text, QWidget* parent);
 
+// Esc closes `screen` (its dialogs, windows of their own, keep Esc for themselves).
+void close_on_escape(QWidget* screen);
+
 // Drops the printable keys `accept` refuses; backspace and the editing keys pass.
 void filter_keys(QLineEdit* box, std::function<bool(QChar)> accept);
 

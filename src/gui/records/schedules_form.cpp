@@ -24,6 +24,7 @@ QStringList list_columns(const data::schedule_row& row) {
 schedules_form::schedules_form(screen_context& context)
     : record_screen(context.parent), db_(*context.state.db), person_(context.person) {
     setObjectName(QStringLiteral("schedulesform"));
+    close_on_escape(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
         make_heading(QStringLiteral("schedules_title"), QStringLiteral("Schedules"), this));
@@ -93,11 +94,9 @@ QWidget* schedules_form::make_buttons() {
 }
 
 void schedules_form::loadup() {
-    const auto rows = records::schedules_loadup(db_);
-    if (!rows) person_.message(rows.error());
     QList<QTreeWidgetItem*> items;
-    if (rows) {
-        for (const data::schedule_row& row : *rows) items << new QTreeWidgetItem(list_columns(row));
+    for (const data::schedule_row& row : records::schedules_loadup(db_, person_)) {
+        items << new QTreeWidgetItem(list_columns(row));
     }
     list_->clear();
     list_->addTopLevelItems(items);

@@ -1,6 +1,7 @@
 #include "gui/records/users_form.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -27,7 +28,6 @@ QStringList user_columns(const data::user_row& user) {
 QPushButton* make_button(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setEnabled(false);
     return button;
 }
 
@@ -40,6 +40,7 @@ users_form::users_form(screen_context& context)
       menus_(context.menus),
       register_(db_, person_) {
     setObjectName(QStringLiteral("usersform"));
+    close_on_escape(this);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(make_user_side(), 1);
     layout->addWidget(make_assignment_side(), 1);
@@ -63,6 +64,11 @@ QWidget* users_form::make_user_side() {
     users_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(users_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { select_user(item); });
+    // A click on the row that already was the current one selects it again.
+    users_->viewport()->installEventFilter(this);
+    connect(users_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (item == current_at_press_) select_user(item);
+    });
     connect(users_, &QWidget::customContextMenuRequested, this, &users_form::show_user_menu);
     column->addWidget(users_, 1);
     return side;
@@ -85,14 +91,15 @@ QWidget* users_form::make_assignment_side() {
     column->addWidget(assignments_, 1);
     column->addWidget(make_times_row());
     auto* buttons = new QHBoxLayout;
-    add_button_ = make_button(QStringLiteral("add_reader_schedule_button"),
-                              QStringLiteral("Add New Reader/Schedule"), side);
-    clear_button_ = make_button(QStringLiteral("clear_schedules_button"),
-                                QStringLiteral("Clear Schedules for this User"), side);
-    connect(add_button_, &QPushButton::clicked, this, &users_form::add_reader_schedule);
-    connect(clear_button_, &QPushButton::clicked, this, &users_form::clear_schedules);
-    buttons->addWidget(add_button_);
-    buttons->addWidget(clear_button_);
+    // Enabled even with no user: used then, they say there is none.
+    QPushButton* add = make_button(QStringLiteral("add_reader_schedule_button"),
+                                   QStringLiteral("Add New Reader/Schedule"), side);
+    QPushButton* clear = make_button(QStringLiteral("clear_schedules_button"),
+                                     QStringLiteral("Clear Schedules for this User"), side);
+    connect(add, &QPushButton::clicked, this, &users_form::add_reader_schedule);
+    connect(clear, &QPushButton::clicked, this, &users_form::clear_schedules);
+    buttons->addWidget(add);
+    buttons->addWidget(clear);
     column->addLayout(buttons);
     return side;
 }
@@ -165,12 +172,17 @@ void users_form::select_user(QTreeWidgetItem* item) {
     fill_assignments();
 }
 
+bool users_form::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == users_->viewport() && event->type() == QEvent::MouseButtonPress) {
+        current_at_press_ = users_->currentItem();
+    }
+    return record_screen::eventFilter(watched, event);
+}
+
 void users_form::forget_user() {
     current_ = {};
     assignments_->clear();
     heading_->setText(QString::fromLatin1(records::assignments_heading_text));
-    add_button_->setEnabled(false);
-    clear_button_->setEnabled(false);
 }
 
 void users_form::fill_assignments() {
@@ -179,8 +191,6 @@ void users_form::fill_assignments() {
     current_.schedules = stored && *stored ? (*stored)->schedules : QString();
     assignments_->clear();
     append_assignments(zep::records::assignment_list(db_, current_.schedules));
-    add_button_->setEnabled(true);
-    clear_button_->setEnabled(true);
 }
 
 void users_form::append_assignments(const std::vector<records::assignment_row>& rows) {

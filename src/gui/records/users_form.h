@@ -36,6 +36,9 @@ class users_form final : public record_screen {
 
     const data::user_row& current_user() const { return current_; }
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     QWidget* make_user_side();
     QWidget* make_assignment_side();
@@ -62,12 +65,12 @@ class users_form final : public record_screen {
     QLabel* heading_ = nullptr;
     QWidget* times_row_ = nullptr;
     std::array<QLabel*, 7> times_{};
-    QPushButton* add_button_ = nullptr;
-    QPushButton* clear_button_ = nullptr;
     newuser_dialog* user_dialog_ = nullptr;
     QPointer<readerpop_dialog> picker_;
     // The current user, with the copy of the access string the assignment list shows.
     data::user_row current_;
+    // The list's current row when the mouse went down, compared only, never used.
+    const QTreeWidgetItem* current_at_press_ = nullptr;
 };
 
 }  // namespace zep::gui

@@ -1,6 +1,9 @@
 #include "gui/shell/job_runner.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <type_traits>
@@ -10,7 +13,8 @@
 namespace zep::gui {
 
 // The operator a job talks to. Answers are fetched from the GUI thread while the worker
-// waits; reports are queued to the GUI thread, which keeps them in order.
+// waits; reports are queued to the GUI thread, which keeps them in order. Once the job is
+// cancelled nothing more is shown: questions are answered No or cancelled, messages dropped.
 class job_runner::worker_operator final : public operator_port {
   public:
     worker_operator(job_runner& runner) : runner_(runner) {}
@@ -52,7 +56,14 @@ class job_runner::worker_operator final : public operator_port {
     std::invoke_result_t<F> on_gui(F ask) {
         decltype(ask()) answer{};
         QMetaObject::invokeMethod(
-            &runner_, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+            &runner_,
+            [&] {
+                if (runner_.cancel_requested_) return;
+                runner_.asking_ = true;
+                answer = ask();
+                runner_.asking_ = false;
+            },
+            Qt::BlockingQueuedConnection);
         return answer;
     }
 
@@ -93,8 +104,10 @@ bool job_runner::start(job_request request) {
     current_ = std::move(request);
     running_ = true;
     cancel_requested_ = false;
-    if (current_.screen) lock_controls(current_.screen, current_.cancel_control);
-    Q_EMIT busy_changed(true);
+    if (current_.screen) {
+        lock_controls(current_.screen, {current_.cancel_control, current_.output});
+    }
+    if (current_.holds_busy) Q_EMIT busy_changed(true);
     link::single_reader_settings link_settings =
         link_settings_ ? link_settings_() : link::single_reader_settings{};
     QMetaObject::invokeMethod(
@@ -103,10 +116,21 @@ bool job_runner::start(job_request request) {
 }
 
 void job_runner::cancel() {
-    if (running_) cancel_requested_ = true;
+    if (!running_) return;
+    cancel_requested_ = true;
+    // A job waiting for an answer waits for this thread: the question is closed unanswered.
+    if (asking_) {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+        }
+    }
 }
 
 void job_runner::close_all_links() {
+    if (running_ && !current_.holds_busy) {
+        cancel();
+        wait_idle();
+    }
     if (running_) return;
     QMetaObject::invokeMethod(
         worker_,
@@ -136,12 +160,16 @@ void job_runner::run_on_worker(link::single_reader_settings link_settings) {
         } else {
             link::reader_link link;
             link.set_single_reader(link_settings);
+            // Every wait of the job's link ends within a poll of the operator's cancel.
+            link.set_cancel_check([this] { return cancel_requested_.load(); });
             worker_link = &link;
             job_context context{*opened.value(), link, person};
             try {
                 current_.work(context);
             } catch (const std::exception& error) {
                 person.message(QString::fromLocal8Bit(error.what()));
+            } catch (...) {
+                person.message(QStringLiteral("The operation stopped on an unexpected error"));
             }
             link.close_all_links();
             worker_link = nullptr;
@@ -174,13 +202,20 @@ void job_runner::finish() {
     if (done.on_finished) done.on_finished();
 }
 
-// Disables every control of `widget` except `keep`; parents of `keep` stay enabled and
-// their other children are disabled one by one.
-void job_runner::lock_controls(QWidget* widget, QWidget* keep) {
+// Disables every control of `widget` except those in `keep`; parents of a kept control
+// stay enabled and their other children are disabled one by one.
+void job_runner::lock_controls(QWidget* widget, const std::vector<QWidget*>& keep) {
+    const auto kept = [&keep](QWidget* control) {
+        return std::find(keep.begin(), keep.end(), control) != keep.end();
+    };
+    const auto holds_kept = [&keep](QWidget* control) {
+        return std::any_of(keep.begin(), keep.end(),
+                           [control](QWidget* k) { return k && control->isAncestorOf(k); });
+    };
     for (QObject* child : widget->children()) {
         auto* control = qobject_cast<QWidget*>(child);
-        if (!control || control == keep || control->isWindow()) continue;
-        if (keep && control->isAncestorOf(keep)) {
+        if (!control || kept(control) || control->isWindow()) continue;
+        if (holds_kept(control)) {
             lock_controls(control, keep);
         } else if (control->isEnabled()) {
             control->setEnabled(false);

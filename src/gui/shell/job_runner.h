@@ -34,9 +34,14 @@ struct job_request {
     std::function<void(const QString&)> on_status;
     std::function<void(const QString&)> on_progress;
     std::function<void()> on_finished;
-    // The screen whose controls are disabled while the job runs, all but `cancel_control`.
+    // The screen whose controls are disabled while the job runs, all but `cancel_control`
+    // and `output` (a list the job writes to stays enabled, so it can be scrolled).
     QWidget* screen = nullptr;
     QWidget* cancel_control = nullptr;
+    QWidget* output = nullptr;
+    // False for a job that never ends by itself (a poll): the menus stay live, and closing
+    // the links stops it first.
+    bool holds_busy = true;
 };
 
 // Runs one operation at a time on one worker thread, so that the shared link is never
@@ -54,9 +59,11 @@ class job_runner final : public QObject {
     // Starts `request`; false (and nothing started) while another job runs.
     bool start(job_request request);
     bool running() const { return running_; }
-    // Asks the running job to stop at its next check.
+    // Asks the running job to stop at its next check (every link wait checks at least
+    // every 100 ms); a question it waits on is closed unanswered.
     void cancel();
-    // Closes every link the worker holds; only ever waits on an idle worker.
+    // Closes every link the worker holds; a job that does not hold the busy flag is
+    // stopped first, anything else is never waited on.
     void close_all_links();
     // Keeps the event loop turning until no job runs (dialogs of the job stay answerable).
     void wait_idle();
@@ -73,7 +80,7 @@ class job_runner final : public QObject {
     void deliver_status(const QString& text);
     void deliver_progress(const QString& text);
     void finish();
-    void lock_controls(QWidget* widget, QWidget* keep);
+    void lock_controls(QWidget* widget, const std::vector<QWidget*>& keep);
 
     QString db_path_;
     operator_port& answers_;
@@ -83,6 +90,7 @@ class job_runner final : public QObject {
     job_request current_;
     bool running_ = false;
     std::atomic<bool> cancel_requested_{false};
+    bool asking_ = false;  // the GUI thread shows a question of the running job
     std::vector<QPointer<QWidget>> locked_;
     int job_number_ = 0;
 };

@@ -9,12 +9,14 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/data/readers_table.h"
 #include "core/program/single_reader.h"
 #include "core/program/startup.h"
 #include "gui/autorun/override_form.h"
+#include "gui/records/records_widgets.h"
 #include "gui/shell/info_texts.h"
 #include "gui/shell/side_menu.h"
 
@@ -73,6 +75,8 @@ main_window::main_window(std::unique_ptr<program::session> state, operator_port*
     side_menus_->setCurrentWidget(command_menu_);
     command_menu_->mark(navigation_.command_screen);
     show_screen(navigation_.command_screen);
+    if (!state_->warnings.isEmpty())
+        statusBar()->showMessage(state_->warnings.join(QStringLiteral("  ")));
 }
 
 main_window::~main_window() {
@@ -111,6 +115,8 @@ void main_window::build_popup_menus() {
 
 void main_window::set_busy(bool busy) {
     state_->busy = busy;
+    // A close that waited for the job goes ahead now, once the job's last report is in.
+    if (!busy && close_when_idle_) QTimer::singleShot(0, this, &main_window::close);
 }
 
 void main_window::show_commands() {
@@ -134,7 +140,11 @@ void main_window::open_entry(side_menu* menu, const QString& screen) {
     if (state_->busy) return;
     menu->mark(screen);
     jobs_->close_all_links();
+    QWidget* before = working_area_->currentWidget();
+    const bool again = before && before->isVisible() && screens_.value(screen) == before;
     show_screen(screen);
+    // The entry of the screen already shown reads its records afresh.
+    if (auto* records = dynamic_cast<record_screen*>(before); again && records) records->loadup();
     if (menu == command_menu_) {
         navigation_.command_screen = screen;
     } else {
@@ -152,6 +162,7 @@ QWidget* main_window::show_screen(const QString& name) {
         working_area_->addWidget(screen);
     }
     working_area_->setCurrentWidget(screen);
+    screen->show();  // one closed with Esc comes back
     screen->raise();
     return screen;
 }
@@ -211,12 +222,16 @@ void main_window::show_beta() {
 }
 
 void main_window::closeEvent(QCloseEvent* event) {
+    if (jobs_->running()) {
+        // The job stops at its next cancel check; waiting for it here could wait forever
+        // on a question this thread shows, so the window closes when the job has ended.
+        close_when_idle_ = true;
+        jobs_->cancel();
+        event->ignore();
+        return;
+    }
     if (!closed_) {
         closed_ = true;
-        if (jobs_->running()) {
-            jobs_->cancel();
-            jobs_->wait_idle();
-        }
         jobs_->close_all_links();
         for (QWidget* window : std::as_const(text_windows_)) window->close();
         if (const status closed = program::close_down(*state_); !closed) {

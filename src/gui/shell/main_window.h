@@ -82,6 +82,7 @@ class main_window final : public QMainWindow {
     QMap<QString, QWidget*> screens_;
     QMap<QString, QWidget*> text_windows_;
     bool closed_ = false;
+    bool close_when_idle_ = false;  // closing waits for the running job to stop
 };
 
 }  // namespace zep::gui

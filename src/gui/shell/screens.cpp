@@ -1,8 +1,12 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "gui/maintenance/barsetup_form.h"
 #include "gui/maintenance/password_form.h"
+#include "gui/maintenance/setup_form.h"
 #include "gui/maintenance/utilities_form.h"
+#include "gui/nettools/netman_form.h"
+#include "gui/nettools/termmode_form.h"
 #include "gui/records/archive_form.h"
 #include "gui/records/dbutil_form.h"
 #include "gui/records/readers_form.h"
@@ -11,6 +15,7 @@
 #include "gui/shell/comm_form.h"
 #include "gui/shell/screen_registry.h"
 #include "gui/shell/side_menu.h"
+#include "gui/transfer/updown_form.h"
 
 namespace zep::gui {
 
@@ -27,6 +32,13 @@ void register_screens(screen_registry& registry) {
                  [](screen_context& c) { return new password_form(c); });
     registry.add(QStringLiteral("utilities"),
                  [](screen_context& c) { return new utilities_form(c); });
+    registry.add(QStringLiteral("updown"), [](screen_context& c) { return new updown_form(c); });
+    registry.add(QStringLiteral("netman"), [](screen_context& c) { return new netman_form(c); });
+    registry.add(QStringLiteral("termmode"),
+                 [](screen_context& c) { return new termmode_form(c); });
+    registry.add(QStringLiteral("setup"), [](screen_context& c) { return new setup_form(c); });
+    registry.add(QStringLiteral("barsetup"),
+                 [](screen_context& c) { return new barsetup_form(c); });
 }
 
 QString screen_caption(const QString& name) {

@@ -2,15 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTest>
 
-#include "core/data/log_table.h"
 #include "core/data/readers_table.h"
 #include "core/data/schedules_table.h"
 #include "core/data/users_table.h"
-#include "core/records/access_string.h"
 #include "gui/shell/side_menu.h"
+#include "tests/support/rows.h"
 
 namespace zep::test {
 
@@ -21,7 +22,6 @@ records_program::records_program() {
 QWidget* records_program::open_screen(const QString& screen) {
     window->show_database();
     QPushButton* entry = menu_entry(window->database_menu(), screen);
-    EXPECT_NE(entry, nullptr) << screen.toStdString();
     if (!entry) return nullptr;
     QTest::mouseClick(entry, Qt::LeftButton);
     QWidget* shown = current_screen(*window);
@@ -31,35 +31,24 @@ QWidget* records_program::open_screen(const QString& screen) {
 
 void records_program::add_reader(int number, const QString& name) {
     data::readers_table readers(db());
-    data::reader_row row;
-    row.readernum = static_cast<qint16>(number);
+    data::reader_row row = test::reader_row(number, "");
     row.readername = name;
-    row.protocol = QStringLiteral("N");
-    if (readers.find(row.readernum).value()) {
-        ASSERT_TRUE(readers.update(row));
-    } else {
-        ASSERT_TRUE(readers.insert(row));
-    }
+    ASSERT_TRUE(readers.find(row.readernum).value() ? readers.update(row) : readers.insert(row));
 }
 
 void records_program::add_schedule(int number, const QString& name, const QString& day) {
     data::schedule_row row;
     row.schedulenum = static_cast<qint16>(number);
     row.schedulename = name;
-    row.sunday = row.saturday = QStringLiteral("00000000");
     row.monday = row.tuesday = row.wednesday = row.thursday = row.friday = day;
     data::schedules_table schedules(db());
-    if (schedules.find(row.schedulenum).value()) {
-        ASSERT_TRUE(schedules.update(row));
-    } else {
-        ASSERT_TRUE(schedules.insert(row));
-    }
+    ASSERT_TRUE(schedules.find(row.schedulenum).value() ? schedules.update(row)
+                                                        : schedules.insert(row));
 }
 
 void records_program::add_user(const QString& id, const QString& last, const QString& first,
                                const QString& access) {
-    const QString schedules = access.isEmpty() ? records::access_string::blank() : access;
-    ASSERT_TRUE(data::users_table(db()).insert({id, last, first, schedules}));
+    ASSERT_TRUE(data::users_table(db()).insert({id, last, first, access}));
 }
 
 QString records_program::access_of(const QString& id) {
@@ -67,43 +56,28 @@ QString records_program::access_of(const QString& id) {
     return row && *row ? (*row)->schedules : QString();
 }
 
-void records_program::add_log(const QString& date_time, const QString& reader, const QString& last,
-                              const QString& first, const QString& idnum, const QString& location,
-                              const QString& granted) {
-    data::log_row row;
-    row.DateTime = date_time;
-    row.readernum = reader;
-    row.lastname = last;
-    row.firstname = first;
-    row.idnum = idnum;
-    row.location = location;
-    row.granted = granted;
-    ASSERT_TRUE(data::log_table(db()).insert(row));
-}
-
 QStringList column_texts(const QTreeWidget* list, int column) {
     QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
         texts << list->topLevelItem(i)->text(column);
+    }
     return texts;
 }
 
 QTreeWidgetItem* row_with(const QTreeWidget* list, int column, const QString& text) {
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        if (list->topLevelItem(i)->text(column) == text) return list->topLevelItem(i);
-    }
-    ADD_FAILURE() << "no row " << text.toStdString();
-    return nullptr;
+    const auto found = list->findItems(text, Qt::MatchExactly, column);
+    EXPECT_FALSE(found.isEmpty()) << "no row " << text.toStdString();
+    return found.isEmpty() ? nullptr : found.first();
 }
 
-namespace {
-
-QPoint centre_of(QTreeWidget* list, QTreeWidgetItem* item) {
+static QPoint centre_of(QTreeWidget* list, QTreeWidgetItem* item) {
     list->scrollToItem(item);
     return list->visualItemRect(item).center();
 }
 
-}  // namespace
+void click(QTreeWidget* list, QTreeWidgetItem* item) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre_of(list, item));
+}
 
 void double_click(QTreeWidget* list, QTreeWidgetItem* item) {
     const QPoint at = centre_of(list, item);
@@ -111,8 +85,14 @@ void double_click(QTreeWidget* list, QTreeWidgetItem* item) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-void click(QTreeWidget* list, QTreeWidgetItem* item) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre_of(list, item));
+void click_header(QHeaderView* header, int section) {
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+}
+
+void press(QWidget* parent, const char* name) {
+    auto* button = child<QAbstractButton>(parent, QString::fromLatin1(name));
+    if (button) QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 }  // namespace zep::test

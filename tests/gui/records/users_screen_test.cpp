@@ -6,204 +6,213 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 
 #include "core/data/users_table.h"
-#include "core/records/access_string.h"
 #include "gui/records/newuser_dialog.h"
 #include "gui/records/readerpop_dialog.h"
 #include "gui/records/users_form.h"
 #include "tests/gui/records/records_test_support.h"
+#include "tests/support/data/temp_database.h"
 
 namespace zep::test {
 namespace {
 
-void type_user(gui::newuser_dialog* dialog, const QString& first, const QString& last,
-               const QString& id) {
-    for (const auto& [box, text] : {std::pair{"first_name", first}, std::pair{"last_name", last},
-                                    std::pair{"id_number", id}}) {
-        QTest::keyClicks(child<QLineEdit>(dialog, box), text);
-        QTest::keyClick(child<QLineEdit>(dialog, box), Qt::Key_Return);
-    }
-}
-
-void right_click(QTreeWidget* list) {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                            list->viewport()->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(list->viewport(), &event);
-}
-
-TEST(users_screen, adding_users_keeps_the_dialog_open_and_refuses_blanks_and_duplicates) {
+struct users_screen : ::testing::Test {
     records_program program;
-    auto* screen = program.open<gui::users_form>("usersform");
-    ASSERT_NE(screen, nullptr);
+    gui::users_form* screen = program.open<gui::users_form>("usersform");
     QTreeWidget* users = child<QTreeWidget>(screen, "user_list");
     QLabel* heading = child<QLabel>(screen, "assignments_heading");
-    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules"));
-    EXPECT_FALSE(child<QWidget>(screen, "weekly_times")->isVisible());
+    gui::newuser_dialog* dialog = child<gui::newuser_dialog>(screen, "newuser");
+    const gui::shell_menus& menus = program.window->menus();
 
-    program.window->menus().add_new_user->trigger();
-    auto* dialog = child<gui::newuser_dialog>(screen, "newuser");
-    auto* first_box = child<QLineEdit>(dialog, "first_name");
-    auto* last_box = child<QLineEdit>(dialog, "last_name");
-    auto* id_box = child<QLineEdit>(dialog, "id_number");
-    ASSERT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Add New User"));
-    QTest::keyClicks(first_box, QStringLiteral("Ann"));
-    QTest::keyClick(first_box, Qt::Key_Return);
-    EXPECT_EQ(dialog->focusWidget(), last_box);
-    QTest::keyClick(last_box, Qt::Key_Down);
-    EXPECT_EQ(dialog->focusWidget(), id_box);
-    QTest::keyClick(id_box, Qt::Key_Up);
-    EXPECT_EQ(dialog->focusWidget(), last_box);
-    QTest::keyClicks(last_box, QStringLiteral(" Smith "));
-    QTest::keyClick(last_box, Qt::Key_Return);
-    QTest::keyClicks(id_box, QStringLiteral("1234"));
-    QTest::keyClick(id_box, Qt::Key_Return);
-
-    // Stored trimmed with no access; the dialog waits for the next user.
-    EXPECT_EQ(data::users_table(program.db()).find(QStringLiteral("1234")).value(),
-              (data::user_row{"1234", "Smith", "Ann", records::access_string::blank()}));
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(first_box->text().isEmpty());
-    EXPECT_TRUE(id_box->text().isEmpty());
-    EXPECT_EQ(dialog->focusWidget(), first_box);
-    // The first user becomes the current one.
-    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules for Ann Smith"));
-
-    type_user(dialog, "Bob", "Brown", "77");
-    EXPECT_EQ(column_texts(users, 0), (QStringList{"Brown", "Smith"}));
-
-    type_user(dialog, "Carl", "Cole", "1234");
-    for (QLineEdit* box : {first_box, last_box, id_box}) {
-        box->clear();
+    QLineEdit* box(const char* name) { return child<QLineEdit>(dialog, name); }
+    void type_into(const char* name, const QString& text) {
+        QTest::keyClicks(box(name), text);
+        QTest::keyClick(box(name), Qt::Key_Return);
     }
-    QTest::keyClick(id_box, Qt::Key_Return);
-    last_box->setText(QStringLiteral("Doe"));
-    dialog->save_user();
-    first_box->setText(QStringLiteral("Dan"));
-    id_box->setText(QStringLiteral("  "));
-    dialog->save_user();
-    EXPECT_EQ(program.answers.messages,
-              (QStringList{"User ID already being used", "Last Name cannot be blank",
-                           "First Name cannot be blank", "ID Number cannot be blank"}));
-    EXPECT_EQ(*data::users_table(program.db()).count(), 2);
+    void add_user(const QString& first, const QString& last, const QString& id) {
+        type_into("first_name", first);
+        type_into("last_name", last);
+        type_into("id_number", id);
+    }
+    // Whether the user list's menu offers Modify and Delete.
+    bool menu_offers_changes() {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                users->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(users->viewport(), &event);
+        EXPECT_TRUE(menus.user_menu->isVisible());
+        menus.user_menu->close();
+        return menus.modify_user->isEnabled() && menus.delete_user->isEnabled();
+    }
+};
 
+TEST_F(users_screen, adding_users_moves_through_the_fields_and_keeps_the_dialog_open) {
+    menus.add_new_user->trigger();
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), "Add New User");
+    type_into("first_name", "Ann");
+    EXPECT_EQ(dialog->focusWidget(), box("last_name"));
+    QTest::keyClick(box("last_name"), Qt::Key_Down);
+    QTest::keyClick(box("id_number"), Qt::Key_Up);
+    EXPECT_EQ(dialog->focusWidget(), box("last_name"));
+    type_into("last_name", " Smith ");
+    type_into("id_number", "1234");
+    EXPECT_EQ(data::users_table(program.db()).find("1234").value()->lastname, "Smith");
+    EXPECT_EQ(dialog->typed().firstname, "");
+    EXPECT_EQ(dialog->focusWidget(), box("first_name"));
+    EXPECT_EQ(heading->text(), "Readers/Schedules for Ann Smith");  // the first user is current
+
+    // A refusal, and a write the database refuses: told, and the list stays as the table.
+    add_user("Bob", "Brown", "77");
+    add_user("Bob", "Brown", "1234");
+    EXPECT_EQ(dialog->focusWidget(), box("id_number"));
+    ASSERT_TRUE(QSqlQuery(program.db().connection()).exec(refusing_trigger("INSERT", "users")));
+    add_user("Cy", "Cole", "5");
+    EXPECT_EQ(program.answers.messages,
+              (QStringList{"User ID already being used", "Internal Database Error"}));
+    EXPECT_EQ(column_texts(users, 0), (QStringList{"Brown", "Smith"}));
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
 }
 
-TEST(users_screen, modifying_closes_the_dialog_and_keeps_the_assignments) {
-    records_program program;
-    program.add_user("10", "Adams", "Amy",
-                     records::access_string::with_slot(records::access_string::blank(), 3, "005"));
+TEST_F(users_screen, modifying_closes_the_dialog_and_keeps_the_assignments) {
+    program.add_user("10", "Adams", "Amy", "      05" + QString(246, ' '));
     program.add_user("20", "Brown", "Bob");
-    auto* screen = program.open<gui::users_form>("usersform");
-    QTreeWidget* users = child<QTreeWidget>(screen, "user_list");
-    QLabel* heading = child<QLabel>(screen, "assignments_heading");
-    click(users, row_with(users, 2, "10"));
-
-    program.window->menus().modify_user->trigger();
-    auto* dialog = child<gui::newuser_dialog>(screen, "newuser");
-    auto* last_box = child<QLineEdit>(dialog, "last_name");
-    auto* id_box = child<QLineEdit>(dialog, "id_number");
+    screen->loadup();
+    menus.modify_user->trigger();
     ASSERT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Modify User"));
-    EXPECT_EQ(dialog->typed().lastname, QStringLiteral("Adams"));
-    id_box->setText(QStringLiteral("20"));
+    EXPECT_EQ(dialog->windowTitle(), "Modify User");
+    EXPECT_EQ(box("last_name")->text(), "Adams");
+    box("id_number")->setText("20");
     dialog->save_user();
     EXPECT_EQ(program.answers.messages, QStringList{"ID number already being used"});
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->focusWidget(), id_box);
-
-    // Same ID, new name: allowed, and the dialog closes.
-    id_box->setText(QStringLiteral("10"));
-    last_box->setText(QStringLiteral("Baker"));
-    QTest::keyClick(id_box, Qt::Key_Return);
+    EXPECT_EQ(dialog->focusWidget(), box("id_number"));
+    box("id_number")->setText("11");
+    box("last_name")->setText("Baker");
+    QTest::keyClick(box("id_number"), Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(column_texts(users, 0), (QStringList{"Baker", "Brown"}));
-    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules for Amy Baker"));
-    EXPECT_EQ(program.access_of("10"),
-              records::access_string::with_slot(records::access_string::blank(), 3, "005"));
+    EXPECT_EQ(column_texts(users, 2), (QStringList{"11", "20"}));
+    EXPECT_EQ(heading->text(), "Readers/Schedules for Amy Baker");
     EXPECT_EQ(child<QTreeWidget>(screen, "assignment_list")->topLevelItemCount(), 1);
-
-    // A new ID moves the row and keeps its access.
-    click(users, row_with(users, 2, "10"));
-    screen->lmu();
-    id_box->setText(QStringLiteral("11"));
-    dialog->save_user();
-    EXPECT_EQ(program.access_of("11"),
-              records::access_string::with_slot(records::access_string::blank(), 3, "005"));
-    EXPECT_TRUE(program.access_of("10").isEmpty());
 }
 
-TEST(users_screen, list_sorts_on_the_clicked_header_and_the_menu_follows_the_list) {
-    records_program program;
-    auto* screen = program.open<gui::users_form>("usersform");
-    QTreeWidget* users = child<QTreeWidget>(screen, "user_list");
-    right_click(users);
-    const gui::shell_menus& menus = program.window->menus();
-    EXPECT_TRUE(menus.user_menu->isVisible());
-    EXPECT_FALSE(menus.modify_user->isEnabled());
-    EXPECT_FALSE(menus.delete_user->isEnabled());
-    EXPECT_TRUE(menus.add_new_user->isEnabled());
-    menus.user_menu->close();
-
+TEST_F(users_screen, the_list_sorts_on_the_clicked_header_and_deleting_selects_the_next_row) {
+    EXPECT_FALSE(menu_offers_changes());
     program.add_user("3", "Clark", "Al");
     program.add_user("1", "Adams", "Cy");
     program.add_user("2", "Brown", "Bo");
     screen->loadup();
-    EXPECT_EQ(column_texts(users, 0), (QStringList{"Adams", "Brown", "Clark"}));
-    EXPECT_EQ(screen->current_user().userid, QStringLiteral("1"));
-    QHeaderView* header = users->header();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    EXPECT_EQ(screen->current_user().userid, "1");
+    click_header(users->header(), 1);
+    click_header(users->header(), 1);  // again: still ascending
     EXPECT_EQ(column_texts(users, 1), (QStringList{"Al", "Bo", "Cy"}));
-    // Clicking again keeps it ascending.
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
-    EXPECT_EQ(column_texts(users, 1), (QStringList{"Al", "Bo", "Cy"}));
-    right_click(users);
-    EXPECT_TRUE(menus.modify_user->isEnabled());
-    EXPECT_TRUE(menus.delete_user->isEnabled());
-    menus.user_menu->close();
+    EXPECT_TRUE(menu_offers_changes());
+
+    click(users, row_with(users, 0, "Brown"));
+    menus.delete_user->trigger();
+    EXPECT_EQ(column_texts(users, 0), (QStringList{"Clark", "Adams"}));
+    EXPECT_EQ(screen->current_user().userid, "1");  // the row now in its place
+    screen->ldu();  // the last row: its neighbour above takes its place
+    EXPECT_EQ(heading->text(), "Readers/Schedules for Al Clark");
+    screen->ldu();
+    EXPECT_EQ(heading->text(), "Readers/Schedules");
+    EXPECT_EQ(*data::users_table(program.db()).count(), 0);
+    // With no user left the assignment buttons still answer.
+    press(screen, "add_reader_schedule_button");
+    press(screen, "clear_schedules_button");
+    EXPECT_EQ(program.answers.messages,
+              QStringList(2, "There are no users in the database. Add a user first"));
 }
 
-TEST(users_screen, deleting_users_selects_the_row_now_in_place) {
-    records_program program;
-    program.add_user("1", "Adams", "Al");
-    program.add_user("2", "Brown", "Bo");
-    program.add_user("3", "Clark", "Cy");
-    auto* screen = program.open<gui::users_form>("usersform");
-    QTreeWidget* list = child<QTreeWidget>(screen, "user_list");
-    QLabel* heading = child<QLabel>(screen, "assignments_heading");
-
-    click(list, row_with(list, 0, "Brown"));
-    program.window->menus().delete_user->trigger();
-    EXPECT_EQ(column_texts(list, 0), (QStringList{"Adams", "Clark"}));
-    EXPECT_EQ(screen->current_user().userid, QStringLiteral("3"));
-    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("Clark"));
-
-    screen->ldu();  // the last row: its neighbour above takes its place
-    EXPECT_EQ(screen->current_user().userid, QStringLiteral("1"));
-    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules for Al Adams"));
-
-    screen->ldu();
-    EXPECT_EQ(list->topLevelItemCount(), 0);
-    EXPECT_EQ(heading->text(), QStringLiteral("Readers/Schedules"));
+TEST_F(users_screen, clicking_the_current_user_again_selects_it_again) {
+    program.add_user("1", "Adams", "Al", "      05" + QString(246, ' '));
+    screen->loadup();
+    QTreeWidget* assignments = child<QTreeWidget>(screen, "assignment_list");
+    click(assignments, assignments->topLevelItem(0));
+    EXPECT_TRUE(child<QWidget>(screen, "weekly_times")->isVisible());
+    // Another program gave the user a second reader meanwhile.
+    ASSERT_TRUE(data::users_table(program.db()).update({"1", "Adams", "Al", "0005"}));
+    click(users, users->topLevelItem(0));
     EXPECT_FALSE(child<QWidget>(screen, "weekly_times")->isVisible());
-    EXPECT_EQ(*data::users_table(program.db()).count(), 0);
-    EXPECT_TRUE(program.answers.messages.isEmpty());
-    EXPECT_TRUE(program.answers.questions.isEmpty());
+    EXPECT_EQ(column_texts(assignments, 0), (QStringList{"000  ", "001  "}));
+}
 
-    // Nothing to work on: the register says so.
-    screen->add_reader_schedule();
-    screen->clear_schedules();
-    screen->delsch();
-    EXPECT_EQ(program.answers.messages,
-              (QStringList{"There are no users in the database. Add a user first",
-                           "There are no users in the database. Add a user first"}));
+struct assignments_screen : users_screen {
+    void SetUp() override {
+        program.add_reader(1, "Lobby");
+        program.add_reader(126, "Back gate");
+        program.add_schedule(5, "Day shift");
+        program.add_schedule(12, "Night shift", "22000600");
+        program.add_user("1234", "Smith", "Ann", "  05" + QString(250, ' '));
+        screen->loadup();
+    }
+
+    QTreeWidget* assignments() const { return child<QTreeWidget>(screen, "assignment_list"); }
+    QString shown(const char* label) const { return child<QLabel>(screen, label)->text(); }
+    // Null once the picker has closed.
+    gui::readerpop_dialog* picker() const { return screen->findChild<gui::readerpop_dialog*>(); }
+    bool picker_closed() const {
+        return wait_until([this] { return picker() == nullptr; });
+    }
+    void choose(const QString& reader, const QString& schedule) {
+        auto* readers = child<QTreeWidget>(picker(), "reader_list");
+        auto* schedules = child<QTreeWidget>(picker(), "schedule_list");
+        double_click(readers, row_with(readers, 0, reader));
+        double_click(schedules, row_with(schedules, 0, schedule));
+    }
+};
+
+TEST_F(assignments_screen, one_reader_goes_into_its_slot_and_shows_its_weekly_times) {
+    press(screen, "add_reader_schedule_button");
+    ASSERT_TRUE(picker() && picker()->isVisible());
+    EXPECT_EQ(picker()->windowTitle(), "Add Reader and Schedule for user Ann Smith,  ID:1234");
+    EXPECT_EQ(column_texts(child<QTreeWidget>(picker(), "schedule_list"), 3),
+              (QStringList{"0800 - 1700", "2200 - 0600"}));
+    press(picker(), "finished_button");
+    EXPECT_EQ(program.answers.messages, QStringList{"Please select a reader and schedule"});
+    choose("126", "012");
+    EXPECT_EQ(child<QLabel>(picker(), "selected_reader")->text(), "126  Back gate");
+    EXPECT_EQ(child<QLabel>(picker(), "selected_schedule")->text(), "012  Night shift");
+    press(picker(), "finished_button");
+    ASSERT_TRUE(picker_closed());
+    EXPECT_EQ(program.access_of("1234"), "  05" + QString(248, ' ') + "12");
+    EXPECT_EQ(column_texts(assignments(), 1), (QStringList{"005  Day shift", "012  Night shift"}));
+    click(assignments(), assignments()->topLevelItem(1));
+    EXPECT_EQ(shown("times_monday"), "2200 - 0600");
+
+    // Esc after choosing stores nothing.
+    press(screen, "add_reader_schedule_button");
+    EXPECT_FALSE(child<QWidget>(screen, "weekly_times")->isVisible());
+    choose("001", "005");
+    QTest::keyClick(picker(), Qt::Key_Escape);
+    ASSERT_TRUE(picker_closed());
+    EXPECT_EQ(program.access_of("1234"), "  05" + QString(248, ' ') + "12");
+}
+
+TEST_F(assignments_screen, all_remaining_readers_at_all_times_then_delete_one_and_clear) {
+    press(screen, "add_reader_schedule_button");
+    press(picker(), "all_remaining_button");
+    press(picker(), "all_times_button");
+    EXPECT_EQ(child<QLabel>(picker(), "selected_reader")->text(), "998  all remaining");
+    EXPECT_EQ(child<QLabel>(picker(), "selected_schedule")->text(), "000  No schedule (all times)");
+    press(picker(), "finished_button");
+    ASSERT_TRUE(picker_closed());
+    EXPECT_EQ(program.access_of("1234"), "0005" + QString(250, '0'));
+    ASSERT_EQ(assignments()->topLevelItemCount(), 127);
+    click(assignments(), row_with(assignments(), 0, "126  Back gate"));
+    EXPECT_EQ(shown("times_saturday"), "All times");
+
+    program.answers.confirm_answers = {true};
+    program.window->menus().delete_schedule->trigger();
+    EXPECT_EQ(program.answers.questions, QStringList{"Delete this reader for this user"});
+    EXPECT_EQ(program.access_of("1234"), "0005" + QString(248, '0') + "  ");
+    EXPECT_EQ(assignments()->topLevelItemCount(), 126);
+    press(screen, "clear_schedules_button");
+    EXPECT_EQ(program.access_of("1234"), QString(254, ' '));
+    EXPECT_EQ(assignments()->topLevelItemCount(), 0);
+    EXPECT_TRUE(program.answers.messages.isEmpty());
 }
 
 }  // namespace

@@ -1,5 +1,13 @@
 #include "tests/support/data/temp_database.h"
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <atomic>
 #include <stdexcept>
 
@@ -28,6 +36,89 @@ data::database_file& temp_database::reopen() {
     if (!opened) throw std::runtime_error(opened.error().toStdString());
     db_ = std::move(opened.value());
     return *db_;
+}
+
+namespace {
+
+// Runs `work` on a connection of its own to `path`, closed again afterwards.
+template <typename Work>
+auto with_connection(const QString& path, Work work) {
+    const QString name = unique_connection_name();
+    auto done = [&] {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.open();
+        auto result = work(db);
+        db.close();
+        return result;
+    }();
+    QSqlDatabase::removeDatabase(name);
+    return done;
+}
+
+// Sets whether this thread may write files whatever their mode; true when it could before.
+bool set_write_override(bool on) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{};
+    if (syscall(SYS_capget, &header, caps) != 0) return false;
+    const __u32 bit = 1u << CAP_DAC_OVERRIDE;
+    const bool had = (caps[0].effective & bit) != 0;
+    caps[0].effective = on ? caps[0].effective | bit : caps[0].effective & ~bit;
+    return syscall(SYS_capset, &header, caps) == 0 && had;
+}
+
+}  // namespace
+
+QString run_sql(const QString& path, const QStringList& statements) {
+    return with_connection(path, [&](QSqlDatabase& db) {
+        for (const QString& sql : statements) {
+            QSqlQuery q(db);
+            if (!q.exec(sql)) return q.lastError().text();
+        }
+        return QString();
+    });
+}
+
+QStringList query_column(const QString& path, const QString& sql, int column) {
+    return with_connection(path, [&](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        if (!q.exec(sql)) return QStringList{q.lastError().text()};
+        QStringList values;
+        while (q.next()) values << q.value(column).toString();
+        return values;
+    });
+}
+
+QByteArray file_bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString refusing_trigger(const QString& change, const QString& table) {
+    return QStringLiteral(
+               "CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 "
+               "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+        .arg(change, table);
+}
+
+void cut_short(const QString& path) {
+    constexpr qint64 page = 4096;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot open the database");
+    const qint64 half = file.size() / 2 / page * page;
+    file.seek(28);
+    file.write(QByteArray(4, '\0'));
+    file.resize(half);
+}
+
+read_only_file::read_only_file(QString path) : path_(std::move(path)) {
+    QFile::setPermissions(path_, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (geteuid() == 0) dropped_override_ = set_write_override(false);
+}
+
+read_only_file::~read_only_file() {
+    if (dropped_override_) set_write_override(true);
+    QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 }  // namespace zep::test

@@ -2,10 +2,39 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
 namespace zep::test {
+
+link::link_endpoint tcp_link(quint16 port, int address) {
+    link::link_endpoint e;
+    e.link = link::link_endpoint::kind::tcp;
+    e.host = QStringLiteral("127.0.0.1");
+    e.port_text = QString::number(port);
+    e.connect_ms = link::reader_link::reader_connect_ms;
+    e.protocol = address >= 0;
+    e.address = std::max(address, 0);
+    return e;
+}
+
+link::link_endpoint pty_link(const QString& device, int address) {
+    link::link_endpoint e;
+    e.device = device;
+    e.baud = 9600;
+    e.protocol = address >= 0;
+    e.address = std::max(address, 0);
+    return e;
+}
+
+qint64 elapsed_ms(const std::function<void()>& work) {
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    return clock.elapsed();
+}
 
 sim_fixture::~sim_fixture() {
     stop();
@@ -60,6 +89,11 @@ std::vector<QByteArray> sim_fixture::history(int line, int reader) {
     return with_reader(line, reader, [](sim::reader& r) {
         return std::vector<QByteArray>(r.history.begin(), r.history.end());
     });
+}
+
+QByteArray sim_fixture::received_settled(int line, const QByteArray& expected) {
+    wait_until([&] { return received(line) == expected; });
+    return received(line);
 }
 
 sim::sim_network& sim_fixture::network(int line) {

@@ -7,9 +7,17 @@
 #include <utility>
 #include <vector>
 
+#include "core/link/link_endpoint.h"
 #include "sim/sim_network.h"
 
 namespace zep::test {
+
+// The link to a simulated line on 127.0.0.1 or a pty; protocol mode when `address` is given.
+link::link_endpoint tcp_link(quint16 port, int address = -1);
+link::link_endpoint pty_link(const QString& device, int address = -1);
+
+// Milliseconds `work` takes.
+qint64 elapsed_ms(const std::function<void()>& work);
 
 // Simulated readers in this process for integration tests: each start_* call serves
 // one line (loopback TCP or a pty) from its own simulator thread. Lines are numbered
@@ -40,6 +48,8 @@ class sim_fixture {
 
     // What the host sent on the line, byte for byte (every connection run together).
     QByteArray received(int line) { return network(line).received_bytes(0); }
+    // The same, once it equals `expected` (bytes still on their way arrive) or 5 s passed.
+    QByteArray received_settled(int line, const QByteArray& expected);
 
     sim::sim_network& network(int line);
     void stop();

@@ -3,27 +3,20 @@
 #include "core/data/login_password.h"
 #include "core/data/settings_store.h"
 #include "tests/support/data/temp_database.h"
-#include "tests/unit/data/raw_sqlite.h"
 
 namespace zep {
 namespace {
 
-using test::raw_sqlite;
-
 QStringList settings_rows(test::temp_database& temp, const QString& fields) {
     temp.close();
-    raw_sqlite raw(temp.path());
-    return raw.column("SELECT " + fields + " FROM settings ORDER BY rowid");
+    return test::query_column(temp.path(), "SELECT " + fields + " FROM settings ORDER BY rowid");
 }
 
 TEST(settings_store, first_start_writes_both_rows_with_defaults) {
     test::temp_database temp;
     auto loaded = data::load_or_create(temp.db());
     ASSERT_TRUE(loaded) << loaded.error().toStdString();
-    EXPECT_EQ(loaded->record, data::settings_record{});
-    EXPECT_EQ(loaded->marker, data::marker_flags{});
-    EXPECT_FALSE(loaded->marker.dbutil_add_all);
-    EXPECT_TRUE(loaded->marker.export_fixed);
+    EXPECT_EQ(loaded->marker, (data::marker_flags{false, true}));
 
     const QString fields =
         "settings || '|' || reclen || '|' || ipaddress || '|' || remoteportaddress || '|' || "
@@ -35,103 +28,107 @@ TEST(settings_store, first_start_writes_both_rows_with_defaults) {
                            "9999999|40|12-20-2003|4001|N|1|10111|1111111000|26|16||/dev/ttyS2"}));
 }
 
-TEST(settings_store, saved_values_come_back_after_reopening) {
+TEST(settings_store, saved_values_come_back_but_load_only_fields_stay_and_passwords_hash) {
     test::temp_database temp;
     data::settings_state state = *data::load_or_create(temp.db());
     state.record.settings = "1121005";
     state.record.reclen = -2;
-    state.record.proxidchars = 32767;
-    state.record.ipaddress = "10.1.2.3";
     state.record.dirlogup = "/var/tmp/logs";
     state.record.comdevice[1] = "/dev/ttyUSB1";
     state.marker = {true, false};
     ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
-
     auto again = data::load_or_create(temp.reopen());
     ASSERT_TRUE(again);
     EXPECT_EQ(again->record, state.record);
     EXPECT_EQ(again->marker, state.marker);
-    EXPECT_EQ(settings_rows(temp, "autoconfigreclen || applyalldowntxt"),
-              QStringList({"YN", "Y2"}));
-}
 
-TEST(settings_store, load_only_fields_are_not_written_back) {
-    test::temp_database temp;
-    data::settings_state state = *data::load_or_create(temp.db());
     state.record.applyallcleartxt = "Y";
     state.record.applyalldownschtxt = "Y";
     state.record.txtdownloadverify = "N";
+    state.record.loginpass = "Secret";
     ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
-    EXPECT_EQ(settings_rows(temp, "applyallcleartxt || applyalldownschtxt || txtdownloadverify"),
-              QStringList({"NNN", "NNY"}));
+    const QString hash = data::load_or_create(temp.db())->record.loginpass;
+    EXPECT_TRUE(hash.startsWith("$argon2id$") && data::login_password_matches(hash, "Secret"));
+    state.record.loginpass = hash;  // a hash is kept, not hashed again
+    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
+    EXPECT_EQ(settings_rows(temp,
+                            "applyallcleartxt || applyalldownschtxt || txtdownloadverify || "
+                            "autoconfigreclen || applyalldowntxt || loginpass"),
+              QStringList({"NNNYN" + hash, "NNYY2"}));
 }
 
-TEST(settings_store, adds_whichever_row_is_missing) {
+TEST(settings_store, a_16_bit_field_holding_no_such_number_loads_as_its_default_and_says_so) {
+    const std::pair<const char*, qint16> cases[] = {
+        {"-32768", -32768}, {"32767", 32767}, {"' 64 '", 64}, {"70000", 40},
+        {"-32769", 40},     {"'forty'", 40},  {"12.5", 40},   {"NULL", 40}};
+    for (const auto& [stored, loaded] : cases) {
+        test::temp_database temp;
+        ASSERT_TRUE(data::load_or_create(temp.db()));
+        temp.close();
+        // The marker row's copy is never read, so it is never reported.
+        ASSERT_EQ(test::run_sql(temp.path(), {QString("UPDATE settings SET reclen = ") + stored}),
+                  "");
+        const auto state = data::load_or_create(temp.reopen());
+        ASSERT_TRUE(state);
+        EXPECT_EQ(state->record.reclen, loaded) << stored;
+        EXPECT_EQ(state->warnings.size(), loaded == 40 ? 1 : 0) << stored;
+        if (QString(stored) == "70000") {
+            EXPECT_EQ(state->warnings, QStringList{"Settings field \"reclen\" holds \"70000\", not "
+                                                   "a 16-bit number: its default 40 is used"});
+        }
+    }
+}
+
+TEST(settings_store, adds_whichever_row_is_missing_and_a_failed_save_changes_neither) {
     test::temp_database temp;
     ASSERT_TRUE(data::load_or_create(temp.db()));
     temp.close();
-    {
-        raw_sqlite raw(temp.path());
-        ASSERT_EQ(raw.run({"DELETE FROM settings WHERE settings = '9999999'",
-                           "UPDATE settings SET reclen = 64"}),
-                  "");
-    }
+    ASSERT_EQ(test::run_sql(temp.path(), {"DELETE FROM settings WHERE settings <> '9999999'",
+                                          "UPDATE settings SET applyalldowntxt = '2'"}),
+              "");
     auto loaded = data::load_or_create(temp.reopen());
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->record.reclen, 64);
-    EXPECT_EQ(settings_rows(temp, "settings || reclen"), QStringList({"221100064", "999999940"}));
-
-    // The marker row first and no settings row: the settings row is the non-marker one.
-    {
-        raw_sqlite raw(temp.path());
-        ASSERT_EQ(raw.run({"DELETE FROM settings WHERE settings <> '9999999'",
-                           "UPDATE settings SET applyalldowntxt = '2'"}),
-                  "");
-    }
-    loaded = data::load_or_create(temp.reopen());
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->record.settings, "2211000");
     EXPECT_FALSE(loaded->marker.export_fixed);
-    EXPECT_EQ(settings_rows(temp, "settings").size(), 2);
-}
+    EXPECT_EQ(settings_rows(temp, "settings"), QStringList({"9999999", "2211000"}));
+    ASSERT_EQ(test::run_sql(temp.path(), {"DELETE FROM settings WHERE settings = '9999999'"}), "");
+    ASSERT_TRUE(data::load_or_create(temp.reopen()));
+    EXPECT_EQ(settings_rows(temp, "settings"), QStringList({"2211000", "9999999"}));
 
-TEST(settings_store, a_failed_save_leaves_both_rows_as_they_were) {
-    test::temp_database temp;
-    data::settings_state state = *data::load_or_create(temp.db());
+    data::settings_state state = *data::load_or_create(temp.reopen());
     temp.close();
-    {
-        raw_sqlite raw(temp.path());
-        ASSERT_EQ(raw.run({"CREATE TRIGGER refuse BEFORE UPDATE ON settings "
-                           "WHEN old.settings = '9999999' BEGIN SELECT RAISE(ABORT, 'no'); END"}),
-                  "");
-    }
+    ASSERT_EQ(test::run_sql(temp.path(), {"CREATE TRIGGER refuse BEFORE UPDATE ON settings "
+                                          "WHEN old.settings = '9999999' "
+                                          "BEGIN SELECT RAISE(ABORT, 'no'); END"}),
+              "");
     state.record.reclen = 99;
     state.record.ipaddress = "10.0.0.9";
     state.marker.dbutil_add_all = true;
-    const status saved = data::save_settings(temp.reopen(), state.record, state.marker);
-    EXPECT_FALSE(saved);
-    EXPECT_FALSE(saved.error().isEmpty());
+    EXPECT_FALSE(data::save_settings(temp.reopen(), state.record, state.marker));
     EXPECT_EQ(settings_rows(temp, "reclen || ipaddress || autoconfigreclen"),
               QStringList({"40192.168.1.200Y", "4012-20-2003N"}));
 }
 
-TEST(settings_store, stores_a_plain_login_password_as_its_hash) {
-    test::temp_database temp;
-    data::settings_state state = *data::load_or_create(temp.db());
-    state.record.loginpass = "Secret";
-    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
-    const QString stored = data::load_or_create(temp.db())->record.loginpass;
-    EXPECT_TRUE(data::is_login_hash(stored));
-    EXPECT_TRUE(data::login_password_matches(stored, "Secret"));
+TEST(login_password, hash_verifies_only_the_exact_password) {
+    const QString hash = data::hash_login_password("Tür-42");
+    ASSERT_TRUE(data::is_login_hash(hash)) << hash.toStdString();
+    EXPECT_TRUE(hash.startsWith("$argon2id$"));
+    EXPECT_FALSE(hash.contains("Tür-42"));
+    EXPECT_TRUE(data::login_password_matches(hash, "Tür-42"));
+    EXPECT_FALSE(data::login_password_matches(hash, "tür-42"));
+    EXPECT_FALSE(data::login_password_matches(hash, "Tür-42 "));
+    EXPECT_FALSE(data::login_password_matches(hash, ""));
+    // Salted: the same password never gives the same string twice.
+    EXPECT_NE(data::hash_login_password("Tür-42"), hash);
+}
 
-    // A hash already stored is kept as it is, not hashed again.
-    state.record.loginpass = stored;
-    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
-    EXPECT_EQ(data::load_or_create(temp.db())->record.loginpass, stored);
-
-    state.record.loginpass.clear();
-    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
-    EXPECT_EQ(data::load_or_create(temp.db())->record.loginpass, "");
+TEST(login_password, plain_stored_values_compare_as_text) {
+    EXPECT_FALSE(data::is_login_hash("secret"));
+    EXPECT_TRUE(data::login_password_matches("secret", "secret"));
+    EXPECT_FALSE(data::login_password_matches("secret", "Secret"));
+    EXPECT_FALSE(data::login_password_matches("secret", ""));
+    EXPECT_TRUE(data::login_password_matches("", ""));
+    // Looks like a hash by its prefix but is not one: never matches, not even itself.
+    EXPECT_FALSE(data::login_password_matches("$argon2id$broken", "$argon2id$broken"));
 }
 
 }  // namespace

@@ -22,98 +22,49 @@ struct canned_reply {
     }
 };
 
-TEST(link_reads, plain_reply_ends_at_cr) {
-    canned_reply r("ABC\rrest");
-    const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, false);
-    EXPECT_FALSE(got.error);
-    EXPECT_EQ(got.text, "ABC");
-    EXPECT_FALSE(r.timer.armed);
-}
-
-TEST(link_reads, double_terminator_mode) {
-    {
-        canned_reply r("ABC\r\r");
-        const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, true);
-        EXPECT_FALSE(got.error);
-        EXPECT_EQ(got.text, "ABC\r");
-    }
-    {
-        canned_reply r("ABC\rX");
-        EXPECT_TRUE(link::read_reply(r.stream, r.timer, link::wire::CR, true).error);
-    }
-    {
-        // Nothing after the terminator leaves the reply as it is.
-        canned_reply r("ABC\r");
-        const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, true);
-        EXPECT_FALSE(got.error);
-        EXPECT_EQ(got.text, "ABC");
-    }
-}
-
-TEST(link_reads, framed_reply_needs_ack_stx) {
-    {
-        canned_reply r(
-            "\x06\x02"
-            "ABC\x03");
-        const link::link_read got = link::read_framed(r.stream, r.timer, false);
-        EXPECT_FALSE(got.error);
-        EXPECT_EQ(got.text, "ABC");
-    }
-    {
-        canned_reply r("\x15");
-        EXPECT_TRUE(link::read_framed(r.stream, r.timer, false).error);
-    }
-    {
-        canned_reply r(
-            "\x06X"
-            "ABC\x03");
-        EXPECT_TRUE(link::read_framed(r.stream, r.timer, false).error);
-    }
-    {
+TEST(link_reads, replies_end_at_their_terminator) {
+    enum class kind { plain, framed };
+    struct row {
+        kind read;
+        bool double_terminator;
+        QByteArray bytes;
+        QByteArray text;
+        bool error;
+    };
+    const QByteArray longest(4096, 'x');
+    const QByteArray ack_stx = "\x06\x02";
+    const row rows[] = {
+        {kind::plain, false, "ABC\rrest", "ABC", false},
+        {kind::plain, false, "ABC", "ABC", true},  // no terminator: what came is kept
+        {kind::plain, true, "ABC\r\r", "ABC\r", false},
+        {kind::plain, true, "ABC\rX", "ABC", true},
+        {kind::plain, true, "ABC\r", "ABC", false},
+        {kind::framed, false, ack_stx + "ABC\x03", "ABC", false},
+        {kind::framed, false, "\x15", "\x15", true},
+        {kind::framed, false, "\x06XABC\x03", "\x06XABC", true},
         // An upload record whose schedule byte is ETX arrives whole.
-        canned_reply r(
-            "\x06\x02"
-            "1234\x03\x03");
-        const link::link_read got = link::read_framed(r.stream, r.timer, true);
-        EXPECT_FALSE(got.error);
-        EXPECT_EQ(got.text, "1234\x03");
-    }
-}
-
-TEST(link_reads, missing_terminator_fails_and_keeps_partial_text) {
-    canned_reply r("ABC");
-    const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, false);
-    EXPECT_TRUE(got.error);
-    EXPECT_EQ(got.text, "ABC");
-    EXPECT_FALSE(r.timer.armed);
-}
-
-TEST(link_reads, a_reply_of_4096_bytes_is_read_and_one_more_byte_fails) {
-    {
-        canned_reply r(QByteArray(4096, 'x') + "\r");
-        const link::link_read got = link::read_reply(r.stream, r.timer, link::wire::CR, false);
-        EXPECT_FALSE(got.error);
-        EXPECT_EQ(got.text.size(), 4096);
-    }
-    {
-        canned_reply r("\x06\x02" + QByteArray(4096, 'x') + "\x03");
-        EXPECT_FALSE(link::read_framed(r.stream, r.timer, false).error);
-    }
-    {
-        canned_reply r(QByteArray(4097, 'x') + "\r");
-        EXPECT_TRUE(link::read_reply(r.stream, r.timer, link::wire::CR, false).error);
+        {kind::framed, true, ack_stx + "1234\x03\x03", "1234\x03", false},
+        // 4096 text bytes are the longest reply; frame bytes do not count.
+        {kind::plain, false, longest + "\r", longest, false},
+        {kind::framed, false, ack_stx + longest + "\x03", longest, false},
+        {kind::plain, false, longest + "x\r", longest, true}};
+    for (const row& r : rows) {
+        canned_reply canned(r.bytes);
+        const link::link_read got =
+            r.read == kind::plain
+                ? link::read_reply(canned.stream, canned.timer, link::wire::CR, r.double_terminator)
+                : link::read_framed(canned.stream, canned.timer, r.double_terminator);
+        EXPECT_EQ(got.error, r.error) << r.bytes.left(20).toHex().constData();
+        EXPECT_EQ(got.text, r.text) << r.bytes.left(20).toHex().constData();
+        EXPECT_FALSE(canned.timer.armed);
     }
 }
 
 TEST(link_reads, ack_wait_skips_other_bytes) {
-    {
-        canned_reply r("xy\x06");
-        EXPECT_TRUE(link::wait_ack(r.stream, r.timer));
-    }
-    {
-        canned_reply r("\x15");
-        EXPECT_FALSE(link::wait_ack(r.stream, r.timer));
-    }
+    canned_reply acked("xy\x06");
+    EXPECT_TRUE(link::wait_ack(acked.stream, acked.timer));
+    canned_reply refused("\x15");
+    EXPECT_FALSE(link::wait_ack(refused.stream, refused.timer));
 }
 
 }  // namespace

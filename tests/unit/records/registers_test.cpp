@@ -1,228 +1,345 @@
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
+
 #include "core/data/readers_table.h"
 #include "core/data/schedules_table.h"
+#include "core/data/users_table.h"
 #include "core/records/readers_register.h"
 #include "core/records/schedules_register.h"
+#include "core/records/users_register.h"
 #include "tests/support/data/temp_database.h"
+#include "tests/support/rows.h"
 #include "tests/support/scripted_operator.h"
 
 namespace zep {
 namespace {
 
-TEST(readers_register, loadup_creates_rows_0_to_126_once) {
+const QString blank_slots(254, QLatin1Char(' '));
+
+class users_register_test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        data::reader_row gate = test::reader_row(126, "");
+        gate.readername = "Gate";
+        ASSERT_TRUE(data::readers_table(temp.db()).insert(gate));
+        data::schedule_row day;
+        day.schedulenum = 12;
+        day.schedulename = "Day";
+        day.monday = "08001700";
+        ASSERT_TRUE(data::schedules_table(temp.db()).insert(day));
+    }
+
+    data::users_table users() { return data::users_table(temp.db()); }
+    std::optional<data::user_row> add(const QString& first, const QString& last,
+                                      const QString& id) {
+        return reg.add_user({first, last, id});
+    }
+    QString access(const QString& id) { return users().find(id).value()->schedules; }
+
     test::temp_database temp;
-    data::reader_row gate;
-    gate.readernum = 7;
-    gate.readername = QStringLiteral("Gate");
-    gate.protocol = QStringLiteral("Y");
-    ASSERT_TRUE(data::readers_table(temp.db()).insert(gate));
-    const auto rows = records::readers_loadup(temp.db()).value();
+    test::scripted_operator person;
+    records::users_register reg{temp.db(), person};
+};
+
+TEST_F(users_register_test, add_checks_blanks_in_order_then_duplicates) {
+    EXPECT_FALSE(add("", " ", ""));
+    EXPECT_FALSE(add("", "Smith", ""));
+    EXPECT_FALSE(add("Ann", "Smith", "  "));
+    ASSERT_TRUE(add(" Ann ", " Smith", " 1234 "));
+    EXPECT_FALSE(add("Bob", "Jones", "1234"));
+    EXPECT_EQ(person.messages,
+              (QStringList{"Last Name cannot be blank", "First Name cannot be blank",
+                           "ID Number cannot be blank", "User ID already being used"}));
+    EXPECT_EQ(*users().find("1234"), (data::user_row{"1234", "Smith", "Ann", blank_slots}));
+}
+
+TEST_F(users_register_test, modify_refuses_another_users_id_and_keeps_assignments) {
+    add("Ann", "Smith", "1");
+    add("Bob", "Jones", "2");
+    reg.store_assignment("1", {"003", "005"});
+    EXPECT_FALSE(reg.modify_user("1", {"Ann", "Smith", "2"}));
+    EXPECT_EQ(person.messages, QStringList{"ID number already being used"});
+    EXPECT_TRUE(reg.modify_user("1", {"Anne", "Smith", " 1 "}));
+    EXPECT_EQ(users().find("1").value()->firstname, "Anne");
+    EXPECT_TRUE(reg.modify_user("1", {"Anne", "Smith", "9"}));  // a new ID
+    EXPECT_EQ(*users().find("1"), std::nullopt);
+
+    EXPECT_FALSE(reg.modify_user("gone", {"A", "B", "C"}));
+    EXPECT_EQ(person.messages.last(), "internal database error");
+    EXPECT_FALSE(reg.modify_user("9", {"A", "", "C"}));
+    EXPECT_EQ(person.messages.last(), "Last Name cannot be blank");
+}
+
+TEST_F(users_register_test, assignments_of_one_reader_and_of_all_remaining) {
+    add("Ann", "Smith", "1");
+    ASSERT_TRUE(reg.begin_assignment("1"));
+
+    auto added = reg.store_assignment("1", {"126", "012"});
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0].reader + "|" + added[0].schedule, "126  Gate|012  Day");
+    EXPECT_EQ(access("1"), QString(252, ' ') + "12");
+
+    reg.store_assignment("1", {"005", "000"});
+    EXPECT_EQ(records::check_choice(access("1"), {"005", "001"}).error(),
+              "This user already has this reader defined");
+    EXPECT_TRUE(records::check_choice(access("1"), {"998", "001"}));
+    EXPECT_EQ(records::check_choice(access("1"), {"004", ""}).error(),
+              "Please select a reader and schedule");
+
+    added = reg.store_assignment("1", {"998", "000"});
+    EXPECT_EQ(added.size(), 125u);
+    EXPECT_EQ(access("1"), QString(252, '0') + "12");
+    const QString before = access("1");
+    EXPECT_TRUE(reg.store_assignment("1", {}).empty());  // a cancelled picker
+    EXPECT_EQ(access("1"), before);
+
+    const auto list = records::assignment_list(temp.db(), access("1"));
+    ASSERT_EQ(list.size(), 127u);
+    EXPECT_EQ(list.front().reader + "|" + list.front().schedule, "000  |000");
+    EXPECT_EQ(list.back().reader + "|" + list.back().schedule, "126  Gate|012  Day");
+    EXPECT_EQ(records::weekly_times(temp.db(), "012  Day")[0], "0000 - 0000");
+    // A short string written by another program reads as blanks and is stored full length.
+    ASSERT_TRUE(users().insert({"2", "Lee", "Al", "01"}));
+    reg.store_assignment("2", {"002", "009"});
+    EXPECT_EQ(access("2"), "01  09" + QString(248, ' '));
+    EXPECT_TRUE(person.messages.isEmpty());
+}
+
+TEST_F(users_register_test, removing_assignments_and_users) {
+    EXPECT_FALSE(reg.begin_assignment("1"));
+    EXPECT_FALSE(reg.clear_schedules("1"));
+    EXPECT_EQ(person.messages,
+              QStringList(2, "There are no users in the database. Add a user first"));
+    add("Ann", "Smith", "1");
+    EXPECT_FALSE(reg.begin_assignment("x"));
+    EXPECT_EQ(person.messages.last(), "You must select a user first");
+
+    reg.store_assignment("1", {"998", "000"});
+    EXPECT_FALSE(reg.delete_assignment("1", 110));  // answered No
+    EXPECT_EQ(person.questions, QStringList{"Delete this reader for this user"});
+    person.confirm_answers = {true};
+    EXPECT_TRUE(reg.delete_assignment("1", 110));
+    EXPECT_EQ(access("1"), QString(220, '0') + "  " + QString(32, '0'));
+    EXPECT_TRUE(reg.clear_schedules("1"));
+    EXPECT_EQ(access("1"), blank_slots);
+
+    EXPECT_FALSE(reg.delete_user("nobody"));
+    EXPECT_EQ(person.messages.last(), "Internal Database Error");
+    EXPECT_TRUE(reg.delete_user("1"));
+    EXPECT_EQ(*users().count(), 0);
+}
+
+// Busy, read-only or refused by a trigger: a write that fails is never taken for one done.
+TEST(register_writes, that_fail_say_internal_database_error_and_change_nothing) {
+    for (const bool read_only : {false, true}) {
+        test::temp_database temp;
+        test::scripted_operator person;
+        records::readers_loadup(temp.db(), person);
+        records::schedules_loadup(temp.db(), person);
+        ASSERT_TRUE(data::readers_table(temp.db()).remove(100));
+        ASSERT_TRUE(data::schedules_table(temp.db()).remove(50));
+        const QString slot_5 = QString(10, ' ') + "00" + QString(242, ' ');
+        ASSERT_TRUE(data::users_table(temp.db()).insert({"1", "Smith", "Ann", slot_5}));
+        std::optional<test::read_only_file> locked;
+        if (read_only) {
+            temp.close();
+            locked.emplace(temp.path());
+            temp.reopen();
+        } else {
+            for (const char* table : {"users", "readers", "schedules"}) {
+                for (const char* change : {"INSERT", "UPDATE", "DELETE"}) {
+                    ASSERT_TRUE(QSqlQuery(temp.db().connection())
+                                    .exec(test::refusing_trigger(change, table)));
+                }
+            }
+        }
+        records::users_register reg(temp.db(), person);
+        const auto tables = [&temp] {
+            return std::tuple(*data::users_table(temp.db()).all(),
+                              *data::readers_table(temp.db()).all(),
+                              *data::schedules_table(temp.db()).all());
+        };
+        const auto before = tables();
+        records::reader_form reader;
+        reader.readernum = 3;
+        records::schedule_form schedule = records::idle_schedule_form();
+        schedule.schedulenum = 4;
+        person.confirm_answers = {true};
+
+        EXPECT_FALSE(reg.add_user({"Bob", "Jones", "2"}));
+        EXPECT_FALSE(reg.modify_user("1", {"Anne", "Smith", "1"}));
+        EXPECT_FALSE(reg.modify_user("1", {"Anne", "Smith", "9"}));
+        EXPECT_FALSE(reg.delete_user("1"));
+        EXPECT_TRUE(reg.store_assignment("1", {"003", "005"}).empty());
+        EXPECT_FALSE(reg.clear_schedules("1"));
+        EXPECT_FALSE(reg.delete_assignment("1", 5));
+        EXPECT_EQ(records::update_reader(temp.db(), person, reader),
+                  records::reader_update::refused);
+        EXPECT_EQ(records::update_schedule(temp.db(), person, schedule),
+                  records::schedule_update::refused);
+        EXPECT_EQ(records::readers_loadup(temp.db(), person).size(), 126u);
+        EXPECT_EQ(records::schedules_loadup(temp.db(), person).size(), 98u);
+        EXPECT_EQ(person.messages, QStringList(11, "Internal Database Error"))
+            << (read_only ? "read-only" : "trigger");
+        EXPECT_EQ(tables(), before);
+    }
+}
+
+using records::reader_form_mode;
+
+TEST(readers_register, loadup_creates_the_missing_rows_of_0_to_126_once) {
+    test::temp_database temp;
+    test::scripted_operator person;
+    ASSERT_TRUE(data::readers_table(temp.db()).insert(test::reader_row(7, "T")));
+    const auto rows = records::readers_loadup(temp.db(), person);
     ASSERT_EQ(rows.size(), 127u);
-    EXPECT_EQ(rows.front().readername, QStringLiteral("Gate"));  // found rows first
-    EXPECT_EQ(rows[1].readernum, 0);
-    EXPECT_EQ(rows.back().readernum, 126);
-    const auto created = data::readers_table(temp.db()).find(0).value();
-    ASSERT_TRUE(created);
-    EXPECT_EQ(created->protocol, QStringLiteral("N"));
-    EXPECT_TRUE(created->readername.isEmpty() && created->commmode.isEmpty() &&
-                created->Port.isEmpty() && created->active.isEmpty());
-    EXPECT_EQ(records::readers_loadup(temp.db())->size(), 127u);
+    // The rows found first.
+    EXPECT_EQ(QList<int>({rows[0].readernum, rows[1].readernum, rows[126].readernum}),
+              QList<int>({7, 0, 126}));
+    data::reader_row created;
+    created.protocol = "N";
+    EXPECT_EQ(data::readers_table(temp.db()).find(0).value(), created);
+    EXPECT_EQ(records::readers_loadup(temp.db(), person).size(), 127u);
     EXPECT_EQ(*data::readers_table(temp.db()).count(), 127);
+    EXPECT_TRUE(person.messages.isEmpty());
 }
 
-TEST(readers_register, comm_mode_loads_and_stores_back) {
-    data::reader_row row;
-    row.readernum = 3;
-    row.commmode = QStringLiteral("Com2 19200");
-    records::reader_form form = records::reader_form_from_row(row);
-    EXPECT_EQ(form.mode, records::reader_form_mode::serial);
-    EXPECT_EQ(form.port, 2);
-    EXPECT_EQ(form.speed, 19200);
-    EXPECT_EQ(records::reader_row_from_form(form).commmode, QStringLiteral("Com2 19200"));
-
-    row.commmode = QStringLiteral("T");
-    EXPECT_EQ(records::reader_columns(row)[5], QStringLiteral("tcp/ip"));
-    form = records::reader_form_from_row(row);
-    EXPECT_EQ(form.mode, records::reader_form_mode::tcp);
-    EXPECT_TRUE(records::enabled_fields(form).ip_address);
-    EXPECT_EQ(records::reader_row_from_form(form).commmode, QStringLiteral("tcp/ip"));
-
-    row.commmode.clear();
-    form = records::reader_form_from_row(row);
-    EXPECT_EQ(form.mode, records::reader_form_mode::none);
-    EXPECT_FALSE(records::enabled_fields(form).ports || records::enabled_fields(form).ip_address);
-    EXPECT_TRUE(records::reader_row_from_form(form).commmode.isEmpty());
-}
-
-TEST(readers_register, dependent_field_rules) {
-    records::reader_form form;
-    records::select_mode(form, records::reader_form_mode::serial);
-    EXPECT_EQ(form.port, 1);
-    EXPECT_EQ(form.speed, 9600);
-    EXPECT_TRUE(records::enabled_fields(form).ports && records::enabled_fields(form).speeds);
-    EXPECT_FALSE(records::enabled_fields(form).ip_address);
-
-    records::set_speed_ticked(form, 19200, true);
-    EXPECT_EQ(form.speed, 19200);
-    records::set_speed_ticked(form, 19200, false);
-    EXPECT_EQ(form.speed, 9600);
-    form.port = 4;
-    records::select_mode(form, records::reader_form_mode::serial);  // an earlier choice stays
-    EXPECT_EQ(records::comm_mode_text(form), QStringLiteral("Com4 9600"));
-
-    EXPECT_FALSE(records::enabled_fields(form).network_address);
-    form.protocol = true;
-    EXPECT_TRUE(records::enabled_fields(form).network_address);
-    EXPECT_EQ(records::reader_row_from_form(form).protocol, QStringLiteral("Y"));
-    EXPECT_EQ(records::reader_columns(records::reader_row_from_form(form))[6], QStringLiteral("Y"));
-    form.protocol = false;
-    EXPECT_EQ(records::reader_row_from_form(form).protocol, QStringLiteral("N"));
-    EXPECT_TRUE(records::reader_columns(records::reader_row_from_form(form))[6].isEmpty());
-
-    EXPECT_TRUE(records::time_difference_key(QLatin1Char('-')) &&
-                records::time_difference_key(QLatin1Char('7')));
-    EXPECT_FALSE(records::time_difference_key(QLatin1Char('.')));
-    EXPECT_TRUE(records::ip_address_key(QLatin1Char('.')));
-    EXPECT_FALSE(records::ip_address_key(QLatin1Char('a')) ||
-                 records::digits_key(QLatin1Char('-')));
-}
-
-TEST(readers_register, update_validation_boundaries) {
-    const auto refusal = [](const QString& time, const QString& ip) {
-        records::reader_form form;
-        form.time_difference = time;
-        form.ip_address = ip;
-        return records::validate_reader_form(form).error();
+TEST(readers_register, comm_mode_loads_and_stores_back_and_dependent_fields_follow) {
+    struct mode_case {
+        const char* stored;
+        reader_form_mode mode;
+        int port, speed;
+        const char* shown_and_stored;
     };
-    for (const char* ok : {"-24", "24", "", "0", "-"})
-        EXPECT_EQ(refusal(QString::fromLatin1(ok), {}), "") << ok;
+    const mode_case cases[] = {
+        {"Com2 19200", reader_form_mode::serial, 2, 19200, "Com2 19200"},
+        {"T", reader_form_mode::tcp, 0, 0, "tcp/ip"},
+        {"", reader_form_mode::none, 0, 0, ""},
+    };
+    for (const mode_case& c : cases) {
+        const data::reader_row row = test::reader_row(3, c.stored);
+        const records::reader_form form = records::reader_form_from_row(row);
+        EXPECT_EQ(form.mode, c.mode) << c.stored;
+        EXPECT_EQ(form.port, c.port) << c.stored;
+        EXPECT_EQ(form.speed, c.speed) << c.stored;
+        EXPECT_EQ(records::reader_columns(row)[5], c.shown_and_stored);
+        EXPECT_EQ(records::reader_row_from_form(form).commmode, c.shown_and_stored);
+    }
+    records::reader_form form;
+    form.port = 4;
+    records::select_mode(form, reader_form_mode::serial);  // an earlier port stays
+    EXPECT_EQ(records::comm_mode_text(form), "Com4 9600");
+    records::set_speed_ticked(form, 9600, false);  // the speeds act as a pair
+    EXPECT_EQ(records::comm_mode_text(form), "Com4 19200");
+    const records::reader_form_enabled serial = records::enabled_fields(form);
+    EXPECT_TRUE(serial.ports && serial.speeds && !serial.ip_address && !serial.network_address);
+    form.protocol = true;
+    records::select_mode(form, reader_form_mode::tcp);
+    const records::reader_form_enabled tcp = records::enabled_fields(form);
+    EXPECT_TRUE(tcp.ip_address && tcp.tcp_port && tcp.network_address && !tcp.ports);
+    EXPECT_EQ(records::reader_row_from_form(form).protocol, "Y");
+    form.protocol = false;
+    EXPECT_EQ(records::reader_row_from_form(form).protocol, "N");
+}
+
+TEST(readers_register, update_validates_then_stores_the_row) {
+    const auto refusal = [](const char* time, const char* ip) {
+        records::reader_form typed;
+        typed.time_difference = time;
+        typed.ip_address = ip;
+        return records::validate_reader_form(typed).error();
+    };
+    for (const char* ok : {"-24", "24", "", "0", "-"}) EXPECT_EQ(refusal(ok, ""), "") << ok;
     for (const char* bad : {"25", "-25", "100"}) {
-        EXPECT_EQ(refusal(QString::fromLatin1(bad), {}), "Invalid time differential") << bad;
+        EXPECT_EQ(refusal(bad, ""), "Invalid time differential") << bad;
     }
     for (const char* ok : {"10.1.2.3", "", "  ", "1.2.3.", ".1.2.3", "999.x.1.2"}) {
-        EXPECT_EQ(refusal({}, QString::fromLatin1(ok)), "") << ok;
+        EXPECT_EQ(refusal("", ok), "") << ok;
     }
     for (const char* bad : {"10.1.2", "10..1.2", "1.2.3.4.5", "1...2"}) {
-        EXPECT_EQ(refusal({}, QString::fromLatin1(bad)), "Invalid ip address") << bad;
+        EXPECT_EQ(refusal("", bad), "Invalid ip address") << bad;
     }
-}
 
-TEST(readers_register, update_stores_the_row_or_tells_why_not) {
     test::temp_database temp;
-    ASSERT_TRUE(records::readers_loadup(temp.db()));
     test::scripted_operator person;
-    records::reader_form form =
-        records::reader_form_from_row(**data::readers_table(temp.db()).find(12));
-    form.name = QStringLiteral("Dock");
-    form.time_difference = QStringLiteral("-5");
-    form.active = true;
-    records::select_mode(form, records::reader_form_mode::serial);
+    records::readers_loadup(temp.db(), person);
+    records::reader_form form = records::reader_form_from_row(test::reader_row(12, ""));
+    form.time_difference = "-5";
+    records::select_mode(form, reader_form_mode::serial);
     form.port = 3;
     records::set_speed_ticked(form, 19200, true);
-    form.ip_address = QStringLiteral("10.0.0.9");
+    form.ip_address = "10.0.0.9";  // written whatever the mode
     EXPECT_EQ(records::update_reader(temp.db(), person, form), records::reader_update::stored);
-    const auto stored = data::readers_table(temp.db()).find(12).value();
-    EXPECT_EQ(stored->readername, QStringLiteral("Dock"));
-    EXPECT_EQ(stored->commmode, QStringLiteral("Com3 19200"));
-    EXPECT_EQ(stored->active, QStringLiteral("Y"));
-    EXPECT_EQ(stored->timezone, QStringLiteral("-5"));
-    EXPECT_EQ(stored->ipaddress, QStringLiteral("10.0.0.9"));  // written whatever the mode
-
-    form.time_difference = QStringLiteral("25");
+    data::reader_row expected = test::reader_row(12, "Com3 19200");
+    expected.timezone = "-5";
+    expected.ipaddress = "10.0.0.9";
+    EXPECT_EQ(data::readers_table(temp.db()).find(12).value(), expected);
+    form.time_difference = "25";
     EXPECT_EQ(records::update_reader(temp.db(), person, form), records::reader_update::refused);
     EXPECT_EQ(person.messages, QStringList{"Invalid time differential"});
-    EXPECT_EQ(data::readers_table(temp.db()).find(12).value()->timezone, QStringLiteral("-5"));
-
+    EXPECT_EQ(data::readers_table(temp.db()).find(12).value(), expected);
     form.time_difference.clear();
     form.readernum = 200;
     EXPECT_EQ(records::update_reader(temp.db(), person, form),
               records::reader_update::not_in_table);
 }
 
-TEST(schedules_register, loadup_creates_rows_1_to_99_shown_as_0000_0000) {
+TEST(schedules_register, loadup_creates_rows_1_to_99_and_update_stores_eight_characters) {
     test::temp_database temp;
-    const auto rows = records::schedules_loadup(temp.db()).value();
-    ASSERT_EQ(rows.size(), 99u);
-    EXPECT_EQ(rows.front().schedulenum, 1);
-    EXPECT_EQ(rows.back().schedulenum, 99);
-    const auto stored = data::schedules_table(temp.db()).find(50).value();
-    ASSERT_TRUE(stored);
-    EXPECT_TRUE(stored->schedulename.isEmpty());
-    EXPECT_EQ(stored->saturday, QStringLiteral("00000000"));
-    EXPECT_EQ(*data::schedules_table(temp.db()).find(0), std::nullopt);
-    const auto columns = records::schedule_columns(rows.front());
-    EXPECT_EQ(columns[0], QStringLiteral("001"));
-    EXPECT_EQ(columns[2], QStringLiteral("0000 - 0000"));
-    EXPECT_EQ(records::schedules_loadup(temp.db())->size(), 99u);
+    test::scripted_operator person;
+    ASSERT_EQ(records::schedules_loadup(temp.db(), person).size(), 99u);
+    EXPECT_EQ(records::schedules_loadup(temp.db(), person).back().schedulenum, 99);
+    EXPECT_EQ(*data::schedules_table(temp.db()).count(), 99);
+    const auto columns = records::schedule_columns(**data::schedules_table(temp.db()).find(1));
+    EXPECT_EQ(QStringList(columns.begin(), columns.end()).join('|'),
+              "001||0000 - 0000|0000 - 0000|0000 - 0000|0000 - 0000|0000 - 0000|0000 - 0000|"
+              "0000 - 0000");
+
+    records::schedule_form form = records::idle_schedule_form();
+    form.schedulenum = 4;
+    form.name = "Day shift";
+    form.boxes[6] = "0800";
+    form.boxes[7] = "1730";
+    EXPECT_EQ(records::update_schedule(temp.db(), person, form), records::schedule_update::stored);
+    const auto stored = data::schedules_table(temp.db()).find(4).value();
+    EXPECT_EQ(stored->schedulename + "|" + stored->wednesday, "Day shift|08001730");
+    EXPECT_EQ(records::schedule_columns(*stored)[5], "0800 - 1730");
+    form.boxes[13] = "2400";
+    form.name = "changed";
+    EXPECT_EQ(records::update_schedule(temp.db(), person, form), records::schedule_update::refused);
+    EXPECT_EQ(person.messages, QStringList{"Time cannot be > 2359"});
+    EXPECT_EQ(data::schedules_table(temp.db()).find(4).value()->schedulename, "Day shift");
 }
 
-TEST(schedules_register, time_box_validation_boundaries) {
+TEST(schedules_register, time_boxes_their_checks_copy_buttons_and_arrows) {
     const auto refusal = [](const QString& box) {
         records::schedule_boxes boxes;
-        boxes.fill(QStringLiteral("0000"));
+        boxes.fill("0000");
         boxes[9] = box;
         return records::validate_schedule_times(boxes).error();
     };
-    for (const char* ok : {"2359", "0000", "1275", "0999"})
-        EXPECT_EQ(refusal(QString::fromLatin1(ok)), "") << ok;
-    EXPECT_EQ(refusal(QStringLiteral("2400")), "Time cannot be > 2359");
-    EXPECT_EQ(refusal(QStringLiteral("236")), "All times must be 4 digits long");
-    EXPECT_EQ(refusal(QStringLiteral("800")), "All times must be 4 digits long");
-    EXPECT_EQ(refusal(QString()), "All times must be 4 digits long");
-    EXPECT_EQ(refusal(QStringLiteral("08000")), "All times must be 4 digits long");
-}
-
-TEST(schedules_register, copy_buttons_and_arrow_moves) {
-    records::schedule_form form = records::idle_schedule_form();
-    form.boxes[0] = QStringLiteral("0100");
-    form.boxes[1] = QStringLiteral("0200");
-    form.boxes[2] = QStringLiteral("0800");
-    form.boxes[3] = QStringLiteral("1700");
-    records::schedule_boxes mf = form.boxes;
-    records::copy_monday_to_friday(mf);
-    EXPECT_EQ(mf[10], QStringLiteral("0800"));
-    EXPECT_EQ(mf[11], QStringLiteral("1700"));
-    EXPECT_EQ(mf[12], QStringLiteral("0000"));  // Saturday untouched
-    EXPECT_EQ(mf[0], QStringLiteral("0100"));   // Sunday untouched
-    records::schedule_boxes ms = form.boxes;
-    records::copy_monday_to_saturday(ms);
-    EXPECT_EQ(ms[13], QStringLiteral("1700"));
-    records::schedule_boxes ss = form.boxes;
-    records::copy_sunday_to_saturday(ss);
-    for (int box = 2; box < 14; box += 2) {
-        EXPECT_EQ(ss[box], QStringLiteral("0100"));
-        EXPECT_EQ(ss[box + 1], QStringLiteral("0200"));
+    for (const char* ok : {"2359", "0000", "1275", "0999"}) EXPECT_EQ(refusal(ok), "") << ok;
+    EXPECT_EQ(refusal("2400"), "Time cannot be > 2359");
+    for (const char* bad : {"236", "800", "", "08000"}) {
+        EXPECT_EQ(refusal(bad), "All times must be 4 digits long") << bad;
     }
+
+    const auto copied = [](void (*copy)(records::schedule_boxes&)) {
+        records::schedule_boxes boxes{"0100", "0200", "0800", "1700"};
+        for (QString& box : boxes) box = box.isEmpty() ? "0000" : box;
+        copy(boxes);
+        return QStringList(boxes.begin(), boxes.end()).join(' ');
+    };
+    EXPECT_EQ(copied(records::copy_monday_to_friday),
+              "0100 0200 0800 1700 0800 1700 0800 1700 0800 1700 0800 1700 0000 0000");
+    EXPECT_EQ(copied(records::copy_monday_to_saturday),
+              "0100 0200 0800 1700 0800 1700 0800 1700 0800 1700 0800 1700 0800 1700");
+    EXPECT_EQ(copied(records::copy_sunday_to_saturday),
+              "0100 0200 0100 0200 0100 0200 0100 0200 0100 0200 0100 0200 0100 0200");
     EXPECT_EQ(records::box_below(1), 3);
     EXPECT_EQ(records::box_above(3), 1);
-    EXPECT_FALSE(records::box_below(12));
-    EXPECT_FALSE(records::box_above(1));
-}
-
-TEST(schedules_register, update_stores_days_as_eight_characters) {
-    test::temp_database temp;
-    ASSERT_TRUE(records::schedules_loadup(temp.db()));
-    test::scripted_operator person;
-    records::schedule_form form =
-        records::schedule_form_from_row(**data::schedules_table(temp.db()).find(4));
-    form.name = QStringLiteral("Day shift");
-    form.boxes[6] = QStringLiteral("0800");
-    form.boxes[7] = QStringLiteral("1730");
-    EXPECT_EQ(records::update_schedule(temp.db(), person, form), records::schedule_update::stored);
-    const auto stored = data::schedules_table(temp.db()).find(4).value();
-    EXPECT_EQ(stored->wednesday, QStringLiteral("08001730"));
-    EXPECT_EQ(stored->schedulename, QStringLiteral("Day shift"));
-    EXPECT_EQ(records::schedule_columns(*stored)[5], QStringLiteral("0800 - 1730"));
-    EXPECT_EQ(records::schedule_form_from_row(*stored).boxes[7], QStringLiteral("1730"));
-    EXPECT_EQ(records::stored_day(QStringLiteral("0800 - 1730")), QStringLiteral("08001730"));
-
-    form.boxes[13] = QStringLiteral("2400");
-    form.name = QStringLiteral("changed");
-    EXPECT_EQ(records::update_schedule(temp.db(), person, form), records::schedule_update::refused);
-    EXPECT_EQ(person.messages, QStringList{"Time cannot be > 2359"});
-    EXPECT_EQ(data::schedules_table(temp.db()).find(4).value()->schedulename,
-              QStringLiteral("Day shift"));
+    EXPECT_FALSE(records::box_below(12) || records::box_above(1));
 }
 
 }  // namespace

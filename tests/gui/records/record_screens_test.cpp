@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+
+#include "core/data/log_table.h"
+#include "core/data/readers_table.h"
+#include "core/data/schedules_table.h"
+#include "gui/records/archive_form.h"
+#include "gui/records/dbutil_form.h"
+#include "gui/records/readers_form.h"
+#include "gui/records/schedules_form.h"
+#include "tests/gui/records/records_test_support.h"
+#include "tests/support/data/temp_database.h"
+#include "tests/support/rows.h"
+
+namespace zep::test {
+namespace {
+
+bool checked(QWidget* screen, const char* name) {
+    return child<QAbstractButton>(screen, name)->isChecked();
+}
+bool enabled(QWidget* screen, const char* name) {
+    return child<QWidget>(screen, name)->isEnabled();
+}
+
+TEST(readers_screen, opens_with_all_readers_and_edits_one_through_its_rules) {
+    records_program program;
+    auto* screen = program.open<gui::readers_form>("readersform");
+    QTreeWidget* list = child<QTreeWidget>(screen, "reader_list");
+    QLabel* heading = child<QLabel>(screen, "reader_heading");
+    ASSERT_EQ(list->topLevelItemCount(), 127);
+    EXPECT_EQ(list->headerItem()->text(7), "Protocol  Address");
+    EXPECT_FALSE(enabled(screen, "name_box") || enabled(screen, "update_reader_button"));
+
+    click(list, row_with(list, 0, "002"));
+    EXPECT_EQ(heading->text(), "Reader 002");
+    EXPECT_FALSE(enabled(screen, "port_com1"));
+    press(screen, "mode_serial");
+    EXPECT_TRUE(checked(screen, "port_com1") && checked(screen, "speed_9600"));
+    press(screen, "port_com2");
+    press(screen, "speed_19200");
+    press(screen, "protocol_tick");
+    QTest::keyClicks(child<QLineEdit>(screen, "network_address_box"), "1x2");
+    auto* time = child<QLineEdit>(screen, "time_difference_box");
+    QTest::keyClicks(time, "-2a5");
+    press(screen, "update_reader_button");
+    EXPECT_EQ(program.answers.messages, QStringList{"Invalid time differential"});
+    EXPECT_EQ(heading->text(), "Reader 002");
+    time->setText("-24");
+    press(screen, "update_reader_button");
+    EXPECT_TRUE(heading->text().isEmpty());
+    EXPECT_FALSE(enabled(screen, "name_box"));
+    const auto stored = data::readers_table(program.db()).find(2).value();
+    EXPECT_EQ(stored->commmode + stored->protocol + stored->address422 + stored->timezone,
+              "Com2 19200Y12-24");
+    EXPECT_EQ(row_with(list, 0, "002")->text(6), "Y");
+    click(list, row_with(list, 0, "002"));
+    EXPECT_TRUE(checked(screen, "mode_serial") && checked(screen, "port_com2") &&
+                checked(screen, "speed_19200"));
+}
+
+TEST(schedules_screen, edits_a_schedule_with_the_copy_buttons_and_its_checks) {
+    records_program program;
+    auto* screen = program.open<gui::schedules_form>("schedulesform");
+    QTreeWidget* list = child<QTreeWidget>(screen, "schedule_list");
+    const auto box = [screen](int n) {
+        return child<QLineEdit>(screen, QStringLiteral("time_box_%1").arg(n));
+    };
+    ASSERT_EQ(list->topLevelItemCount(), 99);
+    EXPECT_FALSE(box(0)->isEnabled());
+    double_click(list, row_with(list, 0, "004"));
+    EXPECT_EQ(child<QLabel>(screen, "schedule_heading")->text(), "Schedule 004");
+    box(2)->clear();
+    QTest::keyClicks(box(2), "08:00");
+    box(3)->setText("1730");
+    press(screen, "copy_mf");
+    QTest::keyClick(box(2), Qt::Key_Down);
+    EXPECT_EQ(screen->focusWidget(), box(4));
+    box(6)->setText("2400");
+    press(screen, "update_schedule_button");
+    EXPECT_EQ(program.answers.messages, QStringList{"Time cannot be > 2359"});
+    box(6)->setText("0800");
+    child<QLineEdit>(screen, "schedule_name_box")->setText("Office");
+    press(screen, "update_schedule_button");
+    const auto stored = data::schedules_table(program.db()).find(4).value();
+    EXPECT_EQ(stored->schedulename + stored->wednesday + stored->saturday,
+              "Office0800173000000000");
+    EXPECT_EQ(row_with(list, 0, "004")->text(4), "0800 - 1730");
+    EXPECT_TRUE(box(0)->isEnabled());
+}
+
+// The side-menu entry of the screen shown reads it afresh; Esc closes it until chosen again.
+TEST(register_screens, the_entry_again_reloads_and_escape_closes) {
+    records_program program;
+    program.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program.window.get()));
+    // Each change lands in column 1 of the screen's list: a first name, a reader's, a schedule's.
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"usersform", [&] { program.add_user("1", "Adams", "Late"); }},
+        {"readersform", [&] { program.add_reader(5, "Late"); }},
+        {"schedulesform", [&] { program.add_schedule(7, "Late"); }},
+    };
+    for (const auto& [name, change_elsewhere] : cases) {
+        QWidget* screen = program.open_screen(name);
+        auto* list = screen->findChild<QTreeWidget*>();
+        change_elsewhere();
+        EXPECT_TRUE(list->findItems("Late", Qt::MatchExactly, 1).isEmpty());
+        program.open_screen(name);
+        EXPECT_EQ(list->findItems("Late", Qt::MatchExactly, 1).size(), 1) << name;
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Escape);
+        EXPECT_FALSE(screen->isVisible()) << name;
+        EXPECT_EQ(program.open_screen(name), screen);
+        EXPECT_TRUE(screen->isVisible()) << name;
+    }
+}
+
+TEST(main_window, says_in_the_status_bar_what_start_up_could_not_use) {
+    program_folder folder;
+    folder.save([](program::session&) {});
+    ASSERT_EQ(run_sql(folder.db_path(), {"UPDATE settings SET proxidlen = 70000"}), "");
+    scripted_operator answers;
+    gui::main_window window(folder.start(), &answers);
+    EXPECT_EQ(window.state().settings.proxidlen, 16);
+    EXPECT_EQ(window.statusBar()->currentMessage(),
+              "Settings field \"proxidlen\" holds \"70000\", not a 16-bit number: "
+              "its default 16 is used");
+}
+
+QString cell(const QTableView* view, int row, int column) {
+    return view->model()->index(row, column).data().toString();
+}
+
+struct log_screens : ::testing::Test {
+    records_program program;
+
+    void SetUp() override {
+        std::vector<data::log_row> rows = {log_row("2005-03-02 09:00:00", "9", 3, "Smith"),
+                                           log_row("2005-03-01 08:00:00", "1234", 5, "Li ", false),
+                                           log_row("2005-02-28 23:59:59", "7", 5, "Adams")};
+        for (data::log_row& row : rows) row.firstname = "Bo";
+        ASSERT_TRUE(data::log_table(program.db()).insert_all(rows));
+    }
+    QString out(const char* name) { return program.folder.db_path() + "." + name; }
+};
+
+TEST_F(log_screens, archive_lists_the_log_sorted_on_the_clicked_column_a_page_at_a_time) {
+    auto* screen = program.open<gui::archive_form>("archive");
+    QTableView* view = child<QTableView>(screen, "log_list");
+    ASSERT_EQ(view->model()->rowCount(), 3);
+    EXPECT_EQ(view->model()->headerData(4, Qt::Horizontal).toString() + cell(view, 0, 0),
+              "Granted2005-02-28 23:59:59");
+    click_header(view->horizontalHeader(), 1);
+    EXPECT_EQ(cell(view, 1, 1) + cell(view, 2, 1), "Li,BoSmith,Bo");
+
+    // A long log: the view holds a page, not the table, until it scrolls.
+    std::vector<data::log_row> rows;
+    for (int i = 0; i < 1000; ++i) {
+        rows.push_back(log_row("2006-01-01 00:00:00", "", 1,
+                               QStringLiteral("Zed%1").arg(i, 4, 10, QLatin1Char('0'))));
+    }
+    ASSERT_TRUE(data::log_table(program.db()).insert_all(rows));
+    press(screen, "refresh_button");
+    EXPECT_LT(view->model()->rowCount(), 1003);
+    EXPECT_TRUE(wait_until([&] {
+        view->scrollToBottom();
+        return view->model()->rowCount() == 1003;
+    }));
+    EXPECT_EQ(cell(view, 1002, 1), "Zed0999,");
+}
+
+TEST_F(log_screens, utilities_show_the_remembered_choices_export_delete_and_list_employees) {
+    program.state().marker = {true, false};
+    auto* screen = program.open<gui::dbutil_form>("dbutil");
+    EXPECT_TRUE(child<QRadioButton>(screen, "comma_delimited")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(screen, "add_to_all_active")->isChecked());
+    EXPECT_EQ(child<QLineEdit>(screen, "delete_start_date")->text(),
+              QDate::currentDate().toString("MM-dd-yyyy"));
+    EXPECT_FALSE(child<QGroupBox>(screen, "add_series_panel")->isEnabled());
+    child<QLineEdit>(screen, "export_start_date")->setText("03-01-2005");
+    child<QLineEdit>(screen, "export_end_date")->setText("03-02-2005");
+    QTest::keyClicks(child<QLineEdit>(screen, "export_reader"), "x5");
+    program.answers.file_answers = {out("comma")};
+    press(screen, "export_log_button");
+    EXPECT_EQ(file_bytes(out("comma")), "2005-03-01 08:00:00,Li,Bo,1234,005,,N\r\r\n");
+    EXPECT_TRUE(child<QLabel>(screen, "dbutil_status")->text().isEmpty());
+    press(screen, "fixed_format");
+    EXPECT_TRUE(program.state().marker.export_fixed);
+
+    child<QLineEdit>(screen, "delete_start_date")->setText("03-01-2005");
+    child<QLineEdit>(screen, "delete_end_date")->setText("03-02-2005");
+    press(screen, "delete_log_button");
+    program.add_user("1234", "Smith", "Ann");
+    program.answers.file_answers = {out("employees")};
+    press(screen, "export_employees_button");
+    EXPECT_EQ(file_bytes(out("employees")), "Smith,Ann                          1234\r\r\n");
+    EXPECT_EQ(program.answers.messages,
+              (QStringList{"Export Complete", "Deletion Complete - 2 Records Deleted",
+                           "Export Complete"}));
+}
+
+}  // namespace
+}  // namespace zep::test

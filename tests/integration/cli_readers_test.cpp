@@ -1,0 +1,183 @@
+// The reader commands of the command line (send, the utilities, background) run
+// in-process against simulated readers.
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "core/data/readers_table.h"
+#include "core/program/startup.h"
+#include "tests/integration/cli_harness.h"
+#include "tests/support/rows.h"
+#include "tests/support/sim/sim_fixture.h"
+
+namespace zep {
+namespace {
+
+using test::cli_run;
+using test::sim_fixture;
+
+class cli_test : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    sim_fixture sim;
+    std::optional<QString> typed_password;
+
+    QString db() const { return dir.filePath("zep.db"); }
+    cli_run run(const QStringList& args) {
+        return test::run_zep(db(), args, [this] { return typed_password; });
+    }
+    // Starts as the desktop program does, changes the database, and closes again.
+    void edit_database(const std::function<void(program::session&)>& edit) {
+        program::startup_options options;
+        options.db_arg = db();
+        options.connection_name = "edit_database";
+        auto started = program::start_up(options);
+        ASSERT_TRUE(started) << started.error().toStdString();
+        edit(*started.value());
+        ASSERT_TRUE(program::close_down(*started.value()));
+    }
+};
+
+TEST_F(cli_test, send_prints_the_reply_and_nothing_for_an_ack) {
+    sim::reader_config plain = sim_fixture::zep_reader();
+    plain.ident = "ZEP TEST READER 1.0";
+    const QString tcp = QString("127.0.0.1:%1").arg(sim.start_tcp({plain}));
+    // A body that follows its ACK late still belongs to the answer.
+    sim::reader_config late = sim_fixture::zep_reader(7, true);
+    late.faults.late_body_ms = 300;
+    const QString line = sim.start_pty({late});
+    const QStringList at_7{"--serial", line, "--protocol", "7", "--timeout", "1500"};
+
+    const cli_run ident = run({"send", "V", "--tcp", tcp});
+    EXPECT_EQ(ident.status, 0) << ident.err.toStdString();
+    EXPECT_EQ(ident.out, "ZEP TEST READER 1.0\n");
+    EXPECT_TRUE(ident.err.isEmpty());
+    const cli_run memory = run(QStringList{"send", "z"} + at_7);
+    EXPECT_EQ(memory.status, 0) << memory.err.toStdString();
+    EXPECT_EQ(memory.out, "00487000000500000000\n");
+    const cli_run cleared = run(QStringList{"send", "cd"} + at_7);
+    EXPECT_EQ(cleared.status, 0);
+    EXPECT_TRUE(cleared.out.isEmpty());
+    // Escapes reach the reader as bytes: NUL "IA" 009 readdresses it.
+    EXPECT_EQ(run(QStringList{"send", "\\x00IA009"} + at_7).status, 0);
+    EXPECT_EQ(sim.with_reader(1, 0, [](sim::reader& x) { return x.address; }), 9);
+    EXPECT_EQ(run({"send", "s1", "--no-reply", "--tcp", tcp}).status, 0);
+    EXPECT_TRUE(sim_fixture::wait_until(
+        [&] { return sim.with_reader(0, 0, [](sim::reader& x) { return x.rs232_logging; }); }));
+}
+
+TEST_F(cli_test, the_login_password_guards_every_command_but_background) {
+    edit_database([](program::session& state) { state.settings.loginpass = "Secret"; });
+    const QStringList send{"send", "V", "--tcp",
+                           QString("127.0.0.1:%1").arg(sim.start_tcp({sim_fixture::zep_reader()}))};
+    typed_password = "secret";
+    const cli_run refused = run(send);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Invalid Password\n");
+    EXPECT_TRUE(refused.out.isEmpty());
+    typed_password = "Secret";
+    EXPECT_EQ(run(send).status, 0);
+    typed_password.reset();
+    EXPECT_EQ(run({"background"}).status, 0);
+}
+
+TEST_F(cli_test, background_creates_the_database_and_a_broken_one_is_one_line) {
+    EXPECT_EQ(run({"background"}).status, 0);
+    EXPECT_EQ(QFile::permissions(db()) & (QFile::ReadGroup | QFile::ReadOther), 0);
+    QTemporaryDir other;
+    QFile junk(other.filePath("zep.db"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is not a database at all, just some text that is long enough");
+    junk.close();
+    const cli_run got = test::run_zep(junk.fileName(), {"background"});
+    EXPECT_EQ(got.status, 1);
+    EXPECT_TRUE(got.err.contains(junk.fileName()));
+    EXPECT_EQ(got.err.count('\n'), 1);
+}
+
+TEST_F(cli_test, single_reader_results_go_to_stdout_and_failures_to_stderr) {
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.ident = "ZEP CLI 1.0";
+    const QString tcp = QString("127.0.0.1:%1").arg(sim.start_tcp({r}));
+    EXPECT_EQ(run({"identify", "--tcp", tcp}).out, "ZEP CLI 1.0\n");
+    EXPECT_EQ(run({"clock", "set", "--tcp", tcp}).out, "Time set in reader\n");
+    static const QRegularExpression shown("^\\d\\d/\\d\\d/\\d{4}  \\d\\d:\\d\\d:\\d\\d\\n$");
+    EXPECT_TRUE(shown.match(run({"clock", "get", "--tcp", tcp}).out).hasMatch());
+    EXPECT_EQ(run({"id", "add", "4711", "--tcp", tcp}).out, "ID Added\n");
+    EXPECT_EQ(run({"id", "delete", "4711", "--tcp", tcp}).out, "ID deleted\n");
+    const cli_run absent = run({"id", "delete", "4711", "--tcp", tcp});
+    EXPECT_EQ(absent.status, 1);
+    EXPECT_TRUE(absent.out.isEmpty());
+    EXPECT_EQ(absent.err, "ID was not deleted, or not found\n");
+
+    const cli_run odd = run({"id", "add", QString::fromUtf8("\u20ac1"), "--tcp", tcp});
+    EXPECT_EQ(odd.status, 1);
+    EXPECT_EQ(odd.err, "The ID may hold only printable 8-bit characters\n");
+    const cli_run silent = run({"send", "V", "--timeout", "200", "--serial", sim.start_pty({})});
+    EXPECT_EQ(silent.status, 1);
+    EXPECT_EQ(silent.err, "No response from reader\n");
+    for (const QStringList& bad :
+         {QStringList{"send"}, QStringList{"send", "V", "--tcp", "nohost"},
+          QStringList{"send", "\\xZ1"}, QStringList{"send", "V", "--baud", "4800"},
+          QStringList{"send", "V", "--bogus"}, QStringList{"frobnicate"}, QStringList{},
+          QStringList{"background", "now"}, QStringList{"id", "add"},
+          QStringList{"identify", "extra"}, QStringList{"clock", "get", "--all"}}) {
+        EXPECT_EQ(run(bad).status, 2) << bad.join(' ').toStdString();
+    }
+}
+
+TEST_F(cli_test, memory_and_the_global_address_on_a_protocol_line) {
+    sim::reader_config old = sim_fixture::ko_reader(4, true);
+    old.old_firmware = true;
+    old.ids = {{"1", 0}, {"2", 0}};
+    const QString line = sim.start_pty({sim_fixture::zep_reader(0, true), old});
+    const cli_run memory = run({"memory", "--old-firmware", "--serial", line, "--protocol", "4"});
+    EXPECT_EQ(memory.status, 0) << memory.err.toStdString();
+    EXPECT_EQ(memory.out,
+              "Download Slots Avail: 00485\nDownload Slots Used: 00002\n"
+              "Logging Slots Avail: 00000\nLogging Slots Used: 00000\n");
+
+    const cli_run to_all = run({"id", "add", "55", "--serial", line, "--protocol", "127"});
+    EXPECT_EQ(to_all.status, 0);
+    EXPECT_EQ(to_all.out, "Command sent to all readers\n");
+    const cli_run asked = run({"identify", "--serial", line, "--protocol", "127"});
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_EQ(asked.err,
+              "Address 127 reaches every reader and none answers - choose a reader's own "
+              "address\n");
+}
+
+TEST_F(cli_test, all_prints_every_line_and_fails_when_any_reader_failed) {
+    const cli_run none = run({"id", "add", "55", "--all"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "There are no active readers\n");
+    EXPECT_TRUE(none.out.isEmpty());
+
+    sim::reader_config short_records = sim_fixture::zep_reader();
+    short_records.record_length = 4;
+    short_records.faults.refuse_long_ids = true;
+    const quint16 port = sim.start_tcp({short_records});
+    data::reader_row asleep = test::tcp_reader_row(2, test::closed_tcp_port());
+    asleep.active = "";
+    edit_database([&](program::session& state) {
+        ASSERT_TRUE(
+            data::readers_table(*state.db).insert_all({test::tcp_reader_row(0, port), asleep}));
+    });
+
+    const cli_run added = run({"id", "add", "55", "--all"});
+    EXPECT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_EQ(added.out, "Adding 55 to all active readers\n \nReader 000 - ID added\n");
+    // A refusal is a failure too.
+    const cli_run refused = run({"id", "add", "123456", "--all"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out,
+              "Adding 123456 to all active readers\n \nReader 000 - Invalid response\n");
+    EXPECT_EQ(run({"clock", "set", "--all"}).status, 0);
+    EXPECT_EQ(run({"id", "delete", "55", "--all", "--tcp", "127.0.0.1:1"}).status, 2);
+    EXPECT_EQ(run({"clock", "set", "--all", "--timeout", "100"}).status, 2);
+    EXPECT_TRUE(sim.access_list(0, 0).size() == 1);
+}
+
+}  // namespace
+}  // namespace zep
