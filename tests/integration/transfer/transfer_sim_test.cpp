@@ -1,0 +1,300 @@
+// Access lists, schedules and logs between files and simulated readers, in every form.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/link/reader_link.h"
+#include "core/transfer/access_transfer.h"
+#include "core/transfer/log_transfer.h"
+#include "core/transfer/schedule_transfer.h"
+#include "tests/support/scripted_operator.h"
+#include "tests/support/sim/sim_fixture.h"
+
+namespace zep {
+namespace {
+
+using test::sim_fixture;
+using transfer::transfer_end;
+
+enum class form { tcp_plain, tcp_protocol, serial_plain, serial_protocol };
+
+std::string form_name(const testing::TestParamInfo<form>& info) {
+    static const char* const names[] = {"tcp_plain", "tcp_protocol", "serial_plain",
+                                        "serial_protocol"};
+    return names[static_cast<int>(info.param)];
+}
+
+class transfers : public testing::TestWithParam<form> {
+  protected:
+    sim_fixture sim;
+    link::reader_link link;
+    test::scripted_operator person;
+    link::link_endpoint reader;
+    QTemporaryDir dir;
+
+    bool tcp() const { return GetParam() == form::tcp_plain || GetParam() == form::tcp_protocol; }
+    bool protocol() const {
+        return GetParam() == form::tcp_protocol || GetParam() == form::serial_protocol;
+    }
+
+    void start(sim::reader_config r) {
+        r.protocol = protocol();
+        r.address = protocol() ? 5 : 0;
+        reader.protocol = protocol();
+        reader.address = r.address;
+        if (tcp()) {
+            reader.link = link::link_endpoint::kind::tcp;
+            reader.host = "127.0.0.1";
+            reader.port_text = QString::number(sim.start_tcp({r}));
+        } else {
+            reader.link = link::link_endpoint::kind::serial;
+            reader.device = sim.start_pty({r});
+        }
+    }
+
+    QString file(const char* name, const QByteArray& bytes = {}) {
+        const QString path = dir.filePath(name);
+        if (!bytes.isNull()) {
+            QFile f(path);
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+        }
+        return path;
+    }
+    static QByteArray contents(const QString& path) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+    std::vector<sim::access_entry> ids() { return sim.access_list(0, 0); }
+};
+
+TEST_P(transfers, download_then_verify_and_upload_in_both_layouts) {
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.ids = {{"999", 0}};
+    start(r);
+    // Blank lines, two IDs on one line, trailing blanks, LF and CR line ends.
+    transfer::download_options down;
+    down.file = file("accesslist.txt", "1001\r\n\r\n1002,1003  \n\"  1004\"\r");
+    const auto done = transfer::download_access_list(link, reader, down, person);
+    EXPECT_EQ(done.end, transfer_end::done);
+    EXPECT_EQ(person.messages,
+              QStringList({"        Download Complete         ", "Verify complete - 4 IDs match"}));
+    EXPECT_EQ(ids(),
+              (std::vector<sim::access_entry>{{"1001", 0}, {"1002", 0}, {"1003", 0}, {"1004", 0}}));
+    // Autoconfigure set the record length from the longest ID, quoted blanks included.
+    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& x) { return x.record_length; }), 6);
+
+    person.messages.clear();
+    down.file = file("schedules.txt", "0051001\r\n0121002\r\n");
+    down.layout = transfer::access_layout::schedule_and_id;
+    EXPECT_TRUE(transfer::download_access_list(link, reader, down, person).ok());
+    EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"1001", 5}, {"1002", 12}}));
+
+    transfer::upload_options up;
+    up.file = file("uploadacc.txt");
+    up.layout = transfer::access_layout::schedule_and_id;
+    up.end = transfer::line_end::cr;
+    EXPECT_TRUE(transfer::upload_access_list(link, reader, up, person).ok());
+    EXPECT_EQ(contents(up.file), "0051001\r0121002\r");
+    up.layout = transfer::access_layout::id_only;
+    up.end = transfer::line_end::cr_lf;
+    EXPECT_TRUE(transfer::upload_access_list(link, reader, up, person).ok());
+    EXPECT_EQ(contents(up.file), "1001\r\n1002\r\n");
+    EXPECT_EQ(person.messages.back(), "        Upload Complete         ");
+}
+
+TEST_P(transfers, verify_names_what_the_reader_lost) {
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.faults.forget_id = "1002";
+    start(r);
+    transfer::download_options down;
+    down.file = file("accesslist.txt", "1001\r\n1002\r\n1001\r\n");
+    const auto outcome = transfer::download_access_list(link, reader, down, person);
+    EXPECT_EQ(outcome.end, transfer_end::failed);
+    EXPECT_EQ(person.messages, QStringList({"        Download Complete         ",
+                                            "Verify failed - 1 missing, 0 unexpected, 0 with "
+                                            "another schedule\r1002 missing"}));
+}
+
+TEST_P(transfers, the_probe_and_the_capacity_check_refuse_before_anything_is_sent) {
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.record_length = 12;
+    r.ids = {{"55", 0}};
+    start(r);
+    transfer::download_options down;
+    down.autoconfigure = false;
+    down.verify = false;
+    down.file = file("long.txt", "1234567890123\r\n");
+    EXPECT_EQ(transfer::download_access_list(link, reader, down, person).text,
+              "Data file contains records that are too large for the settings in the reader - "
+              "cannot download");
+    down.file = file("too_long.txt", "1234567890123456789\r\n");
+    EXPECT_EQ(transfer::download_access_list(link, reader, down, person).text,
+              "Data file contains records > 18 characters - cannot download");
+
+    // 499 free slots of 13 bytes; the old firmware reports them second.
+    QByteArray five_hundred;
+    for (int i = 0; i < 500; ++i) five_hundred += QByteArray::number(100000 + i) + "\r\n";
+    down.file = file("500.txt", five_hundred);
+    for (const bool old : {false, true}) {
+        sim.with_reader(0, 0, [&](sim::reader& x) {
+            x.capacity_bytes = 499 * 13;
+            x.old_firmware = old;
+            return 0;
+        });
+        down.old_firmware = old;
+        EXPECT_EQ(transfer::download_access_list(link, reader, down, person).text,
+                  "Cannot download file - there are more records in the file than space in the "
+                  "reader");
+    }
+    // Nothing of the file was sent; at most the probe's own ID of zeros is left (TCP
+    // clears it after the probe, serial only before the records).
+    for (const sim::access_entry& e : ids()) EXPECT_EQ(e.id, "000000000000");
+}
+
+TEST_P(transfers, schedules_round_trip_and_a_refused_record_stops_the_download) {
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.schedules = {
+        {9, {"08001700", "08001700", "08001700", "08001700", "08001700", "00000000", "00000000"}}};
+    start(r);
+    QByteArray week;
+    for (int d = 1; d <= 7; ++d) week += "005" + QByteArray::number(d) + "07001900\r\n";
+    ASSERT_TRUE(
+        transfer::download_schedules(link, reader, file("schedule.txt", week), person).ok());
+    EXPECT_EQ(person.messages.back(), "     Schedule Download Complete         ");
+
+    const QString up = file("up.txt");
+    ASSERT_TRUE(
+        transfer::upload_schedules(link, reader, up, transfer::line_end::cr_lf, person).ok());
+    const QList<QByteArray> lines = contents(up).split('\n');
+    ASSERT_EQ(lines.size(), 694);  // 693 lines and the end of the last
+    EXPECT_EQ(lines[0], "001100000000\r");
+    EXPECT_EQ(lines[4 * 7 + 2], "005307001900\r");
+    EXPECT_EQ(lines[8 * 7 + 5], "009600000000\r");
+
+    // A blank line is sent as "SA" alone; the reader refuses it and the rest is not sent.
+    const auto refused = transfer::download_schedules(
+        link, reader, file("gap.txt", "001107001900\r\n\r\n001207001900\r\n"), person);
+    EXPECT_EQ(refused.text, "Invalid response from reader, schedule file data may be incorrect");
+    EXPECT_EQ(sim.history(0, 0).back(), "SA");
+
+    const auto huge =
+        transfer::download_schedules(link, reader, file("huge.txt", QByteArray(5000, '1')), person);
+    EXPECT_EQ(huge.text,
+              "Data file contains a record longer than 4096 characters - cannot download");
+    EXPECT_EQ(sim.history(0, 0).back(), "SA");
+}
+
+TEST_P(transfers, log_upload_keeps_lines_as_received_and_an_empty_log_gives_an_empty_file) {
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.log.count = 3;
+    r.log.cards = {"1001"};
+    r.log.start = QDateTime(QDate(2024, 1, 2), QTime(7, 30));
+    start(r);
+    const QString path = file("uploadlog.txt");
+    ASSERT_TRUE(transfer::upload_log(link, reader, path, transfer::line_end::cr, person).ok());
+    const QList<QByteArray> lines = contents(path).split('\r');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith("0240102073")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("1001"));
+
+    ASSERT_TRUE(transfer::clear_log(link, reader, person).ok());
+    EXPECT_EQ(person.messages.back(), "Log Data Cleared - Verify by checking Memory Status");
+    ASSERT_TRUE(transfer::upload_log(link, reader, path, transfer::line_end::cr, person).ok());
+    EXPECT_EQ(contents(path), "");
+    EXPECT_EQ(person.messages.back(), "        Upload Complete         ");
+}
+
+TEST_P(transfers, a_schedule_code_equal_to_the_terminator_arrives_whole) {
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.ids = {{"4711", 13}, {"4712", 3}};
+    start(r);
+    transfer::upload_options up;
+    up.file = file("uploadacc.txt");
+    up.layout = transfer::access_layout::schedule_and_id;
+    ASSERT_TRUE(transfer::upload_access_list(link, reader, up, person).ok());
+    EXPECT_EQ(contents(up.file), "0134711\r\n0034712\r\n");
+}
+
+TEST_P(transfers, a_silent_reader_gets_the_step_message_and_the_link_stays_usable) {
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.faults.silent = true;
+    start(r);
+    const auto cleared = transfer::clear_access_list(link, reader, person);
+    // Plain mode waits for nothing after "cd": the reader gives no confirmation.
+    EXPECT_EQ(cleared.ok(), !protocol());
+    if (protocol()) {
+        EXPECT_EQ(cleared.text, tcp() ? "No response from reader"
+                                      : "Error 01 - Timeout while communicating with reader");
+    }
+    const QString path = file("log.txt");
+    const auto log = transfer::upload_log(link, reader, path, transfer::line_end::cr_lf, person);
+    EXPECT_EQ(log.text, protocol() && tcp() ? "No response from reader"
+                        : protocol()        ? "Error 24 - Timeout while communicating with reader"
+                                            : "Error 01 - Timeout while communicating with reader");
+    sim.with_reader(0, 0, [](sim::reader& x) {
+        x.faults.silent = false;
+        return 0;
+    });
+    EXPECT_TRUE(transfer::clear_log(link, reader, person).ok());
+}
+
+TEST_P(transfers, a_download_puts_exactly_these_bytes_on_the_line) {
+    start(sim_fixture::zep_reader());
+    transfer::download_options down;
+    down.file = file("one.txt", "1001\r\n");
+    down.verify = false;
+    ASSERT_TRUE(transfer::download_access_list(link, reader, down, person).ok());
+    // Wake-ups, record length 04, "z", the clearing "cd" and the one record; in protocol
+    // mode framed for address 5 (0x85) with the ACKs the reader's answers get.
+    const QByteArray frame_start("\x85\x02");
+    const auto framed = [&](const QByteArray& text) { return frame_start + text + "\x03"; };
+    QByteArray expected;
+    if (protocol()) {
+        expected = QByteArray(tcp() ? "\x06\x06\x06" : "\x06\x06") + framed("\\04") + framed("z") +
+                   "\x06\x06" + framed("cd") + "\x06" + framed("AN0001001") + "\x06";
+    } else {
+        expected = QByteArray(tcp() ? "\r\r\r\r" : "\r\r\r") + "\\04\rz\r\rcd\rAN0001001\r";
+    }
+    // The simulator's thread may still be taking the last ACK in.
+    sim_fixture::wait_until([&] { return sim.received(0).size() >= expected.size(); });
+    EXPECT_EQ(sim.received(0).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
+}
+
+TEST_P(transfers, cancel_during_the_file_check_sends_nothing_more) {
+    start(sim_fixture::zep_reader());
+    transfer::download_options down;
+    down.file = file("two.txt", "1001\r\n1002\r\n");
+    down.autoconfigure = false;
+    // Serial shows "Querying Reader - Please Wait" first; the next progress is the check.
+    person.cancel_after_reports = tcp() ? 1 : 2;
+    EXPECT_EQ(transfer::download_access_list(link, reader, down, person).end,
+              transfer_end::cancelled);
+    EXPECT_TRUE(person.messages.isEmpty());
+    const auto clears = [&] {
+        const std::vector<QByteArray> history = sim.history(0, 0);
+        return std::count(history.begin(), history.end(), QByteArray("cd"));
+    };
+    // The simulator's thread may still be taking the last command in.
+    sim_fixture::wait_until([&] { return clears() >= (tcp() ? 2 : 1); });
+    EXPECT_EQ(clears(), tcp() ? 2 : 1);
+
+    // A cancel while the list is read back for the verify ends it quietly too.
+    test::scripted_operator second;
+    second.cancel_after_reports = 2;  // "Checking File", then the first record
+    down.autoconfigure = true;
+    down.file = file("one.txt", "1001\r\n");
+    EXPECT_EQ(transfer::download_access_list(link, reader, down, second).end,
+              transfer_end::cancelled);
+    EXPECT_TRUE(second.messages.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(every_form, transfers,
+                         testing::Values(form::tcp_plain, form::tcp_protocol, form::serial_plain,
+                                         form::serial_protocol),
+                         form_name);
+
+}  // namespace
+}  // namespace zep
