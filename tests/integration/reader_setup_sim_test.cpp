@@ -1,0 +1,256 @@
+// Reader setup and card formats against simulated readers: the bytes on the line in each
+// form, what the reader ends with, what the operator is told, and every active reader.
+#include <gtest/gtest.h>
+
+#include "core/data/readers_table.h"
+#include "core/link/reader_link.h"
+#include "core/maintenance/card_formats.h"
+#include "core/maintenance/reader_setup.h"
+#include "tests/support/rows.h"
+#include "tests/support/scripted_operator.h"
+#include "tests/support/sim/sim_fixture.h"
+
+namespace zep {
+namespace {
+
+using maintenance::format_group;
+using maintenance::setup_action;
+using test::sim_fixture;
+
+enum class form { serial_plain, serial_protocol, tcp_plain, tcp_protocol };
+
+maintenance::utility_target start_line(sim_fixture& sim, form f, sim::reader_config r) {
+    const bool protocol = f == form::serial_protocol || f == form::tcp_protocol;
+    r.protocol = protocol;
+    r.address = protocol ? 5 : 0;
+    const int address = protocol ? 5 : -1;
+    if (f == form::tcp_plain || f == form::tcp_protocol) {
+        return {test::tcp_link(sim.start_tcp({r}), address), std::nullopt};
+    }
+    return {test::pty_link(sim.start_pty({r}), address), std::nullopt};
+}
+
+maintenance::setup_request parameters(const char* reclen, const char* relay, const char* redled) {
+    return {setup_action::parameters, reclen, relay, redled};
+}
+maintenance::setup_request only(setup_action action) {
+    return {.action = action};
+}
+
+// Plain readers answer nothing: wait until the reader has taken `count` commands.
+std::vector<QByteArray> taken(sim_fixture& sim, int line, std::size_t count) {
+    EXPECT_TRUE(sim_fixture::wait_until([&] { return sim.history(line, 0).size() >= count; }));
+    return sim.history(line, 0);
+}
+
+class setup_forms : public testing::TestWithParam<form> {};
+
+TEST_P(setup_forms, parameters_put_exactly_their_bytes_on_the_line_and_take_effect) {
+    sim_fixture sim;
+    sim::reader_config r = sim_fixture::zep_reader();
+    r.ids = {{"111", 0}};
+    const auto target = start_line(sim, GetParam(), r);
+    link::reader_link link;
+    test::scripted_operator person;
+    person.confirm_answers = {true};
+    EXPECT_TRUE(maintenance::run_setup(link, target, parameters("8", "5", "3"), person).ok());
+    EXPECT_EQ(taken(sim, 0, 3), (std::vector<QByteArray>{"\\08", "\"05", "'03"}));
+    const QByteArray framed = "\x85\x02\\08\x03\x85\x02\"05\x03\x85\x02'03\x03";
+    const QByteArray sent[] = {"\\08\r\"05\r'03\r", "\x06" + framed, "\r\\08\r\"05\r'03\r",
+                               "\x06" + framed};
+    EXPECT_EQ(sim.received(0), sent[static_cast<int>(GetParam())]);
+    EXPECT_EQ(person.questions,
+              QStringList({"This will delete all data in the reader\rDo you wish to continue?"}));
+    EXPECT_EQ(person.messages, QStringList({"Reader settings set"}));
+    sim.with_reader(0, 0, [](sim::reader& x) {
+        EXPECT_EQ(x.record_length, 8);
+        EXPECT_EQ(x.relay_time, 5);
+        EXPECT_EQ(x.red_led_time, 3);
+        EXPECT_EQ(x.ids.slots_used(), 0);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(forms, setup_forms,
+                         testing::Values(form::serial_plain, form::serial_protocol, form::tcp_plain,
+                                         form::tcp_protocol));
+
+TEST(reader_setup, refused_or_unconfirmed_parameters_send_nothing) {
+    sim_fixture sim;
+    const auto target = start_line(sim, form::tcp_plain, sim_fixture::zep_reader());
+    link::reader_link link;
+    test::scripted_operator person;  // answers No
+    for (const auto& [reclen, relay] : {std::pair{"", "5"}, {"41", ""}, {"8", "150"}, {"8", ""}}) {
+        EXPECT_FALSE(
+            maintenance::run_setup(link, target, parameters(reclen, relay, ""), person).ok());
+    }
+    EXPECT_EQ(sim.received(0), QByteArray());
+    EXPECT_EQ(person.messages,
+              QStringList({"Record length must be between 4 and 40",
+                           "Record length must be between 4 and 40",
+                           "Relay Time and Red Led Time must be between 0 and 99"}));
+    EXPECT_EQ(person.questions.size(), 1);
+}
+
+TEST(reader_setup, mode_logging_led_and_reset_reach_the_reader) {
+    sim_fixture sim;
+    const auto target = start_line(sim, form::serial_protocol, sim_fixture::ko_reader());
+    sim.with_reader(0, 0, [](sim::reader& x) { x.log_full = true; });
+    link::reader_link link;
+    test::scripted_operator person;
+    const maintenance::setup_request accum{.action = setup_action::mode, .mode_code = "4"};
+    const maintenance::setup_request rs232_on{.action = setup_action::rs232_log, .on = true};
+    for (const auto& r :
+         {accum, rs232_on, only(setup_action::bad_log), only(setup_action::clear_led)}) {
+        EXPECT_TRUE(maintenance::run_setup(link, target, r, person).ok());
+    }
+    EXPECT_EQ(sim.history(0, 0), (std::vector<QByteArray>{"|5", "s1", ":0", "{00"}));
+    sim.with_reader(0, 0, [](sim::reader& x) {
+        EXPECT_EQ(x.mode, '5');
+        EXPECT_TRUE(x.rs232_logging);
+        EXPECT_FALSE(x.log_full);
+    });
+    // No ACK is awaited after a reset on the serial line, even from a silent reader; TCP waits.
+    sim.with_reader(0, 0, [](sim::reader& x) { x.faults.silent = true; });
+    EXPECT_TRUE(maintenance::run_setup(link, target, only(setup_action::reset), person).ok());
+    const auto tcp = start_line(sim, form::tcp_protocol, sim_fixture::zep_reader());
+    sim.with_reader(1, 0, [](sim::reader& x) { x.faults.silent = true; });
+    EXPECT_FALSE(maintenance::run_setup(link, tcp, only(setup_action::reset), person).ok());
+    sim.with_reader(0, 0, [](sim::reader& x) { x.faults.silent = false; });
+    EXPECT_TRUE(maintenance::run_setup(link, target, only(setup_action::reset), person).ok());
+    EXPECT_TRUE(sim_fixture::wait_until(
+        [&] { return sim.with_reader(0, 0, [](sim::reader& x) { return !x.protocol; }); }));
+    sim.with_reader(0, 0, [](sim::reader& x) {
+        EXPECT_EQ(x.address, 0);
+        EXPECT_EQ(x.mode, '3');
+    });
+    EXPECT_EQ(person.messages, QStringList({"Reader mode set", "Reader set", "Reader set",
+                                            "Led should now be turned off", "Reader reset",
+                                            "No response from reader", "Reader reset"}));
+}
+
+maintenance::card_format_values defaults() {
+    return {"1111111000", 0, 0, "11", 0, 0, 0, 0};
+}
+
+TEST(card_formats, the_barcode_sequence_in_plain_mode) {
+    sim_fixture sim;
+    const auto target = start_line(sim, form::tcp_plain, sim_fixture::zep_reader());
+    link::reader_link link;
+    test::scripted_operator person;
+    maintenance::card_format_values values = defaults();
+    const auto plain =
+        maintenance::send_card_formats(link, target, format_group::barcode, values, person, 0);
+    const QStringList ten = QString(
+                                "Code 39 On|I2/5 On|Code128 On|2/5 On|Codabar On|Upca On|Ean13 On|"
+                                "C39 check digit Off|I2/5 check digit Off|C128 check digit Off")
+                                .replace("|", " - command sent|")
+                                .append(" - command sent")
+                                .split('|');
+    EXPECT_EQ(plain.lines, ten);
+    EXPECT_EQ(person.status_lines, ten);
+    EXPECT_EQ(taken(sim, 0, 10).back(), QByteArray("\0BCE", 4));
+
+    values.barsettings = "0000000111";
+    values.barstart = 3;
+    values.barlen = 6;
+    const auto masked =
+        maintenance::send_card_formats(link, target, format_group::barcode, values, person, 0);
+    EXPECT_EQ(
+        masked.lines.mid(7),
+        QStringList({"C39 check digit On - command sent", "I2/5 check digit On - command sent",
+                     "C128 check digit On - command sent",
+                     "barcode mask start position 03 for a length of 06 - command sent",
+                     "Activate barcode masking - command sent"}));
+    const std::vector<QByteArray> sent = taken(sim, 0, 22);
+    EXPECT_EQ(std::vector<QByteArray>(sent.end() - 5, sent.end()),
+              (std::vector<QByteArray>{QByteArray("\0ACE", 4), QByteArray("\0HCD", 4),
+                                       QByteArray("\0BCD", 4), QByteArray("\0T000306", 8),
+                                       QByteArray("\0TA", 3)}));
+    sim.with_reader(0, 0, [](sim::reader& x) {
+        EXPECT_TRUE(x.formats.switches.at("HC"));
+        EXPECT_FALSE(x.formats.switches.at("A"));
+        EXPECT_EQ(x.formats.barcode, (sim::card_formats::mask{3, 6}));
+        EXPECT_TRUE(x.formats.masking);
+    });
+}
+
+TEST(card_formats, a_silent_protocol_reader_gets_every_command_with_the_pause_between) {
+    sim_fixture sim;
+    const auto target = start_line(sim, form::serial_protocol, sim_fixture::zep_reader());
+    link::reader_link link;
+    test::scripted_operator person;
+    maintenance::card_format_values values = defaults();
+    values.mag2start = 4;
+    values.mag2len = 10;
+    const auto answered =
+        maintenance::send_card_formats(link, target, format_group::magstripe, values, person, 0);
+    EXPECT_EQ(answered.lines,
+              QStringList({"Track 1 On - command sent", "Track 2 On - command sent",
+                           "track 2 mask start position 04 for a length of 10 - command sent",
+                           "Activate magstripe masking - command sent"}));
+
+    sim.with_reader(0, 0, [](sim::reader& x) { x.faults.silent = true; });
+    maintenance::card_format_outcome silent;
+    const qint64 ms = test::elapsed_ms([&] {
+        silent = maintenance::send_card_formats(link, target, format_group::magstripe, defaults(),
+                                                person);
+    });
+    EXPECT_EQ(silent.lines, QStringList({"Track 1 On - no response", "Track 2 On - no response"}));
+    EXPECT_GE(ms, 2 * 200 + 200);  // two ACK waits and the pause
+}
+
+TEST(apply_to_all, setup_and_card_formats_over_a_mixed_network) {
+    sim_fixture sim;
+    const quint16 plain = sim.start_tcp({sim_fixture::zep_reader()});
+    const quint16 framed = sim.start_tcp({sim_fixture::zep_reader(3, true)});
+    sim::reader_config silent = sim_fixture::zep_reader(6, true);
+    silent.faults.silent = true;
+    qputenv("ZEP_COM2", sim.start_pty({sim_fixture::zep_reader(5, true), silent}).toLocal8Bit());
+    const std::vector<data::reader_row> rows{test::tcp_reader_row(1, plain),
+                                             test::tcp_reader_row(2, framed, 3),
+                                             test::reader_row(3, "Com2 19200", 5),
+                                             test::reader_row(4, "Com2 19200", 6),
+                                             test::reader_row(7, ""),
+                                             test::tcp_reader_row(8, test::closed_tcp_port())};
+    const maintenance::walk_inputs inputs{rows, records::active_marks(rows), {}};
+    link::reader_link link;
+    test::scripted_operator person;
+    person.confirm_answers = {true, false};
+
+    const records::walk_result params =
+        maintenance::doall_setup(link, inputs, parameters("12", "4", "2"), person);
+    const QStringList failing{"Reader 004 - No response from reader",
+                              "Reader 007 - no Com port or ip address specified",
+                              "Reader 008 - Cannot establish tcp/ip connection"};
+    QStringList expected{"Setting parameters in all active readers", " ",
+                         "Reader 001 - Reader settings set", "Reader 002 - Reader settings set",
+                         "Reader 003 - Reader settings set"};
+    EXPECT_EQ(params.lines, expected + failing);
+    EXPECT_EQ(params.failures, 3);
+    taken(sim, 0, 3);
+    for (const auto& [line, reader] : {std::pair{0, 0}, {1, 0}, {2, 0}}) {
+        sim.with_reader(line, reader, [](sim::reader& x) { EXPECT_EQ(x.record_length, 12); });
+    }
+    EXPECT_EQ(sim.history(2, 1), (std::vector<QByteArray>{"\\12"})) << "stops at the first silence";
+
+    // Resetting everything is asked first; No sends nothing.
+    EXPECT_EQ(maintenance::doall_setup(link, inputs, only(setup_action::reset), person).end,
+              records::walk_end::no_input);
+    EXPECT_EQ(person.questions.last(),
+              "This will reset every active reader to factory defaults\rDo you wish to continue?");
+
+    const records::walk_result cleared = maintenance::doall_card_formats(
+        link, inputs, format_group::clear_mask, defaults(), person, 0);
+    EXPECT_EQ(cleared.lines, QStringList({"Clearing masking in all active readers", " ",
+                                          "Reader 001 - Table/Mask Reset - command sent",
+                                          "Reader 002 - Table/Mask Reset - command sent",
+                                          "Reader 003 - Table/Mask Reset - command sent",
+                                          "Reader 004 - Table/Mask Reset - no response",
+                                          "Reader 007 - no Com port or ip address specified",
+                                          "Reader 008 - Cannot establish tcp/ip connection"}));
+    EXPECT_EQ(sim.received(1).right(7), QByteArray("\x06\x83\x02\0TR\x03", 7));
+    qunsetenv("ZEP_COM2");
+}
+
+}  // namespace
+}  // namespace zep
