@@ -1,0 +1,79 @@
+// The network manager and terminal mode screens, driven through the main window against a
+// simulated TCP reader.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "gui/nettools/termmode_form.h"
+#include "gui/shell/side_menu.h"
+#include "tests/gui/gui_test_support.h"
+#include "tests/support/sim/sim_fixture.h"
+
+namespace zep {
+namespace {
+
+class nettools_screens : public testing::Test {
+  protected:
+    test::running_program program;
+    test::sim_fixture sim;
+
+    // The single reader of the communications settings: protocol address 3 over TCP.
+    void single_tcp() {
+        program::session& s = program.state();
+        s.comm = link::decode_comm_settings("1111003");
+        s.settings.ipaddress = "127.0.0.1";
+        s.settings.remoteportaddress =
+            QString::number(sim.start_tcp({test::sim_fixture::zep_reader(3, true)}));
+    }
+    QWidget* open(const char* screen) {
+        program.window->open_entry(program.window->command_menu(), QString::fromLatin1(screen));
+        return test::current_screen(*program.window);
+    }
+};
+
+TEST_F(nettools_screens, single_poll_leaves_the_menus_live_and_another_entry_stops_it) {
+    single_tcp();
+    QWidget* netman = open("netman");
+    test::child<QPushButton>(netman, "test_poll")->click();
+    // The reader has nothing to say (ACK STX NUL ETX): the list stays empty.
+    ASSERT_TRUE(test::wait_until([&] { return sim.received(0).count("\x83\x02?\x03") >= 2; }));
+    EXPECT_TRUE(program.window->jobs().running());
+    EXPECT_FALSE(program.state().busy);
+
+    open("commform");
+    EXPECT_FALSE(program.window->jobs().running());
+    const QByteArray sent = sim.received(0);
+    EXPECT_TRUE(sent.startsWith("\x06\x06\x06\x83\x02?\x03")) << sent.toStdString();
+    EXPECT_TRUE(program.answers.messages.isEmpty());
+}
+
+TEST_F(nettools_screens, terminal_sends_typed_keys_and_draws_the_answer) {
+    program::session& s = program.state();
+    s.comm = link::decode_comm_settings("1211000");
+    s.settings.ipaddress = "127.0.0.1";
+    sim::reader_config reader = test::sim_fixture::zep_reader();
+    reader.ident = "ZEP T";
+    s.settings.remoteportaddress = QString::number(sim.start_tcp({reader}));
+    program.window->show();  // the terminal's link is open while its screen shows
+    auto* form = qobject_cast<gui::termmode_form*>(open("termmode"));
+    ASSERT_NE(form, nullptr);
+    auto* status = test::child<QLabel>(form, "terminal_status");
+    ASSERT_TRUE(test::wait_until([&] { return status->text() == "Status: tcp/ip port connected"; }))
+        << status->text().toStdString();
+
+    QTest::keyClick(form->display(), 'V');
+    QTest::keyClick(form->display(), '\r');
+    ASSERT_TRUE(test::wait_until([&] { return form->grid().cell(1, 8).has_value(); }));
+    EXPECT_EQ(sim.received(0), "V\r");
+    const auto cell = [&](int column) { return *form->grid().cell(1, column); };
+    EXPECT_EQ(cell(1).byte, 'V');
+    EXPECT_EQ(cell(1).direction, nettools::byte_direction::sent);
+    EXPECT_EQ(cell(2).byte, 13);
+    EXPECT_EQ(cell(8).byte, 13);  // "ZEP T" CR after V CR
+    EXPECT_EQ(cell(8).direction, nettools::byte_direction::received);
+}
+
+}  // namespace
+}  // namespace zep

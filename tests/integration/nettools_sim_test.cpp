@@ -1,0 +1,202 @@
+// The network manager and terminal mode against simulated readers on a multi-drop pty
+// line and over loopback TCP, and `zep net poll` once through the command line.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include "core/link/reader_link.h"
+#include "core/nettools/network_manager.h"
+#include "core/nettools/terminal_link.h"
+#include "tests/integration/cli_harness.h"
+#include "tests/support/scripted_operator.h"
+#include "tests/support/sim/sim_fixture.h"
+
+namespace zep::nettools {
+namespace {
+
+using test::sim_fixture;
+
+std::vector<sim::reader_config> protocol_readers(std::vector<int> addresses) {
+    std::vector<sim::reader_config> readers;
+    for (int address : addresses) readers.push_back(sim_fixture::zep_reader(address, true));
+    return readers;
+}
+
+std::vector<sim::reader_config> answering_3_silent_4() {
+    std::vector<sim::reader_config> readers = protocol_readers({3, 4});
+    readers[1].faults.silent = true;
+    return readers;
+}
+
+class network_manager : public testing::Test {
+  protected:
+    sim_fixture sim;
+    link::reader_link link;
+    test::scripted_operator person;
+};
+
+TEST_F(network_manager, poll_lists_the_readers_online_and_counts_them) {
+    struct row {
+        std::vector<sim::reader_config> readers;
+        address_range range;
+        QStringList online;
+        const char* summary;
+    };
+    const std::vector<row> rows{
+        {protocol_readers({0}), {0, 1}, {"Address 000 online"}, "There is 1 reader online"},
+        {protocol_readers({0, 1, 2, 3, 4}),
+         {0, 5},
+         {"Address 000 online", "Address 001 online", "Address 002 online", "Address 003 online",
+          "Address 004 online"},
+         "There are 5 readers online"},
+        // A reader with its protocol off does not answer a poll.
+        {{sim_fixture::zep_reader(0, false)}, {0, 0}, {}, "There are no readers online"},
+    };
+    for (const row& r : rows) {
+        sim_fixture line;
+        test::scripted_operator told;
+        const poll_all_result result =
+            poll_all_addresses(link, test::pty_link(line.start_pty(r.readers)), told, r.range);
+        EXPECT_EQ(result.end, poll_end::done);
+        EXPECT_EQ(result.online, r.online);
+        EXPECT_EQ(told.status_lines, r.online);
+        EXPECT_EQ(result.summary, r.summary);
+        EXPECT_EQ(told.progress_texts.last(), r.summary);
+    }
+}
+
+TEST_F(network_manager, poll_sends_protocol_frames_whatever_the_setting) {
+    const auto endpoint = test::pty_link(sim.start_pty(protocol_readers({0})));  // plain
+    EXPECT_EQ(poll_all_addresses(link, endpoint, person, {0, 0}).end, poll_end::done);
+    EXPECT_EQ(sim.received(0), QByteArray("\x06\x80\x02z\x03"));
+    EXPECT_EQ(person.progress_texts,
+              QStringList({"Checking Address 000", "There is 1 reader online"}));
+}
+
+TEST_F(network_manager, stop_while_address_40_is_polled_sends_no_frame_to_41) {
+    const auto endpoint = test::pty_link(sim.start_pty(protocol_readers({0})));
+    person.cancel_when = [&] { return sim.received(0).contains("\xa8\x02z\x03"); };
+    const poll_all_result result = poll_all_addresses(link, endpoint, person, {38, 50});
+    EXPECT_EQ(result.end, poll_end::stopped);
+    EXPECT_TRUE(result.summary.isEmpty());
+    EXPECT_EQ(person.progress_texts.last(), "");
+    EXPECT_FALSE(sim.received(0).contains("\xa9\x02"));
+}
+
+TEST_F(network_manager, address_change_sends_its_frame_and_the_reader_moves) {
+    const auto endpoint = test::pty_link(sim.start_pty(protocol_readers({5, 0})), 0);
+    EXPECT_TRUE(change_address(link, endpoint, "5", "12", person).ok());
+    EXPECT_EQ(sim.received(0), QByteArray("\x06\x85\x02\x00IA012\x03", 10));
+    EXPECT_EQ(person.messages,
+              QStringList{"Address change command sent - verify by rechecking the reader address"});
+    EXPECT_EQ(poll_all_addresses(link, endpoint, person, {11, 12}).online,
+              QStringList{"Address 012 online"});
+}
+
+TEST_F(network_manager, invalid_addresses_send_nothing) {
+    const auto endpoint = test::pty_link(sim.start_pty(protocol_readers({0})), 0);
+    const char* const cases[][3] = {{"0", "127", "Invalid TO address"},
+                                    {"127", "0", "Invalid FROM address"},
+                                    {"", "3", "Invalid FROM address"},
+                                    {"3", "", "Invalid TO address"}};
+    for (const auto& c : cases) {
+        test::scripted_operator told;
+        EXPECT_FALSE(change_address(link, endpoint, c[0], c[1], told).ok());
+        EXPECT_EQ(told.messages, QStringList{c[2]}) << c[0] << " " << c[1];
+    }
+    EXPECT_TRUE(sim.received(0).isEmpty());
+}
+
+TEST_F(network_manager, protocol_switch_warns_and_switches_the_reader) {
+    const auto plain = test::pty_link(sim.start_pty({sim_fixture::zep_reader(0, false)}));
+    // Turning off what the settings already have off: the warning's No sends nothing.
+    EXPECT_FALSE(set_protocol(link, plain, false, person).ok());
+    EXPECT_EQ(person.questions,
+              QStringList{"Warning - Your are turning the protocol off, and in the main\r"
+                          "communications screen you have the protocol turned off - continue?"});
+    EXPECT_TRUE(sim.received(0).isEmpty());
+
+    EXPECT_TRUE(set_protocol(link, plain, true, person).ok());
+    const QByteArray sent("\x00ITP\r", 5);
+    EXPECT_EQ(sim.received_settled(0, sent), sent);
+    EXPECT_TRUE(sim_fixture::wait_until(
+        [&] { return sim.with_reader(0, 0, [](sim::reader& r) { return r.protocol; }); }));
+    EXPECT_EQ(person.messages, QStringList());
+}
+
+TEST_F(network_manager, single_poll_streams_answers_until_stopped) {
+    const QString pty = sim.start_pty(answering_3_silent_4());
+    person.cancel_after_reports = 3;
+    EXPECT_EQ(poll_single_reader(link, test::pty_link(pty, 3), person), poll_end::stopped);
+    EXPECT_EQ(person.status_lines, QStringList({"no data", "no data", "no data"}));
+    EXPECT_TRUE(sim.received(0).startsWith("\x06\x83\x02?\x03\x06\x83\x02?\x03"));
+
+    test::scripted_operator told;
+    EXPECT_EQ(poll_single_reader(link, test::pty_link(pty, 4), told, 1), poll_end::done);
+    EXPECT_EQ(told.status_lines, QStringList{"timeout"});
+}
+
+TEST_F(network_manager, single_poll_over_tcp_wakes_three_times_and_ends_on_a_time_out) {
+    const quint16 port = sim.start_tcp(answering_3_silent_4());
+    EXPECT_EQ(poll_single_reader(link, test::tcp_link(port, 3), person, 2), poll_end::done);
+    const QByteArray sent("\x06\x06\x06\x83\x02?\x03\x06\x83\x02?\x03\x06");
+    EXPECT_EQ(sim.received_settled(0, sent), sent);
+    EXPECT_TRUE(person.status_lines.isEmpty());  // ACK STX NUL ETX says nothing
+
+    EXPECT_EQ(poll_single_reader(link, test::tcp_link(port, 4), person), poll_end::failed);
+    EXPECT_EQ(person.messages, QStringList{"Error 06 - Timeout while communicating with reader"});
+}
+
+// Waits with the event loop turning, as the terminal's link needs it.
+bool settles(const std::function<bool()>& condition) {
+    return sim_fixture::wait_until([&] {
+        QCoreApplication::processEvents();
+        return condition();
+    });
+}
+
+TEST(terminal_link, sends_keys_and_hands_on_what_arrives) {
+    sim_fixture sim;
+    sim::reader_config scanner = sim_fixture::zep_reader();
+    scanner.ident = "ZEP TERM";
+    const quint16 port = sim.start_tcp({scanner});
+    terminal_link link;
+    QByteArray arrived;
+    QObject::connect(&link, &terminal_link::received, [&](const QByteArray& b) { arrived += b; });
+    link.open(test::tcp_link(port));
+    EXPECT_EQ(link.status_text(), "Attempting Connection to IP device");
+    ASSERT_TRUE(settles([&] { return link.takes_keys(); }));
+    EXPECT_EQ(link.status_text(), "Status: tcp/ip port connected");
+    EXPECT_TRUE(link.send('V'));
+    EXPECT_TRUE(link.send('\r'));
+    EXPECT_TRUE(settles([&] { return arrived == "ZEP TERM\r"; })) << arrived.toStdString();
+    EXPECT_EQ(sim.received(0), "V\r");
+
+    // An X-mode reader prints its scans unasked.
+    link.close();
+    sim_fixture xsim;
+    scanner.mode = '1';
+    scanner.scans = {"1001", "1002"};
+    scanner.scan_interval_ms = 20;
+    link.open(test::tcp_link(xsim.start_tcp({scanner})));
+    arrived.clear();
+    EXPECT_TRUE(settles([&] { return arrived.startsWith("1001\r1002\r"); }));
+
+    link.open(test::pty_link(QStringLiteral("/nonexistent/tty")));
+    EXPECT_EQ(link.status_text(), "Status: unable to open comm port");
+    EXPECT_FALSE(link.send('V'));
+}
+
+TEST(net_cli, poll_prints_each_reader_then_the_summary) {
+    sim_fixture sim;
+    const QString pty = sim.start_pty(protocol_readers({1}));
+    QTemporaryDir dir;
+    const test::cli_run run =
+        test::run_zep(dir.filePath("zep.db"), {"net", "poll", "--range", "0-2", "--serial", pty});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "Address 001 online\nThere is 1 reader online\n");
+}
+
+}  // namespace
+}  // namespace zep::nettools
