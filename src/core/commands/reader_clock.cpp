@@ -55,7 +55,7 @@ int weekday_digit(const QDate& date) {
 
 QDateTime shifted_clock(const QDateTime& pc, int hours) {
     // Calendar arithmetic on the wall-clock fields. The result stays a zone-less value
-    // (UTC spec): turned back into local time, a daylight-saving gap would move it.
+    // (Qt::UTC): turned back into local time, a daylight-saving gap would move it.
     const QDateTime naive(pc.date(), pc.time(), Qt::UTC);
     return naive.addSecs(static_cast<qint64>(hours) * 3600);
 }

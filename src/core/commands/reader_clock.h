@@ -36,7 +36,7 @@ QString clock_display_text(const QDateTime& when);
 int weekday_digit(const QDate& date);
 
 // The PC's date and time fields moved by whole hours (negative too), carrying into day,
-// month and year; the result is a zone-less value (UTC spec) whose date() and time() are
+// month and year; the result is a zone-less value (Qt::UTC) whose date() and time() are
 // the shifted fields, so a daylight-saving change of the PC's zone never adds or loses an
 // hour.
 QDateTime shifted_clock(const QDateTime& pc, int hours);

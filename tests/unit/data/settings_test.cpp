@@ -101,7 +101,7 @@ TEST(settings_store, adds_whichever_row_is_missing_and_a_failed_save_changes_nei
                                           "BEGIN SELECT RAISE(ABORT, 'no'); END"}),
               "");
     state.record.reclen = 99;
-    state.record.ipaddress = "10.0.0.9";
+    state.record.ipaddress = "127.0.0.9";
     state.marker.dbutil_add_all = true;
     EXPECT_FALSE(data::save_settings(temp.reopen(), state.record, state.marker));
     EXPECT_EQ(settings_rows(temp, "reclen || ipaddress || autoconfigreclen"),

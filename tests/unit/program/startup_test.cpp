@@ -86,19 +86,19 @@ TEST_F(startup, closing_writes_back_and_a_start_not_closed_writes_nothing) {
     {
         auto started = start();
         ASSERT_TRUE(started);
-        started.value()->settings.ipaddress = "10.9.8.7";
+        started.value()->settings.ipaddress = "127.9.8.7";
     }
     EXPECT_EQ(stored("ipaddress"), before);
     {
         auto started = start();
         ASSERT_TRUE(started);
         program::session& s = *started.value();
-        s.settings.ipaddress = "10.9.8.7";
+        s.settings.ipaddress = "127.9.8.7";
         s.marker.export_fixed = false;
         ASSERT_TRUE(program::close_down(s));
         EXPECT_FALSE(s.db->is_open());
     }
-    EXPECT_EQ(stored("ipaddress || applyalldowntxt"), QStringList({"10.9.8.7N", "12-20-20032"}));
+    EXPECT_EQ(stored("ipaddress || applyalldowntxt"), QStringList({"127.9.8.7N", "12-20-20032"}));
 }
 
 }  // namespace
