@@ -15,6 +15,7 @@ namespace zep::cli {
 const std::vector<cli_command>& cli_commands() {
     static const std::vector<cli_command> commands = {
         send_command(),
+        autorun_command(),
         background_command(),
         log_export_command(),
         log_delete_command(),

@@ -63,6 +63,7 @@ std::optional<QString> read_password_from_terminal();
 // Commands, one per file.
 cli_command send_command();
 cli_command background_command();
+cli_command autorun_command();
 cli_command log_export_command();
 cli_command log_delete_command();
 cli_command users_export_command();

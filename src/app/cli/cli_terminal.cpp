@@ -29,10 +29,12 @@ interrupt_guard::interrupt_guard() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, &saved_);
+    sigaction(SIGTERM, &action, &saved_term_);
 }
 
 interrupt_guard::~interrupt_guard() {
     sigaction(SIGINT, &saved_, nullptr);
+    sigaction(SIGTERM, &saved_term_, nullptr);
 }
 
 bool interrupt_guard::interrupted() {

@@ -10,9 +10,9 @@ namespace zep::cli {
 
 inline constexpr int exit_interrupted = 130;
 
-// While it lives, Ctrl-C asks the running operation to stop at its next cancel test
-// (interrupted() turns true), so what was received stays; a second Ctrl-C ends the
-// program as usual.
+// While it lives, Ctrl-C (or SIGTERM) asks the running operation to stop at its next
+// cancel test (interrupted() turns true), so what was received stays; a second one ends
+// the program as usual.
 class interrupt_guard {
   public:
     interrupt_guard();
@@ -24,6 +24,7 @@ class interrupt_guard {
 
   private:
     struct sigaction saved_ {};
+    struct sigaction saved_term_ {};
 };
 
 // The live progress line of a long operation: its status, its progress text and, with a

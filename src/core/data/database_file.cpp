@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "core/data/schema.h"
+#include "core/kill_point.h"
 
 namespace zep::data {
 
@@ -52,6 +53,7 @@ status create_schema(QSqlDatabase& db) {
             return failed;
         }
     }
+    pass_kill_point(kill_point_kind::write);
     if (!q.exec(QStringLiteral("COMMIT"))) return status::failure(q.lastError().text());
     return {};
 }
@@ -190,11 +192,18 @@ result<std::unique_ptr<database_file>> database_file::open(const QString& path,
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.open()) {
             error = failure(path, QStringLiteral("cannot open (%1)").arg(db.lastError().text()));
         } else {
             error = validate_schema(db, path);
+            // SQLite needs to write beside a database in WAL mode even to read it.
+            if (!error && !QFileInfo(info.absolutePath()).isWritable()) {
+                error = failure(path, QStringLiteral(
+                                          "cannot be read while its folder cannot be written: "
+                                          "the database keeps its journal files (-wal, -shm) "
+                                          "there"));
+            }
         }
         if (error) {
             QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));

@@ -1,5 +1,6 @@
 #include "core/link/reader_exchange.h"
 
+#include "core/kill_point.h"
 #include "core/link/frame.h"
 #include "core/link/wire.h"
 
@@ -84,6 +85,7 @@ bool reader_exchange::send_ack() {
 }
 
 bool reader_exchange::send_frame(const QByteArray& text) {
+    pass_kill_point(kill_point_kind::exchange);
     const auto frame = frame_command(text, endpoint_.protocol, endpoint_.address);
     return frame && stream().write(*frame);
 }

@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "gui/autorun/autorun_form.h"
 #include "gui/maintenance/barsetup_form.h"
 #include "gui/maintenance/password_form.h"
 #include "gui/maintenance/setup_form.h"
@@ -39,6 +40,7 @@ void register_screens(screen_registry& registry) {
     registry.add(QStringLiteral("setup"), [](screen_context& c) { return new setup_form(c); });
     registry.add(QStringLiteral("barsetup"),
                  [](screen_context& c) { return new barsetup_form(c); });
+    registry.add(QStringLiteral("autorun"), [](screen_context& c) { return new autorun_form(c); });
 }
 
 QString screen_caption(const QString& name) {
