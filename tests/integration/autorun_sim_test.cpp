@@ -357,5 +357,26 @@ TEST_F(autorun_run, a_killed_upload_loses_no_record) {
     EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 0);
 }
 
+// Two unattended runs started together: one runs, the other says so and sends nothing.
+TEST_F(autorun_run, of_two_runs_started_at_once_exactly_one_runs) {
+    sim::reader_config slow = reader_with_log(0, false, {"1", "2", "3"});
+    slow.faults.delay_ms = 300;
+    add(test::tcp_reader_row(1, sim.start_tcp({slow})));
+    db.close();
+    QProcess first, second;
+    for (QProcess* p : {&first, &second})
+        p->start(QStringLiteral(ZEP_BINARY),
+                 {QStringLiteral("--db"), db.path(), QStringLiteral("background")});
+    ASSERT_TRUE(first.waitForFinished(30000) && second.waitForFinished(30000));
+    const QString told =
+        QString::fromLatin1(first.readAllStandardError() + second.readAllStandardError());
+    EXPECT_EQ(told, QStringLiteral("An automatic run is already in progress\n"));
+    EXPECT_EQ(file_lines(db.folder() + QStringLiteral("/background.log"))
+                  .filter(QStringLiteral("AUTOPROCESSOR"))
+                  .size(),
+              1);
+    EXPECT_EQ(sim.received(0).count("lr"), 1);
+}
+
 }  // namespace
 }  // namespace zep

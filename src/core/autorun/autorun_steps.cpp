@@ -444,8 +444,7 @@ int upload_log(step_context& c) {
     for (;;) {
         l.x().flush();
         l.x().send_frame("l");
-        // A record whose last character is the terminator is followed at once by the real one.
-        const auto answer = l.reply(l.profile().log_record_ms, true);
+        const auto answer = l.reply(l.profile().log_record_ms);
         if (!answer) {
             failed = step_error::log_record_silent;
             break;
