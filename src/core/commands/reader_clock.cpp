@@ -21,7 +21,10 @@ QString two(const QByteArray& reply, int pos) {
 }  // namespace
 
 QDateTime reader_clock::date_time() const {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+    // Qt reads an impossible time on a real date as midnight; the reader did not mean that.
+    const QTime time(hour, minute, second);
+    if (!time.isValid()) return {};
+    return QDateTime(QDate(year, month, day), time);
 }
 
 QString four_digit_year(const QString& two_digits) {
