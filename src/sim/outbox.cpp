@@ -5,8 +5,19 @@
 
 namespace zep::sim {
 
-outbox::outbox(write_fn write, drop_fn drop, QObject* parent)
-    : QObject(parent), write_(std::move(write)), drop_(std::move(drop)) {
+namespace {
+
+// An endless reply is written while the peer has taken all but this much of it.
+constexpr qint64 endless_backlog = 64 * 1024;
+constexpr int endless_wait_ms = 5;
+
+}  // namespace
+
+outbox::outbox(write_fn write, drop_fn drop, backlog_fn backlog, QObject* parent)
+    : QObject(parent),
+      write_(std::move(write)),
+      drop_(std::move(drop)),
+      backlog_(std::move(backlog)) {
     clock_.start();
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -20,6 +31,7 @@ void outbox::push(const outgoing& reply) {
     it.ms_per_byte = reply.baud > 0 ? 10000.0 / reply.baud : 0.0;
     it.split = reply.split && it.ms_per_byte == 0 && it.bytes.size() >= 2;
     it.drop_after = reply.drop_after;
+    it.endless = reply.endless && !it.bytes.isEmpty();
     queue_.push_back(std::move(it));
     if (queue_.size() == 1) pump();
 }
@@ -43,6 +55,10 @@ void outbox::pump() {
 }
 
 bool outbox::send_some(item& it, double now) {
+    if (it.endless) {
+        send_endless(it, now);
+        return false;
+    }
     const qsizetype left = it.bytes.size() - it.sent;
     if (it.ms_per_byte > 0 && left > 0) {
         // it.due_ms is when the next byte starts; send every byte whose time has come.
@@ -67,6 +83,16 @@ bool outbox::send_some(item& it, double now) {
     if (left > 0) write_(it.bytes.mid(it.sent));
     it.sent = it.bytes.size();
     return true;
+}
+
+// Keeps the peer's side full without piling up more than endless_backlog here, so a
+// babbling reader costs the simulator no more memory however long the connection lasts.
+void outbox::send_endless(item& it, double now) {
+    // A few blocks a wake at most: a socket already closed takes nothing yet shows no backlog.
+    for (int block = 0; block < 16 && (!backlog_ || backlog_() < endless_backlog); ++block) {
+        write_(it.bytes);
+    }
+    it.due_ms = now + endless_wait_ms;
 }
 
 void outbox::wake_at(double due) {

@@ -18,9 +18,10 @@ class outbox : public QObject {
     static constexpr int split_gap_ms = 15;
 
     using write_fn = std::function<void(const QByteArray&)>;
-    using drop_fn = std::function<void()>;  // empty: the transport cannot drop (pty)
+    using drop_fn = std::function<void()>;       // empty: the transport cannot drop (pty)
+    using backlog_fn = std::function<qint64()>;  // bytes written but not yet taken by the peer
 
-    outbox(write_fn write, drop_fn drop, QObject* parent = nullptr);
+    outbox(write_fn write, drop_fn drop, backlog_fn backlog, QObject* parent = nullptr);
 
     void push(const outgoing& reply);
 
@@ -32,14 +33,17 @@ class outbox : public QObject {
         qsizetype sent = 0;
         bool split = false;
         bool drop_after = false;
+        bool endless = false;
     };
 
     void pump();
     bool send_some(item& it, double now);  // true when the item is finished
+    void send_endless(item& it, double now);
     void wake_at(double due);
 
     write_fn write_;
     drop_fn drop_;
+    backlog_fn backlog_;
     std::deque<item> queue_;
     QElapsedTimer clock_;
     QTimer timer_;

@@ -20,6 +20,7 @@ struct reader_faults {
     bool silent = false;           // hears nothing, answers nothing
     bool nak = false;              // NAK to everything (plain: "?")
     bool garbage = false;          // random printable bytes, no terminator
+    bool babble = false;           // printable bytes without end, until the connection closes
     int delay_ms = 0;              // wait before the reply starts
     int late_body_ms = 0;          // protocol data reply: ACK at once, the rest this much later
     int drop_after = 0;            // TCP: close the connection after this many exchanges

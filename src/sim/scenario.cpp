@@ -1,14 +1,18 @@
 #include "sim/scenario.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <cmath>
 #include <initializer_list>
 
 namespace zep::sim {
 
 namespace {
+
+constexpr qint64 max_copies = 1000;  // lines in one scenario
 
 struct parse_error {
     QString text;
@@ -45,8 +49,9 @@ qint64 int_of(const QJsonObject& o, const char* key, qint64 fallback, qint64 min
     const QJsonValue v = o.value(QLatin1String(key));
     if (v.isUndefined()) return fallback;
     const double d = v.toDouble(-1e300);
-    if (!v.isDouble() || d != static_cast<double>(static_cast<qint64>(d)) ||
-        d < static_cast<double>(min) || d > static_cast<double>(max))
+    // The range first: a double beyond qint64 cannot be converted to test it is whole.
+    if (!v.isDouble() || d < static_cast<double>(min) || d > static_cast<double>(max) ||
+        d != static_cast<double>(static_cast<qint64>(d)))
         fail(where, QStringLiteral("\"%1\" must be a whole number from %2 to %3")
                         .arg(QLatin1String(key))
                         .arg(min)
@@ -64,7 +69,8 @@ bool bool_of(const QJsonObject& o, const char* key, bool fallback, const QString
 
 QByteArray text_of(const QJsonValue& v, const QString& where) {
     if (v.isString()) return v.toString().toLatin1();
-    if (v.isDouble())  // card numbers are often written as numbers
+    // Card numbers are often written as numbers; one beyond qint64 is no card number.
+    if (v.isDouble() && std::abs(v.toDouble()) < 9e18)
         return QByteArray::number(static_cast<qint64>(v.toDouble()));
     fail(where, QStringLiteral("expected text"));
 }
@@ -72,12 +78,13 @@ QByteArray text_of(const QJsonValue& v, const QString& where) {
 reader_faults faults_of(const QJsonObject& o, const QString& where) {
     check_keys(o,
                {"silent", "nak", "garbage", "delay_ms", "late_body_ms", "drop_after",
-                "drop_mid_reply", "baud", "split", "refuse_long_ids", "forget_id"},
+                "drop_mid_reply", "baud", "split", "refuse_long_ids", "forget_id", "babble"},
                where);
     reader_faults f;
     f.silent = bool_of(o, "silent", false, where);
     f.nak = bool_of(o, "nak", false, where);
     f.garbage = bool_of(o, "garbage", false, where);
+    f.babble = bool_of(o, "babble", false, where);
     f.delay_ms = static_cast<int>(int_of(o, "delay_ms", 0, 0, 600000, where));
     f.drop_after = static_cast<int>(int_of(o, "drop_after", 0, 0, 1000000, where));
     f.late_body_ms = static_cast<int>(int_of(o, "late_body_ms", 0, 0, 600000, where));
@@ -110,6 +117,8 @@ schedule_seed schedule_of(const QJsonObject& o, const QString& where) {
     check_keys(o, {"num", "days"}, where);
     static const QRegularExpression window(QStringLiteral("^\\d{8}$"));
     schedule_seed s;
+    // A schedule without its number would be dropped without a word.
+    if (!o.contains(QLatin1String("num"))) fail(where, QStringLiteral("\"num\" is missing"));
     s.num = static_cast<int>(int_of(o, "num", -1, 1, 99, where));
     const QJsonArray days = array_of(o, "days", where);
     if (days.size() != 7) fail(where, QStringLiteral("\"days\" must hold 7 windows hhmmhhmm"));
@@ -181,7 +190,7 @@ reader_config reader_of(const QJsonObject& o, const QString& where) {
 }
 
 line_config line_of(const QJsonObject& o, const QString& where) {
-    check_keys(o, {"transport", "port", "readers"}, where);
+    check_keys(o, {"transport", "port", "readers", "copies"}, where);
     line_config line;
     const QString transport = o.value(QLatin1String("transport")).toString(QStringLiteral("tcp"));
     if (transport == QLatin1String("tcp"))
@@ -214,7 +223,17 @@ std::optional<scenario> load_scenario(const QByteArray& json, QString* error) {
         const QJsonArray lines = array_of(root, "lines", QStringLiteral("scenario"));
         for (qsizetype i = 0; i < lines.size(); ++i) {
             const QString at = QStringLiteral("lines[%1]").arg(i);
-            s.lines.push_back(line_of(object_at(lines[i], at), at));
+            const QJsonObject o = object_at(lines[i], at);
+            const line_config line = line_of(o, at);
+            // "copies": N lines alike, each on its own port (127 TCP readers in one entry).
+            const qint64 copies = int_of(o, "copies", 1, 1, max_copies, at);
+            if (copies > 1 && line.kind == line_config::pty)
+                fail(at, QStringLiteral("\"copies\" is for TCP lines"));
+            if (copies > 1 && line.port != 0)
+                fail(at, QStringLiteral("\"copies\" needs \"port\": 0"));
+            if (static_cast<qint64>(s.lines.size()) + copies > max_copies)
+                fail(at, QStringLiteral("a scenario may hold at most %1 lines").arg(max_copies));
+            s.lines.insert(s.lines.end(), static_cast<std::size_t>(copies), line);
         }
         if (s.lines.empty()) fail(QStringLiteral("scenario"), QStringLiteral("no lines"));
         return s;
@@ -224,11 +243,33 @@ std::optional<scenario> load_scenario(const QByteArray& json, QString* error) {
     }
 }
 
+std::optional<scenario> load_scenario_file(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    // The size is known before a byte is read, so a huge file costs nothing.
+    if (file.size() > max_scenario_bytes) {
+        *error =
+            QStringLiteral("%1: a scenario file may hold at most %2 MB; this one holds %3 bytes")
+                .arg(path)
+                .arg(max_scenario_bytes >> 20)
+                .arg(file.size());
+        return std::nullopt;
+    }
+    QString why;
+    auto loaded = load_scenario(file.readAll(), &why);
+    if (!loaded) *error = QStringLiteral("%1: %2").arg(path, why);
+    return loaded;
+}
+
 QString scenario_format_help() {
     return QStringLiteral(R"(Scenario file (JSON):
   {"lines": [
     {"transport": "tcp" | "pty",     one TCP port or one pseudo-terminal per line
      "port": 0,                      tcp only; 0 picks a free port
+     "copies": 1,                    tcp only: this many lines alike, each on a free port
      "readers": [
        {"model": "ZEP" | "KO",
         "address": 0,                protocol address 0..126
@@ -247,8 +288,8 @@ QString scenario_format_help() {
         "scans": {"cards": ["1001"], "interval_ms": 1000},  printed unprompted in mode 1 (X)
         "faults": {"silent": false, "nak": false, "garbage": false, "delay_ms": 0,
                    "late_body_ms": 0, "drop_after": 0, "drop_mid_reply": 0, "baud": 0, "split": false,
-                   "refuse_long_ids": false, "forget_id": ""}}]}]}
-  Every key but "readers" may be left out.
+                   "refuse_long_ids": false, "forget_id": "", "babble": false}}]}]}
+  Every key but "readers" may be left out. A file over 16 MB is refused unread.
 )");
 }
 

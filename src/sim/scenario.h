@@ -24,6 +24,14 @@ struct scenario {
 // misspelt fault does not pass unnoticed.
 std::optional<scenario> load_scenario(const QByteArray& json, QString* error);
 
+// Scenarios are a few kilobytes; a larger file than this is a mistake, not a scenario.
+inline constexpr qint64 max_scenario_bytes = 16 * 1024 * 1024;
+
+// Reads and loads the scenario file at `path`; a file it cannot open, one larger than
+// max_scenario_bytes (refused before it is read) or a bad scenario sets `error` to one line
+// that starts with the path.
+std::optional<scenario> load_scenario_file(const QString& path, QString* error);
+
 // The JSON format, for --help.
 QString scenario_format_help();
 

@@ -1,7 +1,5 @@
 #include "sim/sim_cli.h"
 
-#include <QFile>
-
 #include "sim/sim_network.h"
 
 namespace zep::sim {
@@ -46,19 +44,9 @@ line_config build(const quick_line& q, const quick_options& o) {
 }
 
 bool read_scenario_file(const QString& path, cli_request& request, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    QString why;
-    const auto loaded = load_scenario(file.readAll(), &why);
-    if (!loaded) {
-        *error = QStringLiteral("%1: %2").arg(path, why);
-        return false;
-    }
-    request.lines = *loaded;
-    return true;
+    auto loaded = load_scenario_file(path, error);
+    if (loaded) request.lines = std::move(*loaded);
+    return loaded.has_value();
 }
 
 }  // namespace

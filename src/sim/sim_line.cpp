@@ -24,8 +24,16 @@ QByteArray garbage(reader& r) {
     return noise;
 }
 
+// What a babbling reader repeats: every printable character, over and over.
+QByteArray babble_block() {
+    QByteArray block;
+    for (int i = 0; i < 4096; ++i) block.append(static_cast<char>('!' + i % 94));
+    return block;
+}
+
 // A faulty reader answers without running the command.
 QByteArray answer(reader& r, const received_command& command, const QDateTime& now) {
+    if (r.faults.babble) return babble_block();
     if (r.faults.nak) return command.framed ? QByteArray(1, nak_char) : QByteArray("?\r");
     if (r.faults.garbage) return garbage(r);
     return encode(execute(r, command.text, now), command.framed);
@@ -96,7 +104,8 @@ std::vector<outgoing> dispatch(std::vector<reader>& readers, const received_comm
         if (r.faults.silent) continue;
         if (command.framed && command.address == global_address) {
             // Everyone acts on a global command and nobody answers it.
-            if (!r.faults.nak && !r.faults.garbage) execute(r, command.text, now);
+            if (!r.faults.nak && !r.faults.garbage && !r.faults.babble)
+                execute(r, command.text, now);
             continue;
         }
         outgoing o;
@@ -105,6 +114,7 @@ std::vector<outgoing> dispatch(std::vector<reader>& readers, const received_comm
         o.delay_ms = r.faults.delay_ms;
         o.baud = r.faults.baud;
         o.split = r.faults.split;
+        o.endless = r.faults.babble;
         if (r.faults.drop_after > 0 && ++r.exchanges >= r.faults.drop_after) {
             r.exchanges = 0;
             o.drop_after = true;

@@ -43,6 +43,7 @@ struct outgoing {
     int baud = 0;
     bool split = false;
     bool drop_after = false;  // close the connection once these bytes are out
+    bool endless = false;     // send `bytes` again and again until the connection goes
 };
 
 // Hands one command to every reader on the line that should hear it and collects the

@@ -23,7 +23,8 @@ class tcp_session : public QObject {
           socket_(socket),
           context_(context),
           connection_(context.open_connection()),
-          out_([this](const QByteArray& bytes) { send(bytes); }, [this] { drop(); }, this) {
+          out_([this](const QByteArray& bytes) { send(bytes); }, [this] { drop(); },
+               [this] { return socket_->bytesToWrite(); }, this) {
         QObject::connect(socket_, &QTcpSocket::readyRead, this, [this] { receive(); });
         QObject::connect(socket_, &QTcpSocket::disconnected, socket_, &QObject::deleteLater);
     }
@@ -116,7 +117,8 @@ void tcp_line::accept() {
 
 pty_line::pty_line(line_context context, QObject* parent)
     : QObject(parent), context_(std::move(context)) {
-    out_ = new outbox([this](const QByteArray& bytes) { write(bytes); }, {}, this);
+    out_ = new outbox([this](const QByteArray& bytes) { write(bytes); }, {},
+                      [this] { return static_cast<qint64>(pending_.size()); }, this);
     retry_.setInterval(retry_ms);
     QObject::connect(&retry_, &QTimer::timeout, this, [this] { read_master(); });
 }

@@ -53,6 +53,12 @@ TEST(sim_scenario, every_field_reaches_the_reader) {
     EXPECT_EQ(logged.log.records()[0].when, QDateTime(QDate(2024, 1, 2), QTime(7, 30), Qt::UTC));
     EXPECT_EQ(logged.family, reader_family::zep) << "ZEP unless told";
     EXPECT_EQ(logged.record_length, 40);
+
+    // One entry, many TCP readers alike.
+    const auto many =
+        load_scenario(R"({"lines": [{"copies": 127, "readers": [{"reclen": 9}]}]})", &error);
+    ASSERT_TRUE(many && many->lines.size() == 127u) << error.toStdString();
+    EXPECT_EQ(many->lines[126].readers[0].record_length, 9);
 }
 
 TEST(sim_scenario, mistakes_are_reported_with_their_place) {
@@ -66,6 +72,8 @@ TEST(sim_scenario, mistakes_are_reported_with_their_place) {
         {R"({"lines": [{"readers": [{"faults": {"slient": true}}]}]})", "slient"},
         {R"({"lines": [{"readers": [{"model": "XY"}]}]})", "model"},
         {R"({"lines": [{"readers": [{"schedules": [{"num": 1, "days": ["0800"]}]}]}]})", "days"},
+        {R"({"lines": [{"transport": "pty", "copies": 2, "readers": [{}]}]})", "TCP lines"},
+        {R"({"lines": [{"copies": 1001, "readers": [{}]}]})", "copies"},
     };
     for (const auto& [json, where] : cases) {
         QString error;

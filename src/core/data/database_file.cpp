@@ -199,10 +199,10 @@ result<std::unique_ptr<database_file>> database_file::open(const QString& path,
             error = validate_schema(db, path);
             // SQLite needs to write beside a database in WAL mode even to read it.
             if (!error && !QFileInfo(info.absolutePath()).isWritable()) {
-                error = failure(path, QStringLiteral(
-                                          "cannot be read while its folder cannot be written: "
-                                          "the database keeps its journal files (-wal, -shm) "
-                                          "there"));
+                error = failure(path,
+                                QStringLiteral("cannot be read while its folder cannot be written: "
+                                               "the database keeps its journal files (-wal, -shm) "
+                                               "there"));
             }
         }
         if (error) {

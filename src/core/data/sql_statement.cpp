@@ -1,11 +1,24 @@
 #include "core/data/sql_statement.h"
 
-#include <QSqlError>
+#include "core/kill_point.h"
 
 namespace zep::data::sql {
 
+namespace {
+
+// Every statement but a SELECT changes the file.
+bool writes(const QSqlQuery& q) {
+    return !q.lastQuery().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+QString error_text(const QSqlError& error) {
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
 status prepare(QSqlQuery& q, const QString& sql) {
-    if (!q.prepare(sql)) return status::failure(q.lastError().text());
+    if (!q.prepare(sql)) return status::failure(error_text(q.lastError()));
     return {};
 }
 
@@ -17,7 +30,8 @@ status run(QSqlQuery& q, const QVariantList& values) {
         // By position: a statement run again must not append to the last run's values.
         q.bindValue(i, null_text ? QVariant(QStringLiteral("")) : v);
     }
-    if (!q.exec()) return status::failure(q.lastError().text());
+    if (writes(q)) pass_kill_point(kill_point_kind::write);
+    if (!q.exec()) return status::failure(error_text(q.lastError()));
     return {};
 }
 
@@ -33,7 +47,7 @@ QSqlQuery forward_query(const database_file& db) {
 }
 
 status finished(const QSqlQuery& q) {
-    if (q.lastError().isValid()) return status::failure(q.lastError().text());
+    if (q.lastError().isValid()) return status::failure(error_text(q.lastError()));
     return {};
 }
 

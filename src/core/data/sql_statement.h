@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
@@ -8,6 +9,10 @@
 #include "core/result.h"
 
 namespace zep::data::sql {
+
+// Why a statement failed in SQLite's own words ("attempt to write a readonly database"),
+// without Qt's note of the step that failed; Qt's text when SQLite gave none.
+QString error_text(const QSqlError& error);
 
 // Prepares `sql` on `q`, binds `values` in order and runs it; a failure carries the
 // driver's text. Values are always bound, never spliced into the statement.

@@ -10,6 +10,8 @@ class database_file;
 
 // Groups writes so that they land together or not at all: rolls back on destruction
 // unless commit() succeeded. Guards nest; an inner guard is a savepoint of the outer one.
+// The outermost guard holds the database's write lock from its start (other programs'
+// writers wait for it, readers do not).
 class transaction {
   public:
     explicit transaction(database_file& db);
@@ -24,10 +26,13 @@ class transaction {
     QString error() const { return error_; }
 
   private:
-    bool run(const QString& sql);
+    bool begin();
+    // `native_code` receives the driver's code of a failure.
+    bool run(const QString& sql, QString* native_code = nullptr);
 
     database_file& db_;
     QString savepoint_;
+    bool outermost_ = false;
     bool active_ = false;
     QString error_;
 };

@@ -200,8 +200,9 @@ std::optional<QString> read_records(transfer_link& t, const access_profile& p,
         QByteArray text = *answer;
         while (text.startsWith(' ')) text.remove(0, 1);
         if (commands::is_end_reply(text)) return std::nullopt;
-        // Every record holds at least its schedule character.
-        if (text.isEmpty()) return QString::fromLatin1(upload_silent_text);
+        // Every record holds an ID and its schedule character. Anything shorter (a plain "?"
+        // refusal) is no record, and a reader that gives it to every "u" would never say "END".
+        if (text.size() < 2) return QString::fromLatin1(upload_silent_text);
         take({text.left(text.size() - 1), static_cast<unsigned char>(text.back())});
     }
 }

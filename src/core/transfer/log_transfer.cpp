@@ -57,6 +57,13 @@ transfer_outcome upload_log(link::reader_link& link, const link::link_endpoint& 
         }
         if (t.protocol()) t.ack();
         if (commands::is_end_reply(*answer)) break;
+        // A transaction holds at least its status and its date and time. Anything shorter (a
+        // plain "?" refusal) is none, and a reader that gives it to every "l" would never say
+        // "END".
+        if (!commands::decode_log_record(*answer)) {
+            failed = QString::fromLatin1(record_silent_text);
+            break;
+        }
         file.write_line(*answer);
         t.progress(records_text("Records Uploaded: ", file.lines()));
         t.count(file.lines());
