@@ -2,16 +2,13 @@
 // boxes, and Run and Stop drive a run against a simulated reader.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include "core/data/readers_table.h"
 #include "gui/autorun/autorun_form.h"
@@ -130,33 +127,6 @@ TEST_F(autorun_screen, double_clicks_open_the_pickers_and_a_cancel_changes_nothi
                          "Select Directory for Access List downloads|",
                          "Select Directory for Schedule downloads|",
                      }));
-}
-
-TEST_F(autorun_screen, its_own_pickers_are_the_safe_dialogs) {
-    test::menu_entry(program.window->command_menu(), "autorun")->click();
-    form = qobject_cast<gui::autorun_form*>(test::current_screen(*program.window));
-    ASSERT_NE(form, nullptr);
-    QStringList shown;
-    const auto close_dialog = [&shown] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        const bool folder = dialog->fileMode() == QFileDialog::Directory;
-        const bool any = dialog->fileMode() == QFileDialog::AnyFile;
-        shown << dialog->windowTitle() +
-                     (folder ? "|folder"
-                      : any  ? "|any file"
-                             : "|existing") +
-                     (folder ? "" : "|" + dialog->nameFilters().join(";")) +
-                     (dialog->testOption(QFileDialog::DontUseNativeDialog) ? "|qt" : "|native");
-        dialog->reject();
-    };
-    QTimer::singleShot(0, close_dialog);
-    QTest::mouseDClick(find<QLineEdit>("dirlogup"), Qt::LeftButton);
-    QTimer::singleShot(0, close_dialog);
-    QTest::mouseDClick(find<QLineEdit>("singlogup"), Qt::LeftButton);
-    EXPECT_EQ(shown, QStringList({"Select Directory for Log uploads|folder|qt",
-                                  "Open|any file|Text (*.txt);All Files (*.*)|qt"}));
-    EXPECT_EQ(program.state().settings.dirlogup + program.state().settings.singlogup, "");
 }
 
 TEST_F(autorun_screen, a_run_reports_in_the_list_and_one_without_readers_leaves_it) {

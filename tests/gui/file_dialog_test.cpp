@@ -1,8 +1,6 @@
 #include "gui/shell/file_dialog.h"
 
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QFileDialog>
@@ -12,34 +10,10 @@
 
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/data/temp_database.h"
+#include "tests/support/folder_watch.h"
 
 namespace zep::test {
 namespace {
-
-// Names of the files opened in `folder` since the watch began.
-class open_watch {
-  public:
-    explicit open_watch(const QString& folder) {
-        fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_OPEN);
-    }
-    ~open_watch() { ::close(fd_); }
-    QStringList opened() {
-        alignas(inotify_event) char buffer[8192];
-        for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
-            for (char* p = buffer; p < buffer + n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(p);
-                if (event->len > 0) names_ << QFile::decodeName(event->name);
-                p += sizeof(inotify_event) + event->len;
-            }
-        }
-        return names_;
-    }
-
-  private:
-    int fd_ = -1;
-    QStringList names_;
-};
 
 QString sqlite3(const QString& db, const QString& sql) {
     QProcess shell;
@@ -54,7 +28,7 @@ TEST(file_dialog, listing_the_database_folder_keeps_sqlite_locks) {
     ASSERT_TRUE(write.exec("INSERT INTO users (userid, lastname) VALUES ('1', 'a')"));
     ASSERT_TRUE(QFile::exists(temp.path() + "-wal"));
 
-    open_watch watch(temp.folder());
+    folder_watch watch(temp.folder(), IN_OPEN);
     QFileDialog dialog;
     gui::make_file_dialog_safe(dialog);
     dialog.setDirectory(temp.folder());
@@ -66,9 +40,9 @@ TEST(file_dialog, listing_the_database_folder_keeps_sqlite_locks) {
         return wal.isValid() && !model->type(wal).isEmpty() && !model->fileIcon(wal).isNull();
     }));
     // Give the dialog's gatherer the time it takes to reach every file; any open fails.
-    wait_until([&] { return !watch.opened().isEmpty(); }, 500);
+    wait_until([&] { return !watch.seen().isEmpty(); }, 500);
     dialog.close();
-    EXPECT_EQ(watch.opened(), QStringList());
+    EXPECT_EQ(watch.seen(), QStringList());
 
     // Another program opens, reads and closes the database: our locks keep the WAL.
     EXPECT_EQ(sqlite3(temp.path(), "SELECT count(*) FROM users"), "1");

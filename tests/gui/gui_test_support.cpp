@@ -28,6 +28,13 @@ QPushButton* menu_entry(const gui::side_menu* menu, const QString& screen) {
     return child<QPushButton>(menu, QStringLiteral("entry_") + screen);
 }
 
+void single_tcp_reader(program::session& state, quint16 port, int address) {
+    state.comm = link::decode_comm_settings(address < 0 ? "1211000" : "1111000");
+    state.comm.protocol_address = std::max(address, 0);
+    state.settings.ipaddress = QStringLiteral("127.0.0.1");
+    state.settings.remoteportaddress = QString::number(port);
+}
+
 program_folder::program_folder() = default;
 
 std::unique_ptr<program::session> program_folder::start() const {

@@ -31,6 +31,10 @@ QWidget* current_screen(const gui::main_window& window);
 // The entry of a side menu that opens `screen`.
 QPushButton* menu_entry(const gui::side_menu* menu, const QString& screen);
 
+// Makes the single reader of the communications settings the one at 127.0.0.1:`port`,
+// plain or at protocol `address`.
+void single_tcp_reader(program::session& state, quint16 port, int address = -1);
+
 // A database in its own folder, started as the program starts it.
 class program_folder {
   public:
@@ -53,6 +57,8 @@ struct running_program {
 
     running_program();
     program::session& state() { return window->state(); }
+    // What a screen the test makes itself is made with.
+    gui::screen_context screen{state(), window->jobs(), answers, window->menus(), window.get()};
 };
 
 }  // namespace zep::test

@@ -170,9 +170,8 @@ TEST(login_prompt, a_wrong_answer_ends_the_program_with_nothing_written) {
     state->settings.ipaddress = "127.0.0.9";
     scripted_operator login;
     login.text_answers = {QString("secret"), QString("Secret")};
+    // The prompt's texts are the start-up's test.
     EXPECT_EQ(gui::open_main_window(std::move(state), login), nullptr);
-    EXPECT_EQ(login.prompts, QStringList{"Password|Enter Password"});
-    EXPECT_EQ(login.messages, QStringList{"Invalid Password"});
     EXPECT_NE(folder.start()->settings.ipaddress, "127.0.0.9");
     EXPECT_NE(gui::open_main_window(folder.start(), login), nullptr);
 

@@ -29,14 +29,7 @@ class setup_screens : public testing::Test {
 
     void SetUp() override {
         port = sim.start_tcp({sim_fixture::zep_reader()});
-        program::session& s = program.state();
-        s.comm = link::decode_comm_settings("1211000");
-        s.settings.ipaddress = "127.0.0.1";
-        s.settings.remoteportaddress = QString::number(port);
-    }
-    gui::screen_context context() {
-        return {program.state(), program.window->jobs(), program.answers, program.window->menus(),
-                program.window.get()};
+        test::single_tcp_reader(program.state(), port);
     }
     void click(QWidget* form, const char* name) {
         test::child<QPushButton>(form, name)->click();
@@ -51,8 +44,7 @@ class setup_screens : public testing::Test {
 };
 
 TEST_F(setup_screens, setup_keeps_its_choices_and_sends_to_one_or_all_readers) {
-    gui::screen_context c = context();
-    auto* form = new gui::setup_form(c, selection);
+    auto* form = new gui::setup_form(program.screen, selection);
     auto* reclen = test::child<QLineEdit>(form, "reclen");
     reclen->clear();
     QTest::keyClicks(reclen, "1x2");
@@ -75,8 +67,7 @@ TEST_F(setup_screens, setup_keeps_its_choices_and_sends_to_one_or_all_readers) {
 }
 
 TEST_F(setup_screens, barsetup_keeps_its_choices_and_lists_what_it_sent) {
-    gui::screen_context c = context();
-    auto* form = new gui::barsetup_form(c, selection);
+    auto* form = new gui::barsetup_form(program.screen, selection);
     test::child<QCheckBox>(form, "code128")->click();
     EXPECT_EQ(program.state().settings.barsettings, "1111110000");
     click(form, "set_prox");

@@ -19,14 +19,6 @@ class nettools_screens : public testing::Test {
     test::running_program program;
     test::sim_fixture sim;
 
-    // The single reader of the communications settings: protocol address 3 over TCP.
-    void single_tcp() {
-        program::session& s = program.state();
-        s.comm = link::decode_comm_settings("1111003");
-        s.settings.ipaddress = "127.0.0.1";
-        s.settings.remoteportaddress =
-            QString::number(sim.start_tcp({test::sim_fixture::zep_reader(3, true)}));
-    }
     QWidget* open(const char* screen) {
         program.window->open_entry(program.window->command_menu(), QString::fromLatin1(screen));
         return test::current_screen(*program.window);
@@ -34,7 +26,8 @@ class nettools_screens : public testing::Test {
 };
 
 TEST_F(nettools_screens, single_poll_leaves_the_menus_live_and_another_entry_stops_it) {
-    single_tcp();
+    test::single_tcp_reader(program.state(),
+                            sim.start_tcp({test::sim_fixture::zep_reader(3, true)}), 3);
     QWidget* netman = open("netman");
     test::child<QPushButton>(netman, "test_poll")->click();
     // The reader has nothing to say (ACK STX NUL ETX): the list stays empty.
@@ -50,12 +43,9 @@ TEST_F(nettools_screens, single_poll_leaves_the_menus_live_and_another_entry_sto
 }
 
 TEST_F(nettools_screens, terminal_sends_typed_keys_and_draws_the_answer) {
-    program::session& s = program.state();
-    s.comm = link::decode_comm_settings("1211000");
-    s.settings.ipaddress = "127.0.0.1";
     sim::reader_config reader = test::sim_fixture::zep_reader();
     reader.ident = "ZEP T";
-    s.settings.remoteportaddress = QString::number(sim.start_tcp({reader}));
+    test::single_tcp_reader(program.state(), sim.start_tcp({reader}));
     program.window->show();  // the terminal's link is open while its screen shows
     auto* form = qobject_cast<gui::termmode_form*>(open("termmode"));
     ASSERT_NE(form, nullptr);

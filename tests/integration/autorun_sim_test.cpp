@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <set>
 
@@ -257,28 +256,6 @@ TEST_F(autorun_run, a_stop_ends_the_step_without_its_line_and_keeps_the_log) {
     EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 8);
 }
 
-TEST_F(autorun_run, only_one_run_at_a_time_and_none_without_readers) {
-    const quint16 port = sim.start_tcp({test::sim_fixture::zep_reader()});
-    data::reader_row idle = test::tcp_reader_row(1, port);
-    idle.active.clear();
-    add(idle);
-    EXPECT_EQ(run().end, autorun_end::no_active_readers);
-    EXPECT_EQ(person.messages, QStringList{QStringLiteral("There are no active readers")});
-    EXPECT_TRUE(person.status_lines.isEmpty());
-
-    // The override selection, once opened, decides instead of the marks.
-    request.selection.loadup({idle});
-    request.selection.set(1, true);
-    QLockFile other(autorun::autorun_lock_path(db.path()));
-    ASSERT_TRUE(other.tryLock(0));
-    EXPECT_EQ(run().end, autorun_end::already_running);
-    EXPECT_EQ(person.messages.last(), QStringLiteral("An automatic run is already in progress"));
-    other.unlock();
-    request.settings.autosettings = QStringLiteral("00001");
-    EXPECT_EQ(run().end, autorun_end::finished);
-    EXPECT_EQ(person.status_lines.last(), QStringLiteral("Autorun Finished"));
-}
-
 // `zep background`: the run's lines in background.log beside the database, nothing asked.
 TEST_F(autorun_run, background_writes_its_log_line_for_line) {
     const quint16 port = sim.start_tcp({test::sim_fixture::zep_reader()});
@@ -335,18 +312,12 @@ TEST_F(autorun_run, a_killed_upload_loses_no_record) {
                                 "write:5", "write:13", "write:14"}) {
         EXPECT_TRUE(run_background(QLatin1String(kill_at))) << kill_at;
         std::set<QString> held;
-        for (const data::log_row& row : [&] {
-                 std::vector<data::log_row> rows;
-                 auto& reopened = db.reopen();
-                 EXPECT_TRUE(data::log_table(reopened).walk([&](const data::log_row& r) {
-                     rows.push_back(r);
-                     return true;
-                 }));
-                 db.close();
-                 return rows;
-             }())
+        EXPECT_TRUE(data::log_table(db.reopen()).walk([&](const data::log_row& row) {
             held.insert(row.idnum +
                         QDateTime::fromString(row.DateTime, u"yyyy-MM-dd hh:mm:ss").toString());
+            return true;
+        }));
+        db.close();
         sim.with_reader(0, 0, [&](sim::reader& r) {
             for (const sim::log_record& record : r.log.records())
                 held.insert(QString::fromLatin1(record.card) + record.when.toString());

@@ -1,5 +1,5 @@
-// The reader commands of the command line (send, the utilities, background) run
-// in-process against simulated readers.
+// The reader commands of the command line (send, the utilities, setup and card formats,
+// background) run in-process against simulated readers.
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
@@ -84,25 +84,9 @@ TEST_F(cli_test, the_login_password_guards_every_command_but_background) {
     EXPECT_EQ(unattended.err, "There are no active readers\n");
 }
 
-TEST_F(cli_test, background_creates_the_database_and_a_broken_one_is_one_line) {
-    EXPECT_EQ(run({"background"}).status, 1);
-    EXPECT_EQ(QFile::permissions(db()) & (QFile::ReadGroup | QFile::ReadOther), 0);
-    QTemporaryDir other;
-    QFile junk(other.filePath("zep.db"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a database at all, just some text that is long enough");
-    junk.close();
-    const cli_run got = test::run_zep(junk.fileName(), {"background"});
-    EXPECT_EQ(got.status, 1);
-    EXPECT_TRUE(got.err.contains(junk.fileName()));
-    EXPECT_EQ(got.err.count('\n'), 1);
-}
-
 TEST_F(cli_test, single_reader_results_go_to_stdout_and_failures_to_stderr) {
-    sim::reader_config r = sim_fixture::zep_reader();
-    r.ident = "ZEP CLI 1.0";
-    const QString tcp = QString("127.0.0.1:%1").arg(sim.start_tcp({r}));
-    EXPECT_EQ(run({"identify", "--tcp", tcp}).out, "ZEP CLI 1.0\n");
+    // What identify prints is held by the fault matrix's next operation after each case.
+    const QString tcp = QString("127.0.0.1:%1").arg(sim.start_tcp({sim_fixture::zep_reader()}));
     EXPECT_EQ(run({"clock", "set", "--tcp", tcp}).out, "Time set in reader\n");
     static const QRegularExpression shown("^\\d\\d/\\d\\d/\\d{4}  \\d\\d:\\d\\d:\\d\\d\\n$");
     EXPECT_TRUE(shown.match(run({"clock", "get", "--tcp", tcp}).out).hasMatch());
@@ -116,20 +100,20 @@ TEST_F(cli_test, single_reader_results_go_to_stdout_and_failures_to_stderr) {
     const cli_run odd = run({"id", "add", QString::fromUtf8("\u20ac1"), "--tcp", tcp});
     EXPECT_EQ(odd.status, 1);
     EXPECT_EQ(odd.err, "The ID may hold only printable 8-bit characters\n");
-    const cli_run silent = run({"send", "V", "--timeout", "200", "--serial", sim.start_pty({})});
-    EXPECT_EQ(silent.status, 1);
-    EXPECT_EQ(silent.err, "No response from reader\n");
     for (const QStringList& bad :
          {QStringList{"send"}, QStringList{"send", "V", "--tcp", "nohost"},
           QStringList{"send", "\\xZ1"}, QStringList{"send", "V", "--baud", "4800"},
           QStringList{"send", "V", "--bogus"}, QStringList{"frobnicate"}, QStringList{},
           QStringList{"background", "now"}, QStringList{"id", "add"},
-          QStringList{"identify", "extra"}, QStringList{"clock", "get", "--all"}}) {
+          QStringList{"identify", "extra"}, QStringList{"clock", "get", "--all"},
+          QStringList{"format", "barcode", "--all", "--tcp", tcp},
+          QStringList{"format", "barcode", "--mask", "3"}}) {
         EXPECT_EQ(run(bad).status, 2) << bad.join(' ').toStdString();
     }
 }
 
-TEST_F(cli_test, memory_and_the_global_address_on_a_protocol_line) {
+// The global address is the utilities' own test; the link options are the fault matrix's.
+TEST_F(cli_test, memory_of_old_firmware_on_a_protocol_line) {
     sim::reader_config old = sim_fixture::ko_reader(4, true);
     old.old_firmware = true;
     old.ids = {{"1", 0}, {"2", 0}};
@@ -139,15 +123,6 @@ TEST_F(cli_test, memory_and_the_global_address_on_a_protocol_line) {
     EXPECT_EQ(memory.out,
               "Download Slots Avail: 00485\nDownload Slots Used: 00002\n"
               "Logging Slots Avail: 00000\nLogging Slots Used: 00000\n");
-
-    const cli_run to_all = run({"id", "add", "55", "--serial", line, "--protocol", "127"});
-    EXPECT_EQ(to_all.status, 0);
-    EXPECT_EQ(to_all.out, "Command sent to all readers\n");
-    const cli_run asked = run({"identify", "--serial", line, "--protocol", "127"});
-    EXPECT_EQ(asked.status, 1);
-    EXPECT_EQ(asked.err,
-              "Address 127 reaches every reader and none answers - choose a reader's own "
-              "address\n");
 }
 
 TEST_F(cli_test, all_prints_every_line_and_fails_when_any_reader_failed) {
@@ -179,6 +154,33 @@ TEST_F(cli_test, all_prints_every_line_and_fails_when_any_reader_failed) {
     EXPECT_EQ(run({"id", "delete", "55", "--all", "--tcp", "127.0.0.1:1"}).status, 2);
     EXPECT_EQ(run({"clock", "set", "--all", "--timeout", "100"}).status, 2);
     EXPECT_TRUE(sim.access_list(0, 0).size() == 1);
+}
+
+TEST_F(cli_test, setup_and_card_formats_for_one_reader_and_for_all) {
+    const quint16 port = sim.start_tcp({sim_fixture::zep_reader()});
+    const QString tcp = QString("127.0.0.1:%1").arg(port);
+    const cli_run mode = run({"setup", "mode", "accum", "--tcp", tcp});
+    EXPECT_EQ(mode.status, 0) << mode.err.toStdString();
+    EXPECT_EQ(mode.out, "Reader mode set\n");
+    // Without --yes and without a terminal the question is refused.
+    const cli_run unasked = run({"setup", "params", "--reclen", "8", "--tcp", tcp});
+    EXPECT_EQ(unasked.status, 1);
+    EXPECT_TRUE(unasked.err.contains("This will delete all data in the reader"));
+
+    edit_database([&](program::session& state) {
+        ASSERT_TRUE(data::readers_table(*state.db).insert_all(
+            {test::tcp_reader_row(1, port), test::reader_row(2, "")}));
+    });
+    const cli_run all =
+        run({"format", "barcode", "--codes", "1000000000", "--mask", "3,6", "--all"});
+    EXPECT_EQ(all.status, 1);  // reader 002 has no link
+    const QStringList lines = all.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.mid(0, 3), QStringList({"Sending barcode settings to all active readers", " ",
+                                            "Reader 001 - Code 39 On - command sent"}));
+    EXPECT_EQ(lines.mid(13), QStringList({"Reader 001 - Activate barcode masking - command sent",
+                                          "Reader 002 - no Com port or ip address specified"}));
+    EXPECT_TRUE(sim_fixture::wait_until(
+        [&] { return sim.with_reader(0, 0, [](sim::reader& x) { return x.mode == '5'; }); }));
 }
 
 }  // namespace

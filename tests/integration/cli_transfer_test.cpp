@@ -1,13 +1,13 @@
 // The text-file transfers on the command line, in-process against simulated readers.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdio>
 #include <thread>
 
 #include "tests/integration/cli_harness.h"
+#include "tests/support/data/temp_database.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
@@ -25,19 +25,9 @@ class cli_transfer : public ::testing::Test {
     sim_fixture sim;
 
     cli_run run(const QStringList& args) { return test::run_zep(dir.filePath("zep.db"), args); }
+    // The path of `name` in the test's folder, written with `bytes` when they are given.
     QString file(const char* name, const QByteArray& bytes = {}) {
-        const QString path = dir.filePath(name);
-        if (!bytes.isNull()) {
-            QFile f(path);
-            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
-        }
-        return path;
-    }
-    static QByteArray contents(const QString& path) {
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        return f.readAll();
+        return bytes.isNull() ? dir.filePath(name) : test::write_file(dir.filePath(name), bytes);
     }
     static QString tcp(quint16 port) { return QString("127.0.0.1:%1").arg(port); }
 };
@@ -54,13 +44,13 @@ TEST_F(cli_transfer, every_command_moves_its_file_on_a_protocol_line) {
                    "schedule", "--yes"}),
               "Download Complete\nVerify complete - 2 IDs match\n");
     EXPECT_EQ(out({"access", "upload", file("up.txt"), "--cr-only"}), "Upload Complete\n");
-    EXPECT_EQ(contents(file("up.txt")), "1001\r1002\r");
+    EXPECT_EQ(test::file_bytes(file("up.txt")), "1001\r1002\r");
     EXPECT_EQ(out({"schedule", "download", file("s.txt", "005108001700\r\n"), "--yes"}),
               "Schedule Download Complete\n");
     EXPECT_EQ(out({"schedule", "upload", file("back.txt"), "--yes"}), "Upload Complete\n");
-    EXPECT_EQ(contents(file("back.txt")).mid(28 * 14, 14), "005108001700\r\n");
+    EXPECT_EQ(test::file_bytes(file("back.txt")).mid(28 * 14, 14), "005108001700\r\n");
     EXPECT_EQ(out({"log", "upload", file("log.txt")}), "Upload Complete\n");
-    EXPECT_EQ(contents(file("log.txt")).left(19), "01903031020304711\r\n");
+    EXPECT_EQ(test::file_bytes(file("log.txt")).left(19), "01903031020304711\r\n");
     EXPECT_EQ(out({"log", "clear"}), "Log Data Cleared - Verify by checking Memory Status\n");
     EXPECT_EQ(out({"access", "clear"}), "Access List Cleared - Verify by checking Memory Usage\n");
     EXPECT_TRUE(sim.access_list(0, 0).empty());
@@ -77,7 +67,7 @@ TEST_F(cli_transfer, questions_without_a_terminal_are_refused_before_anything_is
     const cli_run replace = run({"log", "upload", kept, "--tcp", reader});
     EXPECT_EQ(replace.status, 1);
     EXPECT_TRUE(replace.err.startsWith(kept + " already exists.\nDo you want to replace it?\n"));
-    EXPECT_EQ(contents(kept), "old\r\n");
+    EXPECT_EQ(test::file_bytes(kept), "old\r\n");
     EXPECT_EQ(sim.received(0), "");
 }
 
@@ -124,7 +114,7 @@ TEST_F(cli_transfer, ctrl_c_stops_an_upload_and_keeps_its_lines) {
     interrupt.join();
     std::signal(SIGINT, before);
     EXPECT_EQ(stopped.status, 130);
-    const qsizetype kept = contents(file("log.txt")).count("\r\n");
+    const qsizetype kept = test::file_bytes(file("log.txt")).count("\r\n");
     EXPECT_GT(kept, 5);
     EXPECT_LT(kept, 2000);
 }

@@ -29,13 +29,9 @@ std::vector<sim::reader_config> answering_3_silent_4() {
     return readers;
 }
 
-class network_manager : public testing::Test {
-  protected:
-    sim_fixture sim;
-    link::reader_link link;
-    test::scripted_operator person;
-};
+class network_manager : public testing::Test, protected test::sim_session {};
 
+// The endpoints are plain: a poll sends protocol frames whatever the setting.
 TEST_F(network_manager, poll_lists_the_readers_online_and_counts_them) {
     struct row {
         std::vector<sim::reader_config> readers;
@@ -62,16 +58,10 @@ TEST_F(network_manager, poll_lists_the_readers_online_and_counts_them) {
         EXPECT_EQ(result.online, r.online);
         EXPECT_EQ(told.status_lines, r.online);
         EXPECT_EQ(result.summary, r.summary);
+        EXPECT_EQ(told.progress_texts.first(), "Checking Address 000");
         EXPECT_EQ(told.progress_texts.last(), r.summary);
+        EXPECT_TRUE(line.received(0).startsWith("\x06\x80\x02z\x03"));
     }
-}
-
-TEST_F(network_manager, poll_sends_protocol_frames_whatever_the_setting) {
-    const auto endpoint = test::pty_link(sim.start_pty(protocol_readers({0})));  // plain
-    EXPECT_EQ(poll_all_addresses(link, endpoint, person, {0, 0}).end, poll_end::done);
-    EXPECT_EQ(sim.received(0), QByteArray("\x06\x80\x02z\x03"));
-    EXPECT_EQ(person.progress_texts,
-              QStringList({"Checking Address 000", "There is 1 reader online"}));
 }
 
 TEST_F(network_manager, stop_while_address_40_is_polled_sends_no_frame_to_41) {
@@ -84,28 +74,20 @@ TEST_F(network_manager, stop_while_address_40_is_polled_sends_no_frame_to_41) {
     EXPECT_FALSE(sim.received(0).contains("\xa9\x02"));
 }
 
-TEST_F(network_manager, address_change_sends_its_frame_and_the_reader_moves) {
+TEST_F(network_manager, address_change_sends_its_frame_and_the_reader_moves_or_sends_nothing) {
     const auto endpoint = test::pty_link(sim.start_pty(protocol_readers({5, 0})), 0);
+    for (const auto& [from, to] : {std::pair{"0", "127"}, {"127", "0"}, {"", "3"}, {"3", ""}})
+        EXPECT_FALSE(change_address(link, endpoint, from, to, person).ok()) << from << " " << to;
+    EXPECT_TRUE(sim.received(0).isEmpty());
     EXPECT_TRUE(change_address(link, endpoint, "5", "12", person).ok());
     EXPECT_EQ(sim.received(0), QByteArray("\x06\x85\x02\x00IA012\x03", 10));
-    EXPECT_EQ(person.messages,
-              QStringList{"Address change command sent - verify by rechecking the reader address"});
+    EXPECT_EQ(
+        person.messages,
+        QStringList({"Invalid TO address", "Invalid FROM address", "Invalid FROM address",
+                     "Invalid TO address",
+                     "Address change command sent - verify by rechecking the reader address"}));
     EXPECT_EQ(poll_all_addresses(link, endpoint, person, {11, 12}).online,
               QStringList{"Address 012 online"});
-}
-
-TEST_F(network_manager, invalid_addresses_send_nothing) {
-    const auto endpoint = test::pty_link(sim.start_pty(protocol_readers({0})), 0);
-    const char* const cases[][3] = {{"0", "127", "Invalid TO address"},
-                                    {"127", "0", "Invalid FROM address"},
-                                    {"", "3", "Invalid FROM address"},
-                                    {"3", "", "Invalid TO address"}};
-    for (const auto& c : cases) {
-        test::scripted_operator told;
-        EXPECT_FALSE(change_address(link, endpoint, c[0], c[1], told).ok());
-        EXPECT_EQ(told.messages, QStringList{c[2]}) << c[0] << " " << c[1];
-    }
-    EXPECT_TRUE(sim.received(0).isEmpty());
 }
 
 TEST_F(network_manager, protocol_switch_warns_and_switches_the_reader) {
@@ -175,11 +157,10 @@ TEST(terminal_link, sends_keys_and_hands_on_what_arrives) {
 
     // An X-mode reader prints its scans unasked.
     link.close();
-    sim_fixture xsim;
     scanner.mode = '1';
     scanner.scans = {"1001", "1002"};
     scanner.scan_interval_ms = 20;
-    link.open(test::tcp_link(xsim.start_tcp({scanner})));
+    link.open(test::tcp_link(sim.start_tcp({scanner})));
     arrived.clear();
     EXPECT_TRUE(settles([&] { return arrived.startsWith("1001\r1002\r"); }));
 

@@ -33,18 +33,12 @@ TEST(sim_scenario, every_field_reaches_the_reader) {
     EXPECT_EQ(s->lines[1].kind, line_config::pty);
 
     const reader r(s->lines[0].readers[0]);
-    EXPECT_EQ(r.family, reader_family::ko);
-    EXPECT_EQ(r.address, 7);
-    EXPECT_TRUE(r.protocol);
-    EXPECT_EQ(r.capacity(), 100);
-    EXPECT_TRUE(r.old_firmware);
-    EXPECT_EQ(r.ident, "Door 7");
-    EXPECT_EQ(r.clock_offset_s, -3600);
-    EXPECT_EQ(r.mode, '5');
+    EXPECT_EQ(std::tuple(r.family, r.address, r.protocol, r.capacity(), r.old_firmware, r.ident,
+                         r.clock_offset_s, r.mode),
+              std::tuple(reader_family::ko, 7, true, 100, true, QByteArray("Door 7"), -3600, '5'));
     EXPECT_EQ(r.ids.entries(), (std::vector<access_entry>{{"1234", 2}, {"998877", 0}}));
     EXPECT_EQ(r.schedules.window(2, 5), "08001200");
-    EXPECT_EQ(r.faults.delay_ms, 30);
-    EXPECT_EQ(r.faults.late_body_ms, 40);
+    EXPECT_EQ(std::pair(r.faults.delay_ms, r.faults.late_body_ms), std::pair(30, 40));
     EXPECT_TRUE(r.faults.split && r.faults.refuse_long_ids && !r.faults.nak);
 
     const reader logged(s->lines[1].readers[0]);

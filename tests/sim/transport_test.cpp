@@ -47,10 +47,6 @@ std::unique_ptr<QTcpSocket> connect_to(quint16 port) {
     return socket;
 }
 
-bool closed_by_peer(QTcpSocket& socket) {
-    return socket.state() == QAbstractSocket::UnconnectedState || socket.waitForDisconnected(3000);
-}
-
 TEST(sim_tcp, connections_share_the_readers_and_each_keeps_its_own_transcript) {
     sim_fixture sim;
     const quint16 port =
@@ -86,6 +82,7 @@ TEST(sim_tcp, a_split_reply_arrives_in_two_pieces) {
         data_reply(zep_ident));
 }
 
+// A cut in the middle of a reply is held by the link's tests and the fault matrix.
 TEST(sim_tcp, dropped_connections_and_a_new_one_that_works) {
     sim_fixture sim;
     reader_config c = sim_fixture::zep_reader(0, false);
@@ -95,15 +92,8 @@ TEST(sim_tcp, dropped_connections_and_a_new_one_that_works) {
     EXPECT_EQ(exchange(*socket, plain("V"), plain_done), zep_ident + '\r');
     EXPECT_EQ(exchange(*socket, plain("V"), plain_done), zep_ident + '\r')
         << "the last reply still gets out";
-    EXPECT_TRUE(closed_by_peer(*socket));
-
-    sim.with_reader(0, 0, [](reader& r) {
-        r.faults = {};
-        r.faults.drop_mid_reply = 4;
-    });
-    auto cut = connect_to(port);
-    EXPECT_EQ(exchange(*cut, plain("V"), plain_done), "ZEP ");
-    EXPECT_TRUE(closed_by_peer(*cut));
+    EXPECT_TRUE(socket->state() == QAbstractSocket::UnconnectedState ||
+                socket->waitForDisconnected(3000));
 
     sim.with_reader(0, 0, [](reader& r) { r.faults = {}; });
     auto again = connect_to(port);

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "tests/gui/gui_test_support.h"
+#include "tests/support/data/temp_database.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
@@ -65,13 +65,9 @@ TEST_F(updown_screen, options_show_and_write_their_settings) {
 TEST_F(updown_screen, download_runs_under_the_busy_flag_and_verifies) {
     sim::reader_config r = sim_fixture::zep_reader();
     r.faults.delay_ms = 20;
-    const QString path = dir.filePath("ids.txt");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("1001\r\n1002\r\n1003\r\n");
-    file.close();
     program.answers.confirm_answers = {true};
-    program.answers.file_answers = {path};
+    program.answers.file_answers = {
+        test::write_file(dir.filePath("ids.txt"), "1001\r\n1002\r\n1003\r\n")};
     open(r);
 
     find<QPushButton>("download_access_list")->click();
@@ -114,9 +110,7 @@ TEST_F(updown_screen, log_upload_writes_the_chosen_line_end_until_cancelled) {
 
     EXPECT_EQ(program.answers.file_requests, QStringList{"save|uploadlog.txt|Text (*.txt)|*.txt"});
     EXPECT_TRUE(program.answers.messages.isEmpty());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray kept = file.readAll();
+    const QByteArray kept = test::file_bytes(path);
     EXPECT_TRUE(kept.startsWith("01903031020304711\r")) << kept.left(40).toStdString();
     EXPECT_FALSE(kept.contains('\n'));
     // The busy bar stopped at the count of the lines the file kept.

@@ -1,13 +1,13 @@
 // Access lists, schedules and logs between files and simulated readers, in every form.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "core/link/reader_link.h"
 #include "core/transfer/access_transfer.h"
 #include "core/transfer/log_transfer.h"
 #include "core/transfer/schedule_transfer.h"
+#include "tests/support/data/temp_database.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/sim/sim_fixture.h"
 
@@ -17,60 +17,22 @@ namespace {
 using test::sim_fixture;
 using transfer::transfer_end;
 
-enum class form { tcp_plain, tcp_protocol, serial_plain, serial_protocol };
-
-std::string form_name(const testing::TestParamInfo<form>& info) {
-    static const char* const names[] = {"tcp_plain", "tcp_protocol", "serial_plain",
-                                        "serial_protocol"};
-    return names[static_cast<int>(info.param)];
-}
-
-class transfers : public testing::TestWithParam<form> {
+class transfers : public testing::TestWithParam<test::line_form>, protected test::sim_session {
   protected:
-    sim_fixture sim;
-    link::reader_link link;
-    test::scripted_operator person;
     link::link_endpoint reader;
     QTemporaryDir dir;
 
-    bool tcp() const { return GetParam() == form::tcp_plain || GetParam() == form::tcp_protocol; }
-    bool protocol() const {
-        return GetParam() == form::tcp_protocol || GetParam() == form::serial_protocol;
-    }
-
-    void start(sim::reader_config r) {
-        r.protocol = protocol();
-        r.address = protocol() ? 5 : 0;
-        reader.protocol = protocol();
-        reader.address = r.address;
-        if (tcp()) {
-            reader.link = link::link_endpoint::kind::tcp;
-            reader.host = "127.0.0.1";
-            reader.port_text = QString::number(sim.start_tcp({r}));
-        } else {
-            reader.link = link::link_endpoint::kind::serial;
-            reader.device = sim.start_pty({r});
-        }
-    }
-
+    bool tcp() const { return reader.tcp(); }
+    bool protocol() const { return reader.protocol; }
+    void start(sim::reader_config r) { reader = sim.start_line(GetParam(), std::move(r)); }
+    // The path of `name` in the test's folder, written with `bytes` when they are given.
     QString file(const char* name, const QByteArray& bytes = {}) {
-        const QString path = dir.filePath(name);
-        if (!bytes.isNull()) {
-            QFile f(path);
-            f.open(QIODevice::WriteOnly);
-            f.write(bytes);
-        }
-        return path;
-    }
-    static QByteArray contents(const QString& path) {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
+        return bytes.isNull() ? dir.filePath(name) : test::write_file(dir.filePath(name), bytes);
     }
     std::vector<sim::access_entry> ids() { return sim.access_list(0, 0); }
 };
 
-TEST_P(transfers, download_then_verify_and_upload_in_both_layouts) {
+TEST_P(transfers, download_then_verify_and_upload_in_both_layouts_and_a_failed_verify) {
     sim::reader_config r = sim_fixture::zep_reader();
     r.ids = {{"999", 0}};
     start(r);
@@ -86,33 +48,31 @@ TEST_P(transfers, download_then_verify_and_upload_in_both_layouts) {
     // Autoconfigure set the record length from the longest ID, quoted blanks included.
     EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& x) { return x.record_length; }), 6);
 
+    // Schedule codes equal to the plain and the framed terminator arrive whole.
     person.messages.clear();
-    down.file = file("schedules.txt", "0051001\r\n0121002\r\n");
+    down.file = file("schedules.txt", "0131001\r\n0031002\r\n");
     down.layout = transfer::access_layout::schedule_and_id;
     EXPECT_TRUE(transfer::download_access_list(link, reader, down, person).ok());
-    EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"1001", 5}, {"1002", 12}}));
+    EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"1001", 13}, {"1002", 3}}));
 
     transfer::upload_options up;
     up.file = file("uploadacc.txt");
     up.layout = transfer::access_layout::schedule_and_id;
     up.end = transfer::line_end::cr;
     EXPECT_TRUE(transfer::upload_access_list(link, reader, up, person).ok());
-    EXPECT_EQ(contents(up.file), "0051001\r0121002\r");
+    EXPECT_EQ(test::file_bytes(up.file), "0131001\r0031002\r");
     up.layout = transfer::access_layout::id_only;
     up.end = transfer::line_end::cr_lf;
     EXPECT_TRUE(transfer::upload_access_list(link, reader, up, person).ok());
-    EXPECT_EQ(contents(up.file), "1001\r\n1002\r\n");
+    EXPECT_EQ(test::file_bytes(up.file), "1001\r\n1002\r\n");
     EXPECT_EQ(person.messages.back(), "        Upload Complete         ");
-}
 
-TEST_P(transfers, verify_names_what_the_reader_lost) {
-    sim::reader_config r = sim_fixture::zep_reader();
-    r.faults.forget_id = "1002";
-    start(r);
-    transfer::download_options down;
-    down.file = file("accesslist.txt", "1001\r\n1002\r\n1001\r\n");
-    const auto outcome = transfer::download_access_list(link, reader, down, person);
-    EXPECT_EQ(outcome.end, transfer_end::failed);
+    // The verify names what the reader lost.
+    sim.with_reader(0, 0, [](sim::reader& x) { x.faults.forget_id = "1002"; });
+    person.messages.clear();
+    down.file = file("lost.txt", "1001\r\n1002\r\n1001\r\n");
+    down.layout = transfer::access_layout::id_only;
+    EXPECT_EQ(transfer::download_access_list(link, reader, down, person).end, transfer_end::failed);
     EXPECT_EQ(person.messages, QStringList({"        Download Complete         ",
                                             "Verify failed - 1 missing, 0 unexpected, 0 with "
                                             "another schedule\r1002 missing"}));
@@ -168,7 +128,7 @@ TEST_P(transfers, schedules_round_trip_and_a_refused_record_stops_the_download) 
     const QString up = file("up.txt");
     ASSERT_TRUE(
         transfer::upload_schedules(link, reader, up, transfer::line_end::cr_lf, person).ok());
-    const QList<QByteArray> lines = contents(up).split('\n');
+    const QList<QByteArray> lines = test::file_bytes(up).split('\n');
     ASSERT_EQ(lines.size(), 694);  // 693 lines and the end of the last
     EXPECT_EQ(lines[0], "001100000000\r");
     EXPECT_EQ(lines[4 * 7 + 2], "005307001900\r");
@@ -195,7 +155,7 @@ TEST_P(transfers, log_upload_keeps_lines_as_received_and_an_empty_log_gives_an_e
     start(r);
     const QString path = file("uploadlog.txt");
     ASSERT_TRUE(transfer::upload_log(link, reader, path, transfer::line_end::cr, person).ok());
-    const QList<QByteArray> lines = contents(path).split('\r');
+    const QList<QByteArray> lines = test::file_bytes(path).split('\r');
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith("0240102073")) << lines[0].toStdString();
     EXPECT_TRUE(lines[0].endsWith("1001"));
@@ -203,22 +163,13 @@ TEST_P(transfers, log_upload_keeps_lines_as_received_and_an_empty_log_gives_an_e
     ASSERT_TRUE(transfer::clear_log(link, reader, person).ok());
     EXPECT_EQ(person.messages.back(), "Log Data Cleared - Verify by checking Memory Status");
     ASSERT_TRUE(transfer::upload_log(link, reader, path, transfer::line_end::cr, person).ok());
-    EXPECT_EQ(contents(path), "");
+    EXPECT_EQ(test::file_bytes(path), "");
     EXPECT_EQ(person.messages.back(), "        Upload Complete         ");
 }
 
-TEST_P(transfers, a_schedule_code_equal_to_the_terminator_arrives_whole) {
-    sim::reader_config r = sim_fixture::zep_reader();
-    r.ids = {{"4711", 13}, {"4712", 3}};
-    start(r);
-    transfer::upload_options up;
-    up.file = file("uploadacc.txt");
-    up.layout = transfer::access_layout::schedule_and_id;
-    ASSERT_TRUE(transfer::upload_access_list(link, reader, up, person).ok());
-    EXPECT_EQ(contents(up.file), "0134711\r\n0034712\r\n");
-}
-
-TEST_P(transfers, a_silent_reader_gets_the_step_message_and_the_link_stays_usable) {
+// That a silent reader fails each step, and the line stays usable, is the fault matrix's; here
+// which step's text and code the operator reads.
+TEST_P(transfers, a_silent_reader_gets_the_step_message) {
     sim::reader_config r = sim_fixture::zep_reader();
     r.faults.silent = true;
     start(r);
@@ -229,16 +180,11 @@ TEST_P(transfers, a_silent_reader_gets_the_step_message_and_the_link_stays_usabl
         EXPECT_EQ(cleared.text, tcp() ? "No response from reader"
                                       : "Error 01 - Timeout while communicating with reader");
     }
-    const QString path = file("log.txt");
-    const auto log = transfer::upload_log(link, reader, path, transfer::line_end::cr_lf, person);
+    const auto log =
+        transfer::upload_log(link, reader, file("log.txt"), transfer::line_end::cr_lf, person);
     EXPECT_EQ(log.text, protocol() && tcp() ? "No response from reader"
                         : protocol()        ? "Error 24 - Timeout while communicating with reader"
                                             : "Error 01 - Timeout while communicating with reader");
-    sim.with_reader(0, 0, [](sim::reader& x) {
-        x.faults.silent = false;
-        return 0;
-    });
-    EXPECT_TRUE(transfer::clear_log(link, reader, person).ok());
 }
 
 TEST_P(transfers, a_download_puts_exactly_these_bytes_on_the_line) {
@@ -291,10 +237,8 @@ TEST_P(transfers, cancel_during_the_file_check_sends_nothing_more) {
     EXPECT_TRUE(second.messages.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(every_form, transfers,
-                         testing::Values(form::tcp_plain, form::tcp_protocol, form::serial_plain,
-                                         form::serial_protocol),
-                         form_name);
+INSTANTIATE_TEST_SUITE_P(every_form, transfers, testing::ValuesIn(test::all_line_forms),
+                         test::line_form_name);
 
 }  // namespace
 }  // namespace zep

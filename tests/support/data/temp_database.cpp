@@ -1,8 +1,6 @@
 #include "tests/support/data/temp_database.h"
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -56,17 +54,6 @@ auto with_connection(const QString& path, Work work) {
     return done;
 }
 
-// Sets whether this thread may write files whatever their mode; true when it could before.
-bool set_write_override(bool on) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct caps[2]{};
-    if (syscall(SYS_capget, &header, caps) != 0) return false;
-    const __u32 bit = 1u << CAP_DAC_OVERRIDE;
-    const bool had = (caps[0].effective & bit) != 0;
-    caps[0].effective = on ? caps[0].effective | bit : caps[0].effective & ~bit;
-    return syscall(SYS_capset, &header, caps) == 0 && had;
-}
-
 }  // namespace
 
 QString run_sql(const QString& path, const QStringList& statements) {
@@ -94,6 +81,13 @@ QByteArray file_bytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+QString write_file(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size())
+        << path.toStdString();
+    return path;
+}
+
 QString refusing_trigger(const QString& change, const QString& table) {
     return QStringLiteral(
                "CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 "
@@ -109,16 +103,6 @@ void cut_short(const QString& path) {
     file.seek(28);
     file.write(QByteArray(4, '\0'));
     file.resize(half);
-}
-
-read_only_file::read_only_file(QString path) : path_(std::move(path)) {
-    QFile::setPermissions(path_, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (geteuid() == 0) dropped_override_ = set_write_override(false);
-}
-
-read_only_file::~read_only_file() {
-    if (dropped_override_) set_write_override(true);
-    QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 }  // namespace zep::test

@@ -42,6 +42,8 @@ QString run_sql(const QString& path, const QStringList& statements);
 // Column `column` of every row of `sql` on the file at `path`.
 QStringList query_column(const QString& path, const QString& sql, int column = 0);
 QByteArray file_bytes(const QString& path);
+// Writes `bytes` to a new file at `path` (a failure fails the test); returns `path`.
+QString write_file(const QString& path, const QByteArray& bytes);
 
 // A trigger that refuses every `change` ("INSERT", "UPDATE", "DELETE") on `table`.
 QString refusing_trigger(const QString& change, const QString& table);
@@ -50,20 +52,5 @@ QString refusing_trigger(const QString& change, const QString& table);
 // would, and clears the page count its header keeps: SQLite then opens it and finds the
 // damage only when a walk reaches the lost pages.
 void cut_short(const QString& path);
-
-// While it lives, the file at `path` cannot be written: its mode loses the write bits
-// and, when the test runs as root (whom modes do not bind), this thread gives up the
-// override that lets root write anyway.
-class read_only_file {
-  public:
-    explicit read_only_file(QString path);
-    ~read_only_file();
-    read_only_file(const read_only_file&) = delete;
-    read_only_file& operator=(const read_only_file&) = delete;
-
-  private:
-    QString path_;
-    bool dropped_override_ = false;
-};
 
 }  // namespace zep::test

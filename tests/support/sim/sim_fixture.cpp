@@ -29,6 +29,12 @@ link::link_endpoint pty_link(const QString& device, int address) {
     return e;
 }
 
+std::string line_form_name(const testing::TestParamInfo<line_form>& info) {
+    static const char* const names[] = {"serial_plain", "serial_protocol", "tcp_plain",
+                                        "tcp_protocol"};
+    return names[static_cast<int>(info.param)];
+}
+
 qint64 elapsed_ms(const std::function<void()>& work) {
     QElapsedTimer clock;
     clock.start();
@@ -66,6 +72,18 @@ QString sim_fixture::start_pty(std::vector<sim::reader_config> readers) {
     line.kind = sim::line_config::pty;
     line.readers = std::move(readers);
     return start(std::move(line)).pty_path(0);
+}
+
+link::link_endpoint sim_fixture::start_line(line_form form, sim::reader_config r,
+                                            std::vector<sim::reader_config> neighbours) {
+    r.protocol = form == line_form::serial_protocol || form == line_form::tcp_protocol;
+    r.address = r.protocol ? 5 : 0;
+    std::vector<sim::reader_config> line{r};
+    if (r.protocol) line.insert(line.end(), neighbours.begin(), neighbours.end());
+    const int address = r.protocol ? 5 : -1;
+    if (form == line_form::tcp_plain || form == line_form::tcp_protocol)
+        return tcp_link(start_tcp(std::move(line)), address);
+    return pty_link(start_pty(std::move(line)), address);
 }
 
 sim::sim_network& sim_fixture::start(sim::line_config line) {

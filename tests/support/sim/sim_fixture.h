@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <chrono>
 #include <functional>
@@ -9,12 +11,19 @@
 
 #include "core/link/link_endpoint.h"
 #include "sim/sim_network.h"
+#include "tests/support/scripted_operator.h"
 
 namespace zep::test {
 
 // The link to a simulated line on 127.0.0.1 or a pty; protocol mode when `address` is given.
 link::link_endpoint tcp_link(quint16 port, int address = -1);
 link::link_endpoint pty_link(const QString& device, int address = -1);
+
+// The four ways one reader is reached; test names follow `line_form_name`.
+enum class line_form { serial_plain, serial_protocol, tcp_plain, tcp_protocol };
+inline constexpr line_form all_line_forms[] = {line_form::serial_plain, line_form::serial_protocol,
+                                               line_form::tcp_plain, line_form::tcp_protocol};
+std::string line_form_name(const testing::TestParamInfo<line_form>& info);
 
 // Milliseconds `work` takes.
 qint64 elapsed_ms(const std::function<void()>& work);
@@ -36,6 +45,10 @@ class sim_fixture {
     quint16 start_tcp(std::vector<sim::reader_config> readers);
     // Returns the slave path (/dev/pts/N) to open as a serial port.
     QString start_pty(std::vector<sim::reader_config> readers);
+    // A new line in `form` whose first reader is `r`; in the protocol forms `r` is at address 5
+    // and `neighbours` follow it on the line. The endpoint that reaches `r`.
+    link::link_endpoint start_line(line_form form, sim::reader_config r,
+                                   std::vector<sim::reader_config> neighbours = {});
 
     template <class F>
     decltype(auto) with_reader(int line, int reader, F&& fn) {
@@ -62,6 +75,13 @@ class sim_fixture {
     sim::sim_network& start(sim::line_config line);
 
     std::vector<std::unique_ptr<sim::sim_network>> networks_;
+};
+
+// What a test against simulated readers holds: the lines, the host's link, the operator.
+struct sim_session {
+    sim_fixture sim;
+    link::reader_link link;
+    scripted_operator person;
 };
 
 }  // namespace zep::test

@@ -15,10 +15,7 @@ TEST(command_text, numbers_are_zero_padded_and_refused_outside_their_range) {
     EXPECT_EQ(commands::padded_digits(100, 2, 0, 999), std::nullopt);  // does not fit
     EXPECT_EQ(commands::padded_digits(-1, 2, -5, 5), std::nullopt);
     // Each ranged parameter at its bounds and one step past them.
-    using commands::add_id_command, commands::barcode_mask_command, commands::read_schedule_command;
-    using commands::probe_record_length_command, commands::record_length_command;
-    using commands::red_led_time_command, commands::relay_time_command;
-    using commands::set_address_command, commands::track2_mask_command;
+    using namespace commands;
     for (const auto& taken :
          {record_length_command(4), record_length_command(40), relay_time_command(99),
           red_led_time_command(0), read_schedule_command(99), probe_record_length_command(4),
@@ -77,7 +74,8 @@ TEST(command_text, the_command_set_says_which_commands_answer_with_data) {
     }
 }
 
-TEST(command_text, clock_setting_sends_the_weekday_of_the_date_it_sends) {
+// Whole hours cross midnight, month, leap day and year ends; the weekday is the sent date's.
+TEST(command_text, clock_setting_shifts_whole_hours_and_sends_the_weekday_of_that_date) {
     struct row {
         QDateTime pc;
         int shift;
@@ -91,6 +89,10 @@ TEST(command_text, clock_setting_sends_the_weekday_of_the_date_it_sends) {
         {QDateTime(monday, QTime(10, 0)), -2, "+0606050800001"},
         {QDateTime(sunday, QTime(23, 30)), 2, "+0606050130001"},
         {QDateTime(monday, QTime(1, 0)), -2, "+0606042300007"},
+        {QDateTime(monday, QTime(12, 30)), -24, "+0606041230007"},
+        {QDateTime(QDate(2006, 3, 1), QTime(1, 30)), -2, "+0602282330002"},
+        {QDateTime(QDate(2008, 2, 28), QTime(23, 30)), 1, "+0802290030005"},
+        {QDateTime(QDate(2006, 12, 31), QTime(22, 30)), 3, "+0701010130001"},
     };
     for (const row& r : rows) {
         EXPECT_EQ(commands::set_clock_command(commands::shifted_clock(r.pc, r.shift)), r.sent);

@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <functional>
 
 #include "core/data/database_file.h"
 #include "core/data/log_query.h"
@@ -15,6 +11,7 @@
 #include "core/data/transaction.h"
 #include "core/data/users_table.h"
 #include "tests/support/data/temp_database.h"
+#include "tests/support/folder_watch.h"
 #include "tests/support/rows.h"
 
 namespace zep {
@@ -37,45 +34,22 @@ QString other_programs_database(const QTemporaryDir& dir, const QString& change 
     return path;
 }
 
-// How each name arrived in `folder` while `action` ran: "+name" created there, ">name"
-// renamed into it.
-QStringList arrivals(const QString& folder, const std::function<void()>& action) {
-    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    inotify_add_watch(fd, QFile::encodeName(folder).constData(), IN_CREATE | IN_MOVED_TO);
-    action();
-    QStringList seen;
-    alignas(inotify_event) char buffer[8192];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-        for (char* at = buffer; at < buffer + n;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(at);
-            seen << QLatin1String(event->mask & IN_MOVED_TO ? ">" : "+") +
-                        QString::fromLocal8Bit(event->name);
-            at += sizeof(inotify_event) + event->len;
-        }
-    }
-    ::close(fd);
-    return seen;
-}
-
-TEST(database_file, a_new_or_empty_file_becomes_a_whole_private_database_by_rename) {
+// Its mode (0600, whatever the umask) is held by the reliability tests.
+TEST(database_file, a_new_or_empty_file_becomes_a_whole_database_by_rename) {
     for (const bool empty_file_there : {false, true}) {
         QTemporaryDir dir;
         const QString path = dir.filePath("zep.db");
         if (empty_file_there) {
             ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly));
         }
-        result<std::unique_ptr<data::database_file>> opened = status::failure("not run");
-        const QStringList seen = arrivals(dir.path(), [&] {
-            opened = data::database_file::open(path, unique_connection_name());
-        });
+        test::folder_watch watch(dir.path(), IN_CREATE | IN_MOVED_TO);
+        auto opened = data::database_file::open(path, unique_connection_name());
+        const QStringList seen = watch.seen();
         ASSERT_TRUE(opened) << opened.error().toStdString();
         EXPECT_TRUE(opened.value()->created());
         // Never made in place: a start stopped half way leaves no file that later starts refuse.
         EXPECT_TRUE(seen.contains(">zep.db") && !seen.contains("+zep.db"))
             << seen.join(' ').toStdString();
-        struct stat st {};
-        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-        EXPECT_EQ(st.st_mode & 0777, 0600u);
         opened.value()->close();
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"zep.db"});
     }
@@ -132,11 +106,7 @@ TEST(database_file, refuses_incomplete_databases_untouched) {
     }
 
     QTemporaryDir dir;
-    const QString path = dir.filePath("zep.db");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'x'));
-    f.close();
+    const QString path = test::write_file(dir.filePath("zep.db"), QByteArray(4096, 'x'));
     auto opened = data::database_file::open(path, unique_connection_name());
     EXPECT_TRUE(opened.error().startsWith("Database " + path + ": not a readable SQLite database"))
         << opened.error().toStdString();

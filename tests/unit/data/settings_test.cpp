@@ -108,27 +108,20 @@ TEST(settings_store, adds_whichever_row_is_missing_and_a_failed_save_changes_nei
               QStringList({"40192.168.1.200Y", "4012-20-2003N"}));
 }
 
-TEST(login_password, hash_verifies_only_the_exact_password) {
+// A stored hash verifies only the exact password; a plain stored value compares as text; a
+// value that looks like a hash by its prefix but is none never matches, not even itself.
+TEST(login_password, stored_hashes_and_plain_values_match_only_the_exact_password) {
+    using data::login_password_matches;
     const QString hash = data::hash_login_password("Tür-42");
-    ASSERT_TRUE(data::is_login_hash(hash)) << hash.toStdString();
-    EXPECT_TRUE(hash.startsWith("$argon2id$"));
-    EXPECT_FALSE(hash.contains("Tür-42"));
-    EXPECT_TRUE(data::login_password_matches(hash, "Tür-42"));
-    EXPECT_FALSE(data::login_password_matches(hash, "tür-42"));
-    EXPECT_FALSE(data::login_password_matches(hash, "Tür-42 "));
-    EXPECT_FALSE(data::login_password_matches(hash, ""));
-    // Salted: the same password never gives the same string twice.
-    EXPECT_NE(data::hash_login_password("Tür-42"), hash);
-}
-
-TEST(login_password, plain_stored_values_compare_as_text) {
-    EXPECT_FALSE(data::is_login_hash("secret"));
-    EXPECT_TRUE(data::login_password_matches("secret", "secret"));
-    EXPECT_FALSE(data::login_password_matches("secret", "Secret"));
-    EXPECT_FALSE(data::login_password_matches("secret", ""));
-    EXPECT_TRUE(data::login_password_matches("", ""));
-    // Looks like a hash by its prefix but is not one: never matches, not even itself.
-    EXPECT_FALSE(data::login_password_matches("$argon2id$broken", "$argon2id$broken"));
+    EXPECT_TRUE(data::is_login_hash(hash) && hash.startsWith("$argon2id$")) << hash.toStdString();
+    EXPECT_FALSE(hash.contains("Tür-42") || data::is_login_hash("secret"));
+    EXPECT_NE(data::hash_login_password("Tür-42"), hash);  // salted
+    EXPECT_TRUE(login_password_matches(hash, "Tür-42") && login_password_matches("", ""));
+    EXPECT_TRUE(login_password_matches("secret", "secret"));
+    for (const char* wrong : {"tür-42", "Tür-42 ", ""})
+        EXPECT_FALSE(login_password_matches(hash, wrong));
+    for (const char* wrong : {"Secret", ""}) EXPECT_FALSE(login_password_matches("secret", wrong));
+    EXPECT_FALSE(login_password_matches("$argon2id$broken", "$argon2id$broken"));
 }
 
 }  // namespace

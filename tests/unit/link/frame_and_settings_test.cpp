@@ -33,14 +33,8 @@ TEST(comm_settings_decoding, each_position_of_the_string) {
     }
 }
 
-TEST(com_ports, reader_port_texts_and_device_mapping) {
-    EXPECT_EQ(link::reader_port_number("Com3 19200"), 3);
-    EXPECT_EQ(link::reader_port_number("Com9 9600"), 0);
-    EXPECT_EQ(link::reader_port_number(""), 0);
-    EXPECT_EQ(link::reader_port_baud("Com2 9600"), 9600);
-    EXPECT_EQ(link::reader_port_baud("Com3 19200"), 19200);
-    EXPECT_EQ(link::reader_port_baud("Com1 x"), 19200);
-
+// How a reader row's "Com2 19200" is read is held by the reader endpoint's tests.
+TEST(com_ports, device_mapping) {
     link::com_device_map map;
     map[1] = "/dev/ttyUSB0";
     EXPECT_EQ(link::com_device_path(1, map), "/dev/ttyS0");

@@ -11,19 +11,13 @@ namespace zep::nettools {
 namespace {
 
 TEST(terminal_grid, draws_printables_as_characters_and_the_rest_as_hex) {
-    struct drawn {
-        unsigned char byte;
-        bool character;
-        const char* hex;
-    };
-    for (const drawn& d : std::vector<drawn>{{'V', true, "56"},
-                                             {'}', true, "7D"},
-                                             {'~', false, "7E"},
-                                             {13, false, "0D"},
-                                             {133, false, "85"},
-                                             {255, false, "FF"}}) {
-        EXPECT_EQ(drawn_as_character(d.byte), d.character) << int(d.byte);
-        EXPECT_EQ(hex_pair(d.byte), QString::fromLatin1(d.hex)) << int(d.byte);
+    // byte, drawn as a character, its hex pair
+    const std::tuple<unsigned char, bool, const char*> rows[] = {
+        {'V', true, "56"}, {'}', true, "7D"},  {'~', false, "7E"},
+        {13, false, "0D"}, {133, false, "85"}, {255, false, "FF"}};
+    for (const auto& [byte, character, hex] : rows) {
+        EXPECT_EQ(drawn_as_character(byte), character) << int(byte);
+        EXPECT_EQ(hex_pair(byte), QString::fromLatin1(hex)) << int(byte);
     }
 }
 

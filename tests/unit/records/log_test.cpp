@@ -124,9 +124,7 @@ TEST_F(exports_test, refusals_write_nothing) {
     EXPECT_FALSE(QFile::exists(out()));
 
     // An empty log leaves the chosen file empty, and has nothing to delete.
-    QFile stale(out());
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("old") == 3);
-    stale.close();
+    test::write_file(out(), "old");
     person.file_answers.clear();
     EXPECT_EQ(export_range("01-01-2005", "01-01-2005"), records::dbutil_outcome::refused);
     EXPECT_EQ(test::file_bytes(out()), "");

@@ -95,7 +95,8 @@ constexpr auto sample =
     "net protocol/refused/tcp setup params/garbage/serial+p setup mode/silent/serial "
     "setup reset/late/tcp+p setup rs232-log/missing/serial+p setup bad-log/babble/tcp+p "
     "setup clear-led/garbage/serial+p format barcode/refused/tcp format magstripe/nak/serial+p "
-    "format clear-mask/babble/serial+p autorun/drop/tcp ";
+    "format clear-mask/babble/serial+p autorun/drop/tcp identify/late/serial memory/late/tcp "
+    "setup reset/silent/serial+p send/nak/tcp+p ";
 
 // What the operator is told when an operation fails (the setup lists say it on stdout).
 const QRegularExpression failure_texts(QStringLiteral(
