@@ -349,5 +349,22 @@ TEST_F(autorun_run, of_two_runs_started_at_once_exactly_one_runs) {
     EXPECT_EQ(sim.received(0).count("lr"), 1);
 }
 
+// SIGTERM stops `zep autorun` like the Stop control: no line for the step, exit 130.
+TEST_F(autorun_run, sigterm_stops_the_command_line_run) {
+    sim::reader_config slow = reader_with_log(0, false, {"1", "2", "3", "4", "5"});
+    slow.faults.delay_ms = 300;
+    add(test::tcp_reader_row(1, sim.start_tcp({slow})));
+    db.close();
+    QProcess zep;
+    zep.start(QStringLiteral(ZEP_BINARY),
+              {QStringLiteral("--db"), db.path(), QStringLiteral("autorun")});
+    ASSERT_TRUE(test::sim_fixture::wait_until([&] { return sim.received(0).count("\rl\r") >= 2; }));
+    zep.terminate();
+    ASSERT_TRUE(zep.waitForFinished(5000));
+    EXPECT_EQ(zep.exitCode(), 130);
+    EXPECT_EQ(zep.readAllStandardOutput(), "Start Autorun\n \n \nAutorun stopped\n");
+    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 5);
+}
+
 }  // namespace
 }  // namespace zep

@@ -90,13 +90,12 @@ cli_command autorun_command() {
     return autorun_command_of(
         QStringLiteral("autorun"),
         QStringLiteral(
-            "the automatic run over the active readers, status lines on stdout; exit 0 when every "
-            "step of every reader succeeded, 1 otherwise, 130 when stopped.\n"
-            "      --parallel N serves up to N readers on independent links at once; their "
-            "access-list\n"
-            "      record length is then the largest over all readers' files, so a reader may "
-            "get a\n"
-            "      larger one than a run of one reader at a time gives it"),
+            "the automatic run over the active readers, status lines on stdout;\n"
+            "      exit 0 when every step of every reader succeeded, 1 otherwise, 130 when "
+            "stopped.\n"
+            "      --parallel N serves up to N readers on independent links at once; their\n"
+            "      access-list record length is then the largest over all readers' files, so a\n"
+            "      reader may get a larger one than a run of one reader at a time gives it"),
         autorun::autorun_mode::screen);
 }
 
