@@ -71,10 +71,7 @@ void check_reader(const reader_config& c) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Qt's JSON reader may warn about what it is fed; only a fatal message matters here.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtFatalMsg) zep::fuzz::broken(qPrintable(text), "Qt", 0);
-    });
+    zep::fuzz::keep_only_fatal_messages();
     return 0;
 }
 
