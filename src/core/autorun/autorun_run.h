@@ -75,10 +75,10 @@ struct autorun_result {
 // The automatic run over the selected readers: per reader the log upload, the access
 // list, the schedules and the clock, as the settings switch them, each over the reader's
 // own link. Status lines go to person.status_line() as they are made (in background mode
-// also to background.log beside the database file). The two messages of the run ("There
-// are no active readers", already_running_text) go to person.message(). The run stops
-// within about a second once person.cancelled() turns true. Blocks until done; use from
-// one thread.
+// also to background.log beside the database file). The run's messages ("There are no
+// active readers", already_running_text, or why it could not begin) go to
+// person.message(). The run stops within about a second once person.cancelled() turns
+// true. Blocks until done; use from one thread.
 autorun_result run_autorun(data::database_file& db, const autorun_request& request,
                            operator_port& person);
 

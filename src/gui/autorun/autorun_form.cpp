@@ -389,13 +389,11 @@ void autorun_form::add_status(const QString& line) {
     status_list_->scrollToBottom();
 }
 
-void autorun_form::finished(const autorun::autorun_result& result) {
+// The run has told the operator its messages itself, a failure to begin included.
+void autorun_form::finished(const autorun::autorun_result&) {
     list_is_old_ = false;
     run_->setEnabled(true);
     stop_->setEnabled(false);
-    if (result.end == autorun::autorun_end::failed && !result.failure.isEmpty()) {
-        context_.person.message(result.failure);
-    }
 }
 
 }  // namespace zep::gui
