@@ -115,7 +115,8 @@ log_seed log_of(const QJsonObject& o, const QString& where) {
 
 schedule_seed schedule_of(const QJsonObject& o, const QString& where) {
     check_keys(o, {"num", "days"}, where);
-    static const QRegularExpression window(QStringLiteral("^\\d{8}$"));
+    static const QRegularExpression window(
+        QStringLiteral("\\A\\d{8}\\z"));  // $ would pass a line end
     schedule_seed s;
     // A schedule without its number would be dropped without a word.
     if (!o.contains(QLatin1String("num"))) fail(where, QStringLiteral("\"num\" is missing"));

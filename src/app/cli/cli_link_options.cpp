@@ -43,7 +43,7 @@ bool apply_tcp(const QString& value, link::link_endpoint& endpoint, QString* err
 
 bool apply_serial(const QString& value, const program::session& state,
                   link::link_endpoint& endpoint, QString* error) {
-    static const QRegularExpression com_name(QStringLiteral("^[Cc][Oo][Mm]([1-5])$"));
+    static const QRegularExpression com_name(QStringLiteral("\\A[Cc][Oo][Mm]([1-5])\\z"));
     endpoint.link = link::link_endpoint::kind::serial;
     if (const auto m = com_name.match(value); m.hasMatch()) {
         endpoint.device = link::com_device_path(m.captured(1).toInt(), state.settings.comdevice);

@@ -34,7 +34,7 @@ QString today_box() {
 }
 
 bool digits_only(const QString& text) {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
+    static const QRegularExpression digits(QStringLiteral("\\A[0-9]*\\z"));
     return digits.match(text).hasMatch();
 }
 

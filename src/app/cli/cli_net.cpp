@@ -69,7 +69,7 @@ int usage(cli_context& context, const QString& name, const QString& what) {
 
 // "A-B" within the reader addresses 0..126.
 std::optional<nettools::address_range> range_of(const QString& text) {
-    static const QRegularExpression form(QStringLiteral("^(\\d{1,3})-(\\d{1,3})$"));
+    static const QRegularExpression form(QStringLiteral("\\A(\\d{1,3})-(\\d{1,3})\\z"));
     const auto m = form.match(text);
     if (!m.hasMatch()) return std::nullopt;
     const nettools::address_range range{m.captured(1).toInt(), m.captured(2).toInt()};

@@ -137,7 +137,7 @@ int run_plain(cli_context& context, const char* name, maintenance::setup_action 
 
 // "START,LEN", each 0..99.
 bool read_mask(const QString& text, int& start, int& length) {
-    static const QRegularExpression form(QStringLiteral("^(\\d{1,2}),(\\d{1,2})$"));
+    static const QRegularExpression form(QStringLiteral("\\A(\\d{1,2}),(\\d{1,2})\\z"));
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch()) return false;
     start = match.captured(1).toInt();
@@ -147,7 +147,7 @@ bool read_mask(const QString& text, int& start, int& length) {
 
 // "0"/"1" per position, `size` of them.
 bool read_bits(const QString& text, qsizetype size) {
-    static const QRegularExpression form(QStringLiteral("^[01]+$"));
+    static const QRegularExpression form(QStringLiteral("\\A[01]+\\z"));
     return text.size() == size && form.match(text).hasMatch();
 }
 
