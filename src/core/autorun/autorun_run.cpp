@@ -358,7 +358,6 @@ autorun_result run_autorun(data::database_file& db, const autorun_request& reque
     run_sources sources;
     sources.settings = request.settings;
     sources.clock = request.clock;
-    sources.database_path = db.path();
     const QString& steps = request.settings.autosettings;
     const bool log_on = switched_on(steps, 4);
     const bool log_to_db = log_on && request.settings.autologup == QLatin1String("3");

@@ -247,7 +247,7 @@ QString reader_file_path(const QString& directory, const char* kind, int readern
            records::reader_number_text(readernum) + QStringLiteral(".txt");
 }
 
-bool single_log_file::open_for(int) {
+bool single_log_file::open_for_upload() {
     const std::lock_guard lock(mutex_);
     QFile file(path_);
     if (!file.open(created_ ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate))
@@ -420,8 +420,7 @@ int upload_log(step_context& c) {
     const bool to_file = is_file_source(s.autologup);
     const bool single = s.autologup == QLatin1String("1");
     QFile own_file(reader_file_path(s.dirlogup, "log", c.row.readernum));
-    if (single &&
-        (c.sources.single_log == nullptr || !c.sources.single_log->open_for(c.row.readernum)))
+    if (single && (c.sources.single_log == nullptr || !c.sources.single_log->open_for_upload()))
         return step_error::log_file;
     if (to_file && !single && !own_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return step_error::log_file;

@@ -65,7 +65,7 @@ class single_log_file {
   public:
     explicit single_log_file(QString path) : path_(std::move(path)) {}
     // Whether the file can be written (created now, or already made in this run).
-    bool open_for(int readernum);
+    bool open_for_upload();
     // Appends one reader's lines, flushed and synced to disk; false when that failed.
     bool append(int readernum, const std::vector<QByteArray>& lines);
     // A parallel run appends readers as they finish: put the blocks back in reader order.
@@ -89,7 +89,6 @@ struct run_sources {
     QHash<QString, qsizetype> user_by_id;  // trimmed userid -> index in `users`
     std::vector<data::schedule_row> schedules;
     const clock_source* clock = nullptr;
-    QString database_path;
     single_log_file* single_log = nullptr;
 };
 
