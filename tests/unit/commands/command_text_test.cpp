@@ -4,7 +4,7 @@
 
 #include "core/commands/data_format_commands.h"
 #include "core/commands/reader_clock.h"
-#include "tests/unit/commands/qt_printers.h"
+#include "tests/support/qt_printers.h"
 
 namespace zep {
 namespace {

@@ -7,7 +7,7 @@
 #include "core/commands/command_text.h"
 #include "core/commands/reader_clock.h"
 #include "core/commands/upload_records.h"
-#include "tests/unit/commands/qt_printers.h"
+#include "tests/support/qt_printers.h"
 
 namespace zep {
 namespace {
