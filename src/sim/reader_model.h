@@ -19,6 +19,7 @@ enum class reader_family { ko, zep };
 struct reader_faults {
     bool silent = false;           // hears nothing, answers nothing
     bool nak = false;              // NAK to everything (plain: "?")
+    bool refuse_records = false;   // the same to "u" and "l" only: uploads that never end
     bool garbage = false;          // random printable bytes, no terminator
     bool babble = false;           // printable bytes without end, until the connection closes
     int delay_ms = 0;              // wait before the reply starts

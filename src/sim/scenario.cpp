@@ -83,6 +83,7 @@ reader_faults faults_of(const QJsonObject& o, const QString& where) {
     reader_faults f;
     f.silent = bool_of(o, "silent", false, where);
     f.nak = bool_of(o, "nak", false, where);
+    f.refuse_records = bool_of(o, "refuse_records", false, where);
     f.garbage = bool_of(o, "garbage", false, where);
     f.babble = bool_of(o, "babble", false, where);
     f.delay_ms = static_cast<int>(int_of(o, "delay_ms", 0, 0, 600000, where));

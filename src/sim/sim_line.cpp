@@ -34,7 +34,9 @@ QByteArray babble_block() {
 // A faulty reader answers without running the command.
 QByteArray answer(reader& r, const received_command& command, const QDateTime& now) {
     if (r.faults.babble) return babble_block();
-    if (r.faults.nak) return command.framed ? QByteArray(1, nak_char) : QByteArray("?\r");
+    const bool record_request = command.text == "u" || command.text == "l";
+    if (r.faults.nak || (r.faults.refuse_records && record_request))
+        return command.framed ? QByteArray(1, nak_char) : QByteArray("?\r");
     if (r.faults.garbage) return garbage(r);
     return encode(execute(r, command.text, now), command.framed);
 }

@@ -112,8 +112,8 @@ TEST(files, a_place_that_cannot_be_used_is_one_line_on_stderr_and_the_database_i
 
 TEST(limits, huge_or_endless_input_ends_with_a_message) {
     QTemporaryDir dir;
-    // Sparse files: a scenario of 100 MB, a download file of one endless record (the
-    // download ends at the record that is too long; scripts/memory-peaks tries 1 GB).
+    // Sparse files: a scenario of 100 MB, a download file of one endless record of NULs (the
+    // download is refused before anything is sent; scripts/memory-peaks tries 1 GB).
     const QString scenario = dir.filePath("huge.json");
     const QString endless = dir.filePath("endless.txt");
     for (const auto& [path, size] : {std::pair{scenario, 100 << 20}, {endless, 32 << 20}}) {
@@ -136,7 +136,9 @@ TEST(limits, huge_or_endless_input_ends_with_a_message) {
         ZEP_PROGRAM,
         db + QStringList{"access", "download", endless, "--yes", "--tcp", "127.0.0.1:" + plain});
     EXPECT_EQ(download.code, 1);
-    EXPECT_EQ(download.err, "Data file contains records > 18 characters - cannot download\n");
+    EXPECT_EQ(download.err,
+              "Data file line 1 holds a character that cannot be sent to a reader - cannot "
+              "download\n");
     const program_run babbled =
         run(ZEP_PROGRAM, db + QStringList{"send", "V", "--tcp", "127.0.0.1:" + babbling});
     EXPECT_EQ(babbled.code, 1);

@@ -1,11 +1,11 @@
 #include "core/transfer/access_transfer.h"
 
 #include <QFile>
-#include <QHash>
 #include <vector>
 
 #include "core/commands/upload_records.h"
 #include "core/operator.h"
+#include "core/transfer/access_verify.h"
 #include "core/transfer/download_file.h"
 
 namespace zep::transfer {
@@ -103,6 +103,8 @@ constexpr auto memory_short_text = "Error 03 - Error communicating with reader";
 constexpr auto empty_add_answer_text = "Error 07 - Error communicating with reader";
 constexpr auto add_refused_text = "Error 08 - Error communicating with reader";
 constexpr auto upload_silent_text = "Error 01 - Timeout while communicating with reader";
+// The reader answered, with something that is no record.
+constexpr auto invalid_reply_text = "Invalid response from reader";
 
 bool with_schedule(access_layout layout) {
     return layout == access_layout::schedule_and_id;
@@ -121,12 +123,13 @@ struct file_survey {
 file_survey survey(const QString& path, access_layout layout, transfer_link& t) {
     file_survey s;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!open_download_file(file)) {
         s.unreadable = true;
         return s;
     }
     const int schedule = with_schedule(layout) ? schedule_digits : 0;
     download_file_reader reader(file, longest_id + schedule);
+    reader.set_cancel_check([&t] { return t.cancelled(); });
     while (const auto record = reader.next()) {
         if (t.cancelled()) {
             s.cancelled = true;
@@ -138,6 +141,7 @@ file_survey survey(const QString& path, access_layout layout, transfer_link& t) 
         if (record->too_long) s.too_long = true;
         s.longest = std::max(s.longest, record->text.size() - schedule);
     }
+    s.cancelled = reader.cancelled();
     s.unreadable = reader.failed();
     return s;
 }
@@ -202,7 +206,7 @@ std::optional<QString> read_records(transfer_link& t, const access_profile& p,
         if (commands::is_end_reply(text)) return std::nullopt;
         // Every record holds an ID and its schedule character. Anything shorter (a plain "?"
         // refusal) is no record, and a reader that gives it to every "u" would never say "END".
-        if (text.size() < 2) return QString::fromLatin1(upload_silent_text);
+        if (text.size() < 2) return QString::fromLatin1(invalid_reply_text);
         take({text.left(text.size() - 1), static_cast<unsigned char>(text.back())});
     }
 }
@@ -213,60 +217,17 @@ QByteArray trimmed_front(QByteArray id) {
 }
 
 // Compares what the reader now holds with the records sent.
-QStringList verify(transfer_link& t, const access_profile& p, const QString& path,
-                   access_layout layout) {
-    QHash<QByteArray, int> sent;  // ID -> schedule; a repeated record counts once
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        download_file_reader reader(file, longest_id + schedule_digits);
-        while (const auto record = reader.next()) {
-            if (record->text.isEmpty()) continue;
-            if (with_schedule(layout)) {
-                sent.insert(trimmed_front(record->text.mid(schedule_digits)),
-                            record->text.left(schedule_digits).toInt());
-            } else {
-                sent.insert(trimmed_front(record->text), 0);
-            }
-        }
-    }
-    QHash<QByteArray, int> held;
+QString verify(transfer_link& t, const access_profile& p, const access_ids& sent,
+               access_layout layout) {
+    access_ids held;
     auto failed = start_read_back(t, p);
     if (!failed)
         failed = read_records(t, p, [&](const held_record& r) { held.insert(r.id, r.schedule); });
     if (failed) {
-        if (failed->isEmpty()) return {QString()};  // cancelled
-        return {QStringLiteral("Verify failed - ") + *failed};
+        if (failed->isEmpty()) return QString();  // cancelled
+        return QStringLiteral("Verify failed - ") + *failed;
     }
-    QStringList differing;
-    int missing = 0, unexpected = 0, changed = 0;
-    const auto note = [&](const QByteArray& id, const char* word) {
-        if (differing.size() < 10) differing << QString::fromLatin1(id) + ' ' + word;
-    };
-    for (auto it = sent.cbegin(); it != sent.cend(); ++it) {
-        const auto there = held.constFind(it.key());
-        if (there == held.cend()) {
-            ++missing;
-            note(it.key(), "missing");
-        } else if (with_schedule(layout) && *there != it.value()) {
-            ++changed;
-            note(it.key(), "schedule");
-        }
-    }
-    for (auto it = held.cbegin(); it != held.cend(); ++it) {
-        if (!sent.contains(it.key())) {
-            ++unexpected;
-            note(it.key(), "unexpected");
-        }
-    }
-    if (missing + unexpected + changed == 0) {
-        return {QStringLiteral("Verify complete - %1 IDs match").arg(sent.size())};
-    }
-    differing.sort();
-    return {QStringLiteral("Verify failed - %1 missing, %2 unexpected, %3 with another schedule")
-                .arg(missing)
-                .arg(unexpected)
-                .arg(changed) +
-            '\r' + differing.join('\r')};
+    return compare_access_lists(sent, held, with_schedule(layout));
 }
 
 }  // namespace
@@ -275,6 +236,9 @@ transfer_outcome download_access_list(link::reader_link& link, const link::link_
                                       const download_options& options, operator_port& person,
                                       const transfer_view& view) {
     transfer_link t(link, reader, person, view);
+    // A file that cannot be sent at all is refused before the reader is touched.
+    if (const auto refused = refuse_download_file(options.file, [&t] { return t.cancelled(); }))
+        return refused->isEmpty() ? t.cancel() : t.told(transfer_end::failed, *refused);
     if (const status opened = t.open(); !opened)
         return t.told(transfer_end::failed, opened.error());
     const access_profile& p = profile_of(t);
@@ -334,7 +298,7 @@ transfer_outcome download_access_list(link::reader_link& link, const link::link_
     if (file.records > *slots) return t.told(transfer_end::failed, no_room_text);
 
     QFile source(options.file);
-    if (!source.open(QIODevice::ReadOnly)) {
+    if (!open_download_file(source)) {
         return t.told(transfer_end::failed, QStringLiteral("Cannot read %1").arg(options.file));
     }
     t.wake_up();
@@ -347,6 +311,8 @@ transfer_outcome download_access_list(link::reader_link& link, const link::link_
     const bool schedule = with_schedule(options.layout);
     const qsizetype shortest = shortest_record_length + (schedule ? schedule_digits : 0);
     download_file_reader records(source, longest_id + schedule_digits);
+    records.set_cancel_check([&t] { return t.cancelled(); });
+    access_ids sent_ids;
     qint64 sent = 0;
     qint64 skipped = 0;
     while (const auto record = records.next()) {
@@ -369,22 +335,34 @@ transfer_outcome download_access_list(link::reader_link& link, const link::link_
             return t.told(transfer_end::failed, empty_add_answer_text);
         }
         if (!answer->startsWith('A')) return t.told(transfer_end::failed, add_refused_text);
+        if (schedule) {
+            sent_ids.insert(trimmed_front(record->text.mid(schedule_digits)),
+                            record->text.left(schedule_digits).toInt());
+        } else {
+            sent_ids.insert(trimmed_front(record->text), 0);
+        }
         ++sent;
         t.progress(records_text(records_downloaded, sent));
         t.count(sent, file.records - (p.skip_short_records ? file.short_records : 0));
     }
 
+    if (records.cancelled()) return t.cancel();
+    if (records.failed()) {
+        return t.told(transfer_end::failed, QStringLiteral("Cannot read %1").arg(options.file));
+    }
+
+    // Records the reader was not sent are counted on the completion's second line.
+    QString complete = QString::fromLatin1(download_complete_text);
+    if (skipped > 0)
+        complete += '\r' + QString::fromLatin1(skipped_text) + QString::number(skipped);
     QStringList more;
-    if (skipped > 0) more << QString::fromLatin1(skipped_text) + QString::number(skipped);
     if (options.verify) {
-        const QStringList verified = verify(t, p, options.file, options.layout);
-        if (verified.value(0).isEmpty()) return t.cancel();
-        more << verified;
+        more << verify(t, p, sent_ids, options.layout);
+        if (more.front().isEmpty()) return t.cancel();
     }
     const bool verified =
         !options.verify || more.back().startsWith(QLatin1String("Verify complete"));
-    return t.told(verified ? transfer_end::done : transfer_end::failed,
-                  QString::fromLatin1(download_complete_text), more);
+    return t.told(verified ? transfer_end::done : transfer_end::failed, complete, more);
 }
 
 transfer_outcome upload_access_list(link::reader_link& link, const link::link_endpoint& reader,

@@ -1,6 +1,9 @@
 #include "core/transfer/download_file.h"
 
+#include <QFileInfo>
 #include <algorithm>
+
+#include "core/commands/command_text.h"
 
 namespace zep::transfer {
 
@@ -19,7 +22,11 @@ download_file_reader::download_file_reader(QIODevice& file, qsizetype longest)
 
 std::optional<char> download_file_reader::peek() {
     if (pos_ >= buffer_.size()) {
-        if (failed_) return std::nullopt;
+        if (failed_ || cancelled_) return std::nullopt;
+        if (cancel_check_ && cancel_check_()) {
+            cancelled_ = true;
+            return std::nullopt;
+        }
         buffer_.resize(chunk);
         const qint64 got = file_.read(buffer_.data(), chunk);
         buffer_.resize(std::max<qint64>(got, 0));
@@ -32,7 +39,12 @@ std::optional<char> download_file_reader::peek() {
 
 std::optional<char> download_file_reader::get() {
     const auto c = peek();
-    if (c) ++pos_;
+    if (c) {
+        ++pos_;
+        // CR LF ends one line; so does a lone CR or LF.
+        if (*c == '\n' ? previous_ != '\r' : *c == '\r') ++line_;
+        previous_ = *c;
+    }
     return c;
 }
 
@@ -51,11 +63,13 @@ void download_file_reader::end_line(char terminator) {
 }
 
 std::optional<download_record> download_file_reader::next() {
+    const qint64 line = line_;  // blanks before the record do not end a line
     auto c = get();
     while (c == ' ') c = get();
     if (!c) return std::nullopt;
 
     download_record record;
+    record.line = line;
     if (*c == '"') {
         while ((c = get()) && *c != '"') keep(record, *c);
         // What follows the closing quote, up to the end of the record, is not part of it.
@@ -77,7 +91,34 @@ std::optional<download_record> download_file_reader::next() {
         record.too_long = true;
     }
     if (c) end_line(*c);
+    if (cancelled_) return std::nullopt;
     return record;
+}
+
+bool open_download_file(QFile& file) {
+    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
+}
+
+std::optional<QString> refuse_download_file(const QString& path,
+                                            const std::function<bool()>& cancelled) {
+    const QString unreadable = QStringLiteral("Cannot read %1").arg(path);
+    QFile file(path);
+    if (!open_download_file(file)) return unreadable;
+    // Any length will do here: the callers judge lengths by their own rules.
+    constexpr qsizetype enough = 4096;
+    download_file_reader reader(file, enough);
+    reader.set_cancel_check(cancelled);
+    while (const auto record = reader.next()) {
+        if (!commands::sendable_id(QString::fromLatin1(record->text))) {
+            return QStringLiteral(
+                       "Data file line %1 holds a character that cannot be sent to a reader - "
+                       "cannot download")
+                .arg(record->line);
+        }
+    }
+    if (reader.cancelled()) return QString();
+    if (reader.failed()) return unreadable;
+    return std::nullopt;
 }
 
 }  // namespace zep::transfer

@@ -9,6 +9,8 @@ namespace {
 
 constexpr auto start_silent_text = "Error 24 - Timeout while communicating with reader";
 constexpr auto record_silent_text = "Error 01 - Timeout while communicating with reader";
+// The reader answered, with something that is no transaction.
+constexpr auto invalid_reply_text = "Invalid response from reader";
 
 // Serial protocol mode waits 400 ms for the ACKs of "lr" and "cl"; TCP 200 ms after "lr"
 // and 2000 ms after "cl".
@@ -61,7 +63,7 @@ transfer_outcome upload_log(link::reader_link& link, const link::link_endpoint& 
         // plain "?" refusal) is none, and a reader that gives it to every "l" would never say
         // "END".
         if (!commands::decode_log_record(*answer)) {
-            failed = QString::fromLatin1(record_silent_text);
+            failed = QString::fromLatin1(invalid_reply_text);
             break;
         }
         file.write_line(*answer);

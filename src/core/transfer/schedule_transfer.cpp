@@ -25,15 +25,18 @@ int answer_ms(const transfer_link& t) {
     return t.tcp() ? 2000 : 200;
 }
 
-// nullopt when every record is short enough to send; else the failure (or "" on cancel).
-std::optional<QString> check_lengths(const QString& path, transfer_link& t) {
+// nullopt when every record can be sent; else the failure (or "" on cancel).
+std::optional<QString> check_records(const QString& path, transfer_link& t) {
+    const auto cancelled = [&t] { return t.cancelled(); };
+    if (auto refused = refuse_download_file(path, cancelled)) return refused;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("Cannot read %1").arg(path);
+    if (!open_download_file(file)) return QStringLiteral("Cannot read %1").arg(path);
     download_file_reader reader(file, longest_schedule_record);
+    reader.set_cancel_check(cancelled);
     while (const auto record = reader.next()) {
-        if (t.cancelled()) return QString();
         if (record->too_long) return QString::fromLatin1(record_too_long_text);
     }
+    if (reader.cancelled()) return QString();
     if (reader.failed()) return QStringLiteral("Cannot read %1").arg(path);
     return std::nullopt;
 }
@@ -44,26 +47,32 @@ transfer_outcome download_schedules(link::reader_link& link, const link::link_en
                                     const QString& path, operator_port& person,
                                     const transfer_view& view) {
     transfer_link t(link, reader, person, view);
-    if (const status opened = t.open(); !opened)
-        return t.told(transfer_end::failed, opened.error());
-    if (const auto refused = check_lengths(path, t)) {
+    // A file that cannot be sent at all is refused before the reader is touched.
+    if (const auto refused = check_records(path, t)) {
         if (refused->isEmpty()) return t.cancel();
         return t.told(transfer_end::failed, *refused);
     }
+    if (const status opened = t.open(); !opened)
+        return t.told(transfer_end::failed, opened.error());
     t.show_status(QStringLiteral("Downloading Schedule"));
     t.flush();
     t.wake_up();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!open_download_file(file)) {
         return t.told(transfer_end::failed, QStringLiteral("Cannot read %1").arg(path));
     }
     qint64 count = 0;
     t.progress(records_text("Records Downloaded: ", count));
     download_file_reader records(file, longest_schedule_record);
+    records.set_cancel_check([&t] { return t.cancelled(); });
     while (!t.cancelled()) {
         // A blank line is an empty record, and it is sent like any other.
         const auto record = records.next();
         if (!record) {
+            if (records.cancelled()) break;
+            if (records.failed()) {
+                return t.told(transfer_end::failed, QStringLiteral("Cannot read %1").arg(path));
+            }
             return t.told(transfer_end::done, schedule_download_complete_text);
         }
         t.flush();

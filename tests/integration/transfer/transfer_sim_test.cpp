@@ -1,5 +1,6 @@
 // Access lists, schedules and logs between files and simulated readers, in every form.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 
@@ -78,9 +79,12 @@ TEST_P(transfers, download_then_verify_and_upload_in_both_layouts_and_a_failed_v
                                             "another schedule\r1002 missing"}));
 }
 
-TEST_P(transfers, the_probe_and_the_capacity_check_refuse_before_anything_is_sent) {
+// Without autoconfigure the probe finds the reader's record length: a 12-character ID goes
+// in, a 13-character one, or more than the free slots, is refused with none of the file sent.
+TEST_P(transfers, the_probed_record_length_and_the_free_slots_decide_what_is_sent) {
     sim::reader_config r = sim_fixture::zep_reader();
     r.record_length = 12;
+    r.faults.refuse_long_ids = true;  // "N" at once: no probe waits out its time-outs
     r.ids = {{"55", 0}};
     start(r);
     transfer::download_options down;
@@ -109,9 +113,66 @@ TEST_P(transfers, the_probe_and_the_capacity_check_refuse_before_anything_is_sen
                   "Cannot download file - there are more records in the file than space in the "
                   "reader");
     }
-    // Nothing of the file was sent; at most the probe's own ID of zeros is left (TCP
-    // clears it after the probe, serial only before the records).
-    for (const sim::access_entry& e : ids()) EXPECT_EQ(e.id, "000000000000");
+    // Only the probe's own ID of zeros is left: TCP clears it after the probe, serial only
+    // before the records.
+    const std::vector<sim::access_entry> zeros{{"000000000000", 0}};
+    EXPECT_EQ(ids(), tcp() ? std::vector<sim::access_entry>() : zeros);
+    down.file = file("twelve.txt", "123456789012\r\n");
+    EXPECT_TRUE(transfer::download_access_list(link, reader, down, person).ok());
+    EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"123456789012", 0}}));
+}
+
+// TCP skips records under 4 (7 with a schedule) characters and counts them on the
+// completion's second line; the verify looks only for what was sent. 21 characters with a
+// schedule are sent, 22 refused.
+TEST_P(transfers, short_and_longest_records_and_what_the_verify_expects) {
+    start(sim_fixture::zep_reader());
+    transfer::download_options down;
+    down.file = file("short.txt", "123\r\n");
+    const auto outcome = transfer::download_access_list(link, reader, down, person);
+    EXPECT_EQ(outcome.end, transfer_end::done);
+    if (tcp()) {
+        EXPECT_EQ(person.messages,
+                  QStringList({"        Download Complete         \rRecords skipped (too short): 1",
+                               "Verify complete - 0 IDs match"}));
+        EXPECT_TRUE(ids().empty());
+    } else {
+        EXPECT_EQ(person.messages, QStringList({"        Download Complete         ",
+                                                "Verify complete - 1 IDs match"}));
+    }
+    down.layout = transfer::access_layout::schedule_and_id;
+    down.file = file("longest.txt", "007123456789012345678\r\n");
+    EXPECT_TRUE(transfer::download_access_list(link, reader, down, person).ok());
+    EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"123456789012345678", 7}}));
+    down.file = file("too_long.txt", "0071234567890123456789\r\n");
+    EXPECT_EQ(transfer::download_access_list(link, reader, down, person).text,
+              "Data file contains records > 18 characters - cannot download");
+}
+
+// A file whose records would put commands of their own on the line, or that is no file at
+// all, is refused before the reader hears anything.
+TEST_P(transfers, files_that_cannot_be_sent_are_refused_before_the_reader_is_touched) {
+    start(sim_fixture::zep_reader());
+    transfer::download_options down;
+    down.file = file("inject.txt", "1002\r\n\"1001\rcd\"\r\n");
+    EXPECT_EQ(transfer::download_access_list(link, reader, down, person).text,
+              "Data file line 2 holds a character that cannot be sent to a reader - cannot "
+              "download");
+    EXPECT_EQ(transfer::download_schedules(
+                  link, reader, file("nul.txt", QByteArray("001107\0001900\r\n", 15)), person)
+                  .text,
+              "Data file line 1 holds a character that cannot be sent to a reader - cannot "
+              "download");
+    const QString fifo = file("fifo.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+        down.file = path;
+        EXPECT_EQ(transfer::download_access_list(link, reader, down, person).text,
+                  "Cannot read " + path);
+        EXPECT_EQ(transfer::download_schedules(link, reader, path, person).text,
+                  "Cannot read " + path);
+    }
+    EXPECT_TRUE(sim.received(0).isEmpty());
 }
 
 TEST_P(transfers, schedules_round_trip_and_a_refused_record_stops_the_download) {
@@ -185,6 +246,20 @@ TEST_P(transfers, a_silent_reader_gets_the_step_message) {
     EXPECT_EQ(log.text, protocol() && tcp() ? "No response from reader"
                         : protocol()        ? "Error 24 - Timeout while communicating with reader"
                                             : "Error 01 - Timeout while communicating with reader");
+
+    // A plain reader that answers "?" to every record request did answer: no time-out.
+    if (protocol()) return;
+    sim.with_reader(0, 0, [](sim::reader& x) {
+        x.faults.silent = false;
+        x.faults.refuse_records = true;
+    });
+    EXPECT_EQ(
+        transfer::upload_log(link, reader, file("log.txt"), transfer::line_end::cr_lf, person).text,
+        "Invalid response from reader");
+    transfer::upload_options up;
+    up.file = file("acc.txt");
+    EXPECT_EQ(transfer::upload_access_list(link, reader, up, person).text,
+              "Invalid response from reader");
 }
 
 TEST_P(transfers, a_download_puts_exactly_these_bytes_on_the_line) {
