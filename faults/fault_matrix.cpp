@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@
 
 #include "core/data/log_table.h"
 #include "core/data/readers_table.h"
+#include "core/data/settings_store.h"
 #include "sim/sim_network.h"
 #include "tests/support/data/temp_database.h"
 #include "tests/support/rows.h"
@@ -35,7 +37,8 @@ const char* const fault_names[] = {"silent", "nak",     "garbage", "late",
                                    "drop",   "refused", "missing", "babble"};
 enum via { tcp, tcp_p, serial, serial_p, link_count };
 const char* const link_names[] = {"tcp", "tcp+p", "serial", "serial+p"};
-enum class upload { none, access, schedule, log, database };
+// What an upload fills: a file, the database's log (the automatic run) or the run's log file.
+enum class upload { none, access, schedule, log, database, log_files };
 
 // How an operation meets its reader on each link (tcp, tcp+p, serial, serial+p): '-' not
 // there, 'd' awaits data ('D': a plain "?" passes for an answer), 'a' an ACK, 'n' nothing,
@@ -80,8 +83,10 @@ const op_row ops[] = {
     {"format barcode", "nana", {2200, 200, 400}, 10, sent},
     {"format magstripe", "nana", {2200, 200, 400}, 2, sent},
     {"format clear-mask", "nana", {2200, 200, 400}, 1, sent},
-    // One active reader row on the case's line; its log goes into the database.
+    // One active reader row on the case's line; its log goes into the database, or, in
+    // "autorun files", only the log step runs and it goes to the reader's log file.
     {"autorun", "dddd", {2000, 400, 400}, 4, " - (log uploaded|downloaded|date set)"},
+    {"autorun files", "dddd", {2000, 400, 400}, 2, " - log uploaded"},
 };
 constexpr int op_count = static_cast<int>(std::size(ops));
 
@@ -96,7 +101,7 @@ constexpr auto sample =
     "setup reset/late/tcp+p setup rs232-log/missing/serial+p setup bad-log/babble/tcp+p "
     "setup clear-led/garbage/serial+p format barcode/refused/tcp format magstripe/nak/serial+p "
     "format clear-mask/babble/serial+p autorun/drop/tcp identify/late/serial memory/late/tcp "
-    "setup reset/silent/serial+p send/nak/tcp+p ";
+    "setup reset/silent/serial+p send/nak/tcp+p autorun files/nak/serial ";
 
 // What the operator is told when an operation fails (the setup lists say it on stdout).
 const QRegularExpression failure_texts(QStringLiteral(
@@ -200,9 +205,9 @@ QStringList held_lines(upload kind, sim::reader& r) {
     if (kind == upload::none) return lines;
     if (kind == upload::access) {
         for (const sim::access_entry& e : r.ids.entries()) lines << QString::fromLatin1(e.id);
-    } else if (kind == upload::log || kind == upload::database) {
+    } else if (kind == upload::log || kind == upload::database || kind == upload::log_files) {
         for (const sim::log_record& rec : r.log.records()) {
-            lines << (kind == upload::log
+            lines << (kind != upload::database
                           ? QString::number(rec.denied ? 1 : 0) + rec.when.toString(u"yyMMddHHmmss")
                           : rec.when.toString(u"yyyy-MM-dd HH:mm:ss ")) +
                          QString::fromLatin1(rec.card);
@@ -235,19 +240,30 @@ QStringList link_args(via l, quint16 port, const QString& device) {
     return is_protocol[l] ? a << "--protocol" << QString::number(protocol_address) : a << "--plain";
 }
 
-// The automatic run's one active reader, reached as the case's line.
-QString add_reader(const QString& db, via l, quint16 port) {
+// The automatic run's one active reader, reached as the case's line; with log files, only
+// the log step runs, into `folder`.
+QString add_reader(const QString& db, via l, quint16 port, upload kind, const QString& folder) {
     auto file = data::database_file::open(db, test::unique_connection_name());
+    if (!file) return file.error();
     const int address = is_protocol[l] ? protocol_address : -1;
-    const status added = !file ? status::failure(file.error())
-                               : data::readers_table(**file).insert(
-                                     is_tcp[l] ? test::tcp_reader_row(1, port, address)
-                                               : test::reader_row(1, "Com1 9600", address));
+    status added =
+        data::readers_table(**file).insert(is_tcp[l] ? test::tcp_reader_row(1, port, address)
+                                                     : test::reader_row(1, "Com1 9600", address));
+    if (added && kind == upload::log_files) {
+        auto loaded = data::load_or_create(**file);
+        if (!loaded) return loaded.error();
+        data::settings_record record = loaded->record;
+        record.autosettings = QStringLiteral("00010");
+        record.autologup = QStringLiteral("2");
+        record.dirlogup = folder;
+        added = data::save_settings(**file, record, loaded->marker, loaded->record, loaded->marker);
+    }
     return added ? QString() : added.error();
 }
 
 // What a run put into the database's log, or the lines of an uploaded file.
-QStringList kept_lines(upload kind, const QString& db, const QString& out) {
+QStringList kept_lines(upload kind, const QString& db, QString out) {
+    if (kind == upload::log_files) out = QFileInfo(db).absolutePath() + "/log001.txt";
     QStringList lines;
     if (kind == upload::database) {
         auto file = data::database_file::open(db, test::unique_connection_name());
@@ -274,6 +290,7 @@ bool write_file(const QString& path, const char* text) {
 upload kind_of(const op_row& op) {
     const QString name = op.name();
     if (name == QLatin1String("autorun")) return upload::database;
+    if (name == QLatin1String("autorun files")) return upload::log_files;
     if (!name.endsWith(QLatin1String(" upload"))) return upload::none;
     return name[0] == 'a' ? upload::access : name[0] == 's' ? upload::schedule : upload::log;
 }
@@ -310,15 +327,18 @@ QString run_case(const op_row& op, fault f, via l) {
     });
 
     QStringList args{"--db", db};
-    for (const QString& word : QString::fromLatin1(op.command).replace('|', ' ').split(' ')) {
+    const QString command =
+        kind == upload::log_files ? QStringLiteral("autorun") : QString::fromLatin1(op.command);
+    for (const QString& word : QString(command).replace('|', ' ').split(' ')) {
         args << (word == "IDS" || word == "SCH" || word == "OUT"
                      ? dir.filePath(word.toLower() + QStringLiteral(".txt"))
                      : word);
     }
     const quint16 port = f == refused ? test::closed_tcp_port() : net->tcp_port(0);
     const QString device = f == missing ? dir.filePath("no-such-tty") : net->pty_path(0);
-    if (kind == upload::database) {
-        if (const QString failed = add_reader(db, l, port); !failed.isEmpty()) return failed;
+    if (kind == upload::database || kind == upload::log_files) {
+        if (const QString failed = add_reader(db, l, port, kind, dir.path()); !failed.isEmpty())
+            return failed;
     } else {
         args += link_args(l, port, device);
     }
@@ -355,7 +375,7 @@ QString run_case(const op_row& op, fault f, via l) {
         }
         // The run clears the reader's log only once every record is stored.
         const int left = net->with_reader(0, 0, [](sim::reader& rd) { return rd.log.size(); });
-        if (kind == upload::database && left == 0 && kept != whole)
+        if ((kind == upload::database || kind == upload::log_files) && left == 0 && kept != whole)
             return QStringLiteral("the reader's log was cleared before it was stored");
     }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <set>
+#include <thread>
 
 #include "core/autorun/autorun_run.h"
 #include "core/data/log_table.h"
@@ -190,21 +193,29 @@ TEST_F(autorun_run, file_sources_are_checked_and_sized_once_per_run) {
                   QStringLiteral(
                       "Reader 007 - error  3 - File contains an ID greater than 18 characters"),
                   QStringLiteral("Reader 007 - error  10 - Invalid data in text schedule file")}));
+    // A quoted record holding a line end would put a command of its own on the line.
+    request.settings.singacclistdown = write_file("ctl.txt", "001123\r\n\"0014\r5\"\r\n");
+    request.settings.autosettings = QStringLiteral("10000");
+    EXPECT_EQ(run().lines[2], QStringLiteral("Reader 002 - error  24 - File contains an ID that "
+                                             "cannot be sent to a reader: line 2"));
     EXPECT_TRUE(sim.received(0).isEmpty());  // checked before any traffic
 
     // Six-character lines: record length 04. Per-reader files of 12 and 9: both get 09.
+    request.settings.autosettings = QStringLiteral("10100");
     request.settings.singacclistdown = write_file("short.txt", "001123\r\n002456\r\n");
     write_file("sch.txt", "005108001700\r\n");
     run();
     EXPECT_TRUE(text_of(sim.history(0, 0)).contains("|\\04|AN001123|AN002456|SA005108001700|"))
         << text_of(sim.history(0, 0)).constData();
-    request.settings.autoacclistdown = QStringLiteral("2");
-    request.settings.diracclistdown = db.folder();
+    request.settings.autoacclistdown = request.settings.autoschdown = QStringLiteral("2");
+    request.settings.diracclistdown = request.settings.dirschdown = db.folder();
     write_file("rdr002.txt", "001123456789\r\n");
     write_file("rdr007.txt", "001123456\r\n");
+    write_file("sch002.txt", "002108001700\r\n");
+    write_file("sch007.txt", "007208001700\r\n");
     EXPECT_EQ(run().reader_errors, 0);
-    EXPECT_TRUE(text_of(sim.history(0, 0)).endsWith("|\\09|AN001123456789|SA005108001700|"));
-    EXPECT_TRUE(text_of(sim.history(1, 0)).endsWith("|\\09|AN001123456|SA005108001700|"));
+    EXPECT_TRUE(text_of(sim.history(0, 0)).endsWith("|\\09|AN001123456789|SA002108001700|"));
+    EXPECT_TRUE(text_of(sim.history(1, 0)).endsWith("|\\09|AN001123456|SA007208001700|"));
 }
 
 TEST_F(autorun_run, log_destinations_keep_every_record_until_it_is_stored) {
@@ -228,6 +239,17 @@ TEST_F(autorun_run, log_destinations_keep_every_record_until_it_is_stored) {
     EXPECT_TRUE(text_of(sim.history(2, 0)).endsWith("|lr|l|cl|"))
         << text_of(sim.history(2, 0)).constData();
 
+    // One reader after another: the same file, in the same order.
+    for (int line : {1, 0}) {
+        sim.with_reader(line, 0, [line](sim::reader& r) {
+            r.log.append({false, QDateTime(QDate(2024, 5, 6), QTime(8, line), Qt::UTC), "31"});
+        });
+    }
+    request.parallel = 1;
+    EXPECT_EQ(run().reader_errors, 0);
+    EXPECT_EQ(file_lines(request.settings.singlogup),
+              (QStringList{QStringLiteral("024050608000031"), QStringLiteral("024050608010031")}));
+
     // A malformed record bound for the database: what came before it is stored, no "cl".
     sim.with_reader(0, 0, [](sim::reader& r) {
         r.log.append({false, QDateTime(QDate(2024, 1, 2), QTime(7, 30), Qt::UTC), "55"});
@@ -243,17 +265,194 @@ TEST_F(autorun_run, log_destinations_keep_every_record_until_it_is_stored) {
     EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 2);
 }
 
-TEST_F(autorun_run, a_stop_ends_the_step_without_its_line_and_keeps_the_log) {
-    const quint16 port =
-        sim.start_tcp({reader_with_log(0, false, {"1", "2", "3", "4", "5", "6", "7", "8"})});
+// A stopped upload keeps the reader's whole log and what came is stored; the next run stores
+// the rest, each record once (two swipes of one card in one second stay two).
+TEST_F(autorun_run, a_stopped_upload_keeps_the_log_and_the_next_run_stores_each_record_once) {
+    std::vector<QByteArray> cards;
+    for (int i = 0; i < 1500; ++i) cards.push_back(QByteArray::number(1000 + i % 40));
+    const quint16 port = sim.start_tcp({reader_with_log(0, false, cards)});
+    sim.with_reader(0, 0, [](sim::reader& r) {
+        const QDateTime when(QDate(2025, 3, 4), QTime(9, 0), Qt::UTC);
+        r.log.append({false, when, "77"});
+        r.log.append({false, when, "77"});
+    });
     add(test::tcp_reader_row(1, port));
-    person.cancel_when = [&] { return text_of(sim.history(0, 0)).count("|l|") >= 3; };
-    const autorun::autorun_result result = run();
-    EXPECT_EQ(result.end, autorun_end::stopped);
-    EXPECT_EQ(result.lines, (QStringList{QStringLiteral("Start Autorun"), QStringLiteral(" "),
-                                         QStringLiteral(" "), QStringLiteral("Autorun stopped")}));
+    request.settings.autosettings = QStringLiteral("00010");
+    person.cancel_when = [&] { return sim.history(0, 0).size() >= 700; };
+    const autorun::autorun_result stopped = run();
+    EXPECT_EQ(stopped.end, autorun_end::stopped);
+    EXPECT_EQ(stopped.lines, (QStringList{QStringLiteral("Start Autorun"), QStringLiteral(" "),
+                                          QStringLiteral(" "), QStringLiteral("Autorun stopped")}));
     EXPECT_FALSE(text_of(sim.history(0, 0)).contains("|cl|"));
-    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 8);
+    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 1502);
+    const std::size_t part = stored_log().size();
+    EXPECT_TRUE(part >= 600 && part < 1502) << part;
+
+    person.cancel_when = {};
+    EXPECT_EQ(run().reader_errors, 0);
+    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 0);
+    const auto rows = stored_log();
+    EXPECT_EQ(rows.size(), 1502u);
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [](const data::log_row& r) { return r.idnum == "77"; }),
+              2);
+}
+
+// A log file is replaced only once its reader answered; a reply that is no transaction ends
+// the upload (error 17) after the lines before it, whatever the destination; no folder is no
+// file, never one at the root.
+TEST_F(autorun_run, log_files_are_replaced_only_when_reached_and_a_bad_reply_ends_the_upload) {
+    const quint16 a = sim.start_tcp({reader_with_log(0, false, {"11", "12"})});
+    sim.with_reader(0, 0, [](sim::reader& r) {
+        r.log.append({false, QDateTime(QDate(2024, 1, 2), QTime(7, 31), Qt::UTC), ""});
+    });
+    sim::reader_config refusing = test::sim_fixture::zep_reader();
+    refusing.faults.nak = true;  // "?" to every "l"
+    const quint16 b = sim.start_tcp({refusing});
+    add(test::tcp_reader_row(1, a));
+    add(test::tcp_reader_row(2, b));
+    add(test::tcp_reader_row(3, test::closed_tcp_port()));
+    request.settings.autosettings = QStringLiteral("00010");
+    request.settings.autologup = QStringLiteral("2");
+    request.settings.dirlogup = db.folder();
+    write_file("log003.txt", "old\r\n");
+    const QString skipped = QStringLiteral(" - access download will be skipped");
+    EXPECT_EQ(run().lines.mid(2, 3),
+              (QStringList{
+                  QStringLiteral("Reader 001 - error  17 - Invalid response from reader") + skipped,
+                  QStringLiteral("Reader 002 - error  17 - Invalid response from reader") + skipped,
+                  QStringLiteral("Reader 003 - error  21 - Unable to connect to tcp/ip reader") +
+                      skipped}));
+    EXPECT_EQ(file_lines(db.folder() + QStringLiteral("/log001.txt")).size(), 2);
+    EXPECT_EQ(file_lines(db.folder() + QStringLiteral("/log003.txt")),
+              QStringList{QStringLiteral("old")});
+    EXPECT_FALSE(text_of(sim.history(0, 0)).contains("|cl|"));
+    EXPECT_LT(sim.received(1).count("\rl\r"), 3);
+
+    // The single file of a run that reaches no reader stays as it was.
+    for (int reader : {1, 2}) {
+        data::reader_row row = test::tcp_reader_row(reader, reader == 1 ? a : b);
+        row.active.clear();
+        ASSERT_TRUE(data::readers_table(db.db()).update(row));
+    }
+    request.settings.autologup = QStringLiteral("1");
+    request.settings.singlogup = write_file("all.txt", "old\r\n");
+    run();
+    EXPECT_EQ(file_lines(request.settings.singlogup), QStringList{QStringLiteral("old")});
+
+    // No folder: each step fails with its own error, and nothing is made at the root.
+    request.settings.autologup = QStringLiteral("2");
+    request.settings.dirlogup.clear();
+    EXPECT_EQ(run().lines[2],
+              QStringLiteral("Reader 003 - error  14 - Unable to create log file") + skipped);
+    request.settings.autosettings = QStringLiteral("10100");
+    request.settings.autoacclistdown = request.settings.autoschdown = QStringLiteral("2");
+    EXPECT_EQ(run().lines.mid(2, 2),
+              (QStringList{QStringLiteral("Reader 003 - error  2 - Access file not found"),
+                           QStringLiteral("Reader 003 - error  8 - Schedule file not found")}));
+    for (const char* name : {"/log003.txt", "/rdr003.txt", "/sch003.txt"})
+        EXPECT_FALSE(QFile::exists(QLatin1String(name)));
+}
+
+// An ID that another program stored and no reader can take: the access list is not sent.
+TEST_F(autorun_run, a_stored_id_no_reader_can_take_fails_the_access_step_before_it_starts) {
+    add(test::tcp_reader_row(1, sim.start_tcp({test::sim_fixture::zep_reader()})));
+    request.settings.autosettings = QStringLiteral("10000");
+    const QString too_long = QStringLiteral("1234567890123456789");
+    const QString refused = QStringLiteral(
+        "Reader 001 - error  23 - Database contains an ID that cannot be sent to a reader: ");
+    add(user(too_long, {{1, "00"}}));
+    EXPECT_EQ(run().lines[2], refused + too_long);
+    ASSERT_TRUE(data::users_table(db.db()).remove(too_long));
+    add(user(QStringLiteral("12\r34"), {{1, "00"}}));
+    EXPECT_EQ(run().lines[2], refused + QStringLiteral("12\r34"));
+    EXPECT_TRUE(sim.received(0).isEmpty());
+}
+
+// A parallel run sees the stop at its next check whatever its links wait for.
+TEST_F(autorun_run, a_parallel_run_stops_during_connects_that_never_complete) {
+    test::silent_tcp_host first, second;
+    add(test::tcp_reader_row(1, first.port()));
+    add(test::tcp_reader_row(2, second.port()));
+    request.settings.autosettings = QStringLiteral("00001");
+    request.parallel = 2;
+    QElapsedTimer started;
+    started.start();
+    person.cancel_when = [&] { return started.elapsed() > 200; };
+    EXPECT_EQ(run().end, autorun_end::stopped);
+    EXPECT_LT(started.elapsed(), 2000);  // hang bound: a connect alone gives up after 5 s
+}
+
+// Every byte one serial protocol reader hears in a run: the wake-ups, the host's ACK after
+// each reply, the clock's digits and every schedule record.
+TEST_F(autorun_run, a_serial_protocol_reader_hears_exactly_these_bytes) {
+    request.devices[0] = sim.start_pty({reader_with_log(6, true, {"4321"})});
+    add(test::reader_row(6, QStringLiteral("Com1 9600"), 6));
+    add(user(QStringLiteral("1234"), {{6, "01"}}));
+    add_schedule(1);
+    EXPECT_EQ(run().reader_errors, 0);
+    const auto frame = [](const QByteArray& command) { return "\x86\x02" + command + "\x03"; };
+    QByteArray expected = QByteArray("\x06\x06") + frame("lr") + frame("l") + '\x06' + frame("l") +
+                          '\x06' + '\x06' + frame("cl");
+    expected += '\x06' + frame("\\04") + '\x06' + frame("AN0011234") + '\x06';
+    const char* days[] = {"08001700", "00000000", "00000000", "00000000",
+                          "00000000", "00000000", "00000000"};
+    for (int d = 1; d <= 7; ++d)
+        expected += '\x06' + frame("SA001" + QByteArray::number(d) + days[d - 1]) + '\x06';
+    expected += '\x06' + frame("+0606051000001") + '\x06';
+    EXPECT_EQ(sim.received_settled(0, expected), expected);
+}
+
+// The override selection replaces the active marks; a second run in the same program is
+// refused while the first holds the lock.
+TEST_F(autorun_run, follows_the_override_selection_and_refuses_a_second_run) {
+    sim::reader_config slow = test::sim_fixture::zep_reader();
+    slow.faults.delay_ms = 200;
+    const quint16 port = sim.start_tcp({slow});
+    add(test::tcp_reader_row(1, port));
+    add(test::tcp_reader_row(2, port));
+    std::vector<data::reader_row> rows = *data::readers_table(db.db()).all();
+    request.selection.loadup(rows);
+    request.selection.set(1, false);
+    request.settings.autosettings = QStringLiteral("00001");
+    // The second run only tries the lock, which touches no table: it may run on a thread of
+    // its own while this one's connection serves the first.
+    test::scripted_operator second;
+    autorun::autorun_end second_end = autorun_end::finished;
+    std::thread other([&] {
+        test::sim_fixture::wait_until([&] { return !sim.received(0).isEmpty(); });
+        second_end = autorun::run_autorun(db.db(), request, second).end;
+    });
+    const autorun::autorun_result first = run();
+    other.join();
+    EXPECT_EQ(second_end, autorun_end::already_running);
+    EXPECT_EQ(second.messages,
+              QStringList{QStringLiteral("An automatic run is already in progress")});
+    EXPECT_EQ(first.lines.mid(2, 1), QStringList{QStringLiteral("Reader 002 - date set")});
+    EXPECT_EQ(first.lines.size(), 5);
+}
+
+// Serial readers served in parallel: the command line says nothing but the run's lines.
+TEST_F(autorun_run, serial_readers_in_parallel_print_nothing_else) {
+    const QString one = sim.start_pty({test::sim_fixture::zep_reader()});
+    const QString two = sim.start_pty({test::sim_fixture::zep_reader()});
+    add(test::reader_row(1, QStringLiteral("Com1 9600")));
+    add(test::reader_row(2, QStringLiteral("Com2 9600")));
+    add(user(QStringLiteral("55"), {{1, "00"}, {2, "00"}}));
+    add_schedule(1);
+    db.close();
+    QProcess zep;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZEP_COM1"), one);
+    env.insert(QStringLiteral("ZEP_COM2"), two);
+    zep.setProcessEnvironment(env);
+    zep.start(QStringLiteral(ZEP_BINARY),
+              {QStringLiteral("--db"), db.path(), QStringLiteral("autorun"),
+               QStringLiteral("--parallel"), QStringLiteral("2")});
+    ASSERT_TRUE(zep.waitForFinished(30000));
+    EXPECT_EQ(zep.readAllStandardError(), QByteArray());
+    EXPECT_EQ(zep.exitCode(), 0);
+    EXPECT_EQ(zep.readAllStandardOutput().count("date set"), 2);
 }
 
 // `zep background`: the run's lines in background.log beside the database, nothing asked.
@@ -283,18 +482,20 @@ TEST_F(autorun_run, background_writes_its_log_line_for_line) {
 }
 
 // A run killed at any point of a log upload into the database loses no record: each is in
-// the database or still in the reader. Then a second run, started at once, takes the lock
-// left by the dead one.
-TEST_F(autorun_run, a_killed_upload_loses_no_record) {
+// the database or still in the reader, and none is stored twice by the runs that follow.
+// Then a second run, started at once, takes the lock left by the dead one.
+TEST_F(autorun_run, a_killed_upload_loses_no_record_and_stores_none_twice) {
     std::vector<QByteArray> cards;
     for (int i = 0; i < 12; ++i) cards.push_back(QByteArray::number(1000 + i));
     const quint16 port = sim.start_tcp({reader_with_log(0, false, cards)});
     add(test::tcp_reader_row(1, port));
     db.close();
-    std::set<QString> seeded;
+    const auto key = [](const QString& card, const QString& when) { return card + ' ' + when; };
+    std::multiset<QString> seeded;
     sim.with_reader(0, 0, [&](sim::reader& r) {
         for (const sim::log_record& record : r.log.records())
-            seeded.insert(QString::fromLatin1(record.card) + record.when.toString());
+            seeded.insert(key(QString::fromLatin1(record.card),
+                              record.when.toString(u"yyyy-MM-dd hh:mm:ss")));
     });
     ASSERT_EQ(seeded.size(), cards.size());
     const auto run_background = [&](const QString& kill_at) {
@@ -307,25 +508,31 @@ TEST_F(autorun_run, a_killed_upload_loses_no_record) {
         EXPECT_TRUE(zep.waitForFinished(30000));
         return zep.exitStatus() == QProcess::CrashExit;
     };
-    // Exchanges: "lr", "l" for each record and "END", "cl", then the record length...
-    for (const char* kill_at : {"exchange:1", "exchange:7", "exchange:14", "exchange:15", "write:1",
-                                "write:5", "write:13", "write:14"}) {
-        EXPECT_TRUE(run_background(QLatin1String(kill_at))) << kill_at;
-        std::set<QString> held;
+    const auto stored = [&] {
+        std::multiset<QString> rows;
         EXPECT_TRUE(data::log_table(db.reopen()).walk([&](const data::log_row& row) {
-            held.insert(row.idnum +
-                        QDateTime::fromString(row.DateTime, u"yyyy-MM-dd hh:mm:ss").toString());
+            rows.insert(key(row.idnum, row.DateTime));
             return true;
         }));
         db.close();
+        return rows;
+    };
+    // Writes: the transaction's start, a row each, the commit. Exchanges: "lr", "l" for each
+    // record and "END", then "cl" (the 15th: the records are stored by then).
+    for (const char* kill_at : {"write:1", "write:5", "write:13", "write:14", "exchange:1",
+                                "exchange:7", "exchange:14", "exchange:15"}) {
+        EXPECT_TRUE(run_background(QLatin1String(kill_at))) << kill_at;
+        std::multiset<QString> held = stored();
         sim.with_reader(0, 0, [&](sim::reader& r) {
             for (const sim::log_record& record : r.log.records())
-                held.insert(QString::fromLatin1(record.card) + record.when.toString());
+                held.insert(key(QString::fromLatin1(record.card),
+                                record.when.toString(u"yyyy-MM-dd hh:mm:ss")));
         });
         for (const QString& record : seeded) EXPECT_TRUE(held.count(record)) << kill_at;
     }
     EXPECT_FALSE(run_background(QString()));
     EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 0);
+    EXPECT_EQ(stored(), seeded);
 }
 
 // Two unattended runs started together: one runs, the other says so and sends nothing.

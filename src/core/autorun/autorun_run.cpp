@@ -8,13 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QThread>
 #include <atomic>
 #include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "core/autorun/autorun_steps.h"
 #include "core/clock.h"
@@ -37,9 +37,11 @@ QString reader_line(const QString& number, const char* text) {
 }
 
 // The code follows "error" with the blank every non-negative number is printed with.
-QString error_line(const QString& number, int code) {
-    return QStringLiteral("Reader ") + number + QStringLiteral(" - error  ") +
-           QString::number(code) + QStringLiteral(" - ") + step_error_text(code);
+QString error_line(const QString& number, int code, const QString& detail) {
+    QString line = QStringLiteral("Reader ") + number + QStringLiteral(" - error  ") +
+                   QString::number(code) + QStringLiteral(" - ") + step_error_text(code);
+    if (!detail.isEmpty()) line += QStringLiteral(": ") + detail;
+    return line;
 }
 
 bool switched_on(const QString& steps, int position) {
@@ -116,6 +118,7 @@ reader_report service_reader(step_context& c, autorun_mode mode) {
             report.stopped = true;
             return std::nullopt;
         }
+        c.detail.clear();
         const int code = c.reader.tcp() ? tcp(c) : serial(c);
         if (code != step_error::none && c.link.cancelled()) {
             report.stopped = true;
@@ -124,7 +127,7 @@ reader_report service_reader(step_context& c, autorun_mode mode) {
         if (code == step_error::none) {
             report.lines << reader_line(number, done);
         } else {
-            report.lines << error_line(number, code) + QLatin1String(after_error);
+            report.lines << error_line(number, code, c.detail) + QLatin1String(after_error);
             ++report.errors;
         }
         return code;
@@ -254,9 +257,14 @@ bool run_in_parallel(const run_plan& plan, status_output& out, autorun_result& r
         link.close_all_links();
         own_db.reset();
     };
-    std::vector<std::thread> threads;
+    // Qt threads: each has an event dispatcher, which the serial port's notifier and the
+    // connect wait (that sees the stop) need.
+    std::vector<std::unique_ptr<QThread>> threads;
     const int workers = std::min<int>(plan.request.parallel, static_cast<int>(groups.size()));
-    for (int w = 0; w < workers; ++w) threads.emplace_back(worker, w);
+    for (int w = 0; w < workers; ++w) {
+        threads.emplace_back(QThread::create(worker, w));
+        threads.back()->start();
+    }
 
     bool stopped = false;
     for (std::size_t i = 0; i < count; ++i) {
@@ -273,7 +281,7 @@ bool run_in_parallel(const run_plan& plan, status_output& out, autorun_result& r
         result.reader_errors += report.errors;
         stopped = stopped || report.stopped;
     }
-    for (std::thread& t : threads) t.join();
+    for (const auto& t : threads) t->wait();
     if (plan.sources.single_log != nullptr) plan.sources.single_log->restore_reader_order();
     return !stopped && !stop.load();
 }

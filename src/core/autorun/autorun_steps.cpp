@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
 #include <algorithm>
@@ -25,6 +26,8 @@ constexpr int longest_access_record = 21;  // three-digit schedule and an ID of 
 constexpr int longest_schedule_record = 12;
 constexpr int shortest_record_length = 4;
 constexpr int log_row_digits = 13;  // status and yymmddhhmmss before the card
+// A reader counts its log in five digits: a longer log is a reader that never says "END".
+constexpr std::size_t longest_log = 99'999;
 
 // Reply time-outs of one kind of link, in milliseconds.
 struct link_profile {
@@ -59,10 +62,14 @@ int timezone_hours(const QString& text) {
     return ok && std::abs(hours) <= 1000 ? static_cast<int>(std::lround(hours)) : 0;
 }
 
+bool sendable(const QByteArray& record) {
+    return commands::sendable_id(QString::fromLatin1(record));
+}
+
 bool schedule_record_valid(const QByteArray& record) {
-    return record.size() <= longest_schedule_record && leading_value(record.mid(0, 3)) <= 99 &&
-           leading_value(record.mid(3, 1)) <= 7 && leading_value(record.mid(4, 4)) <= 2400 &&
-           leading_value(record.mid(8, 4)) <= 2400;
+    return record.size() <= longest_schedule_record && sendable(record) &&
+           leading_value(record.mid(0, 3)) <= 99 && leading_value(record.mid(3, 1)) <= 7 &&
+           leading_value(record.mid(4, 4)) <= 2400 && leading_value(record.mid(8, 4)) <= 2400;
 }
 
 // Writes lines (CR LF after each) and makes them durable: flushed and synced to disk.
@@ -73,25 +80,35 @@ bool write_synced(QFile& file, const std::vector<QByteArray>& lines) {
     return ::fsync(file.handle()) == 0 && ok;
 }
 
+// Whether a file could be written at `path` (replacing what is there), without touching it.
+bool writable_path(const QString& path) {
+    if (path.trimmed().isEmpty()) return false;
+    const QFileInfo file(path);
+    if (file.exists()) return file.isFile() && file.isWritable();
+    const QFileInfo folder(file.absolutePath());
+    return folder.isDir() && folder.isWritable();
+}
+
 struct file_scan {
     bool opened = false;
     bool read_failed = false;
     qsizetype longest = 0;
     qint64 too_long = 0;
-    bool all_valid = true;  // every record passed `valid`
+    qint64 first_invalid_line = 0;  // the first record that failed `valid`; 0 when none did
 };
 
 file_scan scan_file(const QString& path, qsizetype longest,
                     const std::function<bool(const transfer::download_record&)>& valid = {}) {
     file_scan scan;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return scan;
+    if (!transfer::open_download_file(file)) return scan;
     scan.opened = true;
     transfer::download_file_reader reader(file, longest);
     while (const auto record = reader.next()) {
         if (record->too_long) ++scan.too_long;
         scan.longest = std::max(scan.longest, record->text.size());
-        if (valid && !valid(*record)) scan.all_valid = false;
+        if (valid && !valid(*record) && scan.first_invalid_line == 0)
+            scan.first_invalid_line = record->line;
     }
     scan.read_failed = reader.failed();
     return scan;
@@ -190,7 +207,7 @@ class record_sender {
 // Every record of a file that was checked before, in order, empty records included.
 int send_file_records(const QString& path, record_sender& sender, int reopen_failed) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return reopen_failed;
+    if (!transfer::open_download_file(file)) return reopen_failed;
     transfer::download_file_reader reader(file, std::numeric_limits<qsizetype>::max() / 2);
     while (const auto record = reader.next()) {
         if (const int failed = sender.send(record->text)) return failed;
@@ -237,14 +254,23 @@ QString step_error_text(int code) {
         "Time not set",
         "Unable to connect to tcp/ip reader",
         "Unable to store log records",
+        "Database contains an ID that cannot be sent to a reader",
+        "File contains an ID that cannot be sent to a reader",
     };
     if (code < 0 || code >= static_cast<int>(std::size(texts))) return {};
     return QString::fromLatin1(texts[code]);
 }
 
 QString reader_file_path(const QString& directory, const char* kind, int readernum) {
+    // No folder is no file: never the file system's root.
+    if (directory.trimmed().isEmpty()) return {};
     return directory + QLatin1Char('/') + QLatin1String(kind) +
            records::reader_number_text(readernum) + QStringLiteral(".txt");
+}
+
+bool single_log_file::can_write() {
+    const std::lock_guard lock(mutex_);
+    return created_ || writable_path(path_);
 }
 
 bool single_log_file::open_for_upload() {
@@ -334,32 +360,45 @@ int download_access(step_context& c) {
     const QString path =
         source_path(s.autoacclistdown, s.singacclistdown, s.diracclistdown, "rdr", c.row.readernum);
     if (from_file) {
-        if (!QFile(path).open(QIODevice::ReadOnly)) return step_error::access_file_missing;
+        QFile file(path);
+        if (!transfer::open_download_file(file)) return step_error::access_file_missing;
         if (!(single && c.state.access_file_scanned)) {
-            const file_scan scan = scan_file(path, longest_access_record);
+            const file_scan scan =
+                scan_file(path, longest_access_record,
+                          [](const transfer::download_record& r) { return sendable(r.text); });
             if (!scan.opened || scan.read_failed) return step_error::access_file_missing;
             // Records are schedule (three digits) and ID: the reader is sized for the ID.
             c.state.record_length =
                 std::max(c.state.record_length, static_cast<int>(scan.longest) - 3);
             if (scan.too_long > 0) return step_error::access_id_too_long;
+            if (scan.first_invalid_line > 0) {
+                c.detail = QStringLiteral("line %1").arg(scan.first_invalid_line);
+                return step_error::file_id_unsendable;
+            }
             if (single) c.state.access_file_scanned = true;
         }
     } else {
         if (c.sources.users.empty()) return step_error::no_users;
-        for (const data::user_row& user : c.sources.users)
-            c.state.record_length =
-                std::max(c.state.record_length, static_cast<int>(user.userid.trimmed().size()));
+        // Another program may have stored an ID no reader can take: the list is not sent.
+        for (const data::user_row& user : c.sources.users) {
+            const QString id = user.userid.trimmed();
+            if (id.size() > longest_access_record - 3 || !commands::sendable_id(id)) {
+                c.detail = id;
+                return step_error::database_id_unsendable;
+            }
+            c.state.record_length = std::max(c.state.record_length, static_cast<int>(id.size()));
+        }
     }
     c.state.record_length = std::max(c.state.record_length, shortest_record_length);
+    const auto length_command = commands::record_length_command(c.state.record_length);
+    if (!length_command) return step_error::access_id_too_long;
 
     step_link l(c);
     if (const int failed = l.open()) return failed;
     // The record length empties the reader's access list.
     l.x().flush();
     l.x().wake_up();
-    l.x().send_frame(
-        QByteArray("\\") +
-        QByteArray::number(std::min(c.state.record_length, 99)).rightJustified(2, '0'));
+    l.x().send_frame(*length_command);
     if (!l.acknowledged(l.profile().record_length_ack_ms)) return step_error::record_length_silent;
     l.pause(100);
 
@@ -381,13 +420,14 @@ int download_schedule(step_context& c) {
     const QString path =
         source_path(s.autoschdown, s.singschdown, s.dirschdown, "sch", c.row.readernum);
     if (from_file) {
-        if (!QFile(path).open(QIODevice::ReadOnly)) return step_error::schedule_file_missing;
+        QFile file(path);
+        if (!transfer::open_download_file(file)) return step_error::schedule_file_missing;
         if (!(single && c.state.schedule_file_validated)) {
             const file_scan scan =
                 scan_file(path, longest_schedule_record, [](const transfer::download_record& r) {
                     return !r.too_long && schedule_record_valid(r.text);
                 });
-            if (!scan.opened || scan.read_failed || !scan.all_valid)
+            if (!scan.opened || scan.read_failed || scan.first_invalid_line > 0)
                 return step_error::schedule_file_invalid;
             if (single) c.state.schedule_file_validated = true;
         }
@@ -398,7 +438,7 @@ int download_schedule(step_context& c) {
     step_link l(c);
     if (const int failed = l.open()) return failed;
     l.x().flush();
-    l.pause(100);
+    if (from_file) l.pause(100);
 
     record_sender sender(l, "SA", l.profile().schedule_ms, l.protocol(),
                          step_error::schedule_silent, step_error::schedule_refused);
@@ -419,10 +459,9 @@ int upload_log(step_context& c) {
     const autorun_settings& s = c.sources.settings;
     const bool to_file = is_file_source(s.autologup);
     const bool single = s.autologup == QLatin1String("1");
-    QFile own_file(reader_file_path(s.dirlogup, "log", c.row.readernum));
-    if (single && (c.sources.single_log == nullptr || !c.sources.single_log->open_for_upload()))
-        return step_error::log_file;
-    if (to_file && !single && !own_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QString own_path = reader_file_path(s.dirlogup, "log", c.row.readernum);
+    if (single ? c.sources.single_log == nullptr || !c.sources.single_log->can_write()
+               : to_file && !writable_path(own_path))
         return step_error::log_file;
 
     step_link l(c);
@@ -435,8 +474,17 @@ int upload_log(step_context& c) {
     l.x().send_frame("lr");
     if (!l.acknowledged(l.profile().log_start_ack_ms)) return step_error::log_start_silent;
 
+    // The file is replaced only now that the reader is there: a reader out of reach leaves
+    // the last run's records for whoever collects them.
+    QFile own_file(own_path);
+    if (single ? !c.sources.single_log->open_for_upload()
+               : to_file && !own_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return step_error::log_file;
+
     // Records are held until "END" and stored before the log is cleared; whatever ends the
-    // upload, what came is stored, and the reader keeps its log unless all of it was.
+    // upload, what came is stored, and the reader keeps its log unless all of it was. A reply
+    // that is no transaction ends it, whatever the destination: a reader that never says
+    // "END" must not keep the run (and its lock) for ever.
     std::vector<QByteArray> lines;
     std::vector<data::log_row> rows;
     int failed = step_error::none;
@@ -449,13 +497,15 @@ int upload_log(step_context& c) {
             break;
         }
         if (answer->startsWith(commands::end_of_upload)) break;
-        if (to_file) {
-            lines.push_back(*answer);
-        } else if (auto row = log_row_of(*answer, c.row, c.sources)) {
-            rows.push_back(std::move(*row));
-        } else {
+        auto row = log_row_of(*answer, c.row, c.sources);
+        if (!row || lines.size() + rows.size() >= longest_log) {
             failed = step_error::log_record_invalid;
             break;
+        }
+        if (to_file) {
+            lines.push_back(*answer);
+        } else {
+            rows.push_back(std::move(*row));
         }
     }
     bool stored = true;
@@ -465,7 +515,9 @@ int upload_log(step_context& c) {
         stored = write_synced(own_file, lines);
         own_file.close();
     } else if (!rows.empty()) {
-        stored = c.db != nullptr && static_cast<bool>(data::log_table(*c.db).insert_all(rows));
+        // An upload cut short before left the reader's whole log in it: what is stored
+        // already is not stored twice.
+        stored = c.db != nullptr && data::log_table(*c.db).insert_new(rows).ok();
     }
     if (failed) return failed;
     if (!stored) return step_error::log_store;

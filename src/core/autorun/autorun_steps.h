@@ -52,11 +52,14 @@ inline constexpr int time_silent = 19;
 inline constexpr int time_refused = 20;
 inline constexpr int tcp_connect = 21;
 inline constexpr int log_store = 22;
+inline constexpr int database_id_unsendable = 23;
+inline constexpr int file_id_unsendable = 24;
 }  // namespace step_error
 
 QString step_error_text(int code);
 
-// "rdr", "sch" or "log" file of one reader in `directory`: directory/rdr005.txt.
+// "rdr", "sch" or "log" file of one reader in `directory`: directory/rdr005.txt; empty
+// when no directory is set.
 QString reader_file_path(const QString& directory, const char* kind, int readernum);
 
 // The single log file of a run: created by the first reader's upload, appended to by the
@@ -64,7 +67,9 @@ QString reader_file_path(const QString& directory, const char* kind, int readern
 class single_log_file {
   public:
     explicit single_log_file(QString path) : path_(std::move(path)) {}
-    // Whether the file can be written (created now, or already made in this run).
+    // Whether the file could be written, checked without touching it.
+    bool can_write();
+    // Replaces the file for the first reader of the run, opens it for the later ones.
     bool open_for_upload();
     // Appends one reader's lines, flushed and synced to disk; false when that failed.
     bool append(int readernum, const std::vector<QByteArray>& lines);
@@ -108,6 +113,7 @@ struct step_context {
     run_state& state;
     const run_sources& sources;
     data::database_file* db;  // where log rows go
+    QString detail = {};      // what the error line names after its text (the ID, the line)
 };
 
 // Each returns the step's error code (0 success).

@@ -1,5 +1,8 @@
 #include "core/data/log_table.h"
 
+#include <QHash>
+#include <map>
+
 #include "core/data/sql_statement.h"
 #include "core/data/transaction.h"
 
@@ -86,6 +89,52 @@ status log_table::insert_all(const std::vector<log_row>& rows) {
         if (status stored = writer.insert(value_fields(row)); !stored) return stored;
     }
     return tx.commit();
+}
+
+result<qint64> log_table::insert_new(const std::vector<log_row>& rows) {
+    transaction tx(db_);
+    if (!tx.active()) return status::failure(tx.error());
+    // Each reader's rows, with the range of date-times they span.
+    struct span {
+        QString first, last;
+        std::vector<const log_row*> rows;
+    };
+    std::map<QString, span> readers;
+    for (const log_row& row : rows) {
+        span& s = readers[row.readernum];
+        if (s.rows.empty() || row.DateTime < s.first) s.first = row.DateTime;
+        if (s.rows.empty() || row.DateTime > s.last) s.last = row.DateTime;
+        s.rows.push_back(&row);
+    }
+    const auto key = [](const QString& date_time, const QString& idnum, const QString& granted) {
+        return date_time + QChar(0) + idnum + QChar(0) + granted;
+    };
+    sql::row_writer writer(db_, insert_sql);
+    if (!writer.ready()) return writer.ready();
+    qint64 added = 0;
+    for (const auto& [readernum, s] : readers) {
+        QHash<QString, int> stored;
+        QSqlQuery q = sql::forward_query(db_);
+        const status ran = sql::exec(q,
+                                     QStringLiteral("SELECT DateTime, idnum, granted FROM log "
+                                                    "WHERE readernum = ? AND DateTime BETWEEN ? "
+                                                    "AND ?"),
+                                     {readernum, s.first, s.last});
+        if (!ran) return ran;
+        while (q.next()) ++stored[key(sql::text(q, 0), sql::text(q, 1), sql::text(q, 2))];
+        if (status read = sql::finished(q); !read) return read;
+        for (const log_row* row : s.rows) {
+            const auto there = stored.find(key(row->DateTime, row->idnum, row->granted));
+            if (there != stored.end() && *there > 0) {
+                --*there;
+                continue;
+            }
+            if (status done = writer.insert(value_fields(*row)); !done) return done;
+            ++added;
+        }
+    }
+    if (status committed = tx.commit(); !committed) return committed;
+    return added;
 }
 
 status log_table::update(const log_row& row) {

@@ -49,6 +49,12 @@ class log_table {
     status insert(const log_row& row);
     // All or none, in one transaction: an upload is either stored whole or not at all.
     status insert_all(const std::vector<log_row>& rows);
+    // The same, storing each transaction once: a reader keeps its log until it is cleared, so
+    // an upload cut short comes again whole at the next one. Rows already stored for the same
+    // reader within the batch's first and last date-time, with equal DateTime, idnum and
+    // granted, are those transactions, counted with multiplicity (two swipes of one card in
+    // one second stay two). The count of rows added.
+    result<qint64> insert_new(const std::vector<log_row>& rows);
     // Rewrites the row row.id; a failure when there is none.
     status update(const log_row& row);
     // A failure when there is no row `id`.
