@@ -162,12 +162,21 @@ status update_row(database_file& db, qint64 rowid, const QList<column>& columns,
         q, QStringLiteral("UPDATE settings SET %1 WHERE rowid = ?").arg(sets.join(", ")), values);
 }
 
-// Writes `record` into the row found by `marker`, or adds the row when it is gone.
+// Writes `columns` of `record` into the row found by `marker`, or adds the row whole when
+// it is gone.
 status write_row(database_file& db, bool marker, const QList<column>& columns,
                  const settings_record& record) {
     const auto rowid = find_row(db, marker);
     if (!rowid) return rowid.as_status();
-    return *rowid ? update_row(db, **rowid, columns, record) : insert_row(db, record);
+    if (!*rowid) return insert_row(db, record);
+    return columns.isEmpty() ? status() : update_row(db, **rowid, columns, record);
+}
+
+// Whether this program changed the field since it read it. The login password compares as
+// held in memory (its stored form is a fresh hash each time).
+bool changed(const settings_record& now, const settings_record& then, const column& c) {
+    if (c.name == QLatin1String("loginpass")) return now.loginpass != then.loginpass;
+    return value_of(now, c) != value_of(then, c);
 }
 
 status load_rows(database_file& db, settings_state& state) {
@@ -178,6 +187,15 @@ status load_rows(database_file& db, settings_state& state) {
     if (*settings_row) {
         const status read = read_row(db, **settings_row, state.record, &state.warnings);
         if (!read) return read;
+        // An old plain password becomes its hash now, not at a closing save that would
+        // write it over a change made meanwhile elsewhere.
+        const QString& pass = state.record.loginpass;
+        if (!pass.isEmpty() && !is_login_hash(pass)) {
+            const column c = documented_column("loginpass");
+            if (status hashed = update_row(db, **settings_row, {c}, state.record); !hashed)
+                return hashed;
+            state.record.loginpass = stored_login_password(pass);
+        }
     } else if (status added = insert_row(db, state.record); !added) {
         return added;
     }
@@ -199,17 +217,45 @@ result<settings_state> load_or_create(database_file& db) {
     return state;
 }
 
-status save_settings(database_file& db, const settings_record& record, const marker_flags& marker) {
+status save_settings(database_file& db, const settings_record& record, const marker_flags& marker,
+                     const settings_record& loaded, const marker_flags& loaded_marker) {
     QList<column> settings_columns;
     for (const column& c : table_columns(db)) {
-        if (!read_only_field(c.name)) settings_columns.append(c);
+        if (!read_only_field(c.name) && changed(record, loaded, c)) settings_columns.append(c);
     }
-    const QList<column> marker_columns{documented_column("autoconfigreclen"),
-                                       documented_column("applyalldowntxt")};
+    QList<column> marker_columns;
+    const settings_record marker_now = marker_record(marker);
+    const settings_record marker_then = marker_record(loaded_marker);
+    for (const char* name : {"autoconfigreclen", "applyalldowntxt"}) {
+        const column c = documented_column(name);
+        if (changed(marker_now, marker_then, c)) marker_columns.append(c);
+    }
     transaction tx(db);
     if (!tx.active()) return status::failure(tx.error());
     if (status written = write_row(db, false, settings_columns, record); !written) return written;
-    const status written = write_row(db, true, marker_columns, marker_record(marker));
+    if (status written = write_row(db, true, marker_columns, marker_now); !written) return written;
+    return tx.commit();
+}
+
+result<QString> read_login_password(database_file& db) {
+    const auto rowid = find_row(db, false);
+    if (!rowid) return rowid.as_status();
+    if (!*rowid) return QString();
+    settings_record record;
+    if (status read = read_row(db, **rowid, record); !read) return read;
+    return record.loginpass;
+}
+
+status write_login_password(database_file& db, const QString& loginpass) {
+    transaction tx(db);
+    if (!tx.active()) return status::failure(tx.error());
+    const auto rowid = find_row(db, false);
+    if (!rowid) return rowid.as_status();
+    settings_record record;
+    record.loginpass = loginpass;
+    const status written = *rowid
+                               ? update_row(db, **rowid, {documented_column("loginpass")}, record)
+                               : insert_row(db, record);
     if (!written) return written;
     return tx.commit();
 }

@@ -2,13 +2,12 @@
 
 #include <QString>
 
+#include "core/maintenance/login_password_change.h"
 #include "core/program/session.h"
 
 namespace zep {
 class operator_port;
 }
-namespace zep::program {}
-
 namespace zep::program {
 
 inline constexpr auto login_title_text = "Password";
@@ -22,5 +21,11 @@ bool check_login(const session& state, const QString& answer);
 // Asks for the login password when one is set. False after telling the operator
 // "Invalid Password": the program then ends without writing anything.
 bool ask_login(const session& state, operator_port& person);
+
+// The password screen's login "Set Password". The current entry is checked against the
+// password stored now (another window may have changed it), and a new one is written at
+// once, in a transaction of its own: the closing save does not write it again.
+maintenance::login_change set_login_password(session& state, const QString& current_entry,
+                                             const QString& new_entry, operator_port& person);
 
 }  // namespace zep::program

@@ -15,6 +15,9 @@ struct session {
     std::unique_ptr<data::database_file> db;
     data::settings_record settings;
     data::marker_flags marker;
+    // The settings as read at start-up: the closing save writes only what differs.
+    data::settings_record loaded_settings;
+    data::marker_flags loaded_marker;
     link::comm_settings comm;
     bool busy = false;  // a transfer runs: the menus ignore the operator
     QString command_line;

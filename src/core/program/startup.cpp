@@ -68,13 +68,16 @@ result<std::unique_ptr<session>> start_up(const startup_options& options) {
     state->comm = link::decode_comm_settings(state->settings.settings);
     // The address box is filled from the string, which settles it as three digits.
     apply_protocol_address(state->settings.settings, state->comm, state->comm.address_text);
+    state->loaded_settings = state->settings;
+    state->loaded_marker = state->marker;
     return state;
 }
 
 status close_down(session& state) {
     if (!state.db || !state.db->is_open())
         return status::failure(QStringLiteral("database is not open"));
-    status saved = data::save_settings(*state.db, state.settings, state.marker);
+    status saved = data::save_settings(*state.db, state.settings, state.marker,
+                                       state.loaded_settings, state.loaded_marker);
     state.db->close();
     return saved;
 }

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/maintenance/login_password_change.h"
-#include "core/program/startup.h"
+#include "core/program/login.h"
 
 namespace zep::gui {
 
@@ -79,8 +79,8 @@ QWidget* password_form::make_login_section() {
 }
 
 void password_form::set_login_password() {
-    switch (maintenance::change_login_password(state_.settings.loginpass, login_current_->text(),
-                                               login_new_->text(), person_)) {
+    switch (
+        program::set_login_password(state_, login_current_->text(), login_new_->text(), person_)) {
         case maintenance::login_change::mismatch:
         case maintenance::login_change::refused:
             login_result_->clear();

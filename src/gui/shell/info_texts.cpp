@@ -77,7 +77,8 @@ QString beta_text() {
                "<h2>Beta Version Information</h2>"
                "<p>This is a beta version of zep %1. Screens that are not yet part of this build "
                "are shown with their name only.</p>"
-               "<p>Settings are written when the main window closes; keep a copy of the database "
+               "<p>The login password is written as soon as it is changed; the other settings "
+               "this window changed are written when it closes. Keep a copy of the database "
                "file before trying a new version.</p>")
         .arg(QStringLiteral(ZEP_VERSION));
 }

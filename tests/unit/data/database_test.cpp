@@ -125,9 +125,11 @@ TEST(database_file, accepts_the_documented_schema_without_our_own_fields_and_ind
 
     auto loaded = data::load_or_create(db);
     ASSERT_TRUE(loaded) << loaded.error().toStdString();
+    const data::settings_state before = *loaded;
     loaded->record.comdevice[0] = "/dev/ttyUSB0";
     loaded->record.reclen = 80;
-    EXPECT_TRUE(data::save_settings(db, loaded->record, loaded->marker));
+    EXPECT_TRUE(
+        data::save_settings(db, loaded->record, loaded->marker, before.record, before.marker));
     EXPECT_EQ(data::load_or_create(db)->record.reclen, 80);
     // Without the name index the log still sorts by name, and none is added.
     EXPECT_TRUE(data::log_query(db).page(data::log_order::name, 0, 10));

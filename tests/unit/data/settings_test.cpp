@@ -28,29 +28,41 @@ TEST(settings_store, first_start_writes_both_rows_with_defaults) {
                            "9999999|40|12-20-2003|4001|N|1|10111|1111111000|26|16||/dev/ttyS2"}));
 }
 
-TEST(settings_store, saved_values_come_back_but_load_only_fields_stay_and_passwords_hash) {
+// Two windows on one database: a save writes only what its own window changed.
+TEST(settings_store, a_save_writes_only_changed_fields_load_only_fields_stay_passwords_hash) {
     test::temp_database temp;
-    data::settings_state state = *data::load_or_create(temp.db());
+    const data::settings_state loaded = *data::load_or_create(temp.db());
+    data::settings_state state = loaded;
     state.record.settings = "1121005";
     state.record.reclen = -2;
     state.record.dirlogup = "/var/tmp/logs";
     state.record.comdevice[1] = "/dev/ttyUSB1";
     state.marker = {true, false};
-    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
+    temp.close();
+    ASSERT_EQ(test::run_sql(temp.path(), {"UPDATE settings SET ipaddress = '10.0.0.7', "
+                                          "loginpass = 'other' WHERE settings <> '9999999'"}),
+              "");
+    ASSERT_TRUE(data::save_settings(temp.reopen(), state.record, state.marker, loaded.record,
+                                    loaded.marker));
     auto again = data::load_or_create(temp.reopen());
     ASSERT_TRUE(again);
-    EXPECT_EQ(again->record, state.record);
+    data::settings_record expected = state.record;
+    expected.ipaddress = "10.0.0.7";
+    expected.loginpass = again->record.loginpass;  // the other window's, hashed at load
+    EXPECT_TRUE(data::login_password_matches(expected.loginpass, "other"));
+    EXPECT_EQ(again->record, expected);
     EXPECT_EQ(again->marker, state.marker);
 
+    const data::settings_state before = *again;
+    state = before;
     state.record.applyallcleartxt = "Y";
     state.record.applyalldownschtxt = "Y";
     state.record.txtdownloadverify = "N";
     state.record.loginpass = "Secret";
-    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
+    ASSERT_TRUE(
+        data::save_settings(temp.db(), state.record, state.marker, before.record, before.marker));
     const QString hash = data::load_or_create(temp.db())->record.loginpass;
     EXPECT_TRUE(hash.startsWith("$argon2id$") && data::login_password_matches(hash, "Secret"));
-    state.record.loginpass = hash;  // a hash is kept, not hashed again
-    ASSERT_TRUE(data::save_settings(temp.db(), state.record, state.marker));
     EXPECT_EQ(settings_rows(temp,
                             "applyallcleartxt || applyalldownschtxt || txtdownloadverify || "
                             "autoconfigreclen || applyalldowntxt || loginpass"),
@@ -95,6 +107,7 @@ TEST(settings_store, adds_whichever_row_is_missing_and_a_failed_save_changes_nei
     EXPECT_EQ(settings_rows(temp, "settings"), QStringList({"2211000", "9999999"}));
 
     data::settings_state state = *data::load_or_create(temp.reopen());
+    const data::settings_state loaded_state = state;
     temp.close();
     ASSERT_EQ(test::run_sql(temp.path(), {"CREATE TRIGGER refuse BEFORE UPDATE ON settings "
                                           "WHEN old.settings = '9999999' "
@@ -103,7 +116,8 @@ TEST(settings_store, adds_whichever_row_is_missing_and_a_failed_save_changes_nei
     state.record.reclen = 99;
     state.record.ipaddress = "127.0.0.9";
     state.marker.dbutil_add_all = true;
-    EXPECT_FALSE(data::save_settings(temp.reopen(), state.record, state.marker));
+    EXPECT_FALSE(data::save_settings(temp.reopen(), state.record, state.marker, loaded_state.record,
+                                     loaded_state.marker));
     EXPECT_EQ(settings_rows(temp, "reclen || ipaddress || autoconfigreclen"),
               QStringList({"40192.168.1.200Y", "4012-20-2003N"}));
 }

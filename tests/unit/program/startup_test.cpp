@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/data/login_password.h"
 #include "core/data/settings_store.h"
 #include "core/program/login.h"
 #include "tests/support/data/temp_database.h"
@@ -99,6 +100,30 @@ TEST_F(startup, closing_writes_back_and_a_start_not_closed_writes_nothing) {
         EXPECT_FALSE(s.db->is_open());
     }
     EXPECT_EQ(stored("ipaddress || applyalldowntxt"), QStringList({"127.9.8.7N", "12-20-20032"}));
+}
+
+// Two windows on one database: A changes the login password (written at once) and the link;
+// B, opened before, closes last and undoes neither; the old password no longer works.
+TEST_F(startup, a_window_that_closes_last_keeps_the_changes_of_another) {
+    store("2211000", "old");
+    auto a = start(), b = start();
+    ASSERT_TRUE(a && b);
+    test::scripted_operator person;
+    EXPECT_EQ(program::set_login_password(**a, "old", "new", person),
+              maintenance::login_change::changed);
+    EXPECT_TRUE(data::login_password_matches(stored("loginpass").front(), "new"));
+    // B's screen checks against what is stored now, not what it read at its start.
+    EXPECT_EQ(program::set_login_password(**b, "old", "other", person),
+              maintenance::login_change::mismatch);
+    a.value()->settings.settings = "1211005";
+    ASSERT_TRUE(program::close_down(**a));
+    b.value()->settings.relay = 7;
+    ASSERT_TRUE(program::close_down(**b));
+    EXPECT_EQ(stored("settings || relay").front(), "12110057");
+    auto again = start();
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(program::check_login(**again, "new"));
+    EXPECT_FALSE(program::check_login(**again, "old"));
 }
 
 }  // namespace
