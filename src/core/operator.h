@@ -16,6 +16,11 @@ class operator_port {
     virtual void message(const QString& text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool confirm(const QString& question) = 0;
+    // A Yes/No/Cancel question: true for Yes, false for No, nullopt for Cancel. An operator
+    // who offers no Cancel answers as confirm() does.
+    virtual std::optional<bool> confirm_or_cancel(const QString& question) {
+        return confirm(question);
+    }
     // An input box; nullopt when cancelled.
     virtual std::optional<QString> ask_text(const QString& title, const QString& prompt) = 0;
     // File pickers. `filter` uses the "Text (*.txt)|*.txt" form; nullopt when cancelled.

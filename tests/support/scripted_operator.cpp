@@ -19,6 +19,14 @@ void scripted_operator::message(const QString& text) {
     messages << text;
 }
 
+std::optional<bool> scripted_operator::confirm_or_cancel(const QString& question) {
+    questions << question;
+    if (choice_answers.empty()) return std::nullopt;
+    const auto answer = choice_answers.front();
+    choice_answers.pop_front();
+    return answer;
+}
+
 bool scripted_operator::confirm(const QString& question) {
     questions << question;
     if (confirm_answers.empty()) return false;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/operator.h"
+#include "tests/support/qt_printers.h"
 
 namespace zep::test {
 
@@ -16,6 +17,8 @@ class scripted_operator final : public operator_port {
   public:
     // Answers, consumed in order. An empty queue answers No / cancelled.
     std::deque<bool> confirm_answers;
+    // Yes/No/Cancel answers (nullopt: Cancel); an empty queue answers Cancel.
+    std::deque<std::optional<bool>> choice_answers;
     std::deque<std::optional<QString>> text_answers;
     std::deque<std::optional<QString>> file_answers;
     // Cancel once this many status lines or progress texts have been given (-1: never).
@@ -31,6 +34,7 @@ class scripted_operator final : public operator_port {
 
     void message(const QString& text) override;
     bool confirm(const QString& question) override;
+    std::optional<bool> confirm_or_cancel(const QString& question) override;
     std::optional<QString> ask_text(const QString& title, const QString& prompt) override;
     std::optional<QString> choose_open_file(const QString& default_name,
                                             const QString& filter) override;

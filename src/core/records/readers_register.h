@@ -51,6 +51,8 @@ struct reader_form {
     QString network_address;
     QString ip_address;
     QString tcp_port;
+
+    bool operator==(const reader_form&) const = default;
 };
 
 // Which dependent fields the current choices enable.

@@ -47,6 +47,8 @@ struct schedule_form {
     qint16 schedulenum = 0;
     QString name;
     schedule_boxes boxes;
+
+    bool operator==(const schedule_form&) const = default;
 };
 
 // The idle state: every box "0000".

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/commands/command_text.h"
 #include "core/data/readers_table.h"
 #include "core/data/schedules_table.h"
 #include "core/data/transaction.h"
@@ -136,16 +137,20 @@ std::nullopt_t users_register::refuse_row(const char* text) {
     return std::nullopt;
 }
 
-status users_register::blank_field(const user_entry& typed) const {
-    const auto blank = [](const char* text) { return status::failure(QString::fromLatin1(text)); };
-    if (typed.lastname.trimmed().isEmpty()) return blank(last_name_blank_text);
-    if (typed.firstname.trimmed().isEmpty()) return blank(first_name_blank_text);
-    if (typed.userid.trimmed().isEmpty()) return blank(id_blank_text);
+status users_register::entry_fault(const user_entry& typed) const {
+    const auto fault = [](const char* text) { return status::failure(QString::fromLatin1(text)); };
+    if (typed.lastname.trimmed().isEmpty()) return fault(last_name_blank_text);
+    if (typed.firstname.trimmed().isEmpty()) return fault(first_name_blank_text);
+    const QString id = typed.userid.trimmed();
+    if (id.isEmpty()) return fault(id_blank_text);
+    // An ID the readers cannot take would be refused by every access-list download.
+    if (id.size() > longest_user_id) return fault(id_too_long_text);
+    if (!commands::sendable_id(id)) return fault(id_unsendable_text);
     return {};
 }
 
 std::optional<data::user_row> users_register::add_user(const user_entry& typed) {
-    if (status filled = blank_field(typed); !filled) {
+    if (status filled = entry_fault(typed); !filled) {
         person_.message(filled.error());
         return std::nullopt;
     }
@@ -160,7 +165,7 @@ std::optional<data::user_row> users_register::add_user(const user_entry& typed) 
 
 std::optional<data::user_row> users_register::modify_user(const QString& old_userid,
                                                           const user_entry& typed) {
-    if (status filled = blank_field(typed); !filled) {
+    if (status filled = entry_fault(typed); !filled) {
         person_.message(filled.error());
         return std::nullopt;
     }

@@ -26,6 +26,10 @@ inline constexpr auto first_name_blank_text = "First Name cannot be blank";
 inline constexpr auto id_blank_text = "ID Number cannot be blank";
 inline constexpr auto user_id_used_text = "User ID already being used";
 inline constexpr auto id_number_used_text = "ID number already being used";
+inline constexpr int longest_user_id = 18;
+inline constexpr auto id_too_long_text = "The ID may have at most 18 characters";
+inline constexpr auto id_unsendable_text =
+    "The ID may hold only printable characters that a reader can take";
 inline constexpr auto internal_error_lower_text = "internal database error";
 // Also what the readers and schedules registers say when the database fails them.
 inline constexpr auto internal_error_text = "Internal Database Error";
@@ -106,8 +110,8 @@ class users_register {
     bool delete_assignment(const QString& userid, int readernum);
 
   private:
-    // A failure names the first blank field.
-    status blank_field(const user_entry& typed) const;
+    // A failure names the first blank field, or what is wrong with the ID.
+    status entry_fault(const user_entry& typed) const;
     bool refuse(const char* text);
     std::nullopt_t refuse_row(const char* text);
 

@@ -51,7 +51,9 @@ void check_id(QButtonGroup* group, int id) {
 }  // namespace
 
 readers_form::readers_form(screen_context& context)
-    : record_screen(context.parent), db_(*context.state.db), person_(context.person) {
+    : record_screen(context.parent, &context.person),
+      db_(*context.state.db),
+      person_(context.person) {
     setObjectName(QStringLiteral("readersform"));
     close_on_escape(this);
     auto* layout = new QVBoxLayout(this);
@@ -250,13 +252,31 @@ void readers_form::go_idle() {
     for (QCheckBox* speed : speeds_) speed->setEnabled(false);
 }
 
+bool readers_form::has_unsaved_edits() const {
+    return editing_ >= 0 && typed() != loaded_;
+}
+
 void readers_form::load_row(QTreeWidgetItem* item) {
     if (!item) return;
+    const int number = item->text(0).toInt();
+    if (!may_leave()) {
+        // The row being edited stays the chosen one.
+        for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+            if (list_->topLevelItem(i)->text(0).toInt() == editing_)
+                list_->setCurrentItem(list_->topLevelItem(i));
+        }
+        return;
+    }
+    // A save may have rewritten the list's rows; the chosen one is found again by number.
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        if (list_->topLevelItem(i)->text(0).toInt() == number) item = list_->topLevelItem(i);
+    }
     const records::reader_form form = records::reader_form_from_row(row_from_item(item));
     editing_ = form.readernum;
     heading_->setText(QString::fromLatin1(records::reader_heading_prefix) + item->text(0));
     lock(false);
     show_form(form);
+    loaded_ = typed();
 }
 
 void readers_form::show_list_row(QTreeWidgetItem* item, const data::reader_row& row) {
@@ -264,16 +284,17 @@ void readers_form::show_list_row(QTreeWidgetItem* item, const data::reader_row& 
     for (int c = 1; c < static_cast<int>(columns.size()); ++c) item->setText(c, columns[c]);
 }
 
-void readers_form::update_this_reader() {
-    if (editing_ < 0) return;
+bool readers_form::update_this_reader() {
+    if (editing_ < 0) return true;
     const records::reader_form form = typed();
-    if (records::update_reader(db_, person_, form) == records::reader_update::refused) return;
+    if (records::update_reader(db_, person_, form) == records::reader_update::refused) return false;
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list_->topLevelItem(i);
         if (item->text(0).toInt() == editing_)
             show_list_row(item, records::reader_row_from_form(form));
     }
     go_idle();
+    return true;
 }
 
 }  // namespace zep::gui

@@ -24,10 +24,16 @@ class readers_form final : public record_screen {
 
     void loadup() override;
     void load_row(QTreeWidgetItem* item);
-    void update_this_reader();
+    // False when the form was refused.
+    bool update_this_reader();
 
     // The form as the edit fields show it.
     records::reader_form typed() const;
+
+  protected:
+    bool has_unsaved_edits() const override;
+    bool save_edits() override { return update_this_reader(); }
+    void drop_edits() override { go_idle(); }
 
   private:
     QWidget* make_text_fields();
@@ -61,6 +67,7 @@ class readers_form final : public record_screen {
     QPushButton* update_ = nullptr;
     std::vector<QWidget*> lockable_;
     qint16 editing_ = -1;
+    records::reader_form loaded_;  // the row as it was loaded into the fields
 };
 
 }  // namespace zep::gui

@@ -1,5 +1,6 @@
 #include "gui/records/records_widgets.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -97,6 +98,23 @@ int sorted_position(const QTreeWidget* list, int column, const QString& text) {
         }
     }
     return low;
+}
+
+bool record_screen::may_leave() {
+    if (!person_ || !has_unsaved_edits()) return true;
+    const auto answer = person_->confirm_or_cancel(QString::fromLatin1(save_changes_question));
+    if (!answer) return false;
+    if (*answer) return save_edits();
+    drop_edits();
+    return true;
+}
+
+void record_screen::closeEvent(QCloseEvent* event) {
+    if (!may_leave()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void record_screen::showEvent(QShowEvent* event) {

@@ -7,6 +7,9 @@
 #include <array>
 #include <functional>
 
+#include "core/operator.h"
+
+class QCloseEvent;
 class QLineEdit;
 class QShowEvent;
 
@@ -40,17 +43,32 @@ void sort_on_header_click(QTreeWidget* list);
 // Where a row with `text` in `column` goes in a list sorted ascending on that column.
 int sorted_position(const QTreeWidget* list, int column, const QString& text);
 
+inline constexpr auto save_changes_question = "Save the changes?";
+
 // A screen of the Database side menu: filled once when made, and again each time the
 // menu brings it back, as the operator expects to see what other screens changed.
 class record_screen : public QWidget {
   public:
-    explicit record_screen(QWidget* parent) : QWidget(parent) {}
+    explicit record_screen(QWidget* parent, operator_port* person = nullptr)
+        : QWidget(parent), person_(person) {}
     virtual void loadup() = 0;
 
+    // Before the screen is left, closed or read afresh: with unsaved edits in its form it
+    // asks "Save the changes?"; Yes saves them, No drops them, Cancel stays. True when
+    // the screen may go on (nothing was unsaved, or the edits were saved or dropped).
+    bool may_leave();
+
   protected:
+    virtual bool has_unsaved_edits() const { return false; }
+    // False when the save was refused (the operator was told why).
+    virtual bool save_edits() { return true; }
+    virtual void drop_edits() {}
+
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
+    operator_port* person_;
     bool shown_before_ = false;
 };
 

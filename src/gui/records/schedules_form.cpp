@@ -22,7 +22,9 @@ QStringList list_columns(const data::schedule_row& row) {
 }  // namespace
 
 schedules_form::schedules_form(screen_context& context)
-    : record_screen(context.parent), db_(*context.state.db), person_(context.person) {
+    : record_screen(context.parent, &context.person),
+      db_(*context.state.db),
+      person_(context.person) {
     setObjectName(QStringLiteral("schedulesform"));
     close_on_escape(this);
     auto* layout = new QVBoxLayout(this);
@@ -129,6 +131,12 @@ records::schedule_form schedules_form::typed() const {
 
 void schedules_form::load_row(QTreeWidgetItem* item) {
     if (!item) return;
+    const int number = item->text(0).toInt();
+    if (!may_leave()) return;
+    // A save rewrote the list's rows; the chosen one is found again by number.
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        if (list_->topLevelItem(i)->text(0).toInt() == number) item = list_->topLevelItem(i);
+    }
     records::schedule_form form;
     form.schedulenum = static_cast<qint16>(item->text(0).toInt());
     form.name = item->text(1);
@@ -141,6 +149,7 @@ void schedules_form::load_row(QTreeWidgetItem* item) {
     heading_->setText(QString::fromLatin1(records::schedule_heading_prefix) + item->text(0));
     show_form(form);
     lock(false);
+    loaded_ = typed();
 }
 
 void schedules_form::copy_times(void (*copy)(records::schedule_boxes&)) {
@@ -149,16 +158,19 @@ void schedules_form::copy_times(void (*copy)(records::schedule_boxes&)) {
     show_form(form);
 }
 
-void schedules_form::update_this_schedule() {
-    if (editing_ == 0) return;
+bool schedules_form::update_this_schedule() {
+    if (editing_ == 0) return true;
     const records::schedule_form form = typed();
-    if (records::update_schedule(db_, person_, form) == records::schedule_update::refused) return;
+    if (records::update_schedule(db_, person_, form) == records::schedule_update::refused)
+        return false;
+    loaded_ = form;
     const QStringList columns = list_columns(records::schedule_row_from_form(form));
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list_->topLevelItem(i);
         if (item->text(0).toInt() != editing_) continue;
         for (int c = 1; c < columns.size(); ++c) item->setText(c, columns[c]);
     }
+    return true;
 }
 
 int schedules_form::box_number(const QObject* box) const {

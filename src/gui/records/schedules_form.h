@@ -20,7 +20,8 @@ class schedules_form final : public record_screen {
 
     void loadup() override;
     void load_row(QTreeWidgetItem* item);
-    void update_this_schedule();
+    // False when the form was refused.
+    bool update_this_schedule();
     // "M-F", "M-S", "S-S".
     void copy_times(void (*copy)(records::schedule_boxes&));
 
@@ -28,6 +29,9 @@ class schedules_form final : public record_screen {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool has_unsaved_edits() const override { return editing_ != 0 && typed() != loaded_; }
+    bool save_edits() override { return update_this_schedule(); }
+    void drop_edits() override { show_form(loaded_); }
 
   private:
     QWidget* make_time_grid();
@@ -44,6 +48,7 @@ class schedules_form final : public record_screen {
     std::array<QLineEdit*, 14> boxes_{};
     QPushButton* update_ = nullptr;
     qint16 editing_ = 0;
+    records::schedule_form loaded_;  // the row as it was loaded (or last saved)
 };
 
 }  // namespace zep::gui

@@ -49,6 +49,15 @@ bool dialog_operator::confirm(const QString& question) {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+std::optional<bool> dialog_operator::confirm_or_cancel(const QString& question) {
+    const auto answer =
+        QMessageBox::question(parent_, box_title, shown(question),
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes) return true;
+    if (answer == QMessageBox::No) return false;
+    return std::nullopt;
+}
+
 std::optional<QString> dialog_operator::ask_text(const QString& title, const QString& prompt) {
     bool ok = false;
     const QString answer = QInputDialog::getText(

@@ -119,15 +119,22 @@ void main_window::set_busy(bool busy) {
     if (!busy && close_when_idle_) QTimer::singleShot(0, this, &main_window::close);
 }
 
+// A record screen with unsaved edits asks before another screen replaces it (or it is read
+// afresh); false when the operator chose to stay.
+bool main_window::leave_current_screen() {
+    auto* records = dynamic_cast<record_screen*>(working_area_->currentWidget());
+    return !records || !records->isVisible() || records->may_leave();
+}
+
 void main_window::show_commands() {
-    if (state_->busy) return;
+    if (state_->busy || !leave_current_screen()) return;
     side_menus_->setCurrentWidget(command_menu_);
     navigation_.current_menu = command_menu_name;
     show_screen(navigation_.command_screen);
 }
 
 void main_window::show_database() {
-    if (state_->busy) return;
+    if (state_->busy || !leave_current_screen()) return;
     side_menus_->setCurrentWidget(database_menu_);
     navigation_.current_menu = database_menu_name;
     if (navigation_.database_screen.isEmpty()) {
@@ -137,7 +144,7 @@ void main_window::show_database() {
 }
 
 void main_window::open_entry(side_menu* menu, const QString& screen) {
-    if (state_->busy) return;
+    if (state_->busy || !leave_current_screen()) return;
     menu->mark(screen);
     jobs_->close_all_links();
     QWidget* before = working_area_->currentWidget();
@@ -227,6 +234,10 @@ void main_window::closeEvent(QCloseEvent* event) {
         // on a question this thread shows, so the window closes when the job has ended.
         close_when_idle_ = true;
         jobs_->cancel();
+        event->ignore();
+        return;
+    }
+    if (!closed_ && !leave_current_screen()) {
         event->ignore();
         return;
     }

@@ -63,6 +63,7 @@ class main_window final : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    bool leave_current_screen();
     void build_menu_bar();
     void build_popup_menus();
     void set_busy(bool busy);

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTableView>
@@ -98,7 +99,7 @@ TEST(schedules_screen, edits_a_schedule_with_the_copy_buttons_and_its_checks) {
 }
 
 // The side-menu entry of the screen shown reads it afresh; Esc closes it until chosen again.
-TEST(register_screens, the_entry_again_reloads_and_escape_closes) {
+TEST(register_screens, the_entry_again_reloads_escape_closes_and_unsaved_edits_ask_first) {
     records_program program;
     program.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(program.window.get()));
@@ -121,6 +122,27 @@ TEST(register_screens, the_entry_again_reloads_and_escape_closes) {
         EXPECT_EQ(program.open_screen(name), screen);
         EXPECT_TRUE(screen->isVisible()) << name;
     }
+
+    // Unsaved edits are asked about first: Cancel stays, No drops them, Yes saves them.
+    QWidget* readers = program.open_screen("readersform");
+    QTreeWidget* list = child<QTreeWidget>(readers, "reader_list");
+    click(list, row_with(list, 0, "002"));
+    auto* name = child<QLineEdit>(readers, "name_box");
+    name->setText("Gate");
+    click(list, row_with(list, 0, "003"));
+    QTest::mouseClick(menu_entry(program.window->database_menu(), "schedulesform"), Qt::LeftButton);
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_Escape);
+    EXPECT_EQ(current_screen(*program.window), readers);
+    EXPECT_TRUE(readers->isVisible() && name->text() == "Gate");
+    EXPECT_EQ(program.answers.questions, QStringList(3, "Save the changes?"));
+    program.answers.choice_answers = {false, true};
+    click(list, row_with(list, 0, "003"));
+    name->setText("Door");
+    QWidget* schedules = program.open_screen("schedulesform");
+    EXPECT_EQ(current_screen(*program.window), schedules);
+    data::readers_table table(program.db());
+    EXPECT_EQ(table.find(2).value()->readername + table.find(3).value()->readername, "Door");
 }
 
 TEST(main_window, says_in_the_status_bar_what_start_up_could_not_use) {

@@ -42,15 +42,21 @@ class users_register_test : public ::testing::Test {
     records::users_register reg{temp.db(), person};
 };
 
-TEST_F(users_register_test, add_checks_blanks_in_order_then_duplicates) {
+// An ID that no reader could take is refused as it is typed.
+TEST_F(users_register_test, add_checks_blanks_in_order_then_the_id_then_duplicates) {
     EXPECT_FALSE(add("", " ", ""));
     EXPECT_FALSE(add("", "Smith", ""));
     EXPECT_FALSE(add("Ann", "Smith", "  "));
+    EXPECT_FALSE(add("Ann", "Smith", "1234567890123456789"));
+    EXPECT_FALSE(add("Ann", "Smith", "12\u001f34"));
     ASSERT_TRUE(add(" Ann ", " Smith", " 1234 "));
+    EXPECT_TRUE(add("Bo", "Li", "123456789012345678"));
     EXPECT_FALSE(add("Bob", "Jones", "1234"));
     EXPECT_EQ(person.messages,
               (QStringList{"Last Name cannot be blank", "First Name cannot be blank",
-                           "ID Number cannot be blank", "User ID already being used"}));
+                           "ID Number cannot be blank", "The ID may have at most 18 characters",
+                           "The ID may hold only printable characters that a reader can take",
+                           "User ID already being used"}));
     EXPECT_EQ(*users().find("1234"), (data::user_row{"1234", "Smith", "Ann", blank_slots}));
 }
 
