@@ -169,7 +169,7 @@ TEST(terminal_link, sends_keys_and_hands_on_what_arrives) {
     EXPECT_FALSE(link.send('V'));
 }
 
-TEST(net_cli, poll_prints_each_reader_then_the_summary) {
+TEST(net_cli, poll_prints_each_reader_then_the_summary_and_no_command_takes_a_timeout) {
     sim_fixture sim;
     const QString pty = sim.start_pty(protocol_readers({1}));
     QTemporaryDir dir;
@@ -177,6 +177,18 @@ TEST(net_cli, poll_prints_each_reader_then_the_summary) {
         test::run_zep(dir.filePath("zep.db"), {"net", "poll", "--range", "0-2", "--serial", pty});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "Address 001 online\nThere is 1 reader online\n");
+
+    sim.network(0).clear_received(0);
+    for (const QStringList& words :
+         {QStringList{"net", "poll", "--range", "0-2"}, QStringList{"net", "watch", "--count", "1"},
+          QStringList{"net", "address", "1", "2"}, QStringList{"net", "protocol", "off", "--yes"},
+          QStringList{"terminal"}}) {
+        const test::cli_run timed = test::run_zep(
+            dir.filePath("zep.db"), words + QStringList{"--timeout", "100", "--serial", pty});
+        EXPECT_EQ(timed.status, 2) << words.join(' ').toStdString();
+        EXPECT_TRUE(timed.err.contains(": --timeout does not apply: ")) << timed.err.toStdString();
+    }
+    EXPECT_TRUE(sim.received(0).isEmpty());
 }
 
 }  // namespace
