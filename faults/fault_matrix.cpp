@@ -69,7 +69,7 @@ const op_row ops[] = {
     {"log clear", "nana", {2000, 0, 400}, 1, "Data Cleared"},
     {"net poll|--range 0-2", "-u-u", {2000, 150, 150}, 3, "online", "There are no readers online"},
     {"net watch|--count 3", "-d-u", {2100, 250, 250}, 4, nullptr, R"(\Atimeout\n)"},
-    {"net address|2 5", "nana", {2000, 0, 200}, 1, "Address change"},
+    {"net address|2 5", "nana", {2000, 0, 200}, 2, "Address change"},  // polls 5 first
     {"net protocol|on --yes", "nani", {2000, 0, 200}, 1, nullptr, R"(\A\z)"},
     {"setup params|--yes", "nana", {2000, 0, 200}, 3, "Reader settings set"},
     {"setup mode|zep", "nana", {2000, 0, 200}, 1, "Reader mode set"},

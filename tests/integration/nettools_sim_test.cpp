@@ -79,13 +79,17 @@ TEST_F(network_manager, address_change_sends_its_frame_and_the_reader_moves_or_s
     for (const auto& [from, to] : {std::pair{"0", "127"}, {"127", "0"}, {"", "3"}, {"3", ""}})
         EXPECT_FALSE(change_address(link, endpoint, from, to, person).ok()) << from << " " << to;
     EXPECT_TRUE(sim.received(0).isEmpty());
+    // Nobody answers the poll of the new address, so the change is sent.
     EXPECT_TRUE(change_address(link, endpoint, "5", "12", person).ok());
-    EXPECT_EQ(sim.received(0), QByteArray("\x06\x85\x02\x00IA012\x03", 10));
-    EXPECT_EQ(
-        person.messages,
-        QStringList({"Invalid TO address", "Invalid FROM address", "Invalid FROM address",
-                     "Invalid TO address",
-                     "Address change command sent - verify by rechecking the reader address"}));
+    EXPECT_EQ(sim.received(0), QByteArray("\x06\x8c\x02?\x03\x06\x85\x02\x00IA012\x03", 15));
+    sim.network(0).clear_received(0);
+    EXPECT_FALSE(change_address(link, endpoint, "12", "0", person).ok());
+    EXPECT_EQ(sim.received(0), QByteArray("\x06\x80\x02?\x03"));
+    EXPECT_EQ(person.messages,
+              QStringList({"Invalid TO address", "Invalid FROM address", "Invalid FROM address",
+                           "Invalid TO address",
+                           "Address change command sent - verify by rechecking the reader address",
+                           "Address 000 is already in use"}));
     EXPECT_EQ(poll_all_addresses(link, endpoint, person, {11, 12}).online,
               QStringList{"Address 012 online"});
 }
