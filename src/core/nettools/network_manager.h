@@ -63,9 +63,10 @@ QString address_online_text(int address);
 QString online_summary(int count);
 
 // Asks every address of `range` for its memory usage in protocol frames, whatever the
-// endpoint's protocol setting. The status label goes to person.progress, each reader found
-// to person.status_line. person.cancelled() stops the poll before the next frame is sent;
-// a stopped poll empties the label and gives no summary.
+// endpoint's protocol setting. The status label goes to person.progress (the first text
+// once the line is open), each reader found to person.status_line. person.cancelled()
+// stops the poll before the next frame is sent; a stopped poll empties the label and gives
+// no summary.
 poll_all_result poll_all_addresses(link::reader_link& link, const link::link_endpoint& endpoint,
                                    operator_port& person, address_range range = {});
 
