@@ -1,5 +1,5 @@
 // The network manager and terminal mode against simulated readers on a multi-drop pty
-// line and over loopback TCP, and `zep net poll` once through the command line.
+// line and over loopback TCP, and `zep net poll` and the refused --timeout on the command line.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -97,8 +97,7 @@ TEST_F(network_manager, address_change_sends_its_frame_and_the_reader_moves_or_s
               QStringList{"Address 012 online"});
 }
 
-// Whether "ITP" in protocol mode awaits its ACK (TCP) or lets it go by (serial) is the fault
-// matrix's.
+// "ITP" in protocol mode (its ACK awaited on TCP, let go by on serial) is the fault matrix's.
 TEST_F(network_manager, protocol_switch_warns_and_switches_the_reader) {
     const auto plain = test::pty_link(sim.start_pty({sim_fixture::zep_reader(0, false)}));
     // Turning off what the settings already have off: the warning's No sends nothing.
@@ -187,13 +186,12 @@ TEST(net_cli, poll_prints_each_reader_then_the_summary_and_no_command_takes_a_ti
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "Address 001 online\nThere is 1 reader online\n");
 
-    for (const QStringList& words :
-         {QStringList{"net", "poll", "--range", "0-2"}, QStringList{"net", "watch", "--count", "1"},
-          QStringList{"net", "address", "1", "2"}, QStringList{"net", "protocol", "off", "--yes"},
-          QStringList{"terminal"}}) {
+    for (const char* words : {"net poll --range 0-0", "net watch --count 1", "net address 1 2",
+                              "net protocol off --yes", "terminal"}) {
         const test::cli_run timed = test::run_zep(
-            dir.filePath("zep.db"), words + QStringList{"--timeout", "100", "--serial", pty});
-        EXPECT_EQ(timed.status, 2) << words.join(' ').toStdString();
+            dir.filePath("zep.db"),
+            QString(words).split(' ') + QStringList{"--timeout", "100", "--serial", pty});
+        EXPECT_EQ(timed.status, 2) << words;
         EXPECT_TRUE(timed.err.contains(": --timeout does not apply: ")) << timed.err.toStdString();
     }
 }

@@ -119,7 +119,6 @@ TEST_F(card_formats, the_barcode_sequence_in_plain_mode) {
                                 .append(" - command sent")
                                 .split('|');
     EXPECT_EQ(plain.lines, ten);
-    EXPECT_EQ(person.status_lines, ten);
     EXPECT_EQ(taken(sim, 0, 10).back(), QByteArray("\0BCE", 4));
 
     values.barsettings = "0000000111";
