@@ -72,7 +72,7 @@ const op_row ops[] = {
     {"log clear", "nana", {2000, 0, 400}, 1, "Data Cleared"},
     {"net poll|--range 0-2", "-u-u", {2000, 150, 150}, 3, "online", "There are no readers online"},
     {"net watch|--count 3", "-d-u", {2100, 250, 250}, 4, nullptr, R"(\Atimeout\n)"},
-    {"net address|2 5", "nana", {2000, 0, 200}, 1, "Address change"},
+    {"net address|2 5", "nana", {2000, 0, 200}, 2, "Address change"},  // polls 5 first
     {"net protocol|on --yes", "nani", {2000, 0, 200}, 1, nullptr, R"(\A\z)"},
     {"setup params|--yes", "nana", {2000, 0, 200}, 3, "Reader settings set"},
     {"setup mode|zep", "nana", {2000, 0, 200}, 1, "Reader mode set"},
@@ -97,7 +97,8 @@ constexpr auto sample =
     "access upload/nak/tcp access clear/silent/serial+p schedule download/nak/serial+p "
     "schedule upload/garbage/serial log upload/nak/serial log clear/babble/serial+p "
     "net poll/silent/serial+p net watch/late/serial+p net address/nak/serial+p "
-    "net protocol/refused/tcp setup params/garbage/serial+p setup mode/silent/serial "
+    "net protocol/refused/tcp net protocol/silent/tcp+p net protocol/silent/serial+p "
+    "setup params/garbage/serial+p setup mode/silent/serial "
     "setup reset/late/tcp+p setup rs232-log/missing/serial+p setup bad-log/babble/tcp+p "
     "setup clear-led/garbage/serial+p format barcode/refused/tcp format magstripe/nak/serial+p "
     "format clear-mask/babble/serial+p autorun/drop/tcp identify/late/serial memory/late/tcp "

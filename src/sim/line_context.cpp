@@ -16,6 +16,7 @@ std::vector<outgoing> line_context::process(line_decoder& decoder, QByteArrayVie
     {
         std::lock_guard lock(*mutex);
         (*received)[static_cast<std::size_t>(connection)].append(bytes);
+        timeline->push_back({clock->elapsed(), bytes.toByteArray()});
     }
     const std::vector<received_command> commands = decoder.feed(bytes);
     if (commands.empty()) return replies;
@@ -37,6 +38,11 @@ std::vector<outgoing> line_context::process(line_decoder& decoder, QByteArrayVie
         replies.insert(replies.end(), out.begin(), out.end());
     }
     return replies;
+}
+
+void line_context::note_closed() const {
+    std::lock_guard lock(*mutex);
+    timeline->push_back({clock->elapsed(), {}});
 }
 
 QString printable(QByteArrayView bytes) {

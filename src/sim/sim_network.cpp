@@ -26,6 +26,8 @@ void ensure_core_application() {
 std::unique_ptr<sim_network> sim_network::start(const scenario& s, QString* error, trace_fn trace) {
     std::unique_ptr<sim_network> net(new sim_network());
     net->received_.resize(s.lines.size());
+    net->timelines_.resize(s.lines.size());
+    net->clock_.start();
     for (const line_config& line : s.lines) {
         std::vector<reader>& readers = net->readers_.emplace_back();
         for (const reader_config& config : line.readers) readers.emplace_back(config);
@@ -48,7 +50,13 @@ std::unique_ptr<sim_network> sim_network::start(const scenario& s, QString* erro
 // Runs in the simulator thread: transports must be made where they are used.
 bool sim_network::open_lines(const scenario& s, const trace_fn& trace, QString* error) {
     for (std::size_t i = 0; i < s.lines.size(); ++i) {
-        line_context context{&mutex_, &readers_[i], static_cast<int>(i), trace, &received_[i]};
+        line_context context{.mutex = &mutex_,
+                             .readers = &readers_[i],
+                             .index = static_cast<int>(i),
+                             .trace = trace,
+                             .received = &received_[i],
+                             .timeline = &timelines_[i],
+                             .clock = &clock_};
         endpoint e;
         e.kind = s.lines[i].kind;
         if (e.kind == line_config::tcp) {
@@ -91,6 +99,12 @@ QByteArray sim_network::received_bytes(int line) {
 void sim_network::clear_received(int line) {
     std::lock_guard lock(mutex_);
     for (QByteArray& connection : received_.at(static_cast<std::size_t>(line))) connection.clear();
+    timelines_.at(static_cast<std::size_t>(line)).clear();
+}
+
+std::vector<heard> sim_network::timeline(int line) {
+    std::lock_guard lock(mutex_);
+    return timelines_.at(static_cast<std::size_t>(line));
 }
 
 int sim_network::reader_count(int line) const {

@@ -39,8 +39,10 @@ class sim_network {
     std::vector<QByteArray> received(int line);
     // All of it run together.
     QByteArray received_bytes(int line);
-    // Empties every entry (connections made later still get their own).
+    // Empties every entry (connections made later still get their own), and the timeline.
     void clear_received(int line);
+    // What the host sent on the line, each read with its time, and its hang-ups.
+    std::vector<heard> timeline(int line);
 
     // Runs fn(reader&) while the line is held still; returns what fn returns.
     template <class F>
@@ -63,6 +65,8 @@ class sim_network {
     std::mutex mutex_;
     std::vector<std::vector<reader>> readers_;       // per line; never resized once started
     std::vector<std::vector<QByteArray>> received_;  // per line, per connection
+    std::vector<std::vector<heard>> timelines_;      // per line
+    QElapsedTimer clock_;
     std::vector<endpoint> endpoints_;
     std::unique_ptr<QThread> thread_;
     QObject* host_ = nullptr;  // owns the transports; lives in thread_

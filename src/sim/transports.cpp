@@ -26,7 +26,10 @@ class tcp_session : public QObject {
           out_([this](const QByteArray& bytes) { send(bytes); }, [this] { drop(); },
                [this] { return socket_->bytesToWrite(); }, this) {
         QObject::connect(socket_, &QTcpSocket::readyRead, this, [this] { receive(); });
-        QObject::connect(socket_, &QTcpSocket::disconnected, socket_, &QObject::deleteLater);
+        QObject::connect(socket_, &QTcpSocket::disconnected, this, [this] {
+            if (!dropped_) context_.note_closed();
+            socket_->deleteLater();
+        });
     }
 
   private:

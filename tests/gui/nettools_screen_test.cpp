@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
 #include "gui/nettools/termmode_form.h"
 #include "gui/shell/side_menu.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/support/rows.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
@@ -37,9 +39,21 @@ TEST_F(nettools_screens, single_poll_leaves_the_menus_live_and_another_entry_sto
 
     open("commform");
     EXPECT_FALSE(program.window->jobs().running());
-    const QByteArray sent = sim.received(0);
-    EXPECT_TRUE(sent.startsWith("\x06\x06\x06\x83\x02?\x03")) << sent.toStdString();
     EXPECT_TRUE(program.answers.messages.isEmpty());
+}
+
+TEST_F(nettools_screens, polls_that_cannot_connect_keep_their_lists) {
+    test::single_tcp_reader(program.state(), test::closed_tcp_port(), 3);
+    QWidget* netman = open("netman");
+    for (const auto& [button, list] :
+         {std::pair{"test", "online_list"}, {"test_poll", "poll_list"}}) {
+        test::child<QListWidget>(netman, list)->addItem("found before");
+        test::child<QPushButton>(netman, button)->click();
+        ASSERT_TRUE(test::wait_until([&] { return !program.window->jobs().running(); }));
+        EXPECT_EQ(test::child<QListWidget>(netman, list)->count(), 1) << list;
+    }
+    EXPECT_EQ(program.answers.messages, QStringList({"Unable to establish tcp/ip connection",
+                                                     "Unable to establish TCP/IP connection"}));
 }
 
 TEST_F(nettools_screens, terminal_sends_typed_keys_and_draws_the_answer) {

@@ -119,7 +119,6 @@ TEST_F(card_formats, the_barcode_sequence_in_plain_mode) {
                                 .append(" - command sent")
                                 .split('|');
     EXPECT_EQ(plain.lines, ten);
-    EXPECT_EQ(person.status_lines, ten);
     EXPECT_EQ(taken(sim, 0, 10).back(), QByteArray("\0BCE", 4));
 
     values.barsettings = "0000000111";
@@ -146,26 +145,47 @@ TEST_F(card_formats, the_barcode_sequence_in_plain_mode) {
     });
 }
 
-TEST_F(card_formats, a_silent_protocol_reader_gets_every_command_with_the_pause_between) {
-    const auto target = start_line(sim, line_form::serial_protocol, sim_fixture::zep_reader());
+TEST_F(card_formats, protocol_mode_waits_for_each_ack_then_pauses_and_takes_no_late_ack) {
+    sim::reader_config silent = sim_fixture::zep_reader();
+    silent.faults.silent = true;
+    auto target = start_line(sim, line_form::tcp_protocol, silent);
+    target.timeout_ms = 20;
     maintenance::card_format_values values = defaults();
     values.mag2start = 4;
     values.mag2len = 10;
-    const auto answered =
-        maintenance::send_card_formats(link, target, format_group::magstripe, values, person, 0);
-    EXPECT_EQ(answered.lines,
-              QStringList({"Track 1 On - command sent", "Track 2 On - command sent",
-                           "track 2 mask start position 04 for a length of 10 - command sent",
-                           "Activate magstripe masking - command sent"}));
+    EXPECT_EQ(
+        maintenance::send_card_formats(link, target, format_group::magstripe, values, person).lines,
+        QStringList({"Track 1 On - no response", "Track 2 On - no response",
+                     "track 2 mask start position 04 for a length of 10 - no response",
+                     "Activate magstripe masking - no response"}));
+    const QByteArray sent(
+        "\x06\x85\x02\0M1O\x03\x85\x02\0M2O\x03\x85\x02\0T050410\x03\x85\x02\0TA\x03", 32);
+    EXPECT_EQ(sim.received_settled(0, sent), sent);
+    ASSERT_TRUE(sim_fixture::wait_until([&] {
+        const auto heard = sim.network(0).timeline(0);
+        return !heard.empty() && heard.back().bytes.isEmpty();  // the link closed
+    }));
+    const std::vector<sim::heard> heard = sim.network(0).timeline(0);
+    const auto at = [&heard](qsizetype offset) {  // when that byte of `sent` came
+        for (const sim::heard& h : heard) {
+            if (offset < h.bytes.size()) return h.at_ms;
+            offset -= h.bytes.size();
+        }
+        return qint64(-1);
+    };
+    // Each command: 20 ms for its ACK, then 200 ms of pause, the last one before the close.
+    const qint64 times[] = {at(1), at(8), at(15), at(26), heard.back().at_ms};
+    for (int i = 1; i < 5; ++i) EXPECT_GE(times[i] - times[i - 1], 150) << i;
 
-    sim.with_reader(0, 0, [](sim::reader& x) { x.faults.silent = true; });
-    maintenance::card_format_outcome silent;
-    const qint64 ms = test::elapsed_ms([&] {
-        silent = maintenance::send_card_formats(link, target, format_group::magstripe, defaults(),
-                                                person);
+    // Track 1's ACK comes after its wait, during the pause: it answers neither command.
+    sim.with_reader(0, 0, [](sim::reader& x) {
+        x.faults.silent = false;
+        x.faults.delay_ms = 300;
     });
-    EXPECT_EQ(silent.lines, QStringList({"Track 1 On - no response", "Track 2 On - no response"}));
-    EXPECT_GE(ms, 2 * 200 + 200);  // two ACK waits and the pause
+    EXPECT_EQ(maintenance::send_card_formats(link, target, format_group::magstripe, defaults(),
+                                             person, 600)
+                  .lines,
+              QStringList({"Track 1 On - no response", "Track 2 On - no response"}));
 }
 
 TEST_F(apply_to_all, setup_and_card_formats_over_a_mixed_network) {

@@ -52,19 +52,28 @@ class net_operator final : public quiet_operator {
     progress_line progress_;
 };
 
-std::optional<link::link_endpoint> endpoint_of(cli_context& context, const QString& name) {
-    QString error;
-    const auto link = choose_link(context.state, context.args, &error);
-    if (!link) {
-        context.io.err << "zep " << name << ": " << error << "\n" << usage_text();
-        return std::nullopt;
-    }
-    return link->endpoint;
-}
-
 int usage(cli_context& context, const QString& name, const QString& what) {
     context.io.err << "zep " << name << ": " << what << "\n" << usage_text();
     return exit_usage;
+}
+
+constexpr auto net_waits_text = "the network manager keeps its own waits";
+constexpr auto terminal_waits_text = "the terminal awaits no reply";
+
+// The link of the call. These commands wait as their screens do, so --timeout has no place.
+std::optional<link::link_endpoint> endpoint_of(cli_context& context, const QString& name,
+                                               const char* waits = net_waits_text) {
+    if (context.args.has(QStringLiteral("timeout"))) {
+        usage(context, name, QStringLiteral("--timeout does not apply: ") + QLatin1String(waits));
+        return std::nullopt;
+    }
+    QString error;
+    const auto link = choose_link(context.state, context.args, &error);
+    if (!link) {
+        usage(context, name, error);
+        return std::nullopt;
+    }
+    return link->endpoint;
 }
 
 // "A-B" within the reader addresses 0..126.
@@ -290,7 +299,7 @@ int run_terminal(cli_context& context) {
         quiet_ms = context.args.value(QStringLiteral("quiet-ms")).toInt(&ok);
         if (!ok || quiet_ms < 1) return usage(context, name, QStringLiteral("--quiet-ms wants MS"));
     }
-    const auto endpoint = endpoint_of(context, name);
+    const auto endpoint = endpoint_of(context, name, terminal_waits_text);
     if (!endpoint) return exit_usage;
     const bool tty = isatty(STDIN_FILENO) != 0;
     if (!terminal_login(context, tty)) return exit_failed;

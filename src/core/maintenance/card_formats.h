@@ -39,7 +39,7 @@ card_format_values card_format_values_of(const data::settings_record& settings);
 result<std::vector<setup_command>> card_format_sequence(format_group group,
                                                         const card_format_values& values);
 
-// Pause between two commands; tests may shorten it.
+// Pause after each command, the last one too; tests may shorten it.
 inline constexpr int card_format_pause_ms = 200;
 
 struct card_format_outcome {

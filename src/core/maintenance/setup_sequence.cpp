@@ -33,10 +33,10 @@ command_acks send_all(link::reader_exchange& exchange, const link::link_endpoint
     command_acks acks;
     if (endpoint.protocol && !endpoint.tcp() && profile.serial_wake_ack) exchange.send_ack();
     const bool answers = !(endpoint.protocol && endpoint.address == link::wire::global_address);
-    for (std::size_t i = 0; i < commands.size(); ++i) {
+    for (const setup_command& command : commands) {
         if (person.cancelled()) break;
-        if (i > 0 && profile.pause_ms > 0) pause(profile.pause_ms, person);
-        const setup_command& command = commands[i];
+        // An ACK that came after its wait is no answer to this command.
+        exchange.flush();
         bool acked = exchange.send_frame(command.bytes);
         const bool awaited =
             endpoint.protocol && answers && (endpoint.tcp() || command.ack_on_serial);
@@ -46,6 +46,8 @@ command_acks send_all(link::reader_exchange& exchange, const link::link_endpoint
         acks.push_back(acked);
         if (report) report(command, acked);
         if (!acked && profile.stop_at_silence) break;
+        // The last command gets its pause too, before the link closes.
+        if (profile.pause_ms > 0) pause(profile.pause_ms, person);
     }
     return acks;
 }

@@ -30,7 +30,7 @@ struct sequence_profile {
     bool serial_wake_ack = false;
     // A missing ACK ends the sequence (reader setup) or is reported and passed (card formats).
     bool stop_at_silence = true;
-    int pause_ms = 0;  // between commands
+    int pause_ms = 0;  // after each command, the last one included
     // Walks: one line per reader with this text after "Reader nnn - "; empty gives one line
     // per command (the command's text and " - command sent" / " - no response").
     QString success_text;

@@ -26,6 +26,10 @@ status told(operator_port& person, const QString& text) {
     return status::failure(text);
 }
 
+QString address_in_use_text(int address) {
+    return QStringLiteral("Address %1 is already in use").arg(address, 3, 10, QLatin1Char('0'));
+}
+
 }  // namespace
 
 std::optional<int> box_address(const QString& text) {
@@ -50,6 +54,11 @@ status change_address(link::reader_link& link, const link::link_endpoint& endpoi
     reader.address = *from;
     link::reader_exchange exchange(link, reader);
     if (const status opened = exchange.open(); !opened) return told(person, opened.error());
+    // Two readers at one address would both answer it: the new one must be free.
+    if (reader.protocol && *from != *to && answers_poll(link, reader, *to)) {
+        return told(person, address_in_use_text(*to));
+    }
+    exchange.flush();
     if (!exchange.send_command(*commands::set_address_command(*to))) {
         return told(person, link::msg_no_response);
     }

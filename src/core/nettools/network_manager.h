@@ -63,9 +63,10 @@ QString address_online_text(int address);
 QString online_summary(int count);
 
 // Asks every address of `range` for its memory usage in protocol frames, whatever the
-// endpoint's protocol setting. The status label goes to person.progress, each reader found
-// to person.status_line. person.cancelled() stops the poll before the next frame is sent;
-// a stopped poll empties the label and gives no summary.
+// endpoint's protocol setting. The status label goes to person.progress (the first text
+// once the line is open), each reader found to person.status_line. person.cancelled()
+// stops the poll before the next frame is sent; a stopped poll empties the label and gives
+// no summary.
 poll_all_result poll_all_addresses(link::reader_link& link, const link::link_endpoint& endpoint,
                                    operator_port& person, address_range range = {});
 
@@ -75,11 +76,16 @@ poll_all_result poll_all_addresses(link::reader_link& link, const link::link_end
 poll_end poll_single_reader(link::reader_link& link, const link::link_endpoint& endpoint,
                             operator_port& person, std::optional<int> passes = std::nullopt);
 
+// One request of the single poll to `address` on a line that is open: true when anything
+// at all comes back within the poll's time-out.
+bool answers_poll(link::reader_link& link, const link::link_endpoint& endpoint, int address);
+
 // The From and To boxes of the address change: digits only; empty is no address.
 std::optional<int> box_address(const QString& text);
 
 // Gives the reader at address `from_text` the address `to_text` ("IA"). The endpoint's
-// protocol setting chooses the frame; its address is not used. Every outcome is told.
+// protocol setting chooses the frame; its address is not used. In protocol mode a new
+// address that answers a poll is in use, and nothing is sent. Every outcome is told.
 status change_address(link::reader_link& link, const link::link_endpoint& endpoint,
                       const QString& from_text, const QString& to_text, operator_port& person);
 

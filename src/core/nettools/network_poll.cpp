@@ -86,6 +86,13 @@ struct single_poll_form {
     pass_answer (*read)(link::byte_stream&);
 };
 
+// Flushes, then sends one request: serial lines get an ACK before each frame.
+void send_poll(link::byte_stream& stream, const single_poll_form& form, const QByteArray& frame) {
+    stream.discard_input();
+    if (form.ack_each_pass) stream.write(ack);
+    stream.write(frame);
+}
+
 single_poll_form serial_form() {
     return {0, link::msg_unable_to_connect_tcp, {}, true, read_serial_answer};
 }
@@ -175,9 +182,7 @@ poll_end poll_single_reader(link::reader_link& link, const link::link_endpoint& 
             end = poll_end::stopped;
             break;
         }
-        stream.discard_input();
-        if (form.ack_each_pass) stream.write(ack);
-        stream.write(*frame);
+        send_poll(stream, form, *frame);
         const pass_answer answer = form.read(stream);
         // A stop that cut the wait short is no answer from the reader.
         if (person.cancelled()) {
@@ -193,6 +198,15 @@ poll_end poll_single_reader(link::reader_link& link, const link::link_endpoint& 
     }
     close_line(link, endpoint);
     return end;
+}
+
+bool answers_poll(link::reader_link& link, const link::link_endpoint& endpoint, int address) {
+    const auto frame = link::protocol_frame(commands::protocol_test_command(), address);
+    if (!frame) return false;
+    link::byte_stream& stream = stream_of(link, endpoint);
+    send_poll(stream, endpoint.tcp() ? tcp_form() : serial_form(), *frame);
+    return stream.next_byte(QDeadlineTimer(endpoint.tcp() ? tcp_poll_ms : serial_poll_ms))
+        .has_value();
 }
 
 }  // namespace zep::nettools

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <memory>
+#include <utility>
 
 #include "core/link/link_endpoint.h"
 #include "core/nettools/network_manager.h"
@@ -151,12 +153,16 @@ void netman_form::poll_ended() {
 
 void netman_form::poll_all() {
     const link::link_endpoint endpoint = current_endpoint(context_.state);
-    online_->clear();
     job_request request;
     request.work = [endpoint](job_context& job) {
         (void)nettools::poll_all_addresses(job.link, endpoint, job.person);
     };
-    request.on_progress = [this](const QString& text) { status_->setText(text); };
+    // The first progress comes once the line is open: a poll that cannot open it keeps
+    // the readers found before.
+    request.on_progress = [this, fresh = std::make_shared<bool>(true)](const QString& text) {
+        if (std::exchange(*fresh, false)) online_->clear();
+        status_->setText(text);
+    };
     request.on_status = [this](const QString& line) { online_->addItem(line); };
     start_poll(poll::all, std::move(request));
 }
@@ -167,12 +173,13 @@ void netman_form::stop_poll_all() {
 
 void netman_form::poll_single() {
     const link::link_endpoint endpoint = current_endpoint(context_.state);
-    answers_->clear();
     job_request request;
     request.work = [endpoint](job_context& job) {
         (void)nettools::poll_single_reader(job.link, endpoint, job.person);
     };
-    request.on_status = [this](const QString& line) {
+    // Answers come only from an open line.
+    request.on_status = [this, fresh = std::make_shared<bool>(true)](const QString& line) {
+        if (std::exchange(*fresh, false)) answers_->clear();
         answers_->addItem(line);
         while (answers_->count() > answers_kept) delete answers_->takeItem(0);
         answers_->scrollToBottom();
