@@ -401,6 +401,14 @@ TEST_F(autorun_run, a_serial_protocol_reader_hears_exactly_these_bytes) {
         expected += '\x06' + frame("SA001" + QByteArray::number(d) + days[d - 1]) + '\x06';
     expected += '\x06' + frame("+0606051000001") + '\x06';
     EXPECT_EQ(sim.received_settled(0, expected), expected);
+    // Schedules from the database follow the access list at once: only a file's records
+    // wait 100 ms first. The gap ends at the ACK that leads the first "SA".
+    const std::vector<sim::heard> heard = sim.network(0).timeline(0);
+    auto first = std::find_if(heard.begin(), heard.end(),
+                              [](const sim::heard& h) { return h.bytes.contains("SA001"); });
+    ASSERT_TRUE(first != heard.end() && first - heard.begin() >= 2);
+    if (!first->bytes.startsWith('\x06')) --first;
+    EXPECT_LT(first->at_ms - std::prev(first)->at_ms, 100);
 }
 
 // The override selection replaces the active marks; a second run in the same program is
