@@ -16,6 +16,8 @@ class operator_port {
     virtual void message(const QString& text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool confirm(const QString& question) = 0;
+    // A Yes/No question before records are erased: No is the answer a stray Enter gives.
+    virtual bool confirm_erase(const QString& question) { return confirm(question); }
     // A Yes/No/Cancel question: true for Yes, false for No, nullopt for Cancel. An operator
     // who offers no Cancel answers as confirm() does.
     virtual std::optional<bool> confirm_or_cancel(const QString& question) {

@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -48,8 +50,8 @@ class main_window : public ::testing::Test {
 TEST_F(main_window, shows_the_menu_bar_both_side_menus_and_the_popups) {
     EXPECT_TRUE(window.windowTitle().contains(program.folder.db_path()));
     EXPECT_EQ(captions(window.menuBar()->actions()),
-              (QStringList{"Commands", "Database", "Override Active Readers", "Password", "Help",
-                           "About", "Beta Version Information"}));
+              (QStringList{"&Commands", "&Database", "&Override Active Readers", "&Password",
+                           "&Help", "&About", "&Beta Version Information"}));
     EXPECT_EQ(entry_captions(window.command_menu()),
               (QStringList{"Terminal Mode", "Network Manager", "Communications",
                            "Upload/Download\nText Files", "KO/ZEP Setup", "Utilities", "Autorun",
@@ -77,6 +79,18 @@ TEST_F(main_window, entries_open_their_screens_each_menu_remembers_its_own_and_b
     trigger(window, "menu_database");
     EXPECT_EQ(current_screen(window)->objectName(), "readersform");
     EXPECT_EQ(links_closed.count(), 2);  // every entry closes the links first
+    // The status bar speaks of the screen shown; F10 reaches the menu bar.
+    window.statusBar()->showMessage("about the readers");
+    trigger(window, "menu_commands");
+    EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
+    window.show();
+    QTest::keyClick(&window, Qt::Key_F10);
+    ASSERT_NE(window.menuBar()->activeAction(), nullptr);
+    EXPECT_EQ(window.menuBar()->activeAction()->objectName(), "menu_commands");
+    // The window fits the screen it opened on.
+    const QRect room = window.screen()->availableGeometry();
+    EXPECT_TRUE(window.width() <= room.width() && window.height() <= room.height());
+    trigger(window, "menu_database");
 
     program.state().busy = true;
     trigger(window, "menu_commands");
@@ -127,9 +141,13 @@ TEST_F(comm_form_test, choices_write_their_position_and_the_speed_waits_for_a_re
     EXPECT_EQ(comm_string(), "2241000");
     click("baud_19200");
     EXPECT_EQ(program.state().comm.baud(), 9600);  // in use until the next start
+    EXPECT_TRUE(child<QWidget>(form, "comm_port_box")->isEnabled());
     click("mode_tcp");
     click("protocol_yes");
     EXPECT_EQ(comm_string(), "1142000");
+    // Port and speed mean nothing to TCP/IP: greyed until serial is chosen again.
+    EXPECT_FALSE(child<QWidget>(form, "comm_port_box")->isEnabled() ||
+                 child<QWidget>(form, "baud_rate_box")->isEnabled());
     const link::comm_settings& in_use = program.state().comm;
     EXPECT_TRUE(in_use.tcp() && in_use.protocol_on() && in_use.port == 4);
 }
@@ -190,11 +208,16 @@ TEST_F(main_window, closing_writes_back_what_the_screens_changed) {
     EXPECT_EQ(child<QLabel>(form, "not_functional_notice")->text(),
               "This screen  is not functional at this time");
     child<QLineEdit>(form, "login_new")->setText("Gate9");
+    child<QLineEdit>(form, "login_confirm")->setText("Gate8");
+    child<QAbstractButton>(form, "login_set_password")->click();
+    EXPECT_EQ(program.answers.messages,
+              QStringList{"The new password and its confirmation are not the same"});
+    child<QLineEdit>(form, "login_confirm")->setText("Gate9");
     child<QAbstractButton>(form, "login_set_password")->click();
     EXPECT_EQ(child<QLabel>(form, "login_result")->text(), "Login password changed");
     window.close();
     EXPECT_FALSE(window.open());
-    EXPECT_TRUE(program.answers.messages.isEmpty());
+    EXPECT_EQ(program.answers.messages.size(), 1);
     std::unique_ptr<program::session> again = program.folder.start();
     EXPECT_EQ(again->settings.ipaddress, "127.0.0.1");
     EXPECT_EQ(again->settings.settings, "1211000");

@@ -31,7 +31,12 @@ TEST_F(nettools_screens, single_poll_leaves_the_menus_live_and_another_entry_sto
     test::single_tcp_reader(program.state(),
                             sim.start_tcp({test::sim_fixture::zep_reader(3, true)}), 3);
     QWidget* netman = open("netman");
+    const auto enabled = [netman](const char* button) {
+        return test::child<QPushButton>(netman, button)->isEnabled();
+    };
+    EXPECT_FALSE(enabled("stop_test") || enabled("stop_test_poll"));  // nothing to stop
     test::child<QPushButton>(netman, "test_poll")->click();
+    EXPECT_TRUE(enabled("stop_test_poll") && !enabled("stop_test") && !enabled("test"));
     // The reader has nothing to say (ACK STX NUL ETX): the list stays empty.
     ASSERT_TRUE(test::wait_until([&] { return sim.received(0).count("\x83\x02?\x03") >= 2; }));
     EXPECT_TRUE(program.window->jobs().running());
@@ -40,6 +45,7 @@ TEST_F(nettools_screens, single_poll_leaves_the_menus_live_and_another_entry_sto
     open("commform");
     EXPECT_FALSE(program.window->jobs().running());
     EXPECT_TRUE(program.answers.messages.isEmpty());
+    EXPECT_FALSE(enabled("stop_test_poll"));
 }
 
 TEST_F(nettools_screens, polls_that_cannot_connect_keep_their_lists) {

@@ -289,8 +289,13 @@ TEST_F(autorun_run, a_stopped_upload_keeps_the_log_and_the_next_run_stores_each_
     EXPECT_TRUE(part >= 600 && part < 1502) << part;
 
     person.cancel_when = {};
+    person.progress_texts.clear();
     EXPECT_EQ(run().reader_errors, 0);
     EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 0);
+    // What the run is doing shows beside the status list, and is cleared at its end.
+    EXPECT_EQ(person.progress_texts.front(), "Reader 001 - log upload");
+    EXPECT_TRUE(person.progress_texts.contains("Reader 001 - log upload: 1,500 records"));
+    EXPECT_EQ(person.progress_texts.back(), "");
     const auto rows = stored_log();
     EXPECT_EQ(rows.size(), 1502u);
     EXPECT_EQ(std::count_if(rows.begin(), rows.end(),

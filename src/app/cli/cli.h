@@ -96,8 +96,9 @@ cli_command format_magstripe_command();
 cli_command format_clear_mask_command();
 
 // Runs a database utility with the command line as its operator: `file` answers the save
-// dialog; the messages go to stdout when `utility` says it succeeded, else to stderr.
+// dialog, `agree` the questions (No when not given); the messages go to stdout when
+// `utility` says it succeeded, else to stderr.
 int run_utility(cli_io& io, const std::function<bool(operator_port&)>& utility,
-                const QString& file = {});
+                const QString& file = {}, const std::function<bool(const QString&)>& agree = {});
 
 }  // namespace zep::cli

@@ -1,6 +1,7 @@
 #include <QRegularExpression>
 
 #include "app/cli/cli.h"
+#include "app/cli/cli_terminal.h"
 #include "core/clock.h"
 #include "core/operator.h"
 #include "core/program/startup.h"
@@ -15,9 +16,11 @@ namespace {
 // questions are answered No, and the messages are held until the outcome is known.
 class utility_operator final : public quiet_operator {
   public:
-    explicit utility_operator(QString file) : file_(std::move(file)) {}
+    utility_operator(QString file, std::function<bool(const QString&)> agree)
+        : file_(std::move(file)), agree_(std::move(agree)) {}
 
     void message(const QString& text) override { messages << text; }
+    bool confirm(const QString& question) override { return agree_ && agree_(question); }
     std::optional<QString> choose_save_file(const QString&, const QString&) override {
         if (file_.isEmpty()) return {};
         return file_;
@@ -27,6 +30,7 @@ class utility_operator final : public quiet_operator {
 
   private:
     QString file_;
+    std::function<bool(const QString&)> agree_;
 };
 
 QString today_box() {
@@ -83,17 +87,20 @@ int run_log_delete(cli_context& context) {
         return usage_failure(context, QStringLiteral("log delete"),
                              QStringLiteral("give --from and --to"));
     }
-    return run_utility(context.io, [&](operator_port& person) {
-        return records::delete_log_dates(*context.state.db, person, args.value("from"),
-                                         args.value("to")) == records::dbutil_outcome::done;
-    });
+    return run_utility(
+        context.io,
+        [&](operator_port& person) {
+            return records::delete_log_dates(*context.state.db, person, args.value("from"),
+                                             args.value("to")) == records::dbutil_outcome::done;
+        },
+        {}, [&context](const QString& question) { return agreed(context, question); });
 }
 
 }  // namespace
 
-int run_utility(cli_io& io, const std::function<bool(operator_port&)>& utility,
-                const QString& file) {
-    utility_operator person(file);
+int run_utility(cli_io& io, const std::function<bool(operator_port&)>& utility, const QString& file,
+                const std::function<bool(const QString&)>& agree) {
+    utility_operator person(file, agree);
     const bool done = utility(person);
     QTextStream& to = done ? io.out : io.err;
     for (const QString& text : person.messages) to << text << "\n";
@@ -113,9 +120,11 @@ cli_command log_export_command() {
 }
 
 cli_command log_delete_command() {
-    return {QStringLiteral("log delete"), QStringLiteral("--from MM-DD-YYYY --to MM-DD-YYYY"),
+    return {QStringLiteral("log delete"),
+            QStringLiteral("--from MM-DD-YYYY --to MM-DD-YYYY [--yes]"),
             QStringLiteral("delete the stored log rows of a date range (both ends included)"),
-            option_set{{QStringLiteral("from"), QStringLiteral("to")}, {}}, run_log_delete};
+            option_set{{QStringLiteral("from"), QStringLiteral("to")}, {QStringLiteral("yes")}},
+            run_log_delete};
 }
 
 }  // namespace zep::cli

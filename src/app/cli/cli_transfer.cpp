@@ -7,6 +7,7 @@
 #include "core/operator.h"
 #include "core/program/session.h"
 #include "core/transfer/access_transfer.h"
+#include "core/transfer/download_file.h"
 #include "core/transfer/log_transfer.h"
 #include "core/transfer/schedule_transfer.h"
 
@@ -158,6 +159,9 @@ int run_access_download(cli_context& context) {
                            stored.prior011001.trimmed() == QLatin1String("Y");
     if (!readable(context, options.file)) return exit_failed;
     if (!agreed(context, QString::fromLatin1(transfer::download_question))) return exit_failed;
+    if (transfer::holds_no_records(options.file) &&
+        !agreed(context, QString::fromLatin1(transfer::empty_download_question)))
+        return exit_failed;
     return run_transfer(
         context, *endpoint, [&](auto& link, auto& reader, auto& person, auto& view) {
             return transfer::download_access_list(link, reader, options, person, view);
@@ -223,6 +227,8 @@ int run_log_upload(cli_context& context) {
 int run_clear(cli_context& context, const QString& name, bool access) {
     const auto endpoint = reader_of(context, name);
     if (!endpoint) return exit_usage;
+    if (!access && !agreed(context, QString::fromLatin1(transfer::clear_log_question)))
+        return exit_failed;
     return run_transfer(context, *endpoint, [&](auto& link, auto& reader, auto& person, auto&) {
         return access ? transfer::clear_access_list(link, reader, person)
                       : transfer::clear_log(link, reader, person);
@@ -293,8 +299,9 @@ cli_command log_upload_command() {
 
 cli_command log_clear_command() {
     return transfer_command(
-        "log clear", "[link options]", "clear the single reader's log", {}, 0,
-        [](cli_context& c) { return run_clear(c, QStringLiteral("log clear"), false); });
+        "log clear", "[link options] [--yes]",
+        "clear the single reader's log, which is not uploaded first", {{}, {QStringLiteral("yes")}},
+        0, [](cli_context& c) { return run_clear(c, QStringLiteral("log clear"), false); });
 }
 
 }  // namespace zep::cli

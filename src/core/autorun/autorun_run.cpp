@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "core/autorun/autorun_steps.h"
 #include "core/clock.h"
@@ -112,12 +113,13 @@ reader_report service_reader(step_context& c, autorun_mode mode) {
         return report;
     }
     // Runs one step; nullopt when the run was stopped during it (the step gets no line).
-    const auto step = [&](step_entry serial, step_entry tcp, const char* done,
+    const auto step = [&](step_entry serial, step_entry tcp, const char* name, const char* done,
                           const char* after_error = "") -> std::optional<int> {
         if (c.link.cancelled()) {
             report.stopped = true;
             return std::nullopt;
         }
+        c.sources.progress(QStringLiteral("Reader %1 - %2").arg(number, QLatin1String(name)));
         c.detail.clear();
         const int code = c.reader.tcp() ? tcp(c) : serial(c);
         if (code != step_error::none && c.link.cancelled()) {
@@ -136,27 +138,51 @@ reader_report service_reader(step_context& c, autorun_mode mode) {
     bool log_failed = false;
     if (switched_on(steps, 4)) {
         const auto code =
-            step(autouploadlog_serial, autouploadlog_tcp, " - log uploaded",
+            step(autouploadlog_serial, autouploadlog_tcp, "log upload", " - log uploaded",
                  mode == autorun_mode::screen ? skipped_text : background_skipped_text);
         if (!code) return report;
         log_failed = *code != step_error::none;
     }
     if (switched_on(steps, 1) && !log_failed &&
-        !step(autodownloadaccess_serial, autodownloadaccess_tcp, " - access list downloaded"))
+        !step(autodownloadaccess_serial, autodownloadaccess_tcp, "access list download",
+              " - access list downloaded"))
         return report;
-    if (switched_on(steps, 3) &&
-        !step(autodownloadschedule_serial, autodownloadschedule_tcp, " - schedule downloaded"))
+    if (switched_on(steps, 3) && !step(autodownloadschedule_serial, autodownloadschedule_tcp,
+                                       "schedule download", " - schedule downloaded"))
         return report;
-    if (switched_on(steps, 5)) step(autodateset_serial, autodateset_tcp, " - date set");
+    if (switched_on(steps, 5))
+        step(autodateset_serial, autodateset_tcp, "time update", " - date set");
     return report;
 }
+
+// The latest progress text of a parallel run's workers, handed on by the thread that
+// talks to the operator.
+class progress_slot {
+  public:
+    void set(const QString& text) {
+        const std::lock_guard lock(mutex_);
+        text_ = text;
+        fresh_ = true;
+    }
+    std::optional<QString> take() {
+        const std::lock_guard lock(mutex_);
+        if (!std::exchange(fresh_, false)) return std::nullopt;
+        return text_;
+    }
+
+  private:
+    std::mutex mutex_;
+    QString text_;
+    bool fresh_ = false;
+};
 
 struct run_plan {
     const autorun_request& request;
     const run_sources& sources;
     std::vector<data::reader_row> readers;  // the selected rows, in reader order
     data::database_file& db;
-    bool needs_own_database = false;  // parallel workers store log rows themselves
+    bool needs_own_database = false;    // parallel workers store log rows themselves
+    progress_slot* progress = nullptr;  // what the workers are doing, in a parallel run
 };
 
 // One link, one reader after another, in reader order; the serial port stays open while
@@ -274,6 +300,7 @@ bool run_in_parallel(const run_plan& plan, status_output& out, autorun_result& r
             while (!reports[i]) {
                 changed.wait_for(lock, std::chrono::milliseconds(50));
                 if (!stop.load() && person.cancelled()) stop = true;
+                if (const auto doing = plan.progress->take()) person.progress(*doing);
             }
             report = std::move(*reports[i]);
         }
@@ -366,6 +393,12 @@ autorun_result run_autorun(data::database_file& db, const autorun_request& reque
     run_sources sources;
     sources.settings = request.settings;
     sources.clock = request.clock;
+    progress_slot progress;
+    if (request.parallel > 1) {
+        sources.progress = [&progress](const QString& text) { progress.set(text); };
+    } else {
+        sources.progress = [&person](const QString& text) { person.progress(text); };
+    }
     const QString& steps = request.settings.autosettings;
     const bool log_on = switched_on(steps, 4);
     const bool log_to_db = log_on && request.settings.autologup == QLatin1String("3");
@@ -397,9 +430,10 @@ autorun_result run_autorun(data::database_file& db, const autorun_request& reque
     }
     out.add(QStringLiteral(" "));
 
-    const run_plan plan{request, sources, std::move(selected), db, log_to_db};
+    const run_plan plan{request, sources, std::move(selected), db, log_to_db, &progress};
     const bool finished = request.parallel > 1 ? run_in_parallel(plan, out, result, person)
                                                : run_in_order(plan, out, result, person);
+    person.progress(QString());
     out.add(QStringLiteral(" "));
     if (!finished) {
         out.add(QLatin1String(run_stopped_text));

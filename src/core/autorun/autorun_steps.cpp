@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <QThread>
 #include <algorithm>
@@ -228,6 +229,12 @@ QString source_path(const QString& source, const QString& single, const QString&
 }
 
 }  // namespace
+
+QString upload_progress_text(const QString& reader_number, std::size_t records) {
+    return QStringLiteral("Reader %1 - log upload: %2 records")
+        .arg(reader_number,
+             QLocale(QLocale::English, QLocale::UnitedStates).toString(qulonglong(records)));
+}
 
 QString step_error_text(int code) {
     static const char* const texts[] = {
@@ -507,6 +514,8 @@ int upload_log(step_context& c) {
         } else {
             rows.push_back(std::move(*row));
         }
+        if (const std::size_t count = lines.size() + rows.size(); count % 100 == 0)
+            c.sources.progress(upload_progress_text(c.reader.number_text, count));
     }
     bool stored = true;
     if (single) {

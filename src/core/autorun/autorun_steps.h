@@ -57,6 +57,8 @@ inline constexpr int file_id_unsendable = 24;
 }  // namespace step_error
 
 QString step_error_text(int code);
+// "Reader 003 - log upload: 1,200 records".
+QString upload_progress_text(const QString& reader_number, std::size_t records);
 
 // "rdr", "sch" or "log" file of one reader in `directory`: directory/rdr005.txt; empty
 // when no directory is set.
@@ -95,6 +97,9 @@ struct run_sources {
     std::vector<data::schedule_row> schedules;
     const clock_source* clock = nullptr;
     single_log_file* single_log = nullptr;
+    // Where the run says what it is doing ("Reader 003 - log upload: 1,200 records"); may be
+    // called from any worker of a parallel run.
+    std::function<void(const QString&)> progress = [](const QString&) {};
 };
 
 // What the run carries from one reader to the next.

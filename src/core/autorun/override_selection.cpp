@@ -1,5 +1,7 @@
 #include "core/autorun/override_selection.h"
 
+#include <algorithm>
+
 #include "core/data/readers_table.h"
 
 namespace zep::autorun {
@@ -18,6 +20,11 @@ QString box_caption(int readernum, const QString& location) {
 
 bool override_selection::selected(int readernum) const {
     return in_range(readernum) && entries_[static_cast<std::size_t>(readernum)] == 1;
+}
+
+int override_selection::selected_count() const {
+    if (pending_) return 0;
+    return static_cast<int>(std::count(entries_.begin(), entries_.end(), 1));
 }
 
 override_boxes override_selection::loadup(const std::vector<data::reader_row>& rows) {

@@ -33,6 +33,8 @@ class override_selection {
   public:
     bool pending() const { return pending_; }
     bool selected(int readernum) const;
+    // How many readers the selection holds (0 while it is pending).
+    int selected_count() const;
 
     // What the screen shows when it opens. The first opening copies the active marks into
     // the selection; later openings show the selection as it was left. A number without

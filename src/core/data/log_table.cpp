@@ -70,6 +70,18 @@ result<qint64> log_table::count() {
     return sql::count_rows(db_, QStringLiteral("log"));
 }
 
+result<qint64> log_table::count_dates(const QString& from_date, const QString& to_date) {
+    QSqlQuery q = sql::forward_query(db_);
+    const status ran =
+        sql::exec(q, "SELECT COUNT(*) FROM log WHERE " + in_dates, {from_date, to_date});
+    if (!ran) return ran;
+    if (!q.next()) {
+        const status read = sql::finished(q);
+        return read ? status::failure(QStringLiteral("the log could not be counted")) : read;
+    }
+    return q.value(0).toLongLong();
+}
+
 result<bool> log_table::empty() {
     return sql::table_empty(db_, QStringLiteral("log"));
 }

@@ -44,6 +44,8 @@ class log_table {
     // [from_date, to_date], both inclusive, compared as text.
     status walk_dates(const QString& from_date, const QString& to_date, const log_visitor& visit);
     result<qint64> count();
+    // How many rows walk_dates() would visit.
+    result<qint64> count_dates(const QString& from_date, const QString& to_date);
     result<bool> empty();
 
     status insert(const log_row& row);

@@ -31,6 +31,13 @@ struct link_endpoint {
 // The reader of the single-reader settings (communications screen).
 link_endpoint single_reader_endpoint(const single_reader_settings& settings);
 
+// How the operator is told which reader a link reaches: "TCP 127.0.0.1:4001, plain" or
+// "Com1 (/dev/ttyS0) 9600, protocol address 005". `port_name` ("Com1") is shown before the
+// device when given.
+QString describe_endpoint(const link_endpoint& endpoint, const QString& port_name = {});
+// The same for the reader of the single-reader settings, its Com port named.
+QString describe_single_reader(const single_reader_settings& settings);
+
 // Reply time-outs of the standard exchange.
 int standard_timeout_ms(const link_endpoint& endpoint);
 

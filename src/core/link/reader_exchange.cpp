@@ -19,6 +19,26 @@ link_endpoint single_reader_endpoint(const single_reader_settings& settings) {
     return endpoint;
 }
 
+QString describe_endpoint(const link_endpoint& endpoint, const QString& port_name) {
+    QString where;
+    if (endpoint.tcp()) {
+        where =
+            QStringLiteral("TCP %1:%2").arg(endpoint.host.trimmed(), endpoint.port_text.trimmed());
+    } else {
+        where = port_name.isEmpty() ? endpoint.device
+                                    : QStringLiteral("%1 (%2)").arg(port_name, endpoint.device);
+        where += QStringLiteral(" %1").arg(endpoint.baud);
+    }
+    return where + (endpoint.protocol ? QStringLiteral(", protocol address %1")
+                                            .arg(endpoint.address, 3, 10, QLatin1Char('0'))
+                                      : QStringLiteral(", plain"));
+}
+
+QString describe_single_reader(const single_reader_settings& settings) {
+    return describe_endpoint(single_reader_endpoint(settings),
+                             QStringLiteral("Com%1").arg(settings.comm.port));
+}
+
 int standard_timeout_ms(const link_endpoint& endpoint) {
     if (endpoint.tcp()) return 2000;
     return endpoint.protocol ? 400 : 200;

@@ -6,10 +6,15 @@
 namespace zep::maintenance {
 
 login_change change_login_password(QString& loginpass, const QString& current_entry,
-                                   const QString& new_entry, operator_port& person) {
+                                   const QString& new_entry, operator_port& person,
+                                   const std::optional<QString>& confirm_entry) {
     if (!data::login_password_matches(loginpass, current_entry.trimmed())) {
         person.message(QString::fromLatin1(password_mismatch_text));
         return login_change::mismatch;
+    }
+    if (confirm_entry && *confirm_entry != new_entry) {
+        person.message(QString::fromLatin1(password_confirmation_text));
+        return login_change::refused;
     }
     if (new_entry.isEmpty()) {
         if (loginpass.isEmpty()) return login_change::unchanged;

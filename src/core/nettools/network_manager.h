@@ -44,10 +44,14 @@ inline constexpr int single_poll_connect_ms = 3000;
 inline constexpr int single_poll_pause_ms = 100;
 
 // The protocol addresses a poll of all addresses visits, first to last.
+inline constexpr int highest_poll_address = 126;
 struct address_range {
     int first = 0;
-    int last = 126;
+    int last = highest_poll_address;
 };
+
+// The address of a "Checking Address nnn" progress text; nullopt for any other text.
+std::optional<int> checking_address_of(const QString& progress);
 
 enum class poll_end { done, stopped, failed };
 

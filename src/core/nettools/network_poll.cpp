@@ -9,6 +9,13 @@
 
 namespace zep::nettools {
 
+std::optional<int> checking_address_of(const QString& progress) {
+    if (!progress.startsWith(QLatin1String(checking_address_text))) return std::nullopt;
+    bool ok = false;
+    const int address = progress.mid(qstrlen(checking_address_text)).toInt(&ok);
+    return ok ? std::optional<int>(address) : std::nullopt;
+}
+
 namespace {
 
 QString three_digits(int value) {

@@ -27,15 +27,16 @@ bool ask_login(const session& state, operator_port& person) {
 }
 
 maintenance::login_change set_login_password(session& state, const QString& current_entry,
-                                             const QString& new_entry, operator_port& person) {
+                                             const QString& new_entry, operator_port& person,
+                                             const std::optional<QString>& confirm_entry) {
     auto stored = data::read_login_password(*state.db);
     if (!stored) {
         person.message(stored.error());
         return maintenance::login_change::refused;
     }
     QString loginpass = *stored;
-    const auto change =
-        maintenance::change_login_password(loginpass, current_entry, new_entry, person);
+    const auto change = maintenance::change_login_password(loginpass, current_entry, new_entry,
+                                                           person, confirm_entry);
     if (change == maintenance::login_change::changed) {
         if (const status written = data::write_login_password(*state.db, loginpass); !written) {
             person.message(written.error());

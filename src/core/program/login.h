@@ -25,7 +25,8 @@ bool ask_login(const session& state, operator_port& person);
 // The password screen's login "Set Password". The current entry is checked against the
 // password stored now (another window may have changed it), and a new one is written at
 // once, in a transaction of its own: the closing save does not write it again.
-maintenance::login_change set_login_password(session& state, const QString& current_entry,
-                                             const QString& new_entry, operator_port& person);
+maintenance::login_change set_login_password(
+    session& state, const QString& current_entry, const QString& new_entry, operator_port& person,
+    const std::optional<QString>& confirm_entry = std::nullopt);
 
 }  // namespace zep::program

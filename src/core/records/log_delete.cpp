@@ -1,5 +1,8 @@
 #include "core/records/log_delete.h"
 
+#include <QDate>
+#include <QLocale>
+
 #include "core/data/log_table.h"
 #include "core/data/transaction.h"
 #include "core/operator.h"
@@ -9,6 +12,15 @@ namespace zep::records {
 
 QString deletion_complete_text(qint64 count) {
     return QStringLiteral("Deletion Complete - %1 Records Deleted").arg(count);
+}
+
+QString delete_log_question(qint64 count, const QString& from_date, const QString& to_date) {
+    const auto shown = [](const QString& date) {
+        return date_box_text(QDate::fromString(date, u"yyyy-MM-dd"));
+    };
+    return QStringLiteral("Delete %1 log records from %2 to %3?")
+        .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(count), shown(from_date),
+             shown(to_date));
 }
 
 dbutil_outcome delete_log_dates(data::database_file& db, operator_port& person,
@@ -29,6 +41,14 @@ dbutil_outcome delete_log_dates(data::database_file& db, operator_port& person,
         person.message(stored ? QString::fromLatin1(no_log_items_text) : stored.error());
         return dbutil_outcome::refused;
     }
+    // An audit trail is not erased by one click: the operator is told what will go.
+    const auto in_range = log.count_dates(*from, *to);
+    if (!in_range) {
+        person.message(in_range.error());
+        return dbutil_outcome::refused;
+    }
+    if (*in_range > 0 && !person.confirm_erase(delete_log_question(*in_range, *from, *to)))
+        return dbutil_outcome::refused;
     person.progress(QString::fromLatin1(deleting_records_text));
     data::transaction tx(db);
     const result<qint64> removed =

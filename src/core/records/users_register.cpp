@@ -127,6 +127,18 @@ status check_choice(const QString& access, const assignment_choice& choice) {
     return {};
 }
 
+QString delete_user_question(const data::user_row& user) {
+    return QStringLiteral(
+               "Delete the user %1 %2 (ID %3) and every reader and schedule "
+               "assigned to them?")
+        .arg(user.firstname.trimmed(), user.lastname.trimmed(), user.userid);
+}
+
+QString clear_schedules_question(const data::user_row& user) {
+    return QStringLiteral("Remove every reader and schedule assigned to %1 %2 (ID %3)?")
+        .arg(user.firstname.trimmed(), user.lastname.trimmed(), user.userid);
+}
+
 bool users_register::refuse(const char* text) {
     person_.message(QString::fromLatin1(text));
     return false;
@@ -194,7 +206,10 @@ std::optional<data::user_row> users_register::modify_user(const QString& old_use
 bool users_register::delete_user(const QString& userid) {
     data::users_table users(db_);
     const auto found = users.find(userid);
-    if (!found || !*found || !users.remove(userid)) return refuse(internal_error_text);
+    if (!found || !*found) return refuse(internal_error_text);
+    // A person's access is not taken away by one click.
+    if (!person_.confirm_erase(delete_user_question(**found))) return false;
+    if (!users.remove(userid)) return refuse(internal_error_text);
     return true;
 }
 
@@ -242,6 +257,7 @@ bool users_register::clear_schedules(const QString& userid) {
     const auto found = users.find(userid);
     if (!found || !*found) return refuse(found ? select_user_first_text : internal_error_text);
     data::user_row row = **found;
+    if (!person_.confirm_erase(clear_schedules_question(row))) return false;
     row.schedules = access_string::blank();
     return users.update(row) || refuse(internal_error_text);
 }

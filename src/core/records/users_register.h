@@ -86,6 +86,10 @@ struct user_entry {
     QString userid;
 };
 
+// The questions asked before a user, or all of a user's assignments, are removed.
+QString delete_user_question(const data::user_row& user);
+QString clear_schedules_question(const data::user_row& user);
+
 // Changes to the users table made from the users screen; every refusal is told to the
 // operator and leaves the table unchanged. A table that cannot be read or written (busy,
 // read-only, damaged, a trigger refusing) is refused as "Internal Database Error", never
@@ -98,6 +102,7 @@ class users_register {
     std::optional<data::user_row> add_user(const user_entry& typed);
     // Renames the user `old_userid`; the assignments stay.
     std::optional<data::user_row> modify_user(const QString& old_userid, const user_entry& typed);
+    // Both ask first; false after No.
     bool delete_user(const QString& userid);
 
     // Before the picker opens: the current user, or nullopt after telling why not.

@@ -1,6 +1,7 @@
 #include "core/records/utility_file.h"
 
 #include <QDate>
+#include <QLocale>
 
 #include "core/operator.h"
 
@@ -44,6 +45,7 @@ status export_file::open() {
 }
 
 void export_file::write_line(const QString& line) {
+    ++lines_;
     buffer_ += line.toLatin1();
     buffer_ += export_line_end;
     if (buffer_.size() >= buffer_limit) flush_buffer();
@@ -81,6 +83,10 @@ dbutil_outcome finish_export(operator_port& person, export_file& file, const sta
         return dbutil_outcome::refused;
     }
     person.message(QString::fromLatin1(export_complete_text));
+    person.progress(
+        QStringLiteral("%1 %2 written to %3")
+            .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(file.lines()),
+                 file.lines() == 1 ? QStringLiteral("row") : QStringLiteral("rows"), file.path()));
     return dbutil_outcome::done;
 }
 

@@ -45,6 +45,8 @@ class export_file {
 
     status open();
     void write_line(const QString& line);
+    qint64 lines() const { return lines_; }
+    QString path() const { return file_.fileName(); }
     // Writes what is buffered and closes; a failure when any write or the flush failed.
     status close();
 
@@ -55,6 +57,7 @@ class export_file {
 
     QFile file_;
     QByteArray buffer_;
+    qint64 lines_ = 0;
     // The first write failure, kept because a later successful close clears the file's own.
     std::optional<QString> failure_;
 };
@@ -64,9 +67,10 @@ inline QString export_failed_text(const QString& why) {
     return QStringLiteral("Export failed: ") + why;
 }
 
-// Ends an export whose rows were walked with `walked`: closes the file, clears the status
-// line and says "Export Complete" only when every row was read and written; otherwise
-// "Export failed: " and why (the file then holds only the lines written before).
+// Ends an export whose rows were walked with `walked`: closes the file, says "Export
+// Complete" only when every row was read and written, and leaves the status line saying
+// how many rows went into which file; otherwise "Export failed: " and why (the file then
+// holds only the lines written before).
 dbutil_outcome finish_export(operator_port& person, export_file& file, const status& walked);
 
 // Asks for the file to export into; nullopt when the dialog was cancelled.

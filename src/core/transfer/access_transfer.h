@@ -11,6 +11,9 @@ namespace zep::transfer {
 inline constexpr auto download_question =
     "This will replace the current Access List in the reader\rDo you wish to continue?";
 inline constexpr auto download_complete_text = "        Download Complete         ";
+// Asked after download_question when the file holds no ID at all.
+inline constexpr auto empty_download_question =
+    "The file holds no IDs: the reader's access list will be emptied. Continue?";
 inline constexpr auto upload_complete_text = "        Upload Complete         ";
 inline constexpr auto access_cleared_text = "Access List Cleared - Verify by checking Memory Usage";
 inline constexpr auto access_download_file_name = "accesslist.txt";

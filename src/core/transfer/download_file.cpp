@@ -99,6 +99,16 @@ bool open_download_file(QFile& file) {
     return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
 }
 
+bool holds_no_records(const QString& path) {
+    QFile file(path);
+    if (!open_download_file(file)) return false;
+    download_file_reader reader(file, 1);
+    while (const auto record = reader.next()) {
+        if (!record->text.isEmpty()) return false;
+    }
+    return !reader.failed();
+}
+
 std::optional<QString> refuse_download_file(const QString& path,
                                             const std::function<bool()>& cancelled) {
     const QString unreadable = QStringLiteral("Cannot read %1").arg(path);

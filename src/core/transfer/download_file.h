@@ -58,6 +58,10 @@ class download_file_reader {
 // named pipe never ends (or never opens).
 bool open_download_file(QFile& file);
 
+// True when `path` is a file that can be read and holds not one record (it may hold
+// blank lines): downloading it empties the reader's list. Reads only up to the first record.
+bool holds_no_records(const QString& path);
+
 // Why a download file cannot be sent at all, found before anything reaches the reader: it
 // cannot be read, or one of its records holds a character no reader takes (a control
 // character inside quotes would put commands of its own on the line). nullopt when it may

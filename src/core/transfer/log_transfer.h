@@ -8,6 +8,9 @@
 namespace zep::transfer {
 
 inline constexpr auto log_cleared_text = "Log Data Cleared - Verify by checking Memory Status";
+// Asked (No the default) before a reader's log is cleared without being uploaded.
+inline constexpr auto clear_log_question =
+    "Clear the reader's log without uploading it? Its transactions will be lost.";
 inline constexpr auto log_upload_file_name = "uploadlog.txt";
 
 // Writes the reader's transactions ("lr", then "l" until "END"), each line as received,

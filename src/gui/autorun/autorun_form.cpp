@@ -21,6 +21,7 @@
 #include "gui/shell/dialog_operator.h"
 #include "gui/shell/file_dialog.h"
 #include "gui/shell/job_runner.h"
+#include "gui/shell/screen_banner.h"
 
 namespace zep::gui {
 
@@ -173,10 +174,13 @@ std::optional<QString> dialog_file(QWidget* parent, const QString& name, const Q
     dialog.setDefaultSuffix(QString::fromLatin1(default_extension));
     const QStringList filters = qt_name_filters(filter);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (const QString folder = remembered_folder(name); !folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
+    remember_folder(name, dialog.selectedFiles().constFirst());
     return dialog.selectedFiles().constFirst();
 }
 
@@ -207,6 +211,7 @@ autorun_form::autorun_form(screen_context& context, autorun_pickers pickers,
         };
     }
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new screen_banner(nullptr, &selection_, this));
     auto* top = new QHBoxLayout;
     top->addWidget(make_steps());
     top->addWidget(make_sources(), 1);

@@ -19,6 +19,7 @@
 #include "core/program/single_reader.h"
 #include "core/program/startup.h"
 #include "gui/maintenance/setup_widgets.h"
+#include "gui/shell/screen_banner.h"
 
 namespace zep::gui {
 
@@ -51,6 +52,7 @@ barsetup_form::barsetup_form(screen_context& context, autorun::override_selectio
     : QWidget(context.parent), context_(context), selection_(selection) {
     setObjectName(QStringLiteral("barsetup"));
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new screen_banner(&context_.state, &selection_, this));
     auto* note = new QLabel(QString::fromLatin1(maintenance::setup_inert_note_text), this);
     note->setObjectName(QStringLiteral("inert_note"));
     note->setStyleSheet(QStringLiteral("font-weight: bold;"));
@@ -165,8 +167,12 @@ QWidget* barsetup_form::make_prox_box() {
         form->addRow(QString::fromLatin1(caption),
                      number_field(QString::fromLatin1(name), *field, 3, box));
     }
-    // What the prox layout would be sent as is not known: its "Set" sends nothing.
-    form->addRow(set_button(QStringLiteral("set_prox"), box));
+    // What the prox layout would be sent as is not known: its "Set" cannot act, and says so
+    // by being greyed.
+    QPushButton* set = set_button(QStringLiteral("set_prox"), box);
+    set->setEnabled(false);
+    set->setToolTip(QStringLiteral("Proximity formats cannot be sent to readers yet"));
+    form->addRow(set);
     form->addRow(apply_all_box(QStringLiteral("proxapplyall"), s.proxapplyall, box));
     return box;
 }

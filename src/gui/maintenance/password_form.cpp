@@ -66,8 +66,10 @@ QWidget* password_form::make_login_section() {
     auto* form = new QFormLayout(box);
     login_current_ = password_box(QStringLiteral("login_current"), box);
     login_new_ = password_box(QStringLiteral("login_new"), box);
+    login_confirm_ = password_box(QStringLiteral("login_confirm"), box);
     form->addRow(QStringLiteral("Current Password"), login_current_);
     form->addRow(QStringLiteral("New Password"), login_new_);
+    form->addRow(QStringLiteral("Confirm new password"), login_confirm_);
     auto* set = new QPushButton(QStringLiteral("Set Password"), box);
     set->setObjectName(QStringLiteral("login_set_password"));
     connect(set, &QPushButton::clicked, this, &password_form::set_login_password);
@@ -79,8 +81,8 @@ QWidget* password_form::make_login_section() {
 }
 
 void password_form::set_login_password() {
-    switch (
-        program::set_login_password(state_, login_current_->text(), login_new_->text(), person_)) {
+    switch (program::set_login_password(state_, login_current_->text(), login_new_->text(), person_,
+                                        login_confirm_->text())) {
         case maintenance::login_change::mismatch:
         case maintenance::login_change::refused:
             login_result_->clear();
@@ -89,6 +91,7 @@ void password_form::set_login_password() {
             login_result_->setText(QString::fromLatin1(maintenance::login_password_changed_text));
             login_current_->clear();
             login_new_->clear();
+            login_confirm_->clear();
             return;
         case maintenance::login_change::unchanged:
             login_result_->clear();

@@ -27,6 +27,7 @@ class password_form final : public QWidget {
     QCheckBox* apply_all_ = nullptr;
     QLineEdit* login_current_ = nullptr;
     QLineEdit* login_new_ = nullptr;
+    QLineEdit* login_confirm_ = nullptr;
     QLabel* login_result_ = nullptr;
 };
 

@@ -16,6 +16,7 @@
 #include "core/program/single_reader.h"
 #include "core/program/startup.h"
 #include "gui/maintenance/setup_widgets.h"
+#include "gui/shell/screen_banner.h"
 
 namespace zep::gui {
 
@@ -45,6 +46,7 @@ setup_form::setup_form(screen_context& context, autorun::override_selection& sel
     setObjectName(QStringLiteral("setup"));
     data::settings_record& s = context_.state.settings;
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new screen_banner(&context_.state, &selection_, this));
     auto* grid = new QGridLayout;
     grid->addWidget(make_parameters_box(), 0, 0);
     grid->addWidget(make_mode_box(), 0, 1);

@@ -17,6 +17,7 @@
 #include "core/maintenance/utilities_walks.h"
 #include "core/program/single_reader.h"
 #include "core/program/startup.h"
+#include "gui/shell/screen_banner.h"
 
 namespace zep::gui {
 
@@ -48,6 +49,7 @@ utilities_form::utilities_form(screen_context& context, const clock_source& cloc
     : QWidget(context.parent), context_(context), clock_(clock), selection_(selection) {
     setObjectName(QStringLiteral("utilities"));
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new screen_banner(&context_.state, &selection_, this));
     auto* note = new QLabel(QString::fromLatin1(maintenance::utilities_tcp_note_text), this);
     note->setObjectName(QStringLiteral("tcp_note"));
     note->setStyleSheet(QStringLiteral("font-weight: bold;"));
@@ -218,7 +220,8 @@ void utilities_form::identify() {
             *answer = maintenance::identify_reader(job.link, target, job.person);
         },
         [this, answer] {
-            if (answer->ok()) identification_->setText(answer->text);
+            // A failed answer leaves no earlier one standing as if it were this one's.
+            identification_->setText(answer->ok() ? answer->text : QString());
         });
 }
 
@@ -233,11 +236,11 @@ void utilities_form::read_memory() {
             *answer = maintenance::read_memory_usage(job.link, target, layout, job.person);
         },
         [this, answer] {
-            if (!answer->ok()) return;
-            download_avail_->setText(answer->usage.download_available.text);
-            download_used_->setText(answer->usage.download_used.text);
-            logging_avail_->setText(answer->usage.logging_available.text);
-            logging_used_->setText(answer->usage.logging_used.text);
+            const bool ok = answer->ok();
+            download_avail_->setText(ok ? answer->usage.download_available.text : QString());
+            download_used_->setText(ok ? answer->usage.download_used.text : QString());
+            logging_avail_->setText(ok ? answer->usage.logging_available.text : QString());
+            logging_used_->setText(ok ? answer->usage.logging_used.text : QString());
         });
 }
 
@@ -248,9 +251,7 @@ void utilities_form::read_clock() {
         [target, answer](job_context& job) {
             *answer = maintenance::read_reader_clock(job.link, target, job.person);
         },
-        [this, answer] {
-            if (answer->ok()) reader_time_->setText(answer->text);
-        });
+        [this, answer] { reader_time_->setText(answer->ok() ? answer->text : QString()); });
 }
 
 void utilities_form::set_clock() {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@
 #include "core/link/link_endpoint.h"
 #include "core/nettools/network_manager.h"
 #include "core/program/single_reader.h"
+#include "gui/shell/screen_banner.h"
 
 namespace zep::gui {
 
@@ -50,11 +52,12 @@ QLineEdit* address_box(const QString& name, QWidget* parent) {
 netman_form::netman_form(screen_context& context) : QWidget(context.parent), context_(context) {
     setObjectName(QStringLiteral("netman"));
     auto* grid = new QGridLayout(this);
-    grid->addWidget(make_poll_all_box(), 0, 0);
-    grid->addWidget(make_single_poll_box(), 0, 1);
-    grid->addWidget(make_address_box(), 1, 0);
-    grid->addWidget(make_protocol_box(), 1, 1);
-    grid->setRowStretch(0, 1);
+    grid->addWidget(new screen_banner(&context_.state, nullptr, this), 0, 0, 1, 2);
+    grid->addWidget(make_poll_all_box(), 1, 0);
+    grid->addWidget(make_single_poll_box(), 1, 1);
+    grid->addWidget(make_address_box(), 2, 0);
+    grid->addWidget(make_protocol_box(), 2, 1);
+    grid->setRowStretch(1, 1);
 }
 
 QPushButton* netman_form::make_button(const char* caption, const QString& name, QWidget* parent,
@@ -71,12 +74,22 @@ QWidget* netman_form::make_poll_all_box() {
     auto* buttons = new QHBoxLayout;
     starters_ << make_button("Test", QStringLiteral("test"), box, &netman_form::poll_all);
     buttons->addWidget(starters_.last());
-    buttons->addWidget(
-        make_button("Stop Test", QStringLiteral("stop_test"), box, &netman_form::stop_poll_all));
+    stop_all_ =
+        make_button("Stop Test", QStringLiteral("stop_test"), box, &netman_form::stop_poll_all);
+    stop_all_->setEnabled(false);
+    buttons->addWidget(stop_all_);
     column->addLayout(buttons);
+    auto* progress = new QHBoxLayout;
     status_ = new QLabel(box);
     status_->setObjectName(QStringLiteral("poll_status"));
-    column->addWidget(status_);
+    progress->addWidget(status_, 1);
+    checked_ = new QProgressBar(box);
+    checked_->setObjectName(QStringLiteral("poll_progress"));
+    checked_->setRange(0, nettools::highest_poll_address);
+    checked_->setFormat(QStringLiteral("%v of %m"));
+    checked_->hide();
+    progress->addWidget(checked_, 1);
+    column->addLayout(progress);
     online_ = make_list(QStringLiteral("online_list"), box);
     column->addWidget(online_, 1);
     return box;
@@ -89,8 +102,10 @@ QWidget* netman_form::make_single_poll_box() {
     starters_ << make_button("Test Poll", QStringLiteral("test_poll"), box,
                              &netman_form::poll_single);
     buttons->addWidget(starters_.last());
-    buttons->addWidget(make_button("Stop Test Poll", QStringLiteral("stop_test_poll"), box,
-                                   &netman_form::stop_poll_single));
+    stop_single_ = make_button("Stop Test Poll", QStringLiteral("stop_test_poll"), box,
+                               &netman_form::stop_poll_single);
+    stop_single_->setEnabled(false);
+    buttons->addWidget(stop_single_);
     column->addLayout(buttons);
     answers_ = make_list(QStringLiteral("poll_list"), box);
     column->addWidget(answers_, 1);
@@ -144,11 +159,15 @@ void netman_form::start_poll(poll which, job_request request) {
     if (!context_.jobs.start(std::move(request))) return;
     running_ = which;
     for (QPushButton* button : std::as_const(starters_)) button->setEnabled(false);
+    (which == poll::all ? stop_all_ : stop_single_)->setEnabled(true);
 }
 
 void netman_form::poll_ended() {
     running_ = poll::none;
     for (QPushButton* button : std::as_const(starters_)) button->setEnabled(true);
+    stop_all_->setEnabled(false);
+    stop_single_->setEnabled(false);
+    checked_->hide();
 }
 
 void netman_form::poll_all() {
@@ -162,6 +181,11 @@ void netman_form::poll_all() {
     request.on_progress = [this, fresh = std::make_shared<bool>(true)](const QString& text) {
         if (std::exchange(*fresh, false)) online_->clear();
         status_->setText(text);
+        // "Checking Address 041": the bar beside it says how far through the line that is.
+        if (const auto address = nettools::checking_address_of(text)) {
+            checked_->setValue(*address);
+            checked_->show();
+        }
     };
     request.on_status = [this](const QString& line) { online_->addItem(line); };
     start_poll(poll::all, std::move(request));

@@ -8,6 +8,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 
 namespace zep::gui {
@@ -53,7 +54,10 @@ class netman_form final : public QWidget {
     QListWidget* answers_ = nullptr;
     QLineEdit* from_ = nullptr;
     QLineEdit* to_ = nullptr;
-    QList<QPushButton*> starters_;  // disabled while a poll runs
+    QList<QPushButton*> starters_;     // disabled while a poll runs
+    QPushButton* stop_all_ = nullptr;  // enabled only while their poll runs
+    QPushButton* stop_single_ = nullptr;
+    QProgressBar* checked_ = nullptr;  // how far the poll of all addresses is
 };
 
 }  // namespace zep::gui

@@ -10,6 +10,7 @@
 
 #include "core/program/single_reader.h"
 #include "gui/shell/job_runner.h"
+#include "gui/shell/screen_banner.h"
 
 namespace zep::gui {
 
@@ -97,6 +98,7 @@ termmode_form::termmode_form(screen_context& context)
     : QWidget(context.parent), context_(context), keys_(context.state.comm.protocol_address) {
     setObjectName(QStringLiteral("termmode"));
     auto* column = new QVBoxLayout(this);
+    column->addWidget(new screen_banner(&context_.state, nullptr, this));
     auto* top = new QHBoxLayout;
     status_ = new QLabel(QStringLiteral("STATUS"), this);
     status_->setObjectName(QStringLiteral("terminal_status"));

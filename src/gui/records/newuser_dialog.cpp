@@ -1,8 +1,10 @@
 #include "gui/records/newuser_dialog.h"
 
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace zep::gui {
 
@@ -19,6 +21,25 @@ newuser_dialog::newuser_dialog(QWidget* parent) : QDialog(parent) {
     connect(first_, &QLineEdit::returnPressed, last_, qOverload<>(&QWidget::setFocus));
     connect(last_, &QLineEdit::returnPressed, id_, qOverload<>(&QWidget::setFocus));
     connect(id_, &QLineEdit::returnPressed, this, &newuser_dialog::save_user);
+    // OK saves as Enter in the ID does; neither button is a default one, so Enter in the
+    // other fields only moves on. Cancel, like Esc, closes without saving.
+    // (Plain buttons: a button box would make OK the default, which Enter would press.)
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    const auto add_button = [this, buttons](const QString& caption, const QString& name) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+        return button;
+    };
+    QPushButton* ok = add_button(QStringLiteral("OK"), QStringLiteral("newuser_ok"));
+    QPushButton* cancel = add_button(QStringLiteral("Cancel"), QStringLiteral("newuser_cancel"));
+    connect(ok, &QPushButton::clicked, this, &newuser_dialog::save_user);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    form->addRow(buttons);
+    setTabOrder(id_, ok);
+    setTabOrder(ok, cancel);
     setMinimumWidth(360);
 }
 

@@ -5,8 +5,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/data/readers_table.h"
 #include "core/data/schedules_table.h"
@@ -40,17 +42,25 @@ readerpop_dialog::readerpop_dialog(data::database_file& db, operator_port& perso
     readers_ = make_record_list(QStringLiteral("reader_list"), header_texts(reader_headers), this);
     schedules_ =
         make_record_list(QStringLiteral("schedule_list"), header_texts(schedule_headers), this);
-    auto* lists = new QHBoxLayout;
-    lists->addWidget(readers_, 1);
-    lists->addWidget(schedules_, 3);
-    layout->addLayout(lists, 1);
+    // The schedules list spans the dialog: all seven days show side by side.
+    layout->addWidget(readers_, 2);
+    layout->addWidget(schedules_, 3);
     layout->addWidget(make_choice_row());
     layout->addWidget(make_buttons());
     connect(readers_, &QTreeWidget::itemDoubleClicked, this, &readerpop_dialog::select_reader);
     connect(schedules_, &QTreeWidget::itemDoubleClicked, this, &readerpop_dialog::select_schedule);
     loadup();
     loadup2();
-    resize(940, 480);
+    fit_to_screen();
+}
+
+// Wide enough for every column of the schedules, as far as the screen allows.
+void readerpop_dialog::fit_to_screen() {
+    int wanted = 2 * schedules_->frameWidth() + 40;
+    for (int c = 0; c < schedules_->columnCount(); ++c) wanted += schedules_->columnWidth(c);
+    QSize size(std::max(wanted, 640), 560);
+    if (const QScreen* on = screen()) size = size.boundedTo(on->availableGeometry().size() * 0.95);
+    resize(size);
 }
 
 QWidget* readerpop_dialog::make_choice_row() {

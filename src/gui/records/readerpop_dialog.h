@@ -30,6 +30,7 @@ class readerpop_dialog final : public QDialog {
     void reject() override;
 
   private:
+    void fit_to_screen();
     void loadup();
     void loadup2();
     QWidget* make_choice_row();

@@ -79,6 +79,15 @@ readers_form::readers_form(screen_context& context)
     connect(update_, &QPushButton::clicked, this, &readers_form::update_this_reader);
     layout->addWidget(update_, 0, Qt::AlignLeft);
     lockable_.push_back(update_);
+    // Tab follows the form as it reads: the fields top to bottom, then the link choices.
+    std::vector<QWidget*> order{
+        list_,       name_,    location_, active_, time_difference_, protocol_, network_address_,
+        ip_address_, tcp_port_};
+    for (QAbstractButton* b : mode_->buttons()) order.push_back(b);
+    for (QAbstractButton* b : port_->buttons()) order.push_back(b);
+    for (QCheckBox* speed : speeds_) order.push_back(speed);
+    order.push_back(update_);
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
     loadup();
 }
 

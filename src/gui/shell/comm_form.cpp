@@ -87,6 +87,8 @@ QWidget* comm_form::make_protocol_box() {
 
 QWidget* comm_form::make_speed_box() {
     auto* box = new QGroupBox(QStringLiteral("Baud Rate"), this);
+    box->setObjectName(QStringLiteral("baud_rate_box"));
+    serial_only_.push_back(box);
     auto* column = new QVBoxLayout(box);
     speed_ = new QButtonGroup(box);
     add_radio(speed_, column, QStringLiteral("9600"), QStringLiteral("baud_9600"), 1);
@@ -96,6 +98,8 @@ QWidget* comm_form::make_speed_box() {
 
 QWidget* comm_form::make_port_box() {
     auto* box = new QGroupBox(QStringLiteral("Comm Port"), this);
+    box->setObjectName(QStringLiteral("comm_port_box"));
+    serial_only_.push_back(box);
     auto* grid = new QGridLayout(box);
     port_ = new QButtonGroup(box);
     for (int port = 1; port <= 5; ++port) {
@@ -161,12 +165,21 @@ void comm_form::fill() {
     tcp_port_->setText(state_.settings.remoteportaddress);
     address_notice_->clear();
     address_notice_->hide();
+    enable_serial_choices();
+}
+
+// The port and its speed mean nothing to a TCP/IP link: they wait, greyed, until a serial
+// link is chosen again.
+void comm_form::enable_serial_choices() {
+    for (QWidget* box : serial_only_) box->setEnabled(!state_.comm.tcp());
 }
 
 void comm_form::connect_choices() {
     const auto wire = [this](QButtonGroup* group, comm_choice choice) {
         connect(group, &QButtonGroup::idToggled, this, [this, choice](int id, bool on) {
-            if (on) apply_comm_choice(state_.settings.settings, state_.comm, choice, id);
+            if (!on) return;
+            apply_comm_choice(state_.settings.settings, state_.comm, choice, id);
+            enable_serial_choices();
         });
     };
     wire(mode_, comm_choice::mode);

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <vector>
 
 #include "gui/shell/comm_edits.h"
 #include "gui/shell/screen_registry.h"
@@ -25,6 +26,7 @@ class comm_form final : public QWidget {
     void fill();
 
   private:
+    void enable_serial_choices();
     QWidget* make_mode_box();
     QWidget* make_protocol_box();
     QWidget* make_port_box();
@@ -39,6 +41,7 @@ class comm_form final : public QWidget {
     QButtonGroup* port_ = nullptr;
     QButtonGroup* speed_ = nullptr;
     std::array<QLineEdit*, 5> devices_{};
+    std::vector<QWidget*> serial_only_;  // the port and speed boxes
     QLineEdit* address_ = nullptr;
     QLineEdit* ipaddress_ = nullptr;
     QLineEdit* tcp_port_ = nullptr;

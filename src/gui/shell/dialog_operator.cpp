@@ -49,6 +49,12 @@ bool dialog_operator::confirm(const QString& question) {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool dialog_operator::confirm_erase(const QString& question) {
+    return QMessageBox::question(parent_, box_title, shown(question),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 std::optional<bool> dialog_operator::confirm_or_cancel(const QString& question) {
     const auto answer =
         QMessageBox::question(parent_, box_title, shown(question),
@@ -89,10 +95,13 @@ std::optional<QString> dialog_operator::choose_file(bool save, const QString& de
     dialog.setDefaultSuffix(default_extension);
     const QStringList filters = qt_name_filters(filter);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (const QString folder = remembered_folder(default_name); !folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.selectFile(default_name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
+    remember_folder(default_name, dialog.selectedFiles().constFirst());
     return dialog.selectedFiles().constFirst();
 }
 

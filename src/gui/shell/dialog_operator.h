@@ -25,6 +25,7 @@ class dialog_operator final : public operator_port {
 
     void message(const QString& text) override;
     bool confirm(const QString& question) override;
+    bool confirm_erase(const QString& question) override;
     std::optional<bool> confirm_or_cancel(const QString& question) override;
     std::optional<QString> ask_text(const QString& title, const QString& prompt) override;
     std::optional<QString> choose_open_file(const QString& default_name,

@@ -11,4 +11,10 @@ namespace zep::gui {
 // its folder is shown. So: Qt's own dialog, and an icon provider that only stats.
 void make_file_dialog_safe(QFileDialog& dialog);
 
+// The folder a file dialog for one kind of file (named by its default file name) starts
+// in: the one used last for that kind, kept per user in the program's settings file; the
+// current folder before the first use.
+QString remembered_folder(const QString& kind);
+void remember_folder(const QString& kind, const QString& chosen_file);
+
 }  // namespace zep::gui

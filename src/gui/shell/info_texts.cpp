@@ -22,8 +22,8 @@ constexpr help_entry help_entries[] = {
      "Polls the line for readers that answer, tests one reader, switches protocol mode and "
      "gives readers new addresses."},
     {"Upload/Download Text Files",
-     "Moves access lists, schedules and transaction logs between text files and a reader, or "
-     "all active readers."},
+     "Moves access lists, schedules and transaction logs between text files and the single "
+     "reader of the Communications screen."},
     {"KO/ZEP Setup",
      "Sends the reader mode, record length, relay and LED times and the logging options, and "
      "resets a reader."},
@@ -38,10 +38,15 @@ constexpr help_entry help_entries[] = {
     {"Schedules", "Edits the weekly time schedules 1 to 99."},
     {"Readers",
      "Registers readers 0 to 126: name, location, whether it is active, and how it is reached."},
-    {"Users", "Adds, changes and deletes card holders and assigns them readers and schedules."},
+    {"Users",
+     "Adds, changes and deletes card holders and assigns them readers and schedules. An ID may "
+     "have up to 18 printable characters."},
     {"Log Archive",
-     "Lists the transactions taken from the readers, exports them and deletes old ones."},
-    {"Database Utilities", "Exports the employee list and keeps the database tidy."},
+     "Lists the transactions taken from the readers, a page at a time, sorted on the column "
+     "whose header was clicked. Exporting and deleting are on the Database Utilities screen."},
+    {"Database Utilities",
+     "Exports the log of a date range and the employee list, and deletes the log of a date "
+     "range (after saying how many records will go)."},
     {"Override Active Readers",
      "Chooses, for the next operations only, which readers count as active."},
     {"Password",

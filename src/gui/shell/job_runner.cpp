@@ -1,8 +1,10 @@
 #include "gui/shell/job_runner.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
+#include <QShortcut>
 #include <algorithm>
 #include <exception>
 #include <memory>
@@ -27,6 +29,9 @@ class job_runner::worker_operator final : public operator_port {
     }
     bool confirm(const QString& question) override {
         return on_gui([&] { return runner_.answers_.confirm(question); });
+    }
+    bool confirm_erase(const QString& question) override {
+        return on_gui([&] { return runner_.answers_.confirm_erase(question); });
     }
     std::optional<QString> ask_text(const QString& title, const QString& prompt) override {
         return on_gui([&] { return runner_.answers_.ask_text(title, prompt); });
@@ -108,6 +113,14 @@ bool job_runner::start(job_request request) {
         lock_controls(current_.screen, {current_.cancel_control, current_.output});
     }
     if (current_.holds_busy) Q_EMIT busy_changed(true);
+    // Esc presses the running job's cancel control, wherever the focus is in its window.
+    if (auto* control = qobject_cast<QAbstractButton*>(current_.cancel_control)) {
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), control->window());
+        escape_ = escape;
+        connect(escape, &QShortcut::activated, control, [control] {
+            if (control->isVisible() && control->isEnabled()) control->click();
+        });
+    }
     link::single_reader_settings link_settings =
         link_settings_ ? link_settings_() : link::single_reader_settings{};
     QMetaObject::invokeMethod(
@@ -191,6 +204,7 @@ void job_runner::deliver_progress(const QString& text) {
 }
 
 void job_runner::finish() {
+    delete escape_;
     for (const QPointer<QWidget>& widget : locked_) {
         if (widget) widget->setEnabled(true);
     }

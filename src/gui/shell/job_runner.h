@@ -92,6 +92,7 @@ class job_runner final : public QObject {
     std::atomic<bool> cancel_requested_{false};
     bool asking_ = false;  // the GUI thread shows a question of the running job
     std::vector<QPointer<QWidget>> locked_;
+    QPointer<QObject> escape_;  // Esc as the running job's cancel control
     int job_number_ = 0;
 };
 

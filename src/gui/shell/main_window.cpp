@@ -2,15 +2,20 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/data/readers_table.h"
 #include "core/program/single_reader.h"
@@ -18,6 +23,7 @@
 #include "gui/autorun/override_form.h"
 #include "gui/records/records_widgets.h"
 #include "gui/shell/info_texts.h"
+#include "gui/shell/screen_banner.h"
 #include "gui/shell/side_menu.h"
 
 namespace zep::gui {
@@ -57,8 +63,15 @@ main_window::main_window(std::unique_ptr<program::session> state, operator_port*
     side_menus_->setFixedWidth(command_menu_->width());
     working_area_ = new QStackedWidget(centre);
     working_area_->setObjectName(QStringLiteral("working_area"));
+    // A screen larger than the window scrolls inside it: the window never grows past the
+    // screen it is on to make room.
+    auto* scroller = new QScrollArea(centre);
+    scroller->setObjectName(QStringLiteral("working_scroll"));
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidget(working_area_);
     row->addWidget(side_menus_);
-    row->addWidget(working_area_, 1);
+    row->addWidget(scroller, 1);
     setCentralWidget(centre);
     for (side_menu* menu : {command_menu_, database_menu_}) {
         connect(menu, &side_menu::entry_chosen, this,
@@ -68,7 +81,7 @@ main_window::main_window(std::unique_ptr<program::session> state, operator_port*
     build_menu_bar();
     build_popup_menus();
     statusBar()->setObjectName(QStringLiteral("status"));
-    resize(980, 640);
+    fit_to_screen(QSize(980, 640));
 
     // The Commands side menu with its last screen, as at every start.
     navigation_.current_menu = command_menu_name;
@@ -77,6 +90,45 @@ main_window::main_window(std::unique_ptr<program::session> state, operator_port*
     show_screen(navigation_.command_screen);
     if (!state_->warnings.isEmpty())
         statusBar()->showMessage(state_->warnings.join(QStringLiteral("  ")));
+}
+
+// Opens at `wanted`, or smaller where the screen offers less room, and centred on it.
+void main_window::fit_to_screen(QSize wanted) {
+    const QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!on) {
+        resize(wanted);
+        return;
+    }
+    const QRect room = on->availableGeometry();
+    // The frame the window manager adds is not known before the window is shown.
+    const QSize frame(16, 40);
+    resize(wanted.boundedTo(room.size() - frame));
+    move(room.center() - rect().center());
+}
+
+// Help, About and the beta information open centred on this window, whole on its screen.
+void main_window::place_beside(QWidget* window) const {
+    QRect wanted(QPoint(), window->size());
+    wanted.moveCenter(frameGeometry().center());
+    if (const QScreen* on = screen()) {
+        const QRect room = on->availableGeometry();
+        wanted.setSize(wanted.size().boundedTo(room.size()));
+        wanted.moveLeft(std::clamp(wanted.left(), room.left(), room.right() - wanted.width()));
+        wanted.moveTop(std::clamp(wanted.top(), room.top(), room.bottom() - wanted.height()));
+    }
+    window->setGeometry(wanted);
+}
+
+void main_window::keyPressEvent(QKeyEvent* event) {
+    // F10 reaches the menu bar, as on other desktops. The Terminal screen takes F10 itself
+    // (it sends a NUL), so it never gets here from there.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier &&
+        !menuBar()->actions().isEmpty()) {
+        menuBar()->setFocus(Qt::ShortcutFocusReason);
+        menuBar()->setActiveAction(menuBar()->actions().first());
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 main_window::~main_window() {
@@ -91,14 +143,15 @@ void main_window::build_menu_bar() {
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, handler);
     };
-    add(QStringLiteral("Commands"), QStringLiteral("menu_commands"), &main_window::show_commands);
-    add(QStringLiteral("Database"), QStringLiteral("menu_database"), &main_window::show_database);
-    add(QStringLiteral("Override Active Readers"), QStringLiteral("menu_override"),
+    // Each caption's mnemonic letter opens it with Alt; F10 reaches the bar (keyPressEvent).
+    add(QStringLiteral("&Commands"), QStringLiteral("menu_commands"), &main_window::show_commands);
+    add(QStringLiteral("&Database"), QStringLiteral("menu_database"), &main_window::show_database);
+    add(QStringLiteral("&Override Active Readers"), QStringLiteral("menu_override"),
         &main_window::show_override);
-    add(QStringLiteral("Password"), QStringLiteral("menu_password"), &main_window::show_password);
-    add(QStringLiteral("Help"), QStringLiteral("menu_help"), &main_window::show_help);
-    add(QStringLiteral("About"), QStringLiteral("menu_about"), &main_window::show_about);
-    add(QStringLiteral("Beta Version Information"), QStringLiteral("menu_beta"),
+    add(QStringLiteral("&Password"), QStringLiteral("menu_password"), &main_window::show_password);
+    add(QStringLiteral("&Help"), QStringLiteral("menu_help"), &main_window::show_help);
+    add(QStringLiteral("&About"), QStringLiteral("menu_about"), &main_window::show_about);
+    add(QStringLiteral("&Beta Version Information"), QStringLiteral("menu_beta"),
         &main_window::show_beta);
 }
 
@@ -168,6 +221,8 @@ QWidget* main_window::show_screen(const QString& name) {
         screens_.insert(name, screen);
         working_area_->addWidget(screen);
     }
+    // The status bar speaks of the screen shown: another screen starts it empty.
+    if (working_area_->currentWidget() != screen) statusBar()->clearMessage();
     working_area_->setCurrentWidget(screen);
     screen->show();  // one closed with Esc comes back
     screen->raise();
@@ -191,6 +246,9 @@ void main_window::show_override() {
     }
     auto* screen = new override_form(*rows, autorun::program_override_selection(), this);
     screen->setAttribute(Qt::WA_DeleteOnClose);
+    connect(screen, &QDialog::finished, this, [this] {
+        for (screen_banner* banner : findChildren<screen_banner*>()) banner->refresh();
+    });
     // Modal, yet without a nested event loop: a running job still reports to its screen.
     screen->open();
 }
@@ -209,6 +267,7 @@ void main_window::show_text_window(const QString& name, const QString& title, co
         window->resize(560, 460);
         text_windows_.insert(name, window);
     }
+    place_beside(window);
     window->show();
     window->raise();
 }

@@ -61,8 +61,11 @@ class main_window final : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void fit_to_screen(QSize wanted);
+    void place_beside(QWidget* window) const;
     bool leave_current_screen();
     void build_menu_bar();
     void build_popup_menus();

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,8 +15,10 @@
 
 #include "core/program/single_reader.h"
 #include "core/transfer/access_transfer.h"
+#include "core/transfer/download_file.h"
 #include "core/transfer/log_transfer.h"
 #include "core/transfer/schedule_transfer.h"
+#include "gui/shell/screen_banner.h"
 
 namespace zep::gui {
 
@@ -47,6 +50,7 @@ QRadioButton* make_radio(const char* caption, const QString& name, QWidget* pare
 updown_form::updown_form(screen_context& context) : QWidget(context.parent), context_(context) {
     setObjectName(QStringLiteral("updown"));
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new screen_banner(&context_.state, nullptr, this));
     auto* caption = new QLabel(QString::fromLatin1(screen_caption_text), this);
     caption->setObjectName(QStringLiteral("caption"));
     caption->setStyleSheet(QStringLiteral("font-weight: bold;"));
@@ -228,12 +232,14 @@ void updown_form::show_count(qint64 done, qint64 total) {
 void updown_form::run(transfer_work work, const char* cancel_caption) {
     const link::link_endpoint reader =
         link::single_reader_endpoint(program::stored_single_reader(context_.state));
+    auto outcome = std::make_shared<transfer::transfer_outcome>();
     job_request request;
-    request.work = [work = std::move(work), reader, view = view()](job_context& job) {
-        work(job, reader, view);
+    request.work = [work = std::move(work), reader, view = view(), outcome](job_context& job) {
+        *outcome = work(job, reader, view);
     };
     request.on_progress = [this](const QString& text) { progress_->setText(text); };
-    request.on_finished = [this] { finished(); };
+    const bool upload = cancel_caption == cancel_upload_text;
+    request.on_finished = [this, outcome, upload] { finished(*outcome, upload); };
     request.screen = this;
     request.cancel_control = cancel_;
     request.output = findChild<QWidget*>(QStringLiteral("progress_panel"));
@@ -247,8 +253,14 @@ void updown_form::run(transfer_work work, const char* cancel_caption) {
     }
 }
 
-void updown_form::finished() {
+void updown_form::finished(const transfer::transfer_outcome& outcome, bool upload) {
     cancel_->hide();
+    // A cancel shows no message; the status line says what the file was left holding.
+    if (upload && outcome.end == transfer::transfer_end::cancelled) {
+        status_->setText(
+            QStringLiteral("Upload cancelled: the file holds %1 records")
+                .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(counted_)));
+    }
     // An upload's busy bar stops at the count it reached.
     if (bar_->maximum() == 0) {
         bar_->setFormat(QStringLiteral("%v"));
@@ -263,6 +275,9 @@ void updown_form::download_access_list() {
         context_.person.choose_open_file(QString::fromLatin1(transfer::access_download_file_name),
                                          QString::fromLatin1(transfer::open_filter));
     if (!file) return;
+    if (transfer::holds_no_records(*file) &&
+        !context_.person.confirm(QString::fromLatin1(transfer::empty_download_question)))
+        return;
     transfer::download_options options;
     options.file = *file;
     options.layout = schedule_and_id_->isChecked() ? transfer::access_layout::schedule_and_id
@@ -347,6 +362,7 @@ void updown_form::upload_log() {
 }
 
 void updown_form::clear_log() {
+    if (!context_.person.confirm_erase(QString::fromLatin1(transfer::clear_log_question))) return;
     run([](job_context& job, const link::link_endpoint& reader, const transfer::transfer_view&) {
         return transfer::clear_log(job.link, reader, job.person);
     });

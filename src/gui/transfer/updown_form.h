@@ -48,7 +48,7 @@ class updown_form final : public QWidget {
     // The status label and the record count, handed from the worker to this thread.
     transfer::transfer_view view();
     void show_count(qint64 done, qint64 total);
-    void finished();
+    void finished(const transfer::transfer_outcome& outcome, bool upload);
     transfer::line_end chosen_line_end() const;
 
     screen_context context_;  // copied: the shell makes it for the constructor only

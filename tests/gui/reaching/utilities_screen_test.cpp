@@ -14,6 +14,7 @@
 
 #include "core/data/readers_table.h"
 #include "gui/maintenance/utilities_form.h"
+#include "gui/shell/screen_banner.h"
 #include "gui/shell/side_menu.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/fixed_clock.h"
@@ -66,6 +67,12 @@ TEST_F(utilities_screen, shows_its_captions_the_pc_clock_and_the_settings_it_kee
     EXPECT_EQ(program.state().settings.setdateall, "Y");
     EXPECT_EQ(program.state().settings.addhocaddall, "N");
     EXPECT_EQ(text_of("current_date_time"), "03/03/2019  10:20:30");
+    // Which reader the buttons reach, and whether the override stands in for the marks.
+    EXPECT_EQ(text_of("reader_banner"), "Reader: Com1 (/dev/ttyS0) 9600, plain");
+    EXPECT_TRUE(find<QLabel>("override_banner")->isHidden());
+    selection.loadup({test::reader_row(2, "T"), test::reader_row(5, "T")});
+    form->findChild<gui::screen_banner*>()->refresh();
+    EXPECT_EQ(text_of("override_banner"), "Override in force: 2 readers selected");
     clock.set(QDateTime(QDate(2019, 12, 31), QTime(23, 59, 5)));
     EXPECT_TRUE(test::wait_until(
         [this] { return text_of("current_date_time") == "12/31/2019  23:59:05"; }, 3000));
@@ -76,8 +83,11 @@ TEST_F(utilities_screen, answers_fill_the_boxes_while_the_window_stays_live) {
     slow.ident = "ZEP SCREEN 3.0";
     slow.ids = {{"111", 0}, {"222", 0}};
     slow.faults.delay_ms = 300;
-    test::single_tcp_reader(program.state(), sim.start_tcp({slow}), 3);
+    const quint16 port = sim.start_tcp({slow});
+    test::single_tcp_reader(program.state(), port, 3);
     open();
+    EXPECT_EQ(text_of("reader_banner"),
+              QStringLiteral("Reader: TCP 127.0.0.1:%1, protocol address 003").arg(port));
     find<QPushButton>("identify_reader")->click();
     // Back in the event loop at once; the screen's controls wait for the reader.
     EXPECT_TRUE(program.state().busy);
@@ -94,6 +104,13 @@ TEST_F(utilities_screen, answers_fill_the_boxes_while_the_window_stays_live) {
     click("read_date_time");
     EXPECT_TRUE(text_of("reader_date_time").startsWith("03/03/2019  10:2"));
     EXPECT_EQ(program.answers.messages, QStringList{"Time set in reader"});
+
+    // A failed answer leaves no earlier answer standing as if it were its own.
+    sim.with_reader(0, 0, [](sim::reader& r) { r.faults.nak = true; });
+    for (const char* button : {"identify_reader", "read_memory", "read_date_time"}) click(button);
+    EXPECT_EQ(find<QLineEdit>("identification")->text() + text_of("download_slots_used") +
+                  text_of("reader_date_time"),
+              "");
 }
 
 // Answers the real dialogs as they come up: input boxes get `id`, message boxes are

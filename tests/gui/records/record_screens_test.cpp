@@ -213,13 +213,17 @@ TEST_F(log_screens, utilities_show_the_remembered_choices_export_delete_and_list
     program.answers.file_answers = {out("comma")};
     press(screen, "export_log_button");
     EXPECT_EQ(file_bytes(out("comma")), "2005-03-01 08:00:00,Li,Bo,1234,005,,N\r\r\n");
-    EXPECT_TRUE(child<QLabel>(screen, "dbutil_status")->text().isEmpty());
+    EXPECT_EQ(child<QLabel>(screen, "dbutil_status")->text(), "1 row written to " + out("comma"));
     press(screen, "fixed_format");
     EXPECT_TRUE(program.state().marker.export_fixed);
 
     child<QLineEdit>(screen, "delete_start_date")->setText("03-01-2005");
     child<QLineEdit>(screen, "delete_end_date")->setText("03-02-2005");
+    press(screen, "delete_log_button");  // No: nothing goes
+    program.answers.confirm_answers = {true};
     press(screen, "delete_log_button");
+    EXPECT_EQ(program.answers.questions,
+              QStringList(2, "Delete 2 log records from 03-01-2005 to 03-02-2005?"));
     program.add_user("1234", "Smith", "Ann");
     program.answers.file_answers = {out("employees")};
     press(screen, "export_employees_button");

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -75,6 +76,21 @@ TEST_F(users_screen, adding_users_moves_through_the_fields_and_keeps_the_dialog_
     EXPECT_EQ(column_texts(users, 0), (QStringList{"Brown", "Smith"}));
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
+    // OK saves as Enter in the ID does; Cancel closes with nothing stored.
+    menus.add_new_user->trigger();
+    box("first_name")->setText("Di");
+    box("last_name")->setText("Dane");
+    box("id_number")->setText("6");
+    child<QPushButton>(dialog, "newuser_cancel")->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(data::users_table(program.db()).find("6").value());
+    ASSERT_TRUE(QSqlQuery(program.db().connection()).exec("DROP TRIGGER refuse_INSERT_users"));
+    menus.add_new_user->trigger();
+    box("first_name")->setText("Di");
+    box("last_name")->setText("Dane");
+    box("id_number")->setText("6");
+    child<QPushButton>(dialog, "newuser_ok")->click();
+    EXPECT_TRUE(data::users_table(program.db()).find("6").value());
 }
 
 TEST_F(users_screen, modifying_closes_the_dialog_and_keeps_the_assignments) {
@@ -110,7 +126,14 @@ TEST_F(users_screen, the_list_sorts_on_the_clicked_header_and_deleting_selects_t
     EXPECT_EQ(column_texts(users, 1), (QStringList{"Al", "Bo", "Cy"}));
     EXPECT_TRUE(menu_offers_changes());
 
+    // Each deletion asks first, naming the user; No keeps the row.
     click(users, row_with(users, 0, "Brown"));
+    menus.delete_user->trigger();
+    EXPECT_EQ(program.answers.questions,
+              QStringList{"Delete the user Bo Brown (ID 2) and every reader and schedule "
+                          "assigned to them?"});
+    EXPECT_EQ(users->topLevelItemCount(), 3);
+    program.answers.confirm_answers = {true, true, true};
     menus.delete_user->trigger();
     EXPECT_EQ(column_texts(users, 0), (QStringList{"Clark", "Adams"}));
     EXPECT_EQ(screen->current_user().userid, "1");  // the row now in its place
@@ -209,7 +232,10 @@ TEST_F(assignments_screen, all_remaining_readers_at_all_times_then_delete_one_an
     EXPECT_EQ(program.answers.questions, QStringList{"Delete this reader for this user"});
     EXPECT_EQ(program.access_of("1234"), "0005" + QString(248, '0') + "  ");
     EXPECT_EQ(assignments()->topLevelItemCount(), 126);
+    program.answers.confirm_answers = {true};
     press(screen, "clear_schedules_button");
+    EXPECT_EQ(program.answers.questions.last(),
+              "Remove every reader and schedule assigned to Ann Smith (ID 1234)?");
     EXPECT_EQ(program.access_of("1234"), QString(254, ' '));
     EXPECT_EQ(assignments()->topLevelItemCount(), 0);
     EXPECT_TRUE(program.answers.messages.isEmpty());

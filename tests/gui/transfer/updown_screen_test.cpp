@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/data/temp_database.h"
@@ -105,7 +106,10 @@ TEST_F(updown_screen, log_upload_writes_the_chosen_line_end_until_cancelled) {
     EXPECT_EQ(find<QPushButton>("cancel_transfer")->text(), "Cancel Upload");
     ASSERT_TRUE(test::wait_until(
         [&] { return find<QLabel>("progress")->text().startsWith("Records Uploaded: "); }));
-    find<QPushButton>("cancel_transfer")->click();
+    program.window->show();
+    program.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program.window.get()));
+    QTest::keyClick(program.window.get(), Qt::Key_Escape);  // Esc is the Cancel button
     ASSERT_TRUE(test::wait_until([&] { return idle(); }));
 
     EXPECT_EQ(program.answers.file_requests, QStringList{"save|uploadlog.txt|Text (*.txt)|*.txt"});
@@ -118,18 +122,32 @@ TEST_F(updown_screen, log_upload_writes_the_chosen_line_end_until_cancelled) {
     EXPECT_EQ(bar->value(), kept.count('\r'));
     EXPECT_EQ(bar->maximum(), bar->value());
     EXPECT_LT(bar->value(), 500);
+    EXPECT_EQ(find<QLabel>("status")->text(),
+              QStringLiteral("Upload cancelled: the file holds %1 records").arg(bar->value()));
 }
 
+// So does a No to clearing the reader's log, or to emptying its list with a file of no IDs.
 TEST_F(updown_screen, a_no_or_a_cancelled_picker_sends_nothing) {
-    program.answers.confirm_answers = {false, true};
+    program.answers.confirm_answers = {false, true, true, false};
+    program.answers.file_answers = {std::nullopt, std::nullopt,
+                                    test::write_file(dir.filePath("blank.txt"), "\r\n\r\n")};
     open(sim_fixture::zep_reader());
-    for (const char* action : {"download_schedule", "upload_schedule", "upload_access_list"}) {
+    for (const char* action : {"download_schedule", "upload_schedule", "upload_access_list",
+                               "download_access_list", "clear_log"}) {
         find<QPushButton>(action)->click();
         EXPECT_TRUE(idle()) << action;
     }
     EXPECT_EQ(program.answers.file_requests,
               QStringList({"save|schedule.txt|Text (*.txt)|*.txt|All Files (*.*)|*.*",
-                           "save|uploadacc.txt|Text (*.txt)|*.txt"}));
+                           "save|uploadacc.txt|Text (*.txt)|*.txt",
+                           "open|accesslist.txt|Text (*.txt)|*.txt|All Files (*.*)|*.*"}));
+    EXPECT_EQ(program.answers.questions.mid(2),
+              QStringList({"This will replace the current Access List in the reader\rDo you "
+                           "wish to continue?",
+                           "The file holds no IDs: the reader's access list will be emptied. "
+                           "Continue?",
+                           "Clear the reader's log without uploading it? Its transactions will "
+                           "be lost."}));
     EXPECT_EQ(sim.received(0), "");
     EXPECT_TRUE(program.answers.messages.isEmpty());
 }
