@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 #include "core/program/login.h"
@@ -14,9 +15,11 @@ namespace zep::gui {
 
 namespace {
 
-// ZEP_SCREENSHOT=PATH: the main window saves a picture of itself and closes, for the
-// documentation and for checking the layout on a virtual display (scripts/screenshots).
-// ZEP_SCREENSHOT_SCREEN names the side-menu entry to show first ("utilities", "usersform").
+// ZEP_SCREENSHOT=PATH: the program saves a picture of the whole display, window frame
+// and all, and closes, for the documentation and for checking the layout on a virtual
+// display of a given size (scripts/screenshots). ZEP_SCREENSHOT_SCREEN names the
+// side-menu entry to show first ("utilities", "usersform"), or "password", "help" or
+// "about".
 void take_screenshot_when_asked(main_window& window) {
     const QString path = qEnvironmentVariable("ZEP_SCREENSHOT");
     if (path.isEmpty()) return;
@@ -26,8 +29,12 @@ void take_screenshot_when_asked(main_window& window) {
         if (menu == window.database_menu()) window.show_database();
         window.open_entry(menu, screen);
     }
-    QTimer::singleShot(800, &window, [&window, path] {
-        window.grab().save(path);
+    if (screen == QLatin1String("password")) window.show_password();
+    if (screen == QLatin1String("help")) window.show_help();
+    if (screen == QLatin1String("about")) window.show_about();
+    QTimer::singleShot(1200, &window, [&window, path] {
+        QScreen* display = window.screen();
+        (display ? display->grabWindow(0) : window.grab()).save(path);
         window.close();
     });
 }
