@@ -173,12 +173,18 @@ database_file::~database_file() {
 }
 
 result<std::unique_ptr<database_file>> database_file::open(const QString& path,
-                                                           const QString& connection_name) {
+                                                           const QString& connection_name,
+                                                           bool make_folder) {
     if (QSqlDatabase::contains(connection_name)) {
         return failure(path,
                        QStringLiteral("connection \"%1\" is already open").arg(connection_name));
     }
     const QFileInfo info(path);
+    // A folder named by mistake is not made: only the default place is the program's own.
+    if (!make_folder && !QFileInfo(info.absolutePath()).isDir()) {
+        return status::failure(QStringLiteral("Folder %1 does not exist")
+                                   .arg(QDir::toNativeSeparators(info.absolutePath())));
+    }
     if (!QDir().mkpath(info.absolutePath())) {
         return failure(path, QStringLiteral("cannot create its folder"));
     }

@@ -19,10 +19,12 @@ class database_file {
     // Opens `path` on the connection `connection_name`. When the file is absent or empty it
     // is created (owner read/write only) with the five tables and their indexes, whole or
     // not at all; an existing file must hold every table and field and the four documented
-    // indexes, or it is refused untouched. A failure names the file and what is wrong with
-    // it, in one line.
+    // indexes, or it is refused untouched. Its folder must exist unless `make_folder` (the
+    // default place is made on first use; a folder typed by mistake is not). A failure
+    // names the file (or folder) and what is wrong with it, in one line.
     static result<std::unique_ptr<database_file>> open(const QString& path,
-                                                       const QString& connection_name);
+                                                       const QString& connection_name,
+                                                       bool make_folder = false);
 
     ~database_file();
     database_file(const database_file&) = delete;

@@ -52,7 +52,8 @@ result<std::unique_ptr<session>> start_up(const startup_options& options) {
     state->background = options.command_line == QLatin1String("background");
 
     const QString path = data::resolve_database_path(options.db_arg);
-    auto opened = data::database_file::open(path, options.connection_name);
+    auto opened =
+        data::database_file::open(path, options.connection_name, options.db_arg.isEmpty());
     if (!opened) return opened.as_status();
     state->db = std::move(opened.value());
 
