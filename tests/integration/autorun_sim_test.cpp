@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <algorithm>
 #include <set>
 #include <thread>
@@ -301,6 +304,57 @@ TEST_F(autorun_run, a_stopped_upload_keeps_the_log_and_the_next_run_stores_each_
     EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
                             [](const data::log_row& r) { return r.idnum == "77"; }),
               2);
+}
+
+// The one rule that keeps transactions from being lost: a reader's log is cleared only once
+// its records are stored. A destination that refuses them (a trigger, a read-only
+// connection, a full disk for either kind of file) gets the step's error and no "cl"; the
+// reader keeps its log and the next healthy run stores every record once.
+TEST_F(autorun_run, records_a_destination_refuses_are_never_cleared_from_the_reader) {
+    std::vector<QByteArray> cards;
+    for (int i = 0; i < 10; ++i) cards.push_back(QByteArray::number(100 + i));
+    const quint16 port = sim.start_tcp({reader_with_log(0, false, cards)});
+    add(test::tcp_reader_row(1, port));
+    request.settings.autosettings = QStringLiteral("00010");
+    const auto kept = [&] {
+        return sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); });
+    };
+    const QString refused = QStringLiteral(
+        "Reader 001 - error  22 - Unable to store log records - access download will be skipped");
+    QSqlQuery sql(db.db().connection());
+    for (const QString& refuse :
+         {test::refusing_trigger("INSERT", "log"), QStringLiteral("PRAGMA query_only = 1")}) {
+        ASSERT_TRUE(sql.exec(refuse)) << refuse.toStdString();
+        EXPECT_EQ(run().lines[2], refused) << refuse.toStdString();
+        ASSERT_TRUE(sql.exec(refuse.startsWith("PRAGMA")
+                                 ? QStringLiteral("PRAGMA query_only = 0")
+                                 : QStringLiteral("DROP TRIGGER refuse_INSERT_log")));
+        EXPECT_EQ(kept(), 10);
+    }
+    // A disk that fills up while the lines are written: the file limit of this process, room
+    // for the run's lock file but not for ten records.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    request.settings.dirlogup = db.folder();
+    request.settings.singlogup = db.folder() + QStringLiteral("/all.txt");
+    for (const char* destination : {"2", "1"}) {
+        request.settings.autologup = QLatin1String(destination);
+        rlimit small = before;
+        small.rlim_cur = 100;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const QStringList lines = run().lines;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &before), 0);
+        ASSERT_GE(lines.size(), 3);
+        EXPECT_EQ(lines[2], refused) << destination;
+        EXPECT_EQ(kept(), 10);
+    }
+    EXPECT_FALSE(text_of(sim.history(0, 0)).contains("|cl|"));
+
+    request.settings.autologup = QStringLiteral("3");
+    EXPECT_EQ(run().reader_errors, 0);
+    EXPECT_EQ(stored_log().size(), 10u);
+    EXPECT_EQ(kept(), 0);
 }
 
 // A log file is replaced only once its reader answered; a reply that is no transaction ends
