@@ -159,7 +159,7 @@ TEST_P(transfers, files_that_cannot_be_sent_are_refused_before_the_reader_is_tou
               "Data file line 2 holds a character that cannot be sent to a reader - cannot "
               "download");
     EXPECT_EQ(transfer::download_schedules(
-                  link, reader, file("nul.txt", QByteArray("001107\0001900\r\n", 15)), person)
+                  link, reader, file("nul.txt", QByteArray("001107") + '\0' + "1900\r\n"), person)
                   .text,
               "Data file line 1 holds a character that cannot be sent to a reader - cannot "
               "download");
