@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QThread>
 #include <atomic>
 #include <condition_variable>
@@ -20,6 +20,7 @@
 #include "core/autorun/autorun_steps.h"
 #include "core/clock.h"
 #include "core/data/database_file.h"
+#include "core/data/run_lock.h"
 #include "core/data/settings_record.h"
 #include "core/link/reader_link.h"
 #include "core/operator.h"
@@ -330,12 +331,16 @@ autorun_settings autorun_settings_of(const data::settings_record& record) {
     return s;
 }
 
-QString autorun_lock_path(const QString& database_path) {
-    return database_path + QStringLiteral(".lock");
-}
-
-QString background_log_path(const QString& database_path) {
-    return QFileInfo(database_path).absolutePath() + QLatin1Char('/') +
+QString background_log_path(const data::database_file& db) {
+    // A server database has no folder of its own: the log stays with the PC that ran.
+    if (db.location().server()) {
+        QString state = qEnvironmentVariable("XDG_STATE_HOME").trimmed();
+        if (state.isEmpty()) state = QDir::homePath() + QStringLiteral("/.local/state");
+        const QString folder = state + QStringLiteral("/zep");
+        QDir().mkpath(folder);
+        return folder + QLatin1Char('/') + QLatin1String(background_log_name);
+    }
+    return QFileInfo(db.path()).absolutePath() + QLatin1Char('/') +
            QLatin1String(background_log_name);
 }
 
@@ -349,17 +354,18 @@ autorun_result run_autorun(data::database_file& db, const autorun_request& reque
         return result;
     };
 
-    // One run at a time, also across processes; a lock left by a killed run is taken over.
-    QLockFile lock(autorun_lock_path(db.path()));
-    lock.setStaleLockTime(0);  // a long run is not stale; only a dead owner is
-    if (!lock.tryLock(0)) {
-        if (lock.error() != QLockFile::LockFailedError)
-            return fail(QStringLiteral("Unable to create ") + autorun_lock_path(db.path()));
-        person.message(QLatin1String(already_running_text));
-        result.end = autorun_end::already_running;
-        return result;
+    // One run at a time, also across processes and PCs.
+    data::run_lock lock(db);
+    switch (lock.try_lock()) {
+        case data::run_lock::outcome::taken:
+            break;
+        case data::run_lock::outcome::failed:
+            return fail(lock.error());
+        case data::run_lock::outcome::held_elsewhere:
+            person.message(QLatin1String(already_running_text));
+            result.end = autorun_end::already_running;
+            return result;
     }
-    QFile::setPermissions(autorun_lock_path(db.path()), QFile::ReadOwner | QFile::WriteOwner);
 
     const auto rows = data::readers_table(db).all();
     if (!rows) return fail(rows.error());
@@ -367,7 +373,7 @@ autorun_result run_autorun(data::database_file& db, const autorun_request& reque
 
     status_output out(person, result);
     if (request.mode == autorun_mode::background) {
-        const QString path = background_log_path(db.path());
+        const QString path = background_log_path(db);
         auto log = create_background_log(path);
         if (!log) return fail(QStringLiteral("Unable to create ") + path);
         const clock_source& clock = request.clock ? *request.clock : default_clock();

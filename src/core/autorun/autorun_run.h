@@ -82,8 +82,8 @@ struct autorun_result {
 autorun_result run_autorun(data::database_file& db, const autorun_request& request,
                            operator_port& person);
 
-// "zep.db.lock" beside "zep.db": one automatic run at a time, across processes.
-QString autorun_lock_path(const QString& database_path);
-QString background_log_path(const QString& database_path);
+// background.log beside a database file; for a server database in this PC's state folder
+// ($XDG_STATE_HOME/zep, normally ~/.local/state/zep).
+QString background_log_path(const data::database_file& db);
 
 }  // namespace zep::autorun

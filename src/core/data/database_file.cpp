@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "core/data/schema.h"
+#include "core/data/sql_dialect.h"
 #include "core/kill_point.h"
 
 namespace zep::data {
@@ -40,12 +41,13 @@ status create_private_file(const QString& file, const QString& path) {
     return {};
 }
 
-status create_schema(QSqlDatabase& db) {
+// The five tables and their indexes, in one transaction: a database has all or none.
+status create_schema(QSqlDatabase& db, const sql_dialect& dialect) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("BEGIN"))) return status::failure(q.lastError().text());
     QStringList statements;
-    for (const schema::table& t : schema::tables()) statements << schema::create_table_sql(t);
-    for (const schema::index& i : schema::indexes()) statements << schema::create_index_sql(i);
+    for (const schema::table& t : schema::tables()) statements << dialect.create_table(t);
+    for (const schema::index& i : schema::indexes()) statements << dialect.create_index(i);
     for (const QString& sql : statements) {
         if (!q.exec(sql)) {
             status failed = status::failure(q.lastError().text());
@@ -78,7 +80,7 @@ status create_database(const QString& path, const QString& connection_name) {
         db.setDatabaseName(building);
         if (!db.open()) {
             built = failure(path, QStringLiteral("cannot create (%1)").arg(db.lastError().text()));
-        } else if (status schema_made = create_schema(db); !schema_made) {
+        } else if (status schema_made = create_schema(db, sql_dialect()); !schema_made) {
             built =
                 failure(path, QStringLiteral("cannot create tables (%1)").arg(schema_made.error()));
         }
@@ -95,14 +97,28 @@ status create_database(const QString& path, const QString& connection_name) {
     return built;
 }
 
-// Lower-cased names the pragma `pragma` (table_info, index_list) lists for `table`, empty
-// when the table is absent. SQLite matches names without regard to case, so we do too.
-result<QStringList> table_names(QSqlDatabase& db, const char* pragma, const QString& table) {
+enum class catalog { columns, indexes };
+
+// Lower-cased names of the columns or indexes of `table`, empty when the table is absent.
+// SQLite matches names without regard to case, so we do too.
+result<QStringList> table_names(QSqlDatabase& db, catalog what, const QString& table) {
+    const bool server = db.driverName() == QLatin1String("QPSQL");
+    QString sql;
+    if (!server) {
+        sql = what == catalog::columns ? QStringLiteral("SELECT name FROM pragma_table_info(?)")
+                                       : QStringLiteral("SELECT name FROM pragma_index_list(?)");
+    } else {
+        sql = what == catalog::columns
+                  ? QStringLiteral(
+                        "SELECT column_name FROM information_schema.columns "
+                        "WHERE table_schema = current_schema() AND table_name = ?")
+                  : QStringLiteral(
+                        "SELECT indexname FROM pg_indexes "
+                        "WHERE schemaname = current_schema() AND tablename = ?");
+    }
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT name FROM pragma_%1(?)").arg(QLatin1String(pragma)))) {
-        return status::failure(q.lastError().text());
-    }
+    if (!q.prepare(sql)) return status::failure(q.lastError().text());
     q.addBindValue(table);
     if (!q.exec()) return status::failure(q.lastError().text());
     QStringList names;
@@ -111,7 +127,7 @@ result<QStringList> table_names(QSqlDatabase& db, const char* pragma, const QStr
 }
 
 result<QStringList> table_columns(QSqlDatabase& db, const QString& table) {
-    return table_names(db, "table_info", table);
+    return table_names(db, catalog::columns, table);
 }
 
 // The first field or documented index that `t` lacks, as the refusal names it.
@@ -125,7 +141,10 @@ result<QString> missing_part(QSqlDatabase& db, const schema::table& t) {
             return QStringLiteral("table \"%1\" lacks field \"%2\"").arg(table, f.name);
         }
     }
-    const auto indexes = table_names(db, "index_list", table);
+    // A server's tables carry the row number SQLite keeps by itself.
+    if (db.driverName() == QLatin1String("QPSQL") && !columns->contains(QStringLiteral("rowid")))
+        return QStringLiteral("table \"%1\" lacks field \"rowid\"").arg(table);
+    const auto indexes = table_names(db, catalog::indexes, table);
     if (!indexes) return indexes.as_status();
     for (const schema::index& i : schema::indexes()) {
         if (i.required && table == QLatin1String(i.table) &&
@@ -152,7 +171,146 @@ status validate_schema(QSqlDatabase& db, const QString& path) {
     return {};
 }
 
+// One line of a server's message: libpq's may run over several.
+QString first_line(const QString& text) {
+    return text.section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+status server_failure(const database_location& where, const QString& what) {
+    return status::failure(QStringLiteral("Database %1: %2").arg(where.display(), what));
+}
+
+// Our tables that the server database holds, by name.
+result<QStringList> server_tables(QSqlDatabase& db) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT table_name FROM information_schema.tables "
+                               "WHERE table_schema = current_schema()"))) {
+        return status::failure(first_line(q.lastError().databaseText()));
+    }
+    QStringList present;
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        if (schema::find_table(name)) present << name;
+    }
+    return present;
+}
+
 }  // namespace
+
+QString database_location::display() const {
+    if (!server()) return text;
+    QString shown = host.isEmpty() ? QStringLiteral("localhost") : host;
+    if (port > 0) shown += QStringLiteral(":%1").arg(port);
+    return shown + QLatin1Char('/') + dbname;
+}
+
+result<database_location> parse_database_location(const QString& text) {
+    database_location where;
+    where.text = text;
+    static const QString schemes[] = {QStringLiteral("postgresql://"),
+                                      QStringLiteral("postgres://")};
+    QString rest;
+    for (const QString& scheme : schemes) {
+        if (text.startsWith(scheme, Qt::CaseInsensitive)) rest = text.mid(scheme.size());
+    }
+    if (rest.isNull()) return where;  // a file
+    where.kind = database_kind::postgres;
+    const auto refuse = [&text](const QString& why) {
+        return status::failure(QStringLiteral("Database URI %1: %2").arg(text, why));
+    };
+    const QString query = rest.section(QLatin1Char('?'), 1);
+    rest = rest.section(QLatin1Char('?'), 0, 0);
+    const qsizetype slash = rest.indexOf(QLatin1Char('/'));
+    if (slash < 0 || slash == rest.size() - 1)
+        return refuse(QStringLiteral("it names no database (postgresql://host/dbname)"));
+    const auto decoded = [](const QString& part) {
+        return QString::fromUtf8(QByteArray::fromPercentEncoding(part.toUtf8()));
+    };
+    where.dbname = decoded(rest.mid(slash + 1));
+    QString authority = rest.left(slash);
+    if (const qsizetype at = authority.lastIndexOf(QLatin1Char('@')); at >= 0) {
+        where.user = decoded(authority.left(at));
+        authority = authority.mid(at + 1);
+        if (where.user.contains(QLatin1Char(':'))) {
+            return refuse(
+                QStringLiteral("a password does not belong in it: use ~/.pgpass or PGPASSWORD"));
+        }
+    }
+    // host, host:port, [v6 address]:port, or a percent-encoded socket folder.
+    qsizetype colon = authority.lastIndexOf(QLatin1Char(':'));
+    if (authority.startsWith(QLatin1Char('[')) && colon < authority.indexOf(QLatin1Char(']')))
+        colon = -1;
+    if (colon >= 0) {
+        bool ok = false;
+        where.port = authority.mid(colon + 1).toInt(&ok);
+        if (!ok || where.port <= 0 || where.port > 65535)
+            return refuse(QStringLiteral("its port is not a number from 1 to 65535"));
+        authority = authority.left(colon);
+    }
+    if (authority.startsWith(QLatin1Char('[')) && authority.endsWith(QLatin1Char(']')))
+        authority = authority.mid(1, authority.size() - 2);
+    where.host = decoded(authority);
+    QStringList options;
+    for (const QString& pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+        const QString key = decoded(pair.section(QLatin1Char('='), 0, 0)).trimmed();
+        if (key.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0) {
+            return refuse(
+                QStringLiteral("a password does not belong in it: use ~/.pgpass or PGPASSWORD"));
+        }
+        options << key + QLatin1Char('=') + decoded(pair.section(QLatin1Char('='), 1));
+    }
+    where.options = options.join(QLatin1Char(';'));
+    return where;
+}
+
+result<std::unique_ptr<database_file>> database_file::open_server(const database_location& where,
+                                                                  const QString& connection_name) {
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+        return server_failure(where, QStringLiteral("Qt's PostgreSQL driver (QPSQL) is not "
+                                                    "installed: install libqt6sql6-psql"));
+    }
+    status error;
+    bool created = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection_name);
+        if (!where.host.isEmpty()) db.setHostName(where.host);
+        if (where.port > 0) db.setPort(where.port);
+        if (!where.user.isEmpty()) db.setUserName(where.user);
+        db.setDatabaseName(where.dbname);
+        // A server that does not answer is given up after ten seconds, not libpq's never.
+        QString options = QStringLiteral("connect_timeout=10");
+        if (!where.options.isEmpty()) options += QLatin1Char(';') + where.options;
+        db.setConnectOptions(options);
+        if (!db.open()) {
+            error = server_failure(where, QStringLiteral("cannot connect (%1)")
+                                              .arg(first_line(db.lastError().databaseText())));
+        } else if (const auto present = server_tables(db); !present) {
+            error = server_failure(where, present.error());
+        } else if (present->isEmpty()) {
+            if (status made = create_schema(db, sql_dialect(database_kind::postgres)); !made) {
+                error = server_failure(
+                    where,
+                    QStringLiteral("cannot create tables (%1)").arg(first_line(made.error())));
+            }
+            created = true;
+        } else {
+            for (const schema::table& t : schema::tables()) {
+                const auto missing = missing_part(db, t);
+                if (!missing) {
+                    error = server_failure(where, first_line(missing.error()));
+                } else if (!missing->isEmpty()) {
+                    error = server_failure(where, *missing);
+                }
+                if (!error) break;
+            }
+        }
+    }
+    if (!error) {
+        drop_connection(connection_name);
+        return error;
+    }
+    return std::unique_ptr<database_file>(new database_file(where, connection_name, created));
+}
 
 QString resolve_database_path(const QString& db_arg) {
     if (!db_arg.isEmpty()) return db_arg;
@@ -165,8 +323,12 @@ QString resolve_database_path(const QString& db_arg) {
     return QDir(QDir::homePath()).filePath(QStringLiteral(".local/share/zep/zep.db"));
 }
 
-database_file::database_file(QString path, QString name, bool created)
-    : path_(std::move(path)), name_(std::move(name)), created_(created) {}
+database_file::database_file(database_location location, QString name, bool created)
+    : path_(location.text),
+      location_(std::move(location)),
+      dialect_(location_.kind),
+      name_(std::move(name)),
+      created_(created) {}
 
 database_file::~database_file() {
     close();
@@ -179,6 +341,9 @@ result<std::unique_ptr<database_file>> database_file::open(const QString& path,
         return failure(path,
                        QStringLiteral("connection \"%1\" is already open").arg(connection_name));
     }
+    auto where = parse_database_location(path);
+    if (!where) return where.as_status();
+    if (where->server()) return open_server(*where, connection_name);
     const QFileInfo info(path);
     // A folder named by mistake is not made: only the default place is the program's own.
     if (!make_folder && !QFileInfo(info.absolutePath()).isDir()) {
@@ -219,7 +384,9 @@ result<std::unique_ptr<database_file>> database_file::open(const QString& path,
         drop_connection(connection_name);
         return error;
     }
-    return std::unique_ptr<database_file>(new database_file(path, connection_name, creating));
+    database_location file;
+    file.text = path;
+    return std::unique_ptr<database_file>(new database_file(file, connection_name, creating));
 }
 
 QSqlDatabase database_file::connection() const {

@@ -1,5 +1,6 @@
 #include "core/data/log_query.h"
 
+#include "core/data/database_file.h"
 #include "core/data/schema.h"
 #include "core/data/sql_statement.h"
 
@@ -9,40 +10,41 @@ namespace {
 
 // NULL keys (rows written by other programs) sort and compare as empty text; the
 // date-time stays bare so that its index serves the default order (see page_after).
-QString sort_key(log_order order) {
+QString sort_key(const sql_dialect& d, log_order order) {
     switch (order) {
         case log_order::date_time:
-            return QStringLiteral("DateTime");
+            return d.text_key(QStringLiteral("\"DateTime\""));
         case log_order::name:
-            // The same text as the index made for it, or SQLite would not match the two.
-            return QString::fromLatin1(schema::log_name_key);
+            // The same text as the index made for it, or the database would not match the two.
+            return d.text_key(d.postgres() ? "(" + d.log_name_key() + ")" : d.log_name_key());
         case log_order::readernum:
-            return QStringLiteral("ifnull(CAST(readernum AS TEXT), '')");
+            return d.text_key(QStringLiteral("coalesce(CAST(readernum AS TEXT), '')"));
         case log_order::location:
-            return QStringLiteral("ifnull(location, '')");
+            return d.text_key(QStringLiteral("coalesce(location, '')"));
         case log_order::granted:
             break;
     }
-    return QStringLiteral("ifnull(granted, '')");
+    return d.text_key(QStringLiteral("coalesce(granted, '')"));
 }
 
-QString select_part(log_order order) {
-    return "SELECT DateTime, lastname, firstname, readernum, location, granted, " +
-           sort_key(order) + ", rowid, DateTime IS NULL FROM log ";
+QString select_part(const sql_dialect& d, log_order order) {
+    return "SELECT \"DateTime\", lastname, firstname, readernum, location, granted, " +
+           sort_key(d, order) + ", rowid, \"DateTime\" IS NULL FROM log ";
 }
 
 // The date-time order is the index's own; other keys fall back on it for ties.
-QString order_part(log_order order) {
-    if (order == log_order::date_time) return QStringLiteral(" ORDER BY DateTime, rowid");
-    return " ORDER BY " + sort_key(order) + ", DateTime, rowid";
+QString order_part(const sql_dialect& d, log_order order) {
+    const QString date_order = sort_key(d, log_order::date_time) + d.nulls_first() + ", rowid";
+    if (order == log_order::date_time) return " ORDER BY " + date_order;
+    return " ORDER BY " + sort_key(d, order) + ", " + date_order;
 }
 
 // A field cut to `width` characters, then padded to it or stripped of blanks; the pad and
 // width are bound, so only the shape of the expression lives here.
-QString cut_field(const QString& column, bool padded) {
-    const QString text = "ifnull(" + column + ", '')";
+QString cut_field(const sql_dialect& d, const QString& column, bool padded) {
+    const QString text = "coalesce(" + column + ", '')";
     if (padded) return "substr(" + text + " || ?, 1, ?)";  // padding, then the cut
-    return "trim(substr(" + text + ", 1, ?), ' ')";
+    return d.trim_blanks("substr(" + text + ", 1, ?)");
 }
 
 void bind_cut(QVariantList& values, int width, bool padded) {
@@ -54,30 +56,32 @@ void bind_cut(QVariantList& values, int width, bool padded) {
 
 status log_query::export_lines(const log_line_layout& layout, const log_line_filter& filter,
                                const std::function<void(const QString&)>& visit) {
+    const sql_dialect& d = db_.dialect();
     const bool padded = layout.padded;
     // Built left to right: each placeholder's value is appended as it is written.
     QVariantList values;
-    QString line = QStringLiteral("ifnull(DateTime, '')");
+    QString line = QStringLiteral("coalesce(\"DateTime\", '')");
     const auto add_cut = [&](const char* column, int width) {
-        line += " || ? || " + cut_field(QLatin1String(column), padded);
+        line += " || ? || " + cut_field(d, QLatin1String(column), padded);
         values << layout.separator;
         bind_cut(values, width, padded);
     };
     add_cut("lastname", layout.name_width);
     add_cut("firstname", layout.name_width);
     add_cut("idnum", layout.idnum_width);
-    line += QStringLiteral(" || ? || printf('%03d', CAST(readernum AS INTEGER))");
+    line += " || ? || " + d.three_digits(d.integer_of(QStringLiteral("readernum")));
     values << layout.separator;
     add_cut("location", layout.location_width);
-    line += QStringLiteral(" || ? || ifnull(granted, '')");
+    line += QStringLiteral(" || ? || coalesce(granted, '')");
     values << layout.separator;
     values << filter.from_date << filter.to_date << filter.reader << filter.reader << filter.idnum
            << filter.idnum;
-    const QString sql =
-        "SELECT " + line +
-        " FROM log WHERE substr(DateTime, 1, 10) BETWEEN ? AND ?"
-        " AND (? = 0 OR CAST(readernum AS INTEGER) = ?) AND (? = '' OR trim(idnum, ' ') = ?)"
-        " ORDER BY DateTime, rowid";
+    const QString sql = "SELECT " + line + " FROM log WHERE " +
+                        d.text_key(QStringLiteral("substr(\"DateTime\", 1, 10)")) +
+                        " BETWEEN ? AND ? AND (? = 0 OR " +
+                        d.integer_of(QStringLiteral("readernum")) + " = ?) AND (? = '' OR " +
+                        d.trim_blanks(QStringLiteral("idnum")) + " = ?)" +
+                        order_part(d, log_order::date_time);
     QSqlQuery q = sql::forward_query(db_);
     const status ran = sql::exec(q, sql, values);
     if (!ran) return ran;
@@ -90,13 +94,16 @@ result<qint64> log_query::count() {
 }
 
 result<std::vector<log_list_row>> log_query::page(log_order order, qint64 offset, int limit) {
-    return run(select_part(order) + order_part(order) + " LIMIT ? OFFSET ?", {limit, offset});
+    const sql_dialect& d = db_.dialect();
+    return run(select_part(d, order) + order_part(d, order) + " LIMIT ? OFFSET ?", {limit, offset});
 }
 
 result<std::vector<log_list_row>> log_query::page_after(log_order order, const log_list_row& last,
                                                         int limit) {
+    const sql_dialect& d = db_.dialect();
     const bool by_date = order == log_order::date_time;
-    const QString key = sort_key(order);
+    const QString key = sort_key(d, order);
+    const QString date = sort_key(d, log_order::date_time);
     QString where;
     QVariantList values;
     if (!by_date) {
@@ -108,16 +115,17 @@ result<std::vector<log_list_row>> log_query::page_after(log_order order, const l
     if (last.date_null) {
         // A row value holding NULL compares as nothing: after a row without a date-time
         // come the dated rows and the undated ones stored later.
-        where += by_date ? QStringLiteral("(DateTime IS NOT NULL OR rowid > ?)")
-                         : "(" + key + " > ? OR DateTime IS NOT NULL OR rowid > ?)";
+        where += by_date ? QStringLiteral("(\"DateTime\" IS NOT NULL OR rowid > ?)")
+                         : "(" + key + " > ? OR \"DateTime\" IS NOT NULL OR rowid > ?)";
         values << last.id;
     } else {
-        where += by_date ? QStringLiteral("(DateTime, rowid) > (?, ?)")
-                         : "(" + key + ", DateTime, rowid) > (?, ?, ?)";
+        where += by_date ? "(" + date + ", rowid) > (?, ?)"
+                         : "(" + key + ", " + date + ", rowid) > (?, ?, ?)";
         values << last.DateTime << last.id;
     }
     values << limit;
-    return run(select_part(order) + "WHERE " + where + order_part(order) + " LIMIT ?", values);
+    return run(select_part(d, order) + "WHERE " + where + order_part(d, order) + " LIMIT ?",
+               values);
 }
 
 result<std::vector<log_list_row>> log_query::run(const QString& sql, const QVariantList& values) {

@@ -11,13 +11,22 @@ namespace zep::data {
 namespace {
 
 const QString columns = QStringLiteral(
-    "DateTime, readernum, readername, location, idnum, lastname, firstname, granted, rowid");
+    "\"DateTime\", readernum, readername, location, idnum, lastname, firstname, granted, rowid");
 
 const QString insert_sql = QStringLiteral(
-    "INSERT INTO log (DateTime, readernum, readername, location, idnum, lastname, firstname, "
-    "granted) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    "INSERT INTO log (\"DateTime\", readernum, readername, location, idnum, lastname, "
+    "firstname, granted) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
 
-const QString in_dates = QStringLiteral("substr(DateTime, 1, 10) BETWEEN ? AND ?");
+// Rows dated within two "yyyy-mm-dd" bounds, both inclusive, compared as text.
+QString in_dates(const sql_dialect& d) {
+    return d.text_key(QStringLiteral("substr(\"DateTime\", 1, 10)")) +
+           QStringLiteral(" BETWEEN ? AND ?");
+}
+
+// The log's own order: date-time, then the order rows were stored in.
+QString date_order(const sql_dialect& d) {
+    return d.text_key(QStringLiteral("\"DateTime\"")) + d.nulls_first() + QStringLiteral(", rowid");
+}
 
 log_row read_row(const QSqlQuery& q) {
     return {sql::text(q, 0), sql::text(q, 1), sql::text(q, 2),
@@ -34,9 +43,9 @@ QVariantList value_fields(const log_row& row) {
 
 result<std::optional<log_row>> log_table::find(const QString& date_time) {
     QSqlQuery q = sql::forward_query(db_);
-    const status found =
-        sql::exec(q, "SELECT " + columns + " FROM log WHERE DateTime = ? ORDER BY rowid LIMIT 1",
-                  {date_time});
+    const status found = sql::exec(
+        q, "SELECT " + columns + " FROM log WHERE \"DateTime\" = ? ORDER BY rowid LIMIT 1",
+        {date_time});
     if (!found) return found;
     if (!q.next()) {
         if (status read = sql::finished(q); !read) return read;
@@ -51,14 +60,15 @@ status log_table::walk(const log_visitor& visit) {
 
 status log_table::walk_dates(const QString& from_date, const QString& to_date,
                              const log_visitor& visit) {
-    return run_walk(" WHERE " + in_dates, {from_date, to_date}, visit);
+    return run_walk(" WHERE " + in_dates(db_.dialect()), {from_date, to_date}, visit);
 }
 
 status log_table::run_walk(const QString& where, const QVariantList& values,
                            const log_visitor& visit) {
     QSqlQuery q = sql::forward_query(db_);
     const status ran = sql::exec(
-        q, "SELECT " + columns + " FROM log" + where + " ORDER BY DateTime, rowid", values);
+        q, "SELECT " + columns + " FROM log" + where + " ORDER BY " + date_order(db_.dialect()),
+        values);
     if (!ran) return ran;
     while (q.next()) {
         if (!visit(read_row(q))) return {};
@@ -72,8 +82,8 @@ result<qint64> log_table::count() {
 
 result<qint64> log_table::count_dates(const QString& from_date, const QString& to_date) {
     QSqlQuery q = sql::forward_query(db_);
-    const status ran =
-        sql::exec(q, "SELECT COUNT(*) FROM log WHERE " + in_dates, {from_date, to_date});
+    const status ran = sql::exec(q, "SELECT COUNT(*) FROM log WHERE " + in_dates(db_.dialect()),
+                                 {from_date, to_date});
     if (!ran) return ran;
     if (!q.next()) {
         const status read = sql::finished(q);
@@ -127,11 +137,11 @@ result<qint64> log_table::insert_new(const std::vector<log_row>& rows) {
     for (const auto& [readernum, s] : readers) {
         QHash<QString, int> stored;
         QSqlQuery q = sql::forward_query(db_);
-        const status ran = sql::exec(q,
-                                     QStringLiteral("SELECT DateTime, idnum, granted FROM log "
-                                                    "WHERE readernum = ? AND DateTime BETWEEN ? "
-                                                    "AND ?"),
-                                     {readernum, s.first, s.last});
+        const status ran = sql::exec(
+            q,
+            "SELECT \"DateTime\", idnum, granted FROM log WHERE readernum = ? AND " +
+                db_.dialect().text_key(QStringLiteral("\"DateTime\"")) + " BETWEEN ? AND ?",
+            {readernum, s.first, s.last});
         if (!ran) return ran;
         while (q.next()) ++stored[key(sql::text(q, 0), sql::text(q, 1), sql::text(q, 2))];
         if (status read = sql::finished(q); !read) return read;
@@ -152,7 +162,7 @@ result<qint64> log_table::insert_new(const std::vector<log_row>& rows) {
 status log_table::update(const log_row& row) {
     QSqlQuery q(db_.connection());
     const status ran = sql::exec(q,
-                                 QStringLiteral("UPDATE log SET DateTime = ?, readernum = ?, "
+                                 QStringLiteral("UPDATE log SET \"DateTime\" = ?, readernum = ?, "
                                                 "readername = ?, location = ?, idnum = ?, "
                                                 "lastname = ?, firstname = ?, granted = ? "
                                                 "WHERE rowid = ?"),
@@ -172,7 +182,8 @@ status log_table::remove(qint64 id) {
 
 result<qint64> log_table::remove_dates(const QString& from_date, const QString& to_date) {
     QSqlQuery q(db_.connection());
-    const status ran = sql::exec(q, "DELETE FROM log WHERE " + in_dates, {from_date, to_date});
+    const status ran =
+        sql::exec(q, "DELETE FROM log WHERE " + in_dates(db_.dialect()), {from_date, to_date});
     if (!ran) return ran;
     return static_cast<qint64>(q.numRowsAffected());
 }

@@ -9,7 +9,7 @@ namespace {
 
 const QString columns = QStringLiteral(
     "readernum, readername, location, active, timezone, commmode, protocol, address422, "
-    "ipaddress, Port");
+    "ipaddress, \"Port\"");
 
 reader_row read_row(const QSqlQuery& q) {
     return {sql::int16(q, 0), sql::text(q, 1), sql::text(q, 2), sql::text(q, 3), sql::text(q, 4),
@@ -83,7 +83,7 @@ status readers_table::update(const reader_row& row) {
                                  QStringLiteral("UPDATE readers SET readername = ?, location = ?, "
                                                 "active = ?, timezone = ?, commmode = ?, "
                                                 "protocol = ?, address422 = ?, ipaddress = ?, "
-                                                "Port = ? WHERE readernum = ?"),
+                                                "\"Port\" = ? WHERE readernum = ?"),
                                  value_fields(row) + QVariantList{row.readernum});
     if (!ran) return ran;
     if (q.numRowsAffected() > 0) return {};

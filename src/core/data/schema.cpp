@@ -135,10 +135,6 @@ constexpr std::array<index, 5> all_indexes{{
     {"logname", "log", "DateTime", false, false, log_name_key},
 }};
 
-QString quoted(const char* name) {
-    return QStringLiteral("\"%1\"").arg(QLatin1String(name));
-}
-
 }  // namespace
 
 std::span<const table> tables() {
@@ -153,21 +149,6 @@ const table* find_table(const QString& name) {
         if (name == QLatin1String(t.name)) return &t;
     }
     return nullptr;
-}
-
-QString create_table_sql(const table& t) {
-    QStringList columns;
-    for (const field& f : t.fields) {
-        columns << quoted(f.name) + (f.type == field_type::integer ? " INTEGER" : " TEXT");
-    }
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), columns.join(", "));
-}
-
-QString create_index_sql(const index& i) {
-    QString terms = quoted(i.column);
-    if (i.leading_expression) terms.prepend(QLatin1String(i.leading_expression) + ", ");
-    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-        .arg(i.unique ? "UNIQUE " : "", quoted(i.name), quoted(i.table), terms);
 }
 
 }  // namespace zep::data::schema

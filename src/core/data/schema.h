@@ -45,9 +45,4 @@ std::span<const index> indexes();
 // The table named `name`, or nullptr.
 const table* find_table(const QString& name);
 
-// CREATE TABLE / CREATE INDEX statements for a new database. Only constant names go into
-// them; no values.
-QString create_table_sql(const table& t);
-QString create_index_sql(const index& i);
-
 }  // namespace zep::data::schema

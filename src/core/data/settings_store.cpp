@@ -99,7 +99,7 @@ result<std::optional<qint64>> find_row(database_file& db, bool marker) {
                                      "ORDER BY rowid LIMIT 1")
                                : QStringLiteral(
                                      "SELECT rowid FROM settings WHERE "
-                                     "IFNULL(settings, '') <> ? ORDER BY rowid LIMIT 1");
+                                     "coalesce(settings, '') <> ? ORDER BY rowid LIMIT 1");
     const status ran = sql::exec(q, sql, {QString::fromLatin1(marker_settings_value)});
     if (!ran) return ran;
     if (!q.next()) return std::optional<qint64>();

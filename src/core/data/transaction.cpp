@@ -31,7 +31,7 @@ transaction::transaction(database_file& db) : db_(db) {
 // guard still work; a write then fails as it would anyway.
 bool transaction::begin() {
     QString code;
-    if (run(QStringLiteral("BEGIN IMMEDIATE"), &code)) return true;
+    if (run(db_.dialect().begin_write(), &code)) return true;
     if (code != QLatin1String(read_only_code)) return false;
     error_.clear();
     return run(QStringLiteral("BEGIN"));

@@ -29,7 +29,12 @@ result<std::optional<user_row>> users_table::find(const QString& userid) {
 
 status users_table::walk(const std::function<void(const user_row&)>& visit) {
     QSqlQuery q = sql::forward_query(db_);
-    const status ran = sql::exec(q, "SELECT " + columns + " FROM users ORDER BY userid, rowid", {});
+    const sql_dialect& d = db_.dialect();
+    const status ran =
+        sql::exec(q,
+                  "SELECT " + columns + " FROM users ORDER BY " +
+                      d.text_key(QStringLiteral("userid")) + d.nulls_first() + ", rowid",
+                  {});
     if (!ran) return ran;
     while (q.next()) visit(read_row(q));
     return sql::finished(q);

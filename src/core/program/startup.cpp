@@ -1,6 +1,9 @@
 #include "core/program/startup.h"
 
+#include <QSettings>
+
 #include "core/data/settings_store.h"
+#include "core/program/program_config.h"
 
 namespace zep::program {
 
@@ -16,6 +19,49 @@ int leading_number(const QString& text) {
         value = (value < 0 ? 0 : value * 10) + c.digitValue();
     }
     return value;
+}
+
+// The fields that belong to one PC when the database is a site's server: the single
+// reader's link and the Com port devices. They live in the program's settings file, under
+// the database they were set for, seeded from the site's row on first use.
+QString desk_group(const data::database_file& db) {
+    QString key = db.location().display();
+    key.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    return QStringLiteral("desk/") + key;
+}
+
+void take_desk_link(data::settings_record& into, const data::settings_record& from) {
+    into.settings = from.settings;
+    into.ipaddress = from.ipaddress;
+    into.remoteportaddress = from.remoteportaddress;
+    into.comdevice = from.comdevice;
+}
+
+void save_desk_link(const data::database_file& db, const data::settings_record& record) {
+    QSettings conf(program_config_path(), QSettings::IniFormat);
+    conf.beginGroup(desk_group(db));
+    conf.setValue(QStringLiteral("settings"), record.settings);
+    conf.setValue(QStringLiteral("ipaddress"), record.ipaddress);
+    conf.setValue(QStringLiteral("remoteportaddress"), record.remoteportaddress);
+    for (std::size_t i = 0; i < record.comdevice.size(); ++i)
+        conf.setValue(QStringLiteral("comdevice%1").arg(i + 1), record.comdevice[i]);
+}
+
+void load_desk_link(const data::database_file& db, data::settings_record& record) {
+    QSettings conf(program_config_path(), QSettings::IniFormat);
+    conf.beginGroup(desk_group(db));
+    if (!conf.contains(QStringLiteral("settings"))) {
+        conf.endGroup();
+        save_desk_link(db, record);
+        return;
+    }
+    record.settings = conf.value(QStringLiteral("settings")).toString();
+    record.ipaddress = conf.value(QStringLiteral("ipaddress")).toString();
+    record.remoteportaddress = conf.value(QStringLiteral("remoteportaddress")).toString();
+    for (std::size_t i = 0; i < record.comdevice.size(); ++i) {
+        record.comdevice[i] =
+            conf.value(QStringLiteral("comdevice%1").arg(i + 1), record.comdevice[i]).toString();
+    }
 }
 
 }  // namespace
@@ -46,25 +92,34 @@ void apply_protocol_address(QString& comm_string, link::comm_settings& comm,
     comm = link::decode_comm_settings(comm_string);
 }
 
+QString chosen_database(const QString& db_arg) {
+    if (!db_arg.isEmpty()) return db_arg;
+    if (const QString env = qEnvironmentVariable("ZEP_DB").trimmed(); !env.isEmpty()) return env;
+    const QSettings conf(program_config_path(), QSettings::IniFormat);
+    return conf.value(QStringLiteral("database")).toString().trimmed();
+}
+
 result<std::unique_ptr<session>> start_up(const startup_options& options) {
     auto state = std::make_unique<session>();
     state->command_line = options.command_line;
     state->background = options.command_line == QLatin1String("background");
 
-    const QString path = data::resolve_database_path(options.db_arg);
-    auto opened =
-        data::database_file::open(path, options.connection_name, options.db_arg.isEmpty());
+    const QString chosen = chosen_database(options.db_arg);
+    const QString path = data::resolve_database_path(chosen);
+    auto opened = data::database_file::open(path, options.connection_name, chosen.isEmpty());
     if (!opened) return opened.as_status();
     state->db = std::move(opened.value());
 
     const auto loaded = data::load_or_create(*state->db);
     if (!loaded) {
-        return status::failure(
-            QStringLiteral("Database %1: cannot read the settings (%2)").arg(path, loaded.error()));
+        return status::failure(QStringLiteral("Database %1: cannot read the settings (%2)")
+                                   .arg(state->db->location().display(), loaded.error()));
     }
     state->settings = loaded->record;
     state->marker = loaded->marker;
     state->warnings = loaded->warnings;
+    // A desk's single reader and serial ports are its own, not the site's.
+    if (state->db->location().server()) load_desk_link(*state->db, state->settings);
 
     state->comm = link::decode_comm_settings(state->settings.settings);
     // The address box is filled from the string, which settles it as three digits.
@@ -77,8 +132,14 @@ result<std::unique_ptr<session>> start_up(const startup_options& options) {
 status close_down(session& state) {
     if (!state.db || !state.db->is_open())
         return status::failure(QStringLiteral("database is not open"));
-    status saved = data::save_settings(*state.db, state.settings, state.marker,
-                                       state.loaded_settings, state.loaded_marker);
+    data::settings_record loaded = state.loaded_settings;
+    if (state.db->location().server()) {
+        save_desk_link(*state.db, state.settings);
+        // The site's row keeps what it holds for them.
+        take_desk_link(loaded, state.settings);
+    }
+    status saved =
+        data::save_settings(*state.db, state.settings, state.marker, loaded, state.loaded_marker);
     state.db->close();
     return saved;
 }
