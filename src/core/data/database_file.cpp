@@ -220,6 +220,12 @@ QSqlDatabase database_file::connection() const {
     return QSqlDatabase::database(name_, false);
 }
 
+QString database_file::engine_version() const {
+    QSqlQuery q(connection());
+    if (!q.exec(QStringLiteral("SELECT sqlite_version()")) || !q.next()) return {};
+    return QStringLiteral("SQLite ") + q.value(0).toString();
+}
+
 bool database_file::has_field(const QString& table, const QString& field) const {
     QSqlDatabase db = connection();
     const auto columns = table_columns(db, table);

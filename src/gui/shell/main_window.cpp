@@ -220,7 +220,7 @@ void main_window::show_help() {
 void main_window::show_about() {
     const QString folder = QFileInfo(state_->db->path()).absolutePath();
     show_text_window(QStringLiteral("about"), QStringLiteral("About zep"),
-                     about_text(state_->db->path(), folder));
+                     about_text(state_->db->path(), folder, state_->db->engine_version()));
 }
 
 void main_window::show_beta() {
