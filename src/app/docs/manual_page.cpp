@@ -177,7 +177,7 @@ QString zep_manual() {
     for (const auto& [status, meaning] : cli::exit_statuses(nullptr)) {
         statuses.push_back({bold(QString::number(status)), sentence(meaning)});
     }
-    page += QStringLiteral(".SH EXIT STATUS\n") + tagged(statuses) +
+    page += QStringLiteral(".SH EXIT STATUS\n") + tagged(statuses) + QStringLiteral(".PP\n") +
             roff(QStringLiteral("A command over several readers fails when any of them "
                                 "failed. Each command's own meaning of 1 is given above.\n"));
     page += QStringLiteral(".SH EXAMPLES\n") +
@@ -203,9 +203,19 @@ QString zep_sim_manual() {
     page += QStringLiteral(
         ".SH NAME\nzep\\-sim \\- simulated KO and ZEP door\\-access card readers\n"
         ".SH SYNOPSIS\n.B zep\\-sim\n[\\fIoptions\\fR] [\\fISCENARIO.json\\fR]\n.br\n"
-        ".B zep\\-sim \\-\\-version\n"
-        ".SH DESCRIPTION\n.nf\n");
-    page += roff(help.join(QLatin1Char('\n'))).trimmed() + QStringLiteral("\n.fi\n");
+        ".B zep\\-sim \\-\\-version\n");
+    // The help's first heading ("Quick form ...:") begins its options.
+    qsizetype options = 0;
+    while (options < help.size() && (help[options].startsWith(QLatin1Char(' ')) ||
+                                     !help[options].endsWith(QLatin1Char(':')))) {
+        ++options;
+    }
+    const auto preformatted = [](const QStringList& lines) {
+        return QStringLiteral(".nf\n") + roff(lines.join(QLatin1Char('\n'))).trimmed() +
+               QStringLiteral("\n.fi\n");
+    };
+    page += QStringLiteral(".SH DESCRIPTION\n") + preformatted(help.mid(0, options)) +
+            QStringLiteral(".SH OPTIONS\n") + preformatted(help.mid(options));
     page += QStringLiteral(".SH EXIT STATUS\n") +
             tagged({{bold("0"), "Stopped by SIGINT, SIGTERM or --exit-after."},
                     {bold("1"), "A line could not be served."},
