@@ -15,7 +15,16 @@ namespace {
 bool wants_desktop(const QStringList& args) {
     if (args.isEmpty()) return true;
     if (args.size() == 2 && args[0] == QLatin1String("--db")) return true;
-    return args.size() == 1 && args[0].startsWith(QLatin1String("--db="));
+    return args.size() == 1 && args[0].startsWith(QLatin1String("--db=")) && args[0].size() > 5;
+}
+
+// Qt aborts when it finds no window system to open; say so instead. QT_QPA_PLATFORM names
+// one explicitly (offscreen, vnc, ...), so Qt is left to it.
+bool display_available() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(name)) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -26,6 +35,10 @@ int main(int argc, char** argv) {
 
     if (wants_desktop(args)) {
 #ifdef ZEP_WITH_GUI
+        if (!display_available()) {
+            std::fprintf(stderr, "%s\n", zep::cli::no_display_text);
+            return zep::cli::exit_usage;
+        }
         return zep::gui::run_desktop_program(argc, argv, args);
 #else
         std::fputs("zep: built without the desktop program; give a command (zep --help)\n", stderr);

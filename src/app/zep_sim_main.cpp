@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     QCoreApplication app(argc, argv);
+    if (app.arguments().mid(1) == QStringList{QStringLiteral("--version")}) {
+        print_line(stdout, QStringLiteral("zep-sim " ZEP_VERSION));
+        return 0;
+    }
     QString error;
     const auto request = zep::sim::parse_cli(app.arguments().mid(1), &error);
     if (!request) {

@@ -23,7 +23,6 @@ inline cli_run run_zep(const QString& db, const QStringList& args,
     cli_run result;
     QTextStream out(&result.out);
     QTextStream err(&result.err);
-    if (!password) password = [] { return std::optional<QString>(); };
     cli::cli_io io{out, err, std::move(password)};
     result.status = cli::run_cli(QStringList{QStringLiteral("--db"), db} + args, io);
     out.flush();

@@ -36,11 +36,31 @@ TEST_F(cli_records_test, log_export_and_delete_answer_on_stdout_refusals_on_stde
     run = zep({"log", "export", file("y.txt"), "--reader", "127"});
     EXPECT_EQ(run.status, cli::exit_failed);
     EXPECT_EQ(run.err, "Reader number must be < 127\n");
-    run = zep({"users", "export", file("e.txt")});
-    EXPECT_EQ(run.status, cli::exit_failed);
-    EXPECT_EQ(run.err, "There are no employees in the file\n");
     EXPECT_EQ(zep({"log", "export", file("z.txt"), "--format", "csv"}).status, cli::exit_usage);
-    EXPECT_EQ(zep({"log", "delete", "--from", "03-01-2005"}).status, cli::exit_usage);
+}
+
+// Help and usage errors come from the command table; an error is one line, the usage and
+// where to read more, and a typo is answered with the nearest name.
+TEST_F(cli_records_test, help_and_usage_errors_are_per_command) {
+    auto run = zep({"log", "delete", "--from", "03-01-2005"});
+    EXPECT_EQ(run.status, cli::exit_usage);
+    EXPECT_EQ(run.err,
+              "zep log delete: missing --to\n"
+              "usage: zep [--db PATH] log delete --from MM-DD-YYYY --to MM-DD-YYYY\n"
+              "Run 'zep help log delete' for details.\n");
+    run = zep({"users", "export", "--help"});
+    EXPECT_EQ(run.status, cli::exit_ok);
+    EXPECT_EQ(run.out,
+              "usage: zep [--db PATH] users export FILE\n\n"
+              "Export the employee list to FILE. Every user, in ID order.\n\nexit "
+              "status:\n  0    done\n  1    failed (the reason is on stderr)\n"
+              "  2    bad usage\n");
+    EXPECT_EQ(zep({"help", "users", "export"}).out, run.out);
+    EXPECT_EQ(zep({"--db"}).err.section('\n', 0, 0), "zep: --db needs a PATH");
+    EXPECT_EQ(zep({"users", "exprot", "x"}).err.section('\n', 0, 0),
+              "zep: unknown command 'users exprot'; did you mean 'users export'?");
+    EXPECT_EQ(zep({"log", "export", "x", "--formt", "comma"}).err.section('\n', 0, 0),
+              "zep log export: unknown option --formt; did you mean '--format'?");
 }
 
 TEST_F(cli_records_test, users_export_writes_the_employee_list_and_start_up_warnings_go_to_stderr) {

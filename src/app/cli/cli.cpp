@@ -7,67 +7,11 @@
 #include <iostream>
 #include <string>
 
+#include "app/cli/cli_help.h"
 #include "core/program/login.h"
 #include "core/program/startup.h"
 
 namespace zep::cli {
-
-const std::vector<cli_command>& cli_commands() {
-    static const std::vector<cli_command> commands = {
-        send_command(),
-        autorun_command(),
-        background_command(),
-        log_export_command(),
-        log_delete_command(),
-        users_export_command(),
-        identify_command(),
-        memory_command(),
-        clock_get_command(),
-        clock_set_command(),
-        id_add_command(),
-        id_delete_command(),
-        access_download_command(),
-        access_upload_command(),
-        access_clear_command(),
-        schedule_download_command(),
-        schedule_upload_command(),
-        log_upload_command(),
-        log_clear_command(),
-        net_poll_command(),
-        net_watch_command(),
-        net_address_command(),
-        net_protocol_command(),
-        terminal_command(),
-        setup_params_command(),
-        setup_mode_command(),
-        setup_reset_command(),
-        setup_rs232_log_command(),
-        setup_bad_log_command(),
-        setup_clear_led_command(),
-        format_barcode_command(),
-        format_magstripe_command(),
-        format_clear_mask_command(),
-    };
-    return commands;
-}
-
-QString usage_text() {
-    QString text = QStringLiteral(
-        "usage: zep [--db PATH]                 start the desktop program\n"
-        "       zep [--db PATH] COMMAND [ARGS]  run one command and exit\n\ncommands:\n");
-    for (const auto& c : cli_commands()) {
-        const QString usage = c.usage.isEmpty() ? QString() : QLatin1Char(' ') + c.usage;
-        text += QStringLiteral("  %1%2\n      %3\n").arg(c.name, usage, c.summary);
-    }
-    text += QStringLiteral(
-        "\nlink options (override the stored single-reader link for one call):\n"
-        "  --tcp HOST:PORT  --serial Com1..Com5|DEVICE  --baud 9600|19200\n"
-        "  --protocol ADDR  --plain  --timeout MS\n"
-        "\nThe database is --db PATH, else $ZEP_HOME/zep.db, else "
-        "$XDG_DATA_HOME/zep/zep.db (~/.local/share/zep/zep.db).\n"
-        "When a login password is set it is asked for, or taken from $ZEP_PASSWORD.\n");
-    return text;
-}
 
 std::optional<QString> read_password_from_terminal() {
     if (const QByteArray env = qgetenv("ZEP_PASSWORD"); !env.isNull()) {
@@ -98,27 +42,114 @@ namespace {
 // Command names may be two words ("log export"); the longest match wins.
 const cli_command* take_command(QStringList& rest) {
     if (rest.size() >= 2) {
-        const QString two = rest[0] + QLatin1Char(' ') + rest[1];
-        for (const auto& c : cli_commands()) {
-            if (c.name == two) {
-                rest.remove(0, 2);
-                return &c;
-            }
+        if (const cli_command* c = find_command(rest[0] + QLatin1Char(' ') + rest[1])) {
+            rest.remove(0, 2);
+            return c;
         }
     }
-    for (const auto& c : cli_commands()) {
-        if (c.name == rest.first()) {
-            rest.removeFirst();
-            return &c;
-        }
+    if (const cli_command* c = find_command(rest.first())) {
+        rest.removeFirst();
+        return c;
     }
     return nullptr;
 }
 
-int usage_error(cli_io& io, const QString& what) {
-    io.err << "zep: " << what << "\n" << usage_text();
+constexpr auto general_usage = "usage: zep [--db PATH] [COMMAND [ARGS] [OPTIONS]]";
+
+// A usage error before any command is known: what is wrong, and where the commands are.
+int general_usage_error(cli_io& io, const QString& what) {
+    io.err << "zep: " << what << "\n" << general_usage << "\nRun 'zep help' for the commands.\n";
     io.err.flush();
     return exit_usage;
+}
+
+int command_usage_error(cli_io& io, const cli_command& command, const QString& what) {
+    io.err << "zep " << command.name << ": " << what << "\n"
+           << usage_line(command) << "\nRun 'zep help " << command.name << "' for details.\n";
+    io.err.flush();
+    return exit_usage;
+}
+
+QString did_you_mean(const QString& typed, const QStringList& known) {
+    const QString near = nearest_name(typed, known);
+    return near.isEmpty() ? QString() : QStringLiteral("; did you mean '%1'?").arg(near);
+}
+
+QStringList names_of(const option_set& options) {
+    QStringList names;
+    for (const QString& name : options.with_value + options.flags) names << "--" + name;
+    return names;
+}
+
+// Neither a command nor the first word of one: the one line names the nearest command.
+// The first word of several commands alone ("access") names its second words.
+int unknown_command(cli_io& io, const QStringList& words) {
+    QStringList second;
+    for (const cli_command& c : cli_commands()) {
+        if (c.name.startsWith(words.first() + QLatin1Char(' '))) {
+            second << c.name.section(QLatin1Char(' '), 1);
+        }
+    }
+    if (!second.isEmpty() && words.size() == 1) {
+        const QString choices = second.mid(0, second.size() - 1).join(QStringLiteral(", ")) +
+                                QStringLiteral(" or ") + second.last();
+        io.err << "zep " << words.first() << ": give " << choices << "\nusage: zep [--db PATH] "
+               << words.first() << ' ' << second.join('|') << " ...\nRun 'zep help "
+               << words.first() << "' for details.\n";
+        io.err.flush();
+        return exit_usage;
+    }
+    if (!second.isEmpty()) {
+        const QString typed = words.mid(0, 2).join(QLatin1Char(' '));
+        QStringList known;
+        for (const QString& s : second) known << words.first() + QLatin1Char(' ') + s;
+        return general_usage_error(
+            io, QStringLiteral("unknown command '%1'%2").arg(typed, did_you_mean(typed, known)));
+    }
+    return general_usage_error(io,
+                               QStringLiteral("unknown command '%1'%2")
+                                   .arg(words.first(), did_you_mean(words.first(), first_words())));
+}
+
+// `zep help [WORDS]`.
+int help(cli_io& io, const QStringList& words) {
+    if (words.isEmpty()) {
+        io.out << full_help();
+        return exit_ok;
+    }
+    if (const cli_command* c = find_command(words.join(QLatin1Char(' ')))) {
+        io.out << command_help(*c);
+        return exit_ok;
+    }
+    if (words.size() == 1) {
+        if (const QString group = group_help(words.first()); !group.isEmpty()) {
+            io.out << group;
+            return exit_ok;
+        }
+    }
+    return unknown_command(io, words);
+}
+
+bool asks_for_help(const QStringList& rest) {
+    for (const QString& arg : rest) {
+        if (arg == QLatin1String("--")) return false;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) return true;
+    }
+    return false;
+}
+
+// Arguments and required options as the table gives them, before start-up.
+std::optional<QString> misfit(const cli_command& command, const parsed_args& args) {
+    const qsizetype want = command.arguments.size();
+    const qsizetype got = args.positional.size();
+    if (got < want) return QStringLiteral("missing %1").arg(command.arguments[got]);
+    if (got > want) return QStringLiteral("unexpected argument '%1'").arg(args.positional[want]);
+    for (const cli_option& option : command.options) {
+        if (option.required && !args.has(option.names)) {
+            return QStringLiteral("missing --%1").arg(option.names);
+        }
+    }
+    return std::nullopt;
 }
 
 // The login check of the command line: the same rule as the desktop program's prompt.
@@ -132,47 +163,56 @@ bool login_passes(const program::session& state, cli_io& io) {
 
 }  // namespace
 
+int usage_error(cli_context& context, const QString& what) {
+    return command_usage_error(context.io, context.command, what);
+}
+
 int run_cli(const QStringList& arguments, cli_io& io) {
     QStringList rest = arguments;
     QString db_arg;
     // --db comes before the command.
-    while (!rest.isEmpty() && rest.first().startsWith(QLatin1String("--"))) {
+    while (!rest.isEmpty() && rest.first().startsWith(QLatin1Char('-'))) {
         const QString opt = rest.takeFirst();
-        if (opt == QLatin1String("--help") || opt == QLatin1String("-h")) {
-            io.out << usage_text();
-            return exit_ok;
-        }
+        if (opt == QLatin1String("--help") || opt == QLatin1String("-h")) return help(io, {});
         if (opt == QLatin1String("--version")) {
             io.out << "zep " << ZEP_VERSION << "\n";
             return exit_ok;
         }
-        if (opt == QLatin1String("--db") && !rest.isEmpty()) {
+        if (opt == QLatin1String("--db") || opt == QLatin1String("--db=")) {
+            if (opt == QLatin1String("--db=") || rest.isEmpty()) {
+                return general_usage_error(io, QStringLiteral("--db needs a PATH"));
+            }
             db_arg = rest.takeFirst();
         } else if (opt.startsWith(QLatin1String("--db="))) {
             db_arg = opt.mid(5);
         } else {
-            return usage_error(io, QStringLiteral("unknown option %1").arg(opt));
+            const QStringList known{"--db", "--help", "--version"};
+            return general_usage_error(
+                io, QStringLiteral("unknown option %1%2").arg(opt, did_you_mean(opt, known)));
         }
     }
-    if (rest.isEmpty()) return usage_error(io, QStringLiteral("no command given"));
-    if (rest.first() == QLatin1String("help")) {
-        io.out << usage_text();
-        return exit_ok;
-    }
-    const QString first_word = rest.first();
+    if (rest.isEmpty()) return general_usage_error(io, QStringLiteral("no command given"));
+    if (rest.first() == QLatin1String("help")) return help(io, rest.mid(1));
+    const QStringList typed = rest;
     const cli_command* command = take_command(rest);
-    if (command == nullptr) {
-        return usage_error(io, QStringLiteral("unknown command %1").arg(first_word));
+    if (command == nullptr) return unknown_command(io, typed);
+    if (asks_for_help(rest)) {
+        io.out << command_help(*command);
+        return exit_ok;
     }
 
     QString error;
-    const auto args = parse_args(rest, command->options, &error);
-    if (!args) return usage_error(io, error);
-    if (command->positionals && args->positional.size() != *command->positionals) {
-        return usage_error(io, QStringLiteral("%1 takes %2 argument(s), not %3")
-                                   .arg(command->name)
-                                   .arg(*command->positionals)
-                                   .arg(args->positional.size()));
+    const option_set accepted = accepted_options(*command);
+    const auto args = parse_args(rest, accepted, &error);
+    if (!args) {
+        if (error.startsWith(QLatin1String("unknown option "))) {
+            error +=
+                did_you_mean(error.mid(15).section(QLatin1Char('='), 0, 0), names_of(accepted));
+        }
+        return command_usage_error(io, *command, error);
+    }
+    if (const auto wrong = misfit(*command, *args)) {
+        return command_usage_error(io, *command, *wrong);
     }
 
     program::startup_options options;
@@ -186,7 +226,7 @@ int run_cli(const QStringList& arguments, cli_io& io) {
     program::session& state = *started.value();
     for (const QString& warning : state.warnings) io.err << warning << "\n";
     if (command->asks_login && !login_passes(state, io)) return exit_failed;
-    cli_context context{state, *args, io};
+    cli_context context{state, *args, io, *command};
     const int status = command->run(context);
     io.out.flush();
     io.err.flush();

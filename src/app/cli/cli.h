@@ -21,6 +21,11 @@ namespace zep::cli {
 inline constexpr int exit_ok = 0;
 inline constexpr int exit_failed = 1;
 inline constexpr int exit_usage = 2;
+inline constexpr int exit_interrupted = 130;
+
+// What `zep` without a command says where the desktop program cannot open a window.
+inline constexpr auto no_display_text =
+    "zep: the desktop program needs a display; 'zep --help' lists the command-line commands";
 
 // Where the command line reads and writes; tests substitute strings.
 struct cli_io {
@@ -30,70 +35,109 @@ struct cli_io {
     std::function<std::optional<QString>()> read_password;
 };
 
+struct cli_command;
+
 struct cli_context {
     program::session& state;
     const parsed_args& args;
     cli_io& io;
+    const cli_command& command;
 };
 
+// How the shell completes a value or an argument.
+enum class completion {
+    none,
+    file,
+    serial_port,  // Com1..Com5 and /dev/tty*
+    choices,      // the words of the placeholder: "schedule|id"
+};
+
+// One option of a command. `names` holds one name, or alternatives that exclude each other
+// ("verify|no-verify"); `value` is the placeholder of its value, empty for a flag.
+struct cli_option {
+    QString names = {};
+    QString value = {};
+    QString help = {};
+    completion completes = completion::none;
+    bool required = false;
+};
+
+// Which link options a command takes. The operations that keep their own waits take all
+// but --timeout, which they refuse with the reason.
+enum class link_options { none, all, own_waits };
+
+// The parts of `zep --help` and of the manual page.
+enum class section { one_reader, text_files, setup, network, database, automatic_run };
+
+// One command of the table: what --help, `zep help COMMAND`, the manual page, the shell
+// completion and the parser know about it, and what runs it.
 struct cli_command {
-    QString name;
-    QString usage;    // arguments after the name
-    QString summary;  // one line for --help
-    option_set options;
-    std::function<int(cli_context&)> run;
+    QString name = {};           // one or two words: "log export"
+    QStringList arguments = {};  // positional, in order: "FILE", "on|off"; FILE completes files
+    std::vector<cli_option> options = {};
+    link_options link = link_options::none;
+    section part = section::one_reader;
+    QString summary = {};        // one line, lower case, no full stop
+    QString details = {};        // sentences for the command's help and the manual; may be empty
+    QString failure = {};        // what exit status 1 means; empty: the operation failed
+    bool interruptible = false;  // Ctrl-C stops it at its next check (exit 130)
     bool asks_login = true;
-    // How many positional arguments the command takes, checked before start-up; unset
-    // when the command checks them itself.
-    std::optional<int> positionals = std::nullopt;
+    std::function<int(cli_context&)> run = {};
 };
 
 // Every command of `zep`, in the order --help lists them.
 const std::vector<cli_command>& cli_commands();
 
+// The options `command` accepts, as the parser wants them.
+option_set accepted_options(const cli_command& command);
+
+// The link options: name, placeholder and help.
+const std::vector<cli_option>& link_option_table();
+
 // Runs `zep ARGS...` (program name excluded) and returns the exit status.
 int run_cli(const QStringList& arguments, cli_io& io);
-
-// The usage text.
-QString usage_text();
 
 // Reads the login password from $ZEP_PASSWORD, else from the terminal without echo.
 std::optional<QString> read_password_from_terminal();
 
-// Commands, one per file.
-cli_command send_command();
-cli_command background_command();
-cli_command autorun_command();
-cli_command log_export_command();
-cli_command log_delete_command();
-cli_command users_export_command();
-cli_command identify_command();
-cli_command memory_command();
-cli_command clock_get_command();
-cli_command clock_set_command();
-cli_command id_add_command();
-cli_command id_delete_command();
-cli_command access_download_command();
-cli_command access_upload_command();
-cli_command access_clear_command();
-cli_command schedule_download_command();
-cli_command schedule_upload_command();
-cli_command log_upload_command();
-cli_command log_clear_command();
-cli_command net_poll_command();
-cli_command net_watch_command();
-cli_command net_address_command();
-cli_command net_protocol_command();
-cli_command terminal_command();
-cli_command setup_params_command();
-cli_command setup_mode_command();
-cli_command setup_reset_command();
-cli_command setup_rs232_log_command();
-cli_command setup_bad_log_command();
-cli_command setup_clear_led_command();
-cli_command format_barcode_command();
-cli_command format_magstripe_command();
-cli_command format_clear_mask_command();
+// Tells a bad use of `context.command` on stderr: `what` in one line, the usage line and
+// where to read more. Returns exit_usage.
+int usage_error(cli_context& context, const QString& what);
+
+// The commands' run functions, one file per group.
+int run_send(cli_context& context);
+int run_background(cli_context& context);
+int run_autorun(cli_context& context);
+int run_log_export(cli_context& context);
+int run_log_delete(cli_context& context);
+int run_users_export(cli_context& context);
+int run_identify(cli_context& context);
+int run_memory(cli_context& context);
+int run_clock_get(cli_context& context);
+int run_clock_set(cli_context& context);
+int run_id_add(cli_context& context);
+int run_id_delete(cli_context& context);
+int run_access_download(cli_context& context);
+int run_access_upload(cli_context& context);
+int run_access_clear(cli_context& context);
+int run_schedule_download(cli_context& context);
+int run_schedule_upload(cli_context& context);
+int run_log_upload(cli_context& context);
+int run_log_clear(cli_context& context);
+int run_net_poll(cli_context& context);
+int run_net_watch(cli_context& context);
+int run_net_address(cli_context& context);
+int run_net_protocol(cli_context& context);
+int run_terminal(cli_context& context);
+int run_setup_params(cli_context& context);
+int run_setup_mode(cli_context& context);
+int run_setup_reset(cli_context& context);
+int run_setup_rs232_log(cli_context& context);
+int run_setup_bad_log(cli_context& context);
+int run_setup_clear_led(cli_context& context);
+int run_format_barcode(cli_context& context);
+int run_format_magstripe(cli_context& context);
+int run_format_clear_mask(cli_context& context);
 
 // Runs a database utility with the command line as its operator: `file` answers the save
 // dialog, `agree` the questions (No when not given); the messages go to stdout when

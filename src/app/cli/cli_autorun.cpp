@@ -42,9 +42,9 @@ int run(cli_context& context, autorun::autorun_mode mode) {
         bool ok = false;
         request.parallel = context.args.value(QStringLiteral("parallel")).toInt(&ok);
         if (!ok || request.parallel < 1 || request.parallel > most_parallel) {
-            context.io.err << "zep: --parallel takes a number from 1 to " << most_parallel << "\n"
-                           << usage_text();
-            return exit_usage;
+            return usage_error(
+                context,
+                QStringLiteral("--parallel takes a number from 1 to %1").arg(most_parallel));
         }
     }
     const interrupt_guard interrupt;
@@ -60,43 +60,17 @@ int run(cli_context& context, autorun::autorun_mode mode) {
     }
 }
 
-cli_command autorun_command_of(const QString& name, const QString& summary,
-                               autorun::autorun_mode mode) {
-    cli_command command{name,
-                        QStringLiteral("[--parallel N]"),
-                        summary,
-                        {{QStringLiteral("parallel")}, {}},
-                        [mode](cli_context& context) { return run(context, mode); }};
-    command.positionals = 0;
-    return command;
-}
-
 }  // namespace
 
 // The unattended start: start-up, the automatic run in background mode, and an end that
 // writes no settings back (the desktop program may have saved newer ones meanwhile).
 // There is nobody to answer a login question; the database is its owner's alone.
-cli_command background_command() {
-    cli_command command = autorun_command_of(
-        QStringLiteral("background"),
-        QStringLiteral("the automatic run, unattended: status lines into background.log beside "
-                       "the database"),
-        autorun::autorun_mode::background);
-    command.asks_login = false;
-    return command;
+int run_background(cli_context& context) {
+    return run(context, autorun::autorun_mode::background);
 }
 
-cli_command autorun_command() {
-    return autorun_command_of(
-        QStringLiteral("autorun"),
-        QStringLiteral(
-            "the automatic run over the active readers, status lines on stdout;\n"
-            "      exit 0 when every step of every reader succeeded, 1 otherwise, 130 when "
-            "stopped.\n"
-            "      --parallel N serves up to N readers on independent links at once; their\n"
-            "      access-list record length is then the largest over all readers' files, so a\n"
-            "      reader may get a larger one than a run of one reader at a time gives it"),
-        autorun::autorun_mode::screen);
+int run_autorun(cli_context& context) {
+    return run(context, autorun::autorun_mode::screen);
 }
 
 }  // namespace zep::cli

@@ -42,17 +42,10 @@ bool digits_only(const QString& text) {
     return digits.match(text).hasMatch();
 }
 
-int usage_failure(cli_context& context, const QString& command, const QString& what) {
-    context.io.err << "zep " << command << ": " << what << "\n";
-    return exit_usage;
-}
+}  // namespace
 
 int run_log_export(cli_context& context) {
     const auto& args = context.args;
-    if (args.positional.size() != 1) {
-        return usage_failure(context, QStringLiteral("log export"),
-                             QStringLiteral("give one FILE"));
-    }
     records::log_export_options options;
     options.start_box = args.has("from") ? args.value("from") : today_box();
     options.end_box = args.has("to") ? args.value("to") : today_box();
@@ -62,14 +55,12 @@ int run_log_export(cli_context& context) {
     if (args.has("format")) {
         const QString format = args.value("format");
         if (format != QLatin1String("fixed") && format != QLatin1String("comma")) {
-            return usage_failure(context, QStringLiteral("log export"),
-                                 QStringLiteral("--format takes fixed or comma"));
+            return usage_error(context, QStringLiteral("--format takes fixed or comma"));
         }
         options.fixed = format == QLatin1String("fixed");
     }
     if (!digits_only(options.reader_box)) {
-        return usage_failure(context, QStringLiteral("log export"),
-                             QStringLiteral("--reader takes digits"));
+        return usage_error(context, QStringLiteral("--reader takes digits"));
     }
     const QString file = args.positional.first();
     return run_utility(
@@ -83,10 +74,6 @@ int run_log_export(cli_context& context) {
 
 int run_log_delete(cli_context& context) {
     const auto& args = context.args;
-    if (!args.positional.isEmpty() || !args.has("from") || !args.has("to")) {
-        return usage_failure(context, QStringLiteral("log delete"),
-                             QStringLiteral("give --from and --to"));
-    }
     return run_utility(
         context.io,
         [&](operator_port& person) {
@@ -96,8 +83,6 @@ int run_log_delete(cli_context& context) {
         {}, [&context](const QString& question) { return agreed(context, question); });
 }
 
-}  // namespace
-
 int run_utility(cli_io& io, const std::function<bool(operator_port&)>& utility, const QString& file,
                 const std::function<bool(const QString&)>& agree) {
     utility_operator person(file, agree);
@@ -105,26 +90,6 @@ int run_utility(cli_io& io, const std::function<bool(operator_port&)>& utility, 
     QTextStream& to = done ? io.out : io.err;
     for (const QString& text : person.messages) to << text << "\n";
     return done ? exit_ok : exit_failed;
-}
-
-cli_command log_export_command() {
-    return {QStringLiteral("log export"),
-            QStringLiteral("FILE [--from MM-DD-YYYY] [--to MM-DD-YYYY] [--reader N] [--id ID] "
-                           "[--format fixed|comma]"),
-            QStringLiteral("export the stored log of a date range (both ends included; "
-                           "today when not given) to FILE"),
-            option_set{{QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("reader"),
-                        QStringLiteral("id"), QStringLiteral("format")},
-                       {}},
-            run_log_export};
-}
-
-cli_command log_delete_command() {
-    return {QStringLiteral("log delete"),
-            QStringLiteral("--from MM-DD-YYYY --to MM-DD-YYYY [--yes]"),
-            QStringLiteral("delete the stored log rows of a date range (both ends included)"),
-            option_set{{QStringLiteral("from"), QStringLiteral("to")}, {QStringLiteral("yes")}},
-            run_log_delete};
 }
 
 }  // namespace zep::cli

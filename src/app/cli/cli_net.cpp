@@ -52,25 +52,20 @@ class net_operator final : public quiet_operator {
     progress_line progress_;
 };
 
-int usage(cli_context& context, const QString& name, const QString& what) {
-    context.io.err << "zep " << name << ": " << what << "\n" << usage_text();
-    return exit_usage;
-}
-
 constexpr auto net_waits_text = "the network manager keeps its own waits";
 constexpr auto terminal_waits_text = "the terminal awaits no reply";
 
 // The link of the call. These commands wait as their screens do, so --timeout has no place.
-std::optional<link::link_endpoint> endpoint_of(cli_context& context, const QString& name,
+std::optional<link::link_endpoint> endpoint_of(cli_context& context,
                                                const char* waits = net_waits_text) {
     if (context.args.has(QStringLiteral("timeout"))) {
-        usage(context, name, QStringLiteral("--timeout does not apply: ") + QLatin1String(waits));
+        usage_error(context, QStringLiteral("--timeout does not apply: ") + QLatin1String(waits));
         return std::nullopt;
     }
     QString error;
     const auto link = choose_link(context.state, context.args, &error);
     if (!link) {
-        usage(context, name, error);
+        usage_error(context, error);
         return std::nullopt;
     }
     return link->endpoint;
@@ -86,15 +81,16 @@ std::optional<nettools::address_range> range_of(const QString& text) {
     return range;
 }
 
-int run_poll(cli_context& context) {
-    const QString name = QStringLiteral("net poll");
+}  // namespace
+
+int run_net_poll(cli_context& context) {
     nettools::address_range range;
     if (context.args.has(QStringLiteral("range"))) {
         const auto chosen = range_of(context.args.value(QStringLiteral("range")));
-        if (!chosen) return usage(context, name, QStringLiteral("--range wants A-B within 0-126"));
+        if (!chosen) return usage_error(context, QStringLiteral("--range wants A-B within 0-126"));
         range = *chosen;
     }
-    const auto endpoint = endpoint_of(context, name);
+    const auto endpoint = endpoint_of(context);
     if (!endpoint) return exit_usage;
     link::reader_link link;
     const interrupt_guard interrupt;
@@ -114,15 +110,14 @@ int run_poll(cli_context& context) {
     return exit_failed;
 }
 
-int run_watch(cli_context& context) {
-    const QString name = QStringLiteral("net watch");
+int run_net_watch(cli_context& context) {
     std::optional<int> passes;
     if (context.args.has(QStringLiteral("count"))) {
         bool ok = false;
         passes = context.args.value(QStringLiteral("count")).toInt(&ok);
-        if (!ok || *passes < 1) return usage(context, name, QStringLiteral("--count wants N >= 1"));
+        if (!ok || *passes < 1) return usage_error(context, QStringLiteral("--count wants N >= 1"));
     }
-    const auto endpoint = endpoint_of(context, name);
+    const auto endpoint = endpoint_of(context);
     if (!endpoint) return exit_usage;
     link::reader_link link;
     const interrupt_guard interrupt;
@@ -133,8 +128,8 @@ int run_watch(cli_context& context) {
     return end == nettools::poll_end::done ? exit_ok : exit_failed;
 }
 
-int run_address(cli_context& context) {
-    const auto endpoint = endpoint_of(context, QStringLiteral("net address"));
+int run_net_address(cli_context& context) {
+    const auto endpoint = endpoint_of(context);
     if (!endpoint) return exit_usage;
     link::reader_link link;
     net_operator person(context);
@@ -148,13 +143,12 @@ int run_address(cli_context& context) {
     return exit_ok;
 }
 
-int run_protocol(cli_context& context) {
-    const QString name = QStringLiteral("net protocol");
+int run_net_protocol(cli_context& context) {
     const QString choice = context.args.positional[0];
     if (choice != QLatin1String("on") && choice != QLatin1String("off")) {
-        return usage(context, name, QStringLiteral("say on or off"));
+        return usage_error(context, QStringLiteral("say on or off"));
     }
-    const auto endpoint = endpoint_of(context, name);
+    const auto endpoint = endpoint_of(context);
     if (!endpoint) return exit_usage;
     link::reader_link link;
     net_operator person(context);
@@ -165,6 +159,8 @@ int run_protocol(cli_context& context) {
 }
 
 // ---- terminal -------------------------------------------------------------------------
+
+namespace {
 
 // What the reader sends, for a person: 32..125 as they are, anything else as <0D>.
 QString shown(const QByteArray& bytes, bool raw_terminal) {
@@ -291,15 +287,16 @@ int piped_terminal(cli_context& context, nettools::terminal_link& link, const QB
     return exit_ok;
 }
 
+}  // namespace
+
 int run_terminal(cli_context& context) {
-    const QString name = QStringLiteral("terminal");
     int quiet_ms = 1000;
     if (context.args.has(QStringLiteral("quiet-ms"))) {
         bool ok = false;
         quiet_ms = context.args.value(QStringLiteral("quiet-ms")).toInt(&ok);
-        if (!ok || quiet_ms < 1) return usage(context, name, QStringLiteral("--quiet-ms wants MS"));
+        if (!ok || quiet_ms < 1) return usage_error(context, QStringLiteral("--quiet-ms wants MS"));
     }
-    const auto endpoint = endpoint_of(context, name, terminal_waits_text);
+    const auto endpoint = endpoint_of(context, terminal_waits_text);
     if (!endpoint) return exit_usage;
     const bool tty = isatty(STDIN_FILENO) != 0;
     if (!terminal_login(context, tty)) return exit_failed;
@@ -308,66 +305,6 @@ int run_terminal(cli_context& context) {
     if (!link_up(link, *endpoint, context.io.err)) return exit_failed;
     return tty ? interactive_terminal(context, link, endpoint->address)
                : piped_terminal(context, link, input, quiet_ms);
-}
-
-option_set with_link(option_set more) {
-    option_set options = link_options_accepted();
-    options += more;
-    return options;
-}
-
-}  // namespace
-
-cli_command net_poll_command() {
-    return {QStringLiteral("net poll"),
-            QStringLiteral("[--range A-B] [link options]"),
-            QStringLiteral("poll the protocol addresses (default 0-126) and list the readers "
-                           "online"),
-            with_link({{QStringLiteral("range")}, {}}),
-            run_poll,
-            true,
-            0};
-}
-
-cli_command net_watch_command() {
-    return {QStringLiteral("net watch"),
-            QStringLiteral("[--count N] [link options]"),
-            QStringLiteral("poll the single reader over and over and print its answers"),
-            with_link({{QStringLiteral("count")}, {}}),
-            run_watch,
-            true,
-            0};
-}
-
-cli_command net_address_command() {
-    return {QStringLiteral("net address"),
-            QStringLiteral("FROM TO [link options]"),
-            QStringLiteral("give the reader at protocol address FROM the address TO"),
-            with_link({}),
-            run_address,
-            true,
-            2};
-}
-
-cli_command net_protocol_command() {
-    return {QStringLiteral("net protocol"),
-            QStringLiteral("on|off [--yes] [link options]"),
-            QStringLiteral("turn the reader's protocol mode on or off"),
-            with_link({{}, {QStringLiteral("yes")}}),
-            run_protocol,
-            true,
-            1};
-}
-
-cli_command terminal_command() {
-    return {QStringLiteral("terminal"),
-            QStringLiteral("[--quiet-ms MS] [link options]"),
-            QStringLiteral("type to the single reader and see what it sends (Ctrl-] ends); "
-                           "with stdin not a terminal, send stdin and print the answer"),
-            with_link({{QStringLiteral("quiet-ms")}, {}}),
-            run_terminal,
-            false,
-            0};
 }
 
 }  // namespace zep::cli

@@ -24,22 +24,17 @@ link::link_read exchange_by_form(link::reader_exchange& exchange, const QByteArr
     return exchange.command_or_ack(text, timeout_ms);
 }
 
+}  // namespace
+
 int run_send(cli_context& context) {
-    if (context.args.positional.size() != 1) {
-        context.io.err << "zep send: give exactly one TEXT\n" << usage_text();
-        return exit_usage;
-    }
     const auto text = link::unescape_bytes(context.args.positional.first().toLatin1());
     if (!text) {
-        context.io.err << "zep send: TEXT takes \\xHH escapes (two hex digits) and \\\\\n";
-        return exit_usage;
+        return usage_error(context,
+                           QStringLiteral("TEXT takes \\xHH escapes (two hex digits) and \\\\"));
     }
     QString error;
     const auto link = choose_link(context.state, context.args, &error);
-    if (!link) {
-        context.io.err << "zep send: " << error << "\n";
-        return exit_usage;
-    }
+    if (!link) return usage_error(context, error);
     link::reader_link reader;
     link::reader_exchange exchange(reader, link->endpoint);
     if (const auto opened = exchange.open(); !opened) {
@@ -61,17 +56,6 @@ int run_send(cli_context& context) {
     }
     context.io.out << QString::fromLatin1(link::printable_bytes(reply.text)) << "\n";
     return exit_ok;
-}
-
-}  // namespace
-
-cli_command send_command() {
-    option_set options = link_options_accepted();
-    options += option_set{{}, {QStringLiteral("no-reply")}};
-    return {QStringLiteral("send"), QStringLiteral("TEXT [link options] [--no-reply]"),
-            QStringLiteral("send one command (\\xHH escapes) to the single reader and print "
-                           "its reply; --no-reply waits for none"),
-            options, run_send};
 }
 
 }  // namespace zep::cli

@@ -35,11 +35,6 @@ class setup_operator final : public quiet_operator {
     cli_context& context_;
 };
 
-int usage(cli_context& context, const QString& name, const QString& what) {
-    context.io.err << "zep " << name << ": " << what << "\n" << usage_text();
-    return exit_usage;
-}
-
 bool walks(const cli_context& context) {
     return context.args.has(QStringLiteral("all"));
 }
@@ -54,13 +49,13 @@ int finish_walk(cli_context& context, const records::walk_result& walk,
 
 // Runs `single` on the stored (or optioned) reader, or `all` over the active readers.
 template <class Single, class All>
-int run_on_readers(cli_context& context, const QString& name, Single single, All all) {
+int run_on_readers(cli_context& context, Single single, All all) {
     interrupt_guard guard;
     link::reader_link link;
     setup_operator person(context);
     if (walks(context)) {
         if (has_link_options(context.args)) {
-            return usage(context, name, QStringLiteral("link options do not go with --all"));
+            return usage_error(context, QStringLiteral("link options do not go with --all"));
         }
         const maintenance::walk_inputs inputs = maintenance::load_walk_inputs(
             *context.state.db, context.state.settings, autorun::program_override_selection());
@@ -68,11 +63,11 @@ int run_on_readers(cli_context& context, const QString& name, Single single, All
     }
     QString error;
     const auto chosen = choose_link(context.state, context.args, &error);
-    if (!chosen) return usage(context, name, error);
+    if (!chosen) return usage_error(context, error);
     return single(link, maintenance::utility_target{chosen->endpoint, chosen->timeout_ms}, person);
 }
 
-int run_setup(cli_context& context, const QString& name, const maintenance::setup_request& r) {
+int run_setup(cli_context& context, const maintenance::setup_request& r) {
     const auto single = [&](link::reader_link& link, const maintenance::utility_target& target,
                             setup_operator& person) {
         const maintenance::utility_outcome outcome =
@@ -87,52 +82,24 @@ int run_setup(cli_context& context, const QString& name, const maintenance::setu
                          setup_operator& person) {
         return maintenance::doall_setup(link, inputs, r, person);
     };
-    return run_on_readers(context, name, single, all);
+    return run_on_readers(context, single, all);
 }
 
-int run_params(cli_context& context) {
-    const data::settings_record& s = context.state.settings;
-    const auto value = [&](const char* option, qint16 stored) {
-        const QString key = QString::fromLatin1(option);
-        return context.args.has(key) ? context.args.value(key) : QString::number(stored);
-    };
-    maintenance::setup_request r;
-    r.action = maintenance::setup_action::parameters;
-    r.reclen = value("reclen", s.reclen);
-    r.relay = value("relay", s.relay);
-    r.redled = value("redled", s.redled);
-    return run_setup(context, QStringLiteral("setup params"), r);
-}
-
-int run_mode(cli_context& context) {
-    static const QStringList names{QStringLiteral("x"), QStringLiteral("ko"), QStringLiteral("zep"),
-                                   QStringLiteral("accum")};
-    const qsizetype at = names.indexOf(context.args.positional.value(0).toLower());
-    if (at < 0)
-        return usage(context, QStringLiteral("setup mode"),
-                     QStringLiteral("give x, ko, zep or accum"));
-    maintenance::setup_request r;
-    r.action = maintenance::setup_action::mode;
-    r.mode_code = QString::number(at + 1);
-    return run_setup(context, QStringLiteral("setup mode"), r);
-}
-
-int run_switch(cli_context& context, const char* command_name, maintenance::setup_action action) {
-    const QString name = QString::fromLatin1(command_name);
+int run_switch(cli_context& context, maintenance::setup_action action) {
     const QString choice = context.args.positional.value(0).toLower();
     if (choice != QLatin1String("on") && choice != QLatin1String("off")) {
-        return usage(context, name, QStringLiteral("give on or off"));
+        return usage_error(context, QStringLiteral("give on or off"));
     }
     maintenance::setup_request r;
     r.action = action;
     r.on = choice == QLatin1String("on");
-    return run_setup(context, name, r);
+    return run_setup(context, r);
 }
 
-int run_plain(cli_context& context, const char* name, maintenance::setup_action action) {
+int run_plain(cli_context& context, maintenance::setup_action action) {
     maintenance::setup_request r;
     r.action = action;
-    return run_setup(context, QString::fromLatin1(name), r);
+    return run_setup(context, r);
 }
 
 // "START,LEN", each 0..99.
@@ -152,19 +119,17 @@ bool read_bits(const QString& text, qsizetype size) {
 }
 
 int run_format(cli_context& context, maintenance::format_group group) {
-    static const char* const names[] = {"format barcode", "format magstripe", "format clear-mask"};
-    const QString name = QString::fromLatin1(names[static_cast<int>(group)]);
     maintenance::card_format_values v = maintenance::card_format_values_of(context.state.settings);
     const parsed_args& args = context.args;
     if (args.has(QStringLiteral("codes"))) {
         v.barsettings = args.value(QStringLiteral("codes"));
         if (!read_bits(v.barsettings, 10))
-            return usage(context, name, QStringLiteral("--codes takes ten 0/1 digits"));
+            return usage_error(context, QStringLiteral("--codes takes ten 0/1 digits"));
     }
     if (args.has(QStringLiteral("tracks"))) {
         v.magsettings = args.value(QStringLiteral("tracks"));
         if (!read_bits(v.magsettings, 2))
-            return usage(context, name, QStringLiteral("--tracks takes two 0/1 digits"));
+            return usage_error(context, QStringLiteral("--tracks takes two 0/1 digits"));
     }
     const std::tuple<const char*, int*, int*> masks[] = {{"mask", &v.barstart, &v.barlen},
                                                          {"mask1", &v.mag1start, &v.mag1len},
@@ -172,7 +137,7 @@ int run_format(cli_context& context, maintenance::format_group group) {
     for (const auto& [option, start, length] : masks) {
         const QString key = QString::fromLatin1(option);
         if (args.has(key) && !read_mask(args.value(key), *start, *length)) {
-            return usage(context, name, QStringLiteral("--%1 takes START,LEN (0..99)").arg(key));
+            return usage_error(context, QStringLiteral("--%1 takes START,LEN (0..99)").arg(key));
         }
     }
     const auto single = [&](link::reader_link& link, const maintenance::utility_target& target,
@@ -187,97 +152,62 @@ int run_format(cli_context& context, maintenance::format_group group) {
                          setup_operator& person) {
         return maintenance::doall_card_formats(link, inputs, group, v, person);
     };
-    return run_on_readers(context, name, single, all);
-}
-
-option_set with(std::initializer_list<const char*> values,
-                std::initializer_list<const char*> flags) {
-    option_set options = link_options_accepted();
-    option_set more;
-    for (const char* v : values) more.with_value << QString::fromLatin1(v);
-    for (const char* f : flags) more.flags << QString::fromLatin1(f);
-    options += more;
-    return options;
-}
-
-cli_command command(const char* name, const char* usage, const char* summary, option_set options,
-                    std::function<int(cli_context&)> run, int positionals) {
-    cli_command c{QString::fromLatin1(name), QString::fromLatin1(usage),
-                  QString::fromLatin1(summary), std::move(options), std::move(run)};
-    c.positionals = positionals;
-    return c;
+    return run_on_readers(context, single, all);
 }
 
 }  // namespace
 
-cli_command setup_params_command() {
-    return command("setup params", "[--reclen N] [--relay N] [--redled N] [--yes] [--all]",
-                   "set record length, relay and red LED times (deletes the reader's data)",
-                   with({"reclen", "relay", "redled"}, {"all", "yes"}), run_params, 0);
+int run_setup_params(cli_context& context) {
+    const data::settings_record& s = context.state.settings;
+    const auto value = [&](const char* option, qint16 stored) {
+        const QString key = QString::fromLatin1(option);
+        return context.args.has(key) ? context.args.value(key) : QString::number(stored);
+    };
+    maintenance::setup_request r;
+    r.action = maintenance::setup_action::parameters;
+    r.reclen = value("reclen", s.reclen);
+    r.relay = value("relay", s.relay);
+    r.redled = value("redled", s.redled);
+    return run_setup(context, r);
 }
 
-cli_command setup_mode_command() {
-    return command("setup mode", "x|ko|zep|accum [--all]", "set the reader mode", with({}, {"all"}),
-                   run_mode, 1);
+int run_setup_mode(cli_context& context) {
+    static const QStringList names{QStringLiteral("x"), QStringLiteral("ko"), QStringLiteral("zep"),
+                                   QStringLiteral("accum")};
+    const qsizetype at = names.indexOf(context.args.positional.value(0).toLower());
+    if (at < 0) return usage_error(context, QStringLiteral("give x, ko, zep or accum"));
+    maintenance::setup_request r;
+    r.action = maintenance::setup_action::mode;
+    r.mode_code = QString::number(at + 1);
+    return run_setup(context, r);
 }
 
-cli_command setup_reset_command() {
-    return command(
-        "setup reset", "[--yes] [--all]",
-        "reset to factory defaults (--yes answers the question of --all)", with({}, {"all", "yes"}),
-        [](cli_context& c) {
-            return run_plain(c, "setup reset", maintenance::setup_action::reset);
-        },
-        0);
+int run_setup_reset(cli_context& context) {
+    return run_plain(context, maintenance::setup_action::reset);
 }
 
-cli_command setup_rs232_log_command() {
-    return command(
-        "setup rs232-log", "on|off [--all]", "set RS232 logging (KO readers)", with({}, {"all"}),
-        [](cli_context& c) {
-            return run_switch(c, "setup rs232-log", maintenance::setup_action::rs232_log);
-        },
-        1);
+int run_setup_rs232_log(cli_context& context) {
+    return run_switch(context, maintenance::setup_action::rs232_log);
 }
 
-cli_command setup_bad_log_command() {
-    return command(
-        "setup bad-log", "on|off [--all]", "set bad-scan logging (ZEP readers)", with({}, {"all"}),
-        [](cli_context& c) {
-            return run_switch(c, "setup bad-log", maintenance::setup_action::bad_log);
-        },
-        1);
+int run_setup_bad_log(cli_context& context) {
+    return run_switch(context, maintenance::setup_action::bad_log);
 }
 
-cli_command setup_clear_led_command() {
-    return command(
-        "setup clear-led", "[--all]", "clear the red LED of a full log", with({}, {"all"}),
-        [](cli_context& c) {
-            return run_plain(c, "setup clear-led", maintenance::setup_action::clear_led);
-        },
-        0);
+int run_setup_clear_led(cli_context& context) {
+    return run_plain(context, maintenance::setup_action::clear_led);
 }
 
-cli_command format_barcode_command() {
-    return command(
-        "format barcode", "[--codes BITS] [--mask START,LEN] [--all]",
-        "send the barcode symbologies, check digits and mask (BITS as barsettings)",
-        with({"codes", "mask"}, {"all"}),
-        [](cli_context& c) { return run_format(c, maintenance::format_group::barcode); }, 0);
+int run_format_barcode(cli_context& context) {
+    return run_format(context, maintenance::format_group::barcode);
 }
 
-cli_command format_magstripe_command() {
-    return command(
-        "format magstripe", "[--tracks BITS] [--mask1 START,LEN] [--mask2 START,LEN] [--all]",
-        "send the magstripe tracks and masks (BITS as magsettings)",
-        with({"tracks", "mask1", "mask2"}, {"all"}),
-        [](cli_context& c) { return run_format(c, maintenance::format_group::magstripe); }, 0);
+int run_format_magstripe(cli_context& context) {
+    return run_format(context, maintenance::format_group::magstripe);
 }
 
-cli_command format_clear_mask_command() {
-    return command(
-        "format clear-mask", "[--all]", "deactivate and clear masking", with({}, {"all"}),
-        [](cli_context& c) { return run_format(c, maintenance::format_group::clear_mask); }, 0);
+int run_format_clear_mask(cli_context& context) {
+    return run_format(context, maintenance::format_group::clear_mask);
 }
 
 }  // namespace zep::cli

@@ -8,8 +8,6 @@
 
 namespace zep::cli {
 
-inline constexpr int exit_interrupted = 130;
-
 // While it lives, Ctrl-C (or SIGTERM) asks the running operation to stop at its next
 // cancel test (interrupted() turns true), so what was received stays; a second one ends
 // the program as usual.

@@ -32,22 +32,17 @@ using transfer_call =
     std::function<transfer::transfer_outcome(link::reader_link&, const link::link_endpoint&,
                                              operator_port&, const transfer::transfer_view&)>;
 
-int usage(cli_context& context, const QString& name, const QString& what) {
-    context.io.err << "zep " << name << ": " << what << "\n";
-    return exit_usage;
-}
-
 // The link of the call. The transfers keep their own waits, so --timeout has no place here.
-std::optional<link::link_endpoint> reader_of(cli_context& context, const QString& name) {
+std::optional<link::link_endpoint> reader_of(cli_context& context) {
     if (context.args.has(QStringLiteral("timeout"))) {
-        usage(context, name,
-              QStringLiteral("--timeout does not apply: transfers keep their own waits"));
+        usage_error(context,
+                    QStringLiteral("--timeout does not apply: transfers keep their own waits"));
         return std::nullopt;
     }
     QString error;
     const auto link = choose_link(context.state, context.args, &error);
     if (!link) {
-        usage(context, name, error);
+        usage_error(context, error);
         return std::nullopt;
     }
     return link->endpoint;
@@ -110,26 +105,26 @@ QString file_of(cli_context& context) {
     return context.args.positional.first();
 }
 
-bool flag(cli_context& context, const char* on, const char* off, const QString& stored, bool* value,
-          const QString& name) {
+bool flag(cli_context& context, const char* on, const char* off, const QString& stored,
+          bool* value) {
     const bool yes = context.args.has(QString::fromLatin1(on));
     const bool no = context.args.has(QString::fromLatin1(off));
     if (yes && no) {
-        usage(context, name, QStringLiteral("--%1 and --%2 exclude each other").arg(on, off));
+        usage_error(context, QStringLiteral("--%1 and --%2 exclude each other").arg(on, off));
         return false;
     }
     *value = yes || (!no && stored.trimmed() == QLatin1String("Y"));
     return true;
 }
 
-bool layout_of(cli_context& context, const QString& name, transfer::access_layout* layout) {
+bool layout_of(cli_context& context, transfer::access_layout* layout) {
     QString format = context.state.settings.txtformat == QLatin1String("1")
                          ? QStringLiteral("schedule")
                          : QStringLiteral("id");
     if (context.args.has(QStringLiteral("format")))
         format = context.args.value(QStringLiteral("format"));
     if (format != QLatin1String("schedule") && format != QLatin1String("id")) {
-        usage(context, name, QStringLiteral("--format takes schedule or id"));
+        usage_error(context, QStringLiteral("--format takes schedule or id"));
         return false;
     }
     *layout = format == QLatin1String("schedule") ? transfer::access_layout::schedule_and_id
@@ -142,17 +137,29 @@ transfer::line_end line_end_of(cli_context& context) {
                                                        : transfer::line_end::cr_lf;
 }
 
+int run_clear(cli_context& context, bool access) {
+    const auto endpoint = reader_of(context);
+    if (!endpoint) return exit_usage;
+    if (!access && !agreed(context, QString::fromLatin1(transfer::clear_log_question)))
+        return exit_failed;
+    return run_transfer(context, *endpoint, [&](auto& link, auto& reader, auto& person, auto&) {
+        return access ? transfer::clear_access_list(link, reader, person)
+                      : transfer::clear_log(link, reader, person);
+    });
+}
+
+}  // namespace
+
 int run_access_download(cli_context& context) {
-    const QString name = QStringLiteral("access download");
-    const auto endpoint = reader_of(context, name);
+    const auto endpoint = reader_of(context);
     if (!endpoint) return exit_usage;
     const data::settings_record& stored = context.state.settings;
     transfer::download_options options;
     options.file = file_of(context);
-    if (!layout_of(context, name, &options.layout) ||
+    if (!layout_of(context, &options.layout) ||
         !flag(context, "autoconfig", "no-autoconfig", stored.autoconfigreclen,
-              &options.autoconfigure, name) ||
-        !flag(context, "verify", "no-verify", stored.txtdownloadverify, &options.verify, name)) {
+              &options.autoconfigure) ||
+        !flag(context, "verify", "no-verify", stored.txtdownloadverify, &options.verify)) {
         return exit_usage;
     }
     options.old_firmware = context.args.has(QStringLiteral("old-firmware")) ||
@@ -169,13 +176,12 @@ int run_access_download(cli_context& context) {
 }
 
 int run_access_upload(cli_context& context) {
-    const QString name = QStringLiteral("access upload");
-    const auto endpoint = reader_of(context, name);
+    const auto endpoint = reader_of(context);
     if (!endpoint) return exit_usage;
     transfer::upload_options options;
     options.file = file_of(context);
     options.end = line_end_of(context);
-    if (!layout_of(context, name, &options.layout)) return exit_usage;
+    if (!layout_of(context, &options.layout)) return exit_usage;
     if (!may_write(context, options.file)) return exit_failed;
     return run_transfer(
         context, *endpoint, [&](auto& link, auto& reader, auto& person, auto& view) {
@@ -184,7 +190,7 @@ int run_access_upload(cli_context& context) {
 }
 
 int run_schedule_download(cli_context& context) {
-    const auto endpoint = reader_of(context, QStringLiteral("schedule download"));
+    const auto endpoint = reader_of(context);
     if (!endpoint) return exit_usage;
     const QString file = file_of(context);
     if (!readable(context, file)) return exit_failed;
@@ -198,7 +204,7 @@ int run_schedule_download(cli_context& context) {
 }
 
 int run_schedule_upload(cli_context& context) {
-    const auto endpoint = reader_of(context, QStringLiteral("schedule upload"));
+    const auto endpoint = reader_of(context);
     if (!endpoint) return exit_usage;
     const QString file = file_of(context);
     const transfer::line_end end = line_end_of(context);
@@ -213,7 +219,7 @@ int run_schedule_upload(cli_context& context) {
 }
 
 int run_log_upload(cli_context& context) {
-    const auto endpoint = reader_of(context, QStringLiteral("log upload"));
+    const auto endpoint = reader_of(context);
     if (!endpoint) return exit_usage;
     const QString file = file_of(context);
     const transfer::line_end end = line_end_of(context);
@@ -224,84 +230,12 @@ int run_log_upload(cli_context& context) {
                         });
 }
 
-int run_clear(cli_context& context, const QString& name, bool access) {
-    const auto endpoint = reader_of(context, name);
-    if (!endpoint) return exit_usage;
-    if (!access && !agreed(context, QString::fromLatin1(transfer::clear_log_question)))
-        return exit_failed;
-    return run_transfer(context, *endpoint, [&](auto& link, auto& reader, auto& person, auto&) {
-        return access ? transfer::clear_access_list(link, reader, person)
-                      : transfer::clear_log(link, reader, person);
-    });
+int run_access_clear(cli_context& context) {
+    return run_clear(context, true);
 }
 
-cli_command transfer_command(const char* name, const char* arguments, const char* summary,
-                             const option_set& more, int positionals,
-                             std::function<int(cli_context&)> run) {
-    option_set options = link_options_accepted();
-    options += more;
-    cli_command command{QString::fromLatin1(name), QString::fromLatin1(arguments),
-                        QString::fromLatin1(summary), options, std::move(run)};
-    command.positionals = positionals;
-    return command;
-}
-
-}  // namespace
-
-cli_command access_download_command() {
-    return transfer_command(
-        "access download",
-        "FILE [link options] [--format schedule|id] [--autoconfig|--no-autoconfig] "
-        "[--old-firmware] [--verify|--no-verify] [--yes]",
-        "replace the single reader's access list with the IDs of FILE, then read it back and "
-        "compare (the options default to the transfer screen's)",
-        {{QStringLiteral("format")},
-         {QStringLiteral("autoconfig"), QStringLiteral("no-autoconfig"),
-          QStringLiteral("old-firmware"), QStringLiteral("verify"), QStringLiteral("no-verify"),
-          QStringLiteral("yes")}},
-        1, run_access_download);
-}
-
-cli_command access_upload_command() {
-    return transfer_command(
-        "access upload", "FILE [link options] [--format schedule|id] [--cr-only] [--yes]",
-        "write the single reader's access list into FILE",
-        {{QStringLiteral("format")}, {QStringLiteral("cr-only"), QStringLiteral("yes")}}, 1,
-        run_access_upload);
-}
-
-cli_command access_clear_command() {
-    return transfer_command(
-        "access clear", "[link options]", "clear the single reader's access list", {}, 0,
-        [](cli_context& c) { return run_clear(c, QStringLiteral("access clear"), true); });
-}
-
-cli_command schedule_download_command() {
-    return transfer_command("schedule download", "FILE [link options] [--yes]",
-                            "add or replace the single reader's schedules from FILE",
-                            {{}, {QStringLiteral("yes")}}, 1, run_schedule_download);
-}
-
-cli_command schedule_upload_command() {
-    return transfer_command("schedule upload", "FILE [link options] [--cr-only] [--yes]",
-                            "write the single reader's 99 schedules into FILE (693 lines)",
-                            {{}, {QStringLiteral("cr-only"), QStringLiteral("yes")}}, 1,
-                            run_schedule_upload);
-}
-
-cli_command log_upload_command() {
-    return transfer_command("log upload", "FILE [link options] [--cr-only] [--yes]",
-                            "write the single reader's transaction log into FILE (the reader "
-                            "keeps it)",
-                            {{}, {QStringLiteral("cr-only"), QStringLiteral("yes")}}, 1,
-                            run_log_upload);
-}
-
-cli_command log_clear_command() {
-    return transfer_command(
-        "log clear", "[link options] [--yes]",
-        "clear the single reader's log, which is not uploaded first", {{}, {QStringLiteral("yes")}},
-        0, [](cli_context& c) { return run_clear(c, QStringLiteral("log clear"), false); });
+int run_log_clear(cli_context& context) {
+    return run_clear(context, false);
 }
 
 }  // namespace zep::cli

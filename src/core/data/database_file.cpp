@@ -393,6 +393,17 @@ QSqlDatabase database_file::connection() const {
     return QSqlDatabase::database(name_, false);
 }
 
+QString database_file::engine_version() const {
+    QSqlQuery q(connection());
+    const bool server = location_.server();
+    if (!q.exec(server ? QStringLiteral("SHOW server_version")
+                       : QStringLiteral("SELECT sqlite_version()")) ||
+        !q.next())
+        return {};
+    return (server ? QStringLiteral("PostgreSQL ") : QStringLiteral("SQLite ")) +
+           q.value(0).toString().section(QLatin1Char(' '), 0, 0);
+}
+
 bool database_file::has_field(const QString& table, const QString& field) const {
     QSqlDatabase db = connection();
     const auto columns = table_columns(db, table);

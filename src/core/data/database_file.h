@@ -68,6 +68,9 @@ class database_file {
     // True when `table` has `field` (for the optional fields of our own).
     bool has_field(const QString& table, const QString& field) const;
     bool is_open() const { return open_; }
+    // The engine and its version as the connection reports them ("SQLite 3.40.1"); empty
+    // when it does not say.
+    QString engine_version() const;
 
     // Closes and drops the connection. Nothing may still hold queries on it.
     void close();

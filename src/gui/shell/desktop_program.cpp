@@ -1,6 +1,7 @@
 #include "gui/shell/desktop_program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -50,6 +51,10 @@ std::unique_ptr<main_window> open_main_window(std::unique_ptr<program::session> 
 int run_desktop_program(int argc, char** argv, const QStringList& args) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("zep"));
+    // The name of the desktop entry, by which a desktop matches the window to its entry and
+    // icon; the window icon itself is built into zep from packaging/.
+    QGuiApplication::setDesktopFileName(QStringLiteral("invalid.zep.zep"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zep/invalid.zep.zep.svg")));
     auto started = program::start_up(program::parse_startup_arguments(args));
     if (!started) {
         QMessageBox::critical(nullptr, QStringLiteral("zep"), started.error());

@@ -67,14 +67,20 @@ QString help_text() {
     return html;
 }
 
-QString about_text(const QString& database_path, const QString& data_folder) {
+QString about_text(const QString& database_path, const QString& data_folder,
+                   const QString& engine) {
     return QStringLiteral(
                "<h2>zep %1</h2>"
                "<p>Manages KO and ZEP door-access card readers over serial lines and "
                "TCP/IP.</p>"
-               "<p><b>Database:</b> %2<br><b>Data folder:</b> %3</p>")
+               "<p><b>Database:</b> %2<br><b>Data folder:</b> %3</p>"
+               "<p>Running on Qt %4 and %5.</p>"
+               "<p>zep is free software under the GNU General Public License, version 3 or "
+               "later; it comes with no warranty.</p>")
         .arg(QStringLiteral(ZEP_VERSION), database_path.toHtmlEscaped(),
-             data_folder.toHtmlEscaped());
+             data_folder.toHtmlEscaped(), QString::fromLatin1(qVersion()),
+             engine.isEmpty() ? QStringLiteral("an unknown database engine")
+                              : engine.toHtmlEscaped());
 }
 
 QString beta_text() {

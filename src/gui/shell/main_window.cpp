@@ -39,7 +39,7 @@ const QString default_database_screen = QStringLiteral("usersform");
 main_window::main_window(std::unique_ptr<program::session> state, operator_port* answers)
     : state_(std::move(state)), dialogs_(this), answers_(answers ? answers : &dialogs_) {
     setObjectName(QStringLiteral("zepmain"));
-    setWindowTitle(QStringLiteral("zep - %1").arg(state_->db->path()));
+    setWindowTitle(QStringLiteral("zep - %1").arg(state_->db->location().display()));
 
     jobs_ = std::make_unique<job_runner>(state_->db->path(), *answers_);
     jobs_->set_link_settings([this] { return program::stored_single_reader(*state_); });
@@ -277,9 +277,12 @@ void main_window::show_help() {
 }
 
 void main_window::show_about() {
-    const QString folder = QFileInfo(state_->db->path()).absolutePath();
+    const data::database_location& where = state_->db->location();
+    // A server database has no folder here: the data folder is where this PC keeps its log.
+    const QString folder =
+        where.server() ? QStringLiteral("(on the server)") : QFileInfo(where.text).absolutePath();
     show_text_window(QStringLiteral("about"), QStringLiteral("About zep"),
-                     about_text(state_->db->path(), folder));
+                     about_text(where.display(), folder, state_->db->engine_version()));
 }
 
 void main_window::show_beta() {
