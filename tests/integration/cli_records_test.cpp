@@ -29,7 +29,13 @@ TEST_F(cli_records_test, log_export_and_delete_answer_on_stdout_refusals_on_stde
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(test::file_bytes(file("comma.txt")), "2005-03-01 08:00:00,Li,,42,005,,Y\r\r\n");
 
+    // Off a terminal the count is asked and refused, nothing deleted, until --yes answers.
     run = zep({"log", "delete", "--from", "03-01-2005", "--to", "03-01-2005"});
+    EXPECT_EQ(run.status, cli::exit_failed);
+    EXPECT_EQ(run.err,
+              "Delete 2 log records from 03-01-2005 to 03-01-2005?\n"
+              "zep: not confirmed (--yes answers the question)\n");
+    run = zep({"log", "delete", "--from", "03-01-2005", "--to", "03-01-2005", "--yes"});
     EXPECT_EQ(run.status, cli::exit_ok);
     EXPECT_EQ(run.out, "Deletion Complete - 2 Records Deleted\n");
     EXPECT_EQ(*data::log_table(temp.db()).count(), 1);
@@ -46,7 +52,7 @@ TEST_F(cli_records_test, help_and_usage_errors_are_per_command) {
     EXPECT_EQ(run.status, cli::exit_usage);
     EXPECT_EQ(run.err,
               "zep log delete: missing --to\n"
-              "usage: zep [--db PATH] log delete --from MM-DD-YYYY --to MM-DD-YYYY\n"
+              "usage: zep [--db PATH] log delete --from MM-DD-YYYY --to MM-DD-YYYY [--yes]\n"
               "Run 'zep help log delete' for details.\n");
     run = zep({"users", "export", "--help"});
     EXPECT_EQ(run.status, cli::exit_ok);

@@ -51,7 +51,8 @@ TEST_F(cli_transfer, every_command_moves_its_file_on_a_protocol_line) {
     EXPECT_EQ(test::file_bytes(file("back.txt")).mid(28 * 14, 14), "005108001700\r\n");
     EXPECT_EQ(out({"log", "upload", file("log.txt")}), "Upload Complete\n");
     EXPECT_EQ(test::file_bytes(file("log.txt")).left(19), "01903031020304711\r\n");
-    EXPECT_EQ(out({"log", "clear"}), "Log Data Cleared - Verify by checking Memory Status\n");
+    EXPECT_EQ(out({"log", "clear", "--yes"}),
+              "Log Data Cleared - Verify by checking Memory Status\n");
     EXPECT_EQ(out({"access", "clear"}), "Access List Cleared - Verify by checking Memory Usage\n");
     EXPECT_TRUE(sim.access_list(0, 0).empty());
 }
@@ -62,6 +63,10 @@ TEST_F(cli_transfer, questions_without_a_terminal_are_refused_before_anything_is
     EXPECT_EQ(asked.status, 1);
     EXPECT_EQ(asked.err,
               "This will replace the current Access List in the reader\nDo you wish to continue?\n"
+              "zep: not confirmed (--yes answers the question)\n");
+    const QStringList erase{"log", "clear", "--tcp", reader};
+    EXPECT_EQ(run(erase).err,
+              "Clear the reader's log without uploading it? Its transactions will be lost.\n"
               "zep: not confirmed (--yes answers the question)\n");
     const QString kept = file("kept.txt", "old\r\n");
     const cli_run replace = run({"log", "upload", kept, "--tcp", reader});
