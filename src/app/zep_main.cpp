@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -49,5 +51,7 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     zep::cli::cli_io io{out, err, zep::cli::read_password_from_terminal};
+    // Off a terminal only ZEP_PASSWORD can answer the login question.
+    if (isatty(STDIN_FILENO) == 0 && qgetenv("ZEP_PASSWORD").isNull()) io.read_password = {};
     return zep::cli::run_cli(args, io);
 }

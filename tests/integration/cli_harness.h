@@ -17,7 +17,8 @@ struct cli_run {
     QString err;
 };
 
-// Runs `zep --db DB ARGS...` in this process; `password` answers the login prompt.
+// Runs `zep --db DB ARGS...` in this process; `password` answers the login prompt (none:
+// no terminal to ask at, and no ZEP_PASSWORD).
 inline cli_run run_zep(const QString& db, const QStringList& args,
                        std::function<std::optional<QString>()> password = {}) {
     cli_run result;

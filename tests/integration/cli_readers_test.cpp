@@ -78,6 +78,8 @@ TEST_F(cli_test, the_login_password_guards_every_command_but_background) {
     EXPECT_TRUE(refused.out.isEmpty());
     typed_password = "Secret";
     EXPECT_EQ(run(send).status, 0);
+    EXPECT_EQ(test::run_zep(db(), send).err,
+              "This database has a login password: set ZEP_PASSWORD or run from a terminal\n");
     typed_password.reset();  // never asked: no reader is active, which is all it says
     const cli_run unattended = run({"background"});
     EXPECT_EQ(unattended.status, 1);
@@ -95,7 +97,7 @@ TEST_F(cli_test, single_reader_results_go_to_stdout_and_failures_to_stderr) {
     const cli_run absent = run({"id", "delete", "4711", "--tcp", tcp});
     EXPECT_EQ(absent.status, 1);
     EXPECT_TRUE(absent.out.isEmpty());
-    EXPECT_EQ(absent.err, "ID was not deleted, or not found\n");
+    EXPECT_EQ(absent.err, "ID was not deleted, or not found\n(reader: TCP " + tcp + ", plain)\n");
     for (const QStringList& bad :
          {QStringList{"send", "V", "--tcp", "nohost"}, QStringList{"send", "\\xZ1"},
           QStringList{"send", "V", "--baud", "4800"}, QStringList{"id", "add"},

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include "core/data/log_table.h"
 #include "core/data/users_table.h"
 #include "tests/integration/cli_harness.h"
@@ -82,6 +84,12 @@ TEST_F(cli_records_test, users_export_writes_the_employee_list_and_start_up_warn
               "its default 3 is used\n");
     EXPECT_EQ(test::file_bytes(file("employees.txt")),
               "Smith,Ann                          1234\r\r\n");
+    // A --db in a folder that is not there is refused, and no folder is made for it.
+    const QString missing = temp.folder() + "/no/such";
+    const auto refused = test::run_zep(missing + "/zep.db", {"users", "export", file("x.txt")});
+    EXPECT_EQ(refused.status, cli::exit_failed);
+    EXPECT_EQ(refused.err, "Folder " + missing + " does not exist\n");
+    EXPECT_FALSE(QFileInfo::exists(temp.folder() + "/no"));
 }
 
 }  // namespace

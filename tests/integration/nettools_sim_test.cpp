@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "core/link/reader_link.h"
@@ -185,6 +186,17 @@ TEST(net_cli, poll_prints_each_reader_then_the_summary_and_no_command_takes_a_ti
         test::run_zep(dir.filePath("zep.db"), {"net", "poll", "--range", "0-2", "--serial", pty});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "Address 001 online\nThere is 1 reader online\n");
+
+    // `echo V | zep terminal`: the piped line's LF goes out as the reader's Enter, CR.
+    const quint16 port = sim.start_tcp({sim_fixture::zep_reader()});
+    QProcess piped;
+    piped.start(QStringLiteral(ZEP_BINARY),
+                {"--db", dir.filePath("zep.db"), "terminal", "--quiet-ms", "200", "--tcp",
+                 QStringLiteral("127.0.0.1:%1").arg(port)});
+    piped.write("V\n");
+    piped.closeWriteChannel();
+    ASSERT_TRUE(piped.waitForFinished(10000));
+    EXPECT_EQ(sim.received(1), "V\r");
 
     for (const char* words : {"net poll --range 0-0", "net watch --count 1", "net address 1 2",
                               "net protocol off --yes", "terminal"}) {

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/cli/cli_help.h"
+#include "app/cli/cli_link_options.h"
+#include "core/link/link_endpoint.h"
 #include "core/program/login.h"
 #include "core/program/startup.h"
 
@@ -155,6 +157,11 @@ std::optional<QString> misfit(const cli_command& command, const parsed_args& arg
 // The login check of the command line: the same rule as the desktop program's prompt.
 bool login_passes(const program::session& state, cli_io& io) {
     if (!program::login_required(state)) return true;
+    // Nobody to ask: said plainly, not taken for a wrong password.
+    if (!io.read_password) {
+        io.err << "This database has a login password: set ZEP_PASSWORD or run from a terminal\n";
+        return false;
+    }
     const auto answer = io.read_password ? io.read_password() : std::nullopt;
     if (answer && program::check_login(state, *answer)) return true;
     io.err << program::invalid_password_text << "\n";
@@ -228,6 +235,20 @@ int run_cli(const QStringList& arguments, cli_io& io) {
     if (command->asks_login && !login_passes(state, io)) return exit_failed;
     cli_context context{state, *args, io, *command};
     const int status = command->run(context);
+    // A failure with one reader says which reader, on a line of its own.
+    if (status == exit_failed && command->link != link_options::none && !args->has("all")) {
+        QString ignored;
+        if (const auto chosen = choose_link(state, *args, &ignored)) {
+            QString port;
+            const QString serial = args->value("serial");
+            if (!chosen->endpoint.tcp()) {
+                port = args->has("serial")
+                           ? (serial.startsWith(QLatin1String("Com")) ? serial : QString())
+                           : QStringLiteral("Com%1").arg(state.comm.port);
+            }
+            io.err << "(reader: " << link::describe_endpoint(chosen->endpoint, port) << ")\n";
+        }
+    }
     io.out.flush();
     io.err.flush();
     return status;

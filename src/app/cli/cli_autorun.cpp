@@ -23,14 +23,25 @@ class autorun_operator final : public quiet_operator {
     }
     void status_line(const QString& text) override {
         if (!print_lines_) return;
+        line_.clear();
         context_.io.out << text << "\n";
         context_.io.out.flush();
+    }
+    // What the run is doing, redrawn in place on a terminal's stderr; nothing elsewhere.
+    void progress(const QString& text) override {
+        if (!print_lines_) return;
+        if (text.isEmpty()) {
+            line_.clear();
+        } else {
+            line_.text(text);
+        }
     }
     bool cancelled() override { return interrupt_guard::interrupted(); }
 
   private:
     cli_context& context_;
     bool print_lines_;
+    progress_line line_;
 };
 
 int run(cli_context& context, autorun::autorun_mode mode) {

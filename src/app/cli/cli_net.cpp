@@ -300,7 +300,9 @@ int run_terminal(cli_context& context) {
     if (!endpoint) return exit_usage;
     const bool tty = isatty(STDIN_FILENO) != 0;
     if (!terminal_login(context, tty)) return exit_failed;
-    const QByteArray input = tty ? QByteArray() : read_all_stdin();
+    // Piped lines end in LF; the reader takes the Enter key's CR.
+    QByteArray input = tty ? QByteArray() : read_all_stdin();
+    input.replace("\r\n", "\r").replace('\n', '\r');
     nettools::terminal_link link;
     if (!link_up(link, *endpoint, context.io.err)) return exit_failed;
     return tty ? interactive_terminal(context, link, endpoint->address)
