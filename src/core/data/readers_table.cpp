@@ -90,6 +90,22 @@ status readers_table::update(const reader_row& row) {
     return status::failure(QStringLiteral("no reader %1").arg(row.readernum));
 }
 
+result<bool> readers_table::update_if(const reader_row& was, const reader_row& now) {
+    QSqlQuery q(db_.connection());
+    const status ran = sql::exec(
+        q,
+        QStringLiteral("UPDATE readers SET readername = ?, location = ?, active = ?, "
+                       "timezone = ?, commmode = ?, protocol = ?, address422 = ?, ipaddress = ?, "
+                       "\"Port\" = ? WHERE readernum = ? AND coalesce(readername, '') = ? AND "
+                       "coalesce(location, '') = ? AND coalesce(active, '') = ? AND "
+                       "coalesce(timezone, '') = ? AND coalesce(commmode, '') = ? AND "
+                       "coalesce(protocol, '') = ? AND coalesce(address422, '') = ? AND "
+                       "coalesce(ipaddress, '') = ? AND coalesce(\"Port\", '') = ?"),
+        value_fields(now) + QVariantList{was.readernum} + value_fields(was));
+    if (!ran) return ran;
+    return q.numRowsAffected() > 0;
+}
+
 status readers_table::remove(qint16 readernum) {
     QSqlQuery q(db_.connection());
     const status ran =

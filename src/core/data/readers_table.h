@@ -45,6 +45,9 @@ class readers_table {
     status insert_all(const std::vector<reader_row>& rows);
     // Rewrites the reader row.readernum; a failure when there is none.
     status update(const reader_row& row);
+    // Writes `now` only while the row still holds `was`: false when another program changed
+    // or removed it meanwhile.
+    result<bool> update_if(const reader_row& was, const reader_row& now);
     // A failure when there is no such reader.
     status remove(qint16 readernum);
 

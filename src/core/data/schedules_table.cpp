@@ -88,6 +88,23 @@ status schedules_table::update(const schedule_row& row) {
     return status::failure(QStringLiteral("no schedule %1").arg(row.schedulenum));
 }
 
+result<bool> schedules_table::update_if(const schedule_row& was, const schedule_row& now) {
+    QSqlQuery q(db_.connection());
+    const status ran = sql::exec(
+        q,
+        QStringLiteral("UPDATE schedules SET schedulename = ?, sunday = ?, monday = ?, "
+                       "tuesday = ?, wednesday = ?, thursday = ?, friday = ?, saturday = ? "
+                       "WHERE schedulenum = ? AND coalesce(schedulename, '') = ? AND "
+                       "coalesce(sunday, '') = ? AND coalesce(monday, '') = ? AND "
+                       "coalesce(tuesday, '') = ? AND coalesce(wednesday, '') = ? AND "
+                       "coalesce(thursday, '') = ? AND coalesce(friday, '') = ? AND "
+                       "coalesce(saturday, '') = ?"),
+        QVariantList{now.schedulename} + day_values(now) +
+            QVariantList{was.schedulenum, was.schedulename} + day_values(was));
+    if (!ran) return ran;
+    return q.numRowsAffected() > 0;
+}
+
 status schedules_table::remove(qint16 schedulenum) {
     QSqlQuery q(db_.connection());
     const status ran =

@@ -45,6 +45,9 @@ class schedules_table {
     status insert_all(const std::vector<schedule_row>& rows);
     // Rewrites the schedule row.schedulenum; a failure when there is none.
     status update(const schedule_row& row);
+    // Writes `now` only while the row still holds `was`: false when another program changed
+    // or removed it meanwhile.
+    result<bool> update_if(const schedule_row& was, const schedule_row& now);
     // A failure when there is no such schedule.
     status remove(qint16 schedulenum);
 

@@ -86,6 +86,19 @@ status users_table::update(const user_row& row) {
     return status::failure(QStringLiteral("no user \"%1\"").arg(row.userid));
 }
 
+result<bool> users_table::update_if(const user_row& was, const user_row& now) {
+    QSqlQuery q(db_.connection());
+    const status ran = sql::exec(
+        q,
+        QStringLiteral("UPDATE users SET userid = ?, lastname = ?, firstname = ?, schedules = ? "
+                       "WHERE userid = ? AND coalesce(lastname, '') = ? AND "
+                       "coalesce(firstname, '') = ? AND coalesce(schedules, '') = ?"),
+        {now.userid, now.lastname, now.firstname, now.schedules, was.userid, was.lastname,
+         was.firstname, was.schedules});
+    if (!ran) return ran;
+    return q.numRowsAffected() > 0;
+}
+
 status users_table::remove(const QString& userid) {
     QSqlQuery q(db_.connection());
     const status ran = sql::exec(q, QStringLiteral("DELETE FROM users WHERE userid = ?"), {userid});

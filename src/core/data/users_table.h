@@ -41,6 +41,10 @@ class users_table {
     status insert_all(const std::vector<user_row>& rows);
     // Rewrites the user with row.userid; a failure when there is none.
     status update(const user_row& row);
+    // Writes `now` over the row `was` only while it still holds what `was` read (its key
+    // may change too): false, and nothing written, when another program changed or
+    // removed it meanwhile.
+    result<bool> update_if(const user_row& was, const user_row& now);
     // A failure when there is no such user.
     status remove(const QString& userid);
 

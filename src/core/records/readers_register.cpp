@@ -5,6 +5,7 @@
 
 #include "core/operator.h"
 #include "core/records/access_string.h"
+#include "core/records/record_change.h"
 #include "core/records/text_value.h"
 #include "core/records/users_register.h"
 
@@ -166,8 +167,8 @@ data::reader_row reader_row_from_form(const reader_form& form) {
     return row;
 }
 
-reader_update update_reader(data::database_file& db, operator_port& person,
-                            const reader_form& form) {
+reader_update update_reader(data::database_file& db, operator_port& person, const reader_form& form,
+                            const reader_form* as_read) {
     const auto refuse = [&person](const QString& why) {
         person.message(why);
         return reader_update::refused;
@@ -176,10 +177,15 @@ reader_update update_reader(data::database_file& db, operator_port& person,
     data::readers_table table(db);
     const auto found = table.find(form.readernum);
     if (found && !*found) return reader_update::not_in_table;
-    if (!found || !table.update(reader_row_from_form(form))) {
-        return refuse(QString::fromLatin1(internal_error_text));
-    }
-    return reader_update::stored;
+    if (!found) return refuse(QString::fromLatin1(internal_error_text));
+    const auto changed = [&person] {
+        person.message(QString::fromLatin1(changed_elsewhere_text));
+        return reader_update::changed_elsewhere;
+    };
+    if (as_read && reader_form_from_row(**found) != *as_read) return changed();
+    const auto written = table.update_if(**found, reader_row_from_form(form));
+    if (!written) return refuse(QString::fromLatin1(internal_error_text));
+    return *written ? reader_update::stored : changed();
 }
 
 }  // namespace zep::records

@@ -84,11 +84,13 @@ QString comm_mode_text(const reader_form& form);
 status validate_reader_form(const reader_form& form);
 data::reader_row reader_row_from_form(const reader_form& form);
 
-enum class reader_update { refused, stored, not_in_table };
+enum class reader_update { refused, stored, not_in_table, changed_elsewhere };
 
 // "Update This Reader": validates (telling the operator why not) and stores the row. A
-// database failure is refused with "Internal Database Error".
-reader_update update_reader(data::database_file& db, operator_port& person,
-                            const reader_form& form);
+// database failure is refused with "Internal Database Error". With `as_read` (the form as
+// the screen loaded it) the row is written only while the table still holds that; when
+// another program changed it meanwhile, changed_elsewhere_text is said and nothing written.
+reader_update update_reader(data::database_file& db, operator_port& person, const reader_form& form,
+                            const reader_form* as_read = nullptr);
 
 }  // namespace zep::records

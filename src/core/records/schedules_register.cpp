@@ -4,6 +4,7 @@
 
 #include "core/operator.h"
 #include "core/records/access_string.h"
+#include "core/records/record_change.h"
 #include "core/records/users_register.h"
 
 namespace zep::records {
@@ -125,7 +126,7 @@ data::schedule_row schedule_row_from_form(const schedule_form& form) {
 }
 
 schedule_update update_schedule(data::database_file& db, operator_port& person,
-                                const schedule_form& form) {
+                                const schedule_form& form, const schedule_form* as_read) {
     const auto refuse = [&person](const QString& why) {
         person.message(why);
         return schedule_update::refused;
@@ -134,10 +135,15 @@ schedule_update update_schedule(data::database_file& db, operator_port& person,
     data::schedules_table table(db);
     const auto found = table.find(form.schedulenum);
     if (found && !*found) return schedule_update::not_in_table;
-    if (!found || !table.update(schedule_row_from_form(form))) {
-        return refuse(QString::fromLatin1(internal_error_text));
-    }
-    return schedule_update::stored;
+    if (!found) return refuse(QString::fromLatin1(internal_error_text));
+    const auto changed = [&person] {
+        person.message(QString::fromLatin1(changed_elsewhere_text));
+        return schedule_update::changed_elsewhere;
+    };
+    if (as_read && schedule_row_from_form(*as_read) != **found) return changed();
+    const auto written = table.update_if(**found, schedule_row_from_form(form));
+    if (!written) return refuse(QString::fromLatin1(internal_error_text));
+    return *written ? schedule_update::stored : changed();
 }
 
 }  // namespace zep::records

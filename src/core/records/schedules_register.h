@@ -68,11 +68,13 @@ bool time_box_key(QChar c);
 status validate_schedule_times(const schedule_boxes& boxes);
 data::schedule_row schedule_row_from_form(const schedule_form& form);
 
-enum class schedule_update { refused, stored, not_in_table };
+enum class schedule_update { refused, stored, not_in_table, changed_elsewhere };
 
 // "Update This Schedule": validates (telling the operator why not) and stores the row. A
-// database failure is refused with "Internal Database Error".
+// database failure is refused with "Internal Database Error". With `as_read` (the form as
+// the screen loaded it) the row is written only while the table still holds that; when
+// another program changed it meanwhile, changed_elsewhere_text is said and nothing written.
 schedule_update update_schedule(data::database_file& db, operator_port& person,
-                                const schedule_form& form);
+                                const schedule_form& form, const schedule_form* as_read = nullptr);
 
 }  // namespace zep::records

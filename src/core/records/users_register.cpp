@@ -9,6 +9,7 @@
 #include "core/data/transaction.h"
 #include "core/operator.h"
 #include "core/records/access_string.h"
+#include "core/records/record_change.h"
 #include "core/records/schedules_register.h"
 
 namespace zep::records {
@@ -175,14 +176,31 @@ std::optional<data::user_row> users_register::add_user(const user_entry& typed) 
     return row;
 }
 
+bool users_register::write_unchanged(const data::user_row& stored, const data::user_row& now,
+                                     const data::user_row* shown) {
+    if (!shown || stored == *shown) {
+        const auto written = data::users_table(db_).update_if(stored, now);
+        if (!written) return refuse(internal_error_text);
+        if (*written) return true;
+    }
+    changed_elsewhere_ = true;
+    return refuse(changed_elsewhere_text);
+}
+
 std::optional<data::user_row> users_register::modify_user(const QString& old_userid,
-                                                          const user_entry& typed) {
+                                                          const user_entry& typed,
+                                                          const data::user_row* shown) {
+    changed_elsewhere_ = false;
     if (status filled = entry_fault(typed); !filled) {
         person_.message(filled.error());
         return std::nullopt;
     }
     data::users_table users(db_);
     const auto old_found = users.find(old_userid);
+    if (old_found && !*old_found && shown) {
+        changed_elsewhere_ = true;
+        return refuse_row(changed_elsewhere_text);
+    }
     if (!old_found || !*old_found) return refuse_row(internal_error_lower_text);
     const data::user_row& old_row = **old_found;
     const QString new_id = typed.userid.trimmed();
@@ -192,21 +210,17 @@ std::optional<data::user_row> users_register::modify_user(const QString& old_use
     if (*holder && (*holder)->userid != old_row.userid) return refuse_row(id_number_used_text);
     const data::user_row row{new_id, typed.lastname.trimmed(), typed.firstname.trimmed(),
                              old_row.schedules};
-    // A new ID is a removal and an insert, which must land together.
-    data::transaction tx(db_);
-    if (!tx.active()) return refuse_row(internal_error_text);
-    const bool same_id = new_id == old_row.userid;
-    const status stored = same_id ? users.update(row) : users.remove(old_row.userid);
-    if (!stored || (!same_id && !users.insert(row)) || !tx.commit()) {
-        return refuse_row(internal_error_text);
-    }
+    // One statement writes a new ID with the names, or nothing at all.
+    if (!write_unchanged(old_row, row, shown)) return std::nullopt;
     return row;
 }
 
 bool users_register::delete_user(const QString& userid) {
     data::users_table users(db_);
     const auto found = users.find(userid);
-    if (!found || !*found) return refuse(internal_error_text);
+    if (!found) return refuse(internal_error_text);
+    // Someone else deleted it meanwhile: what the operator wanted is done.
+    if (!*found) return true;
     // A person's access is not taken away by one click.
     if (!person_.confirm_erase(delete_user_question(**found))) return false;
     if (!users.remove(userid)) return refuse(internal_error_text);
@@ -223,7 +237,9 @@ std::optional<data::user_row> users_register::begin_assignment(const QString& us
 }
 
 std::vector<assignment_row> users_register::store_assignment(const QString& userid,
-                                                             const assignment_choice& choice) {
+                                                             const assignment_choice& choice,
+                                                             const data::user_row* shown) {
+    changed_elsewhere_ = false;
     if (choice.reader.isEmpty()) return {};
     data::users_table users(db_);
     const auto found = users.find(userid);
@@ -231,7 +247,8 @@ std::vector<assignment_row> users_register::store_assignment(const QString& user
         refuse(internal_error_text);
         return {};
     }
-    data::user_row row = **found;
+    const data::user_row stored = **found;
+    data::user_row row = stored;
     std::vector<int> readers;
     if (choice.reader == QLatin1String(access_string::all_remaining_readers)) {
         row.schedules = access_string::with_all_remaining(row.schedules, choice.schedule, &readers);
@@ -239,17 +256,15 @@ std::vector<assignment_row> users_register::store_assignment(const QString& user
         readers.push_back(choice.reader.toInt());
         row.schedules = access_string::with_slot(row.schedules, readers.front(), choice.schedule);
     }
-    if (!users.update(row)) {
-        refuse(internal_error_text);
-        return {};
-    }
+    if (!write_unchanged(stored, row, shown)) return {};
     std::vector<assignment_row> added;
     const QString code = choice.schedule.right(2);
     for (int r : readers) added.push_back(make_assignment_row(db_, r, code));
     return added;
 }
 
-bool users_register::clear_schedules(const QString& userid) {
+bool users_register::clear_schedules(const QString& userid, const data::user_row* shown) {
+    changed_elsewhere_ = false;
     data::users_table users(db_);
     const auto count = users.count();
     if (!count) return refuse(internal_error_text);
@@ -259,17 +274,19 @@ bool users_register::clear_schedules(const QString& userid) {
     data::user_row row = **found;
     if (!person_.confirm_erase(clear_schedules_question(row))) return false;
     row.schedules = access_string::blank();
-    return users.update(row) || refuse(internal_error_text);
+    return write_unchanged(**found, row, shown);
 }
 
-bool users_register::delete_assignment(const QString& userid, int readernum) {
+bool users_register::delete_assignment(const QString& userid, int readernum,
+                                       const data::user_row* shown) {
+    changed_elsewhere_ = false;
     if (!person_.confirm(QString::fromLatin1(delete_reader_question))) return false;
     data::users_table users(db_);
     const auto found = users.find(userid);
     if (!found || !*found) return refuse(internal_error_text);
     data::user_row row = **found;
     row.schedules = access_string::without_slot(row.schedules, readernum);
-    return users.update(row) || refuse(internal_error_text);
+    return write_unchanged(**found, row, shown);
 }
 
 }  // namespace zep::records

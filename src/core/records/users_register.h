@@ -98,30 +98,46 @@ class users_register {
   public:
     users_register(data::database_file& db, operator_port& person) : db_(db), person_(person) {}
 
+    // The changes below that take `shown` (the user as the screen read it) write only while
+    // the stored row still holds it; when another program changed it meanwhile, they say
+    // changed_elsewhere_text, write nothing, and changed_elsewhere() is true until the next
+    // call.
+
     // The stored row, or nullopt after a refusal.
     std::optional<data::user_row> add_user(const user_entry& typed);
     // Renames the user `old_userid`; the assignments stay.
-    std::optional<data::user_row> modify_user(const QString& old_userid, const user_entry& typed);
-    // Both ask first; false after No.
+    std::optional<data::user_row> modify_user(const QString& old_userid, const user_entry& typed,
+                                              const data::user_row* shown = nullptr);
+    // Asks first; false after No. A user someone else deleted meanwhile is gone: true.
     bool delete_user(const QString& userid);
 
     // Before the picker opens: the current user, or nullopt after telling why not.
     std::optional<data::user_row> begin_assignment(const QString& userid);
     // Stores the picker's choice; the assignment rows to append to the list.
     std::vector<assignment_row> store_assignment(const QString& userid,
-                                                 const assignment_choice& choice);
-    bool clear_schedules(const QString& userid);
+                                                 const assignment_choice& choice,
+                                                 const data::user_row* shown = nullptr);
+    // Asks first.
+    bool clear_schedules(const QString& userid, const data::user_row* shown = nullptr);
     // Asks first; true when the slot was blanked.
-    bool delete_assignment(const QString& userid, int readernum);
+    bool delete_assignment(const QString& userid, int readernum,
+                           const data::user_row* shown = nullptr);
+
+    bool changed_elsewhere() const { return changed_elsewhere_; }
 
   private:
     // A failure names the first blank field, or what is wrong with the ID.
     status entry_fault(const user_entry& typed) const;
     bool refuse(const char* text);
     std::nullopt_t refuse_row(const char* text);
+    // Writes `now` over `stored` while the table holds `stored`, and `stored` is what the
+    // screen showed (when it says); false after telling why not.
+    bool write_unchanged(const data::user_row& stored, const data::user_row& now,
+                         const data::user_row* shown);
 
     data::database_file& db_;
     operator_port& person_;
+    bool changed_elsewhere_ = false;
 };
 
 }  // namespace zep::records

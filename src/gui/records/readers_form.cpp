@@ -286,6 +286,7 @@ void readers_form::load_row(QTreeWidgetItem* item) {
     lock(false);
     show_form(form);
     loaded_ = typed();
+    as_read_ = form;
 }
 
 void readers_form::show_list_row(QTreeWidgetItem* item, const data::reader_row& row) {
@@ -296,7 +297,16 @@ void readers_form::show_list_row(QTreeWidgetItem* item, const data::reader_row& 
 bool readers_form::update_this_reader() {
     if (editing_ < 0) return true;
     const records::reader_form form = typed();
-    if (records::update_reader(db_, person_, form) == records::reader_update::refused) return false;
+    switch (records::update_reader(db_, person_, form, &as_read_)) {
+        case records::reader_update::refused:
+            return false;
+        case records::reader_update::changed_elsewhere:
+            loadup();  // what the other PC stored; the edits were not saved
+            return true;
+        case records::reader_update::stored:
+        case records::reader_update::not_in_table:
+            break;
+    }
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list_->topLevelItem(i);
         if (item->text(0).toInt() == editing_)

@@ -67,7 +67,8 @@ class readers_form final : public record_screen {
     QPushButton* update_ = nullptr;
     std::vector<QWidget*> lockable_;
     qint16 editing_ = -1;
-    records::reader_form loaded_;  // the row as it was loaded into the fields
+    records::reader_form loaded_;   // the fields as they showed the row when loaded
+    records::reader_form as_read_;  // the row as read from the list, to save against
 };
 
 }  // namespace zep::gui

@@ -161,8 +161,16 @@ void schedules_form::copy_times(void (*copy)(records::schedule_boxes&)) {
 bool schedules_form::update_this_schedule() {
     if (editing_ == 0) return true;
     const records::schedule_form form = typed();
-    if (records::update_schedule(db_, person_, form) == records::schedule_update::refused)
-        return false;
+    switch (records::update_schedule(db_, person_, form, &loaded_)) {
+        case records::schedule_update::refused:
+            return false;
+        case records::schedule_update::changed_elsewhere:
+            loadup();  // what the other PC stored; the edits were not saved
+            return true;
+        case records::schedule_update::stored:
+        case records::schedule_update::not_in_table:
+            break;
+    }
     loaded_ = form;
     const QStringList columns = list_columns(records::schedule_row_from_form(form));
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {

@@ -165,6 +165,23 @@ void users_form::loadup() {
     if (!items.isEmpty()) select_user(items.front());
 }
 
+// After another PC changed the user this screen was about to change: the list afresh,
+// with the same user chosen again when it is still there.
+void users_form::reload_after_change() {
+    const QString userid = current_.userid;
+    loadup();
+    for (int i = 0; i < users_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = users_->topLevelItem(i);
+        if (item->text(2) != userid) continue;
+        {
+            const QSignalBlocker quiet(users_);
+            users_->setCurrentItem(item);
+        }
+        select_user(item);
+        return;
+    }
+}
+
 void users_form::select_user(QTreeWidgetItem* item) {
     if (!item) return;
     nodisplayschedule();
@@ -256,8 +273,14 @@ void users_form::lmu() {
 }
 
 bool users_form::save_changed_user(QTreeWidgetItem* item, const records::user_entry& typed) {
-    const auto changed = register_.modify_user(current_.userid, typed);
-    if (!changed) return false;
+    const auto changed = register_.modify_user(current_.userid, typed, &current_);
+    if (!changed) {
+        if (register_.changed_elsewhere()) {
+            user_dialog_->reject();
+            reload_after_change();
+        }
+        return false;
+    }
     show_user_row(item, *changed);
     {
         const QSignalBlocker quiet(users_);
@@ -297,7 +320,10 @@ void users_form::delsch() {
     QTreeWidgetItem* row = assignments_->currentItem();
     if (!row || !row->isSelected()) return;
     const int reader = row->text(0).left(3).toInt();
-    if (!register_.delete_assignment(current_.userid, reader)) return;
+    if (!register_.delete_assignment(current_.userid, reader, &current_)) {
+        if (register_.changed_elsewhere()) reload_after_change();
+        return;
+    }
     current_.schedules = records::access_string::without_slot(current_.schedules, reader);
     delete row;
 }
@@ -315,13 +341,20 @@ void users_form::add_reader_schedule() {
 
 void users_form::store_choice(const records::assignment_choice& choice) {
     if (choice.reader.isEmpty()) return;
-    append_assignments(register_.store_assignment(current_.userid, choice));
+    append_assignments(register_.store_assignment(current_.userid, choice, &current_));
+    if (register_.changed_elsewhere()) {
+        reload_after_change();
+        return;
+    }
     const auto stored = data::users_table(db_).find(current_.userid);
     if (stored && *stored) current_.schedules = (*stored)->schedules;
 }
 
 void users_form::clear_schedules() {
-    if (!register_.clear_schedules(current_.userid)) return;
+    if (!register_.clear_schedules(current_.userid, &current_)) {
+        if (register_.changed_elsewhere()) reload_after_change();
+        return;
+    }
     nodisplayschedule();
     current_.schedules = records::access_string::blank();
     assignments_->clear();

@@ -40,6 +40,7 @@ class users_form final : public record_screen {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void reload_after_change();
     QWidget* make_user_side();
     QWidget* make_assignment_side();
     QWidget* make_times_row();
