@@ -222,6 +222,11 @@ int run_cli(const QStringList& arguments, cli_io& io) {
         return command_usage_error(io, *command, *wrong);
     }
 
+    if (!command->opens_database) {
+        program::session none;
+        cli_context context{none, *args, io, *command};
+        return command->run(context);
+    }
     program::startup_options options;
     options.db_arg = db_arg;
     options.command_line = command->name;

@@ -82,6 +82,8 @@ struct cli_command {
     QString failure = {};        // what exit status 1 means; empty: the operation failed
     bool interruptible = false;  // Ctrl-C stops it at its next check (exit 130)
     bool asks_login = true;
+    // False for a command that names its databases itself: --db is not opened for it.
+    bool opens_database = true;
     std::function<int(cli_context&)> run = {};
 };
 
@@ -111,6 +113,8 @@ int run_autorun(cli_context& context);
 int run_log_export(cli_context& context);
 int run_log_delete(cli_context& context);
 int run_users_export(cli_context& context);
+int run_db_check(cli_context& context);
+int run_db_copy(cli_context& context);
 int run_identify(cli_context& context);
 int run_memory(cli_context& context);
 int run_clock_get(cli_context& context);

@@ -242,6 +242,27 @@ std::vector<cli_command> database() {
          .summary = "export the employee list to FILE",
          .details = "Every user, in ID order.",
          .run = run_users_export},
+        {.name = "db check",
+         .summary = "check the database's tables and count their rows",
+         .details = "Opening it checks every table, field and index; a database that lacks "
+                    "one is refused, never altered.",
+         .failure = "the database cannot be opened or read",
+         .run = run_db_check},
+        {.name = "db copy",
+         .options = {{"from", "DATABASE", "a file path or postgresql:// URI to copy",
+                      completion::file, true},
+                     {"to", "DATABASE", "a new file or an empty server database", completion::file,
+                      true}},
+         .summary = "copy every table from one database into a new one",
+         .details = "From the file to a PostgreSQL database, or back, in one transaction on "
+                    "the target; the row counts are compared table by table afterwards. The "
+                    "target may hold only the two settings rows of a first start. --db is not "
+                    "used.",
+         .failure = "a database could not be opened, the target was not new, or the counts "
+                    "differ (nothing is then left in the target)",
+         .asks_login = false,
+         .opens_database = false,
+         .run = run_db_copy},
     };
 }
 
