@@ -5,6 +5,7 @@
 #include "core/clock.h"
 #include "core/operator.h"
 #include "core/program/startup.h"
+#include "core/records/log_archive.h"
 #include "core/records/log_delete.h"
 #include "core/records/log_export.h"
 
@@ -81,6 +82,36 @@ int run_log_delete(cli_context& context) {
                                              args.value("to")) == records::dbutil_outcome::done;
         },
         {}, [&context](const QString& question) { return agreed(context, question); });
+}
+
+int run_log_find(cli_context& context) {
+    const auto& args = context.args;
+    data::log_filter filter;
+    for (const char* bound : {"from", "to"}) {
+        if (!args.has(QLatin1String(bound))) continue;
+        const auto day = records::day_bound(args.value(QLatin1String(bound)));
+        if (!day) return usage_error(context, QStringLiteral("--%1 takes MM-DD-YYYY").arg(bound));
+        (QLatin1String(bound) == QLatin1String("from") ? filter.from : filter.to) = *day;
+    }
+    if (args.has("reader")) {
+        bool ok = false;
+        filter.reader = args.value("reader").toInt(&ok);
+        if (!ok || filter.reader < 0 || filter.reader > 126)
+            return usage_error(context, QStringLiteral("--reader takes a number from 0 to 126"));
+    }
+    filter.match = args.value("match");
+    if (args.has("granted") && args.has("refused"))
+        return usage_error(context, QStringLiteral("--granted and --refused exclude each other"));
+    if (args.has("granted")) filter.granted = data::log_filter::outcome::granted;
+    if (args.has("refused")) filter.granted = data::log_filter::outcome::refused;
+    const auto rows = records::write_log_csv(
+        *context.state.db, filter,
+        [&](const QByteArray& line) { context.io.out << QString::fromUtf8(line); });
+    if (!rows) {
+        context.io.err << rows.error() << QStringLiteral("\n");
+        return exit_failed;
+    }
+    return exit_ok;
 }
 
 int run_utility(cli_io& io, const std::function<bool(operator_port&)>& utility, const QString& file,

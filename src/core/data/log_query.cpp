@@ -1,5 +1,7 @@
 #include "core/data/log_query.h"
 
+#include <QDate>
+
 #include "core/data/database_file.h"
 #include "core/data/schema.h"
 #include "core/data/sql_statement.h"
@@ -37,6 +39,52 @@ QString order_part(const sql_dialect& d, log_order order) {
     const QString date_order = sort_key(d, log_order::date_time) + d.nulls_first() + ", rowid";
     if (order == log_order::date_time) return " ORDER BY " + date_order;
     return " ORDER BY " + sort_key(d, order) + ", " + date_order;
+}
+
+// The WHERE terms of `filter` (with " AND " before each), their values appended in order.
+QString filter_part(const sql_dialect& d, const log_filter& filter, QVariantList& values) {
+    QString where;
+    const QString date = sort_key(d, log_order::date_time);
+    if (!filter.from.isEmpty()) {
+        where += " AND " + date + " >= ?";
+        values << filter.from;
+    }
+    if (!filter.to.isEmpty()) {
+        // A day goes up to the next one; a time is the last one included.
+        if (filter.to.size() == 10) {
+            where += " AND " + date + " < ?";
+            values
+                << QDate::fromString(filter.to, u"yyyy-MM-dd").addDays(1).toString(u"yyyy-MM-dd");
+        } else {
+            where += " AND " + date + " <= ?";
+            values << filter.to;
+        }
+    }
+    if (filter.reader >= 0) {
+        where += " AND " + d.integer_of(QStringLiteral("readernum")) + " = ?";
+        values << filter.reader;
+    }
+    if (!filter.match.isEmpty()) {
+        QString pattern;
+        for (const QChar c : filter.match) {
+            if (c == u'%' || c == u'_' || c == u'\\') pattern += u'\\';
+            pattern += c.isUpper() && c.unicode() < 128 ? c.toLower() : c;
+        }
+        pattern = u'%' + pattern + u'%';
+        QStringList terms;
+        for (const char* column : {"idnum", "lastname", "firstname"}) {
+            terms << d.ascii_lower(QStringLiteral("coalesce(%1, '')").arg(QLatin1String(column))) +
+                         " LIKE ? ESCAPE '\\'";
+            values << pattern;
+        }
+        where += " AND (" + terms.join(QStringLiteral(" OR ")) + ")";
+    }
+    if (filter.granted != log_filter::outcome::all) {
+        where += QStringLiteral(" AND granted = ?");
+        values << (filter.granted == log_filter::outcome::granted ? QStringLiteral("Y")
+                                                                  : QStringLiteral("N"));
+    }
+    return where;
 }
 
 // A field cut to `width` characters, then padded to it or stripped of blanks; the pad and
@@ -89,17 +137,33 @@ status log_query::export_lines(const log_line_layout& layout, const log_line_fil
     return sql::finished(q);
 }
 
-result<qint64> log_query::count() {
-    return sql::count_rows(db_, QStringLiteral("log"));
+result<qint64> log_query::count(const log_filter& filter) {
+    if (!filter.any()) return sql::count_rows(db_, QStringLiteral("log"));
+    QVariantList values;
+    const QString where = filter_part(db_.dialect(), filter, values);
+    QSqlQuery q = sql::forward_query(db_);
+    if (status ran = sql::exec(q, "SELECT count(*) FROM log WHERE 1 = 1" + where, values); !ran)
+        return ran;
+    if (!q.next()) {
+        const status read = sql::finished(q);
+        return read ? status::failure(QStringLiteral("the log could not be counted")) : read;
+    }
+    return q.value(0).toLongLong();
 }
 
-result<std::vector<log_list_row>> log_query::page(log_order order, qint64 offset, int limit) {
+result<std::vector<log_list_row>> log_query::page(log_order order, qint64 offset, int limit,
+                                                  const log_filter& filter) {
     const sql_dialect& d = db_.dialect();
-    return run(select_part(d, order) + order_part(d, order) + " LIMIT ? OFFSET ?", {limit, offset});
+    QVariantList values;
+    const QString where = filter_part(d, filter, values);
+    values << limit << offset;
+    return run(
+        select_part(d, order) + "WHERE 1 = 1" + where + order_part(d, order) + " LIMIT ? OFFSET ?",
+        values);
 }
 
 result<std::vector<log_list_row>> log_query::page_after(log_order order, const log_list_row& last,
-                                                        int limit) {
+                                                        int limit, const log_filter& filter) {
     const sql_dialect& d = db_.dialect();
     const bool by_date = order == log_order::date_time;
     const QString key = sort_key(d, order);
@@ -123,9 +187,64 @@ result<std::vector<log_list_row>> log_query::page_after(log_order order, const l
                          : "(" + key + ", " + date + ", rowid) > (?, ?, ?)";
         values << last.DateTime << last.id;
     }
+    where += filter_part(d, filter, values);
     values << limit;
     return run(select_part(d, order) + "WHERE " + where + order_part(d, order) + " LIMIT ?",
                values);
+}
+
+status log_query::walk_rows(const log_filter& filter,
+                            const std::function<void(const log_csv_row&)>& visit) {
+    const sql_dialect& d = db_.dialect();
+    QVariantList values;
+    const QString where = filter_part(d, filter, values);
+    QSqlQuery q = sql::forward_query(db_);
+    const status ran = sql::exec(q,
+                                 "SELECT \"DateTime\", readernum, location, idnum, lastname, "
+                                 "firstname, granted FROM log WHERE 1 = 1" +
+                                     where + order_part(d, log_order::date_time),
+                                 values);
+    if (!ran) return ran;
+    while (q.next()) {
+        visit({sql::text(q, 0), sql::text(q, 1), sql::text(q, 2), sql::text(q, 3), sql::text(q, 4),
+               sql::text(q, 5), sql::text(q, 6)});
+    }
+    return sql::finished(q);
+}
+
+result<std::vector<log_bucket>> log_query::buckets(const log_filter& filter, bool hourly) {
+    QVariantList values;
+    const QString where = filter_part(db_.dialect(), filter, values);
+    const QString key = QStringLiteral("substr(\"DateTime\", 1, %1)").arg(hourly ? 13 : 10);
+    QSqlQuery q = sql::forward_query(db_);
+    const status ran = sql::exec(
+        q,
+        "SELECT " + key +
+            ", sum(CASE WHEN granted = 'Y' THEN 1 ELSE 0 END), "
+            "sum(CASE WHEN granted = 'N' THEN 1 ELSE 0 END) FROM log WHERE \"DateTime\" IS NOT "
+            "NULL" +
+            where + " GROUP BY " + key + " ORDER BY " + db_.dialect().text_key(key),
+        values);
+    if (!ran) return ran;
+    std::vector<log_bucket> bars;
+    while (q.next())
+        bars.push_back({sql::text(q, 0), q.value(1).toLongLong(), q.value(2).toLongLong()});
+    if (status read = sql::finished(q); !read) return read;
+    return bars;
+}
+
+result<std::pair<QString, QString>> log_query::span(const log_filter& filter) {
+    QVariantList values;
+    const QString where = filter_part(db_.dialect(), filter, values);
+    const QString date = sort_key(db_.dialect(), log_order::date_time);
+    QSqlQuery q = sql::forward_query(db_);
+    const status ran = sql::exec(q,
+                                 "SELECT min(" + date + "), max(" + date +
+                                     ") FROM log WHERE \"DateTime\" IS NOT NULL" + where,
+                                 values);
+    if (!ran) return ran;
+    if (!q.next()) return std::pair<QString, QString>();
+    return std::pair<QString, QString>(sql::text(q, 0), sql::text(q, 1));
 }
 
 result<std::vector<log_list_row>> log_query::run(const QString& sql, const QVariantList& values) {

@@ -48,18 +48,55 @@ struct log_line_filter {
     QString idnum;
 };
 
+// Which rows the log list and its chart show. Bounds are "yyyy-mm-dd" (the whole day) or
+// "yyyy-mm-dd hh:mm:ss", both included; empty for none. `match` is looked for in the ID
+// and both names, ASCII letters of either case alike.
+struct log_filter {
+    enum class outcome { all, granted, refused };
+    QString from;
+    QString to;
+    int reader = -1;  // -1: every reader
+    QString match;
+    outcome granted = outcome::all;
+    bool any() const {
+        return !from.isEmpty() || !to.isEmpty() || reader >= 0 || !match.isEmpty() ||
+               granted != outcome::all;
+    }
+};
+
+// One bar of the activity chart: the hour ("yyyy-mm-dd hh") or day ("yyyy-mm-dd") and its
+// granted and refused entries.
+struct log_bucket {
+    QString key;
+    qint64 granted = 0;
+    qint64 refused = 0;
+};
+
+// One log row for a CSV file.
+struct log_csv_row {
+    QString DateTime, readernum, location, idnum, lastname, firstname, granted;
+};
+
 // Pages of the log sorted in the database, so that a list over a large log holds only
 // the rows it has shown.
 class log_query {
   public:
     explicit log_query(database_file& db) : db_(db) {}
 
-    result<qint64> count();
+    result<qint64> count(const log_filter& filter = {});
     // Rows [offset, offset + limit) in `order`.
-    result<std::vector<log_list_row>> page(log_order order, qint64 offset, int limit);
+    result<std::vector<log_list_row>> page(log_order order, qint64 offset, int limit,
+                                           const log_filter& filter = {});
     // The `limit` rows following `last` in `order`: cheap however deep `last` lies.
     result<std::vector<log_list_row>> page_after(log_order order, const log_list_row& last,
-                                                 int limit);
+                                                 int limit, const log_filter& filter = {});
+    // The filtered rows in date-time order.
+    status walk_rows(const log_filter& filter,
+                     const std::function<void(const log_csv_row&)>& visit);
+    // Granted and refused entries per hour (`hourly`) or per day, in one grouped query.
+    result<std::vector<log_bucket>> buckets(const log_filter& filter, bool hourly);
+    // The first and last date-times the filter lets through ("" for none).
+    result<std::pair<QString, QString>> span(const log_filter& filter);
 
     // Streams the lines of the filtered rows in `datetime` order; the line is built by
     // SQLite, so a large log is exported at the speed of the database.

@@ -48,6 +48,13 @@ QString sql_dialect::integer_of(const QString& expression) const {
         .arg(expression);
 }
 
+QString sql_dialect::ascii_lower(const QString& expression) const {
+    if (!postgres()) return QStringLiteral("lower(%1)").arg(expression);
+    return QStringLiteral(
+               "translate(%1, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz')")
+        .arg(expression);
+}
+
 QString sql_dialect::log_name_key() const {
     if (!postgres()) return QString::fromLatin1(schema::log_name_key);
     return QStringLiteral("coalesce(btrim(lastname), '') || ',' || coalesce(btrim(firstname), '')");

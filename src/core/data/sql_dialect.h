@@ -30,6 +30,9 @@ class sql_dialect {
     // The number a text starts with, 0 when it starts with none: SQLite's CAST, which a
     // server's CAST would refuse for a text written by another program.
     QString integer_of(const QString& expression) const;
+    // A text with its ASCII letters lowered, and nothing else changed: the same on both
+    // (SQLite's lower() folds ASCII alone; a server's would fold every letter).
+    QString ascii_lower(const QString& expression) const;
     // The log's name order: trimmed last name, comma, trimmed first name, NULL as empty.
     // Written exactly as the index on it is, or the database would not use the index.
     QString log_name_key() const;

@@ -86,6 +86,24 @@ status users_table::update(const user_row& row) {
     return status::failure(QStringLiteral("no user \"%1\"").arg(row.userid));
 }
 
+status users_table::update_all(const std::vector<user_row>& rows) {
+    transaction tx(db_);
+    if (!tx.active()) return status::failure(tx.error());
+    QSqlQuery q(db_.connection());
+    if (status prepared = sql::prepare(q, QStringLiteral("UPDATE users SET lastname = ?, "
+                                                         "firstname = ?, schedules = ? "
+                                                         "WHERE userid = ?"));
+        !prepared)
+        return prepared;
+    for (const user_row& row : rows) {
+        const status ran = sql::run(q, {row.lastname, row.firstname, row.schedules, row.userid});
+        if (!ran) return ran;
+        if (q.numRowsAffected() == 0)
+            return status::failure(QStringLiteral("no user \"%1\"").arg(row.userid));
+    }
+    return tx.commit();
+}
+
 result<bool> users_table::update_if(const user_row& was, const user_row& now) {
     QSqlQuery q(db_.connection());
     const status ran = sql::exec(

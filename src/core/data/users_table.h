@@ -41,6 +41,8 @@ class users_table {
     status insert_all(const std::vector<user_row>& rows);
     // Rewrites the user with row.userid; a failure when there is none.
     status update(const user_row& row);
+    // Rewrites each row found by its userid, in one transaction through one statement.
+    status update_all(const std::vector<user_row>& rows);
     // Writes `now` over the row `was` only while it still holds what `was` read (its key
     // may change too): false, and nothing written, when another program changed or
     // removed it meanwhile.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -41,6 +43,9 @@ class log_archive {
     // Column 0..4 of the list, ascending; Date/Time when the screen opens.
     void sort_by(int column);
     int sort_column() const { return static_cast<int>(order_); }
+    // Which rows the list holds (all of them when the screen opens); recounts.
+    void set_filter(const data::log_filter& filter);
+    const data::log_filter& filter() const { return filter_; }
 
     // Up to `limit` rows starting at position `offset`.
     std::vector<archive_row> fetch(qint64 offset, int limit);
@@ -48,10 +53,23 @@ class log_archive {
   private:
     data::log_query query_;
     data::log_order order_ = data::log_order::date_time;
+    data::log_filter filter_;
     qint64 count_ = 0;
     // The last row handed out and the position after it.
     std::optional<data::log_list_row> last_;
     qint64 next_offset_ = 0;
 };
+
+inline constexpr auto log_csv_header = "datetime,reader,location,idnum,lastname,firstname,granted";
+
+// The filtered rows as CSV (RFC 4180, UTF-8), the header first, in date-time order; each
+// line, with its CR LF, goes to `line`. A text a spreadsheet would run as a formula gets a
+// leading apostrophe. The count of rows.
+result<qint64> write_log_csv(data::database_file& db, const data::log_filter& filter,
+                             const std::function<void(const QByteArray&)>& line);
+
+// A filter from the command line's or the screen's dates: "MM-DD-YYYY" becomes a day
+// bound; nullopt when a date is no date.
+std::optional<QString> day_bound(const QString& box);
 
 }  // namespace zep::records
