@@ -46,6 +46,7 @@ class [[nodiscard]] result {
     const T& operator*() const { return *value_; }
     T* operator->() { return &*value_; }
     const T* operator->() const { return &*value_; }
+    T value_or(T fallback) const { return value_ ? *value_ : std::move(fallback); }
 
     // What went wrong, without the value.
     status as_status() const { return ok() ? status() : status::failure(error_); }

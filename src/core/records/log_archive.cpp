@@ -1,9 +1,10 @@
 #include "core/records/log_archive.h"
 
 #include <QDate>
-#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+
+#include "core/records/csv_text.h"
 
 namespace zep::records {
 
@@ -49,13 +50,7 @@ void log_archive::set_filter(const data::log_filter& filter) {
 namespace {
 
 QString csv_text(const QString& text, bool guarded) {
-    QString field = text;
-    if (guarded && !field.isEmpty() && QStringLiteral("=+-@").contains(field[0]))
-        field.prepend(u'\'');
-    static const QRegularExpression special(QStringLiteral("[\",\r\n]"));
-    if (!field.contains(special)) return field;
-    field.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return u'"' + field + u'"';
+    return csv_field(guarded ? formula_guarded(text) : text);
 }
 
 }  // namespace
@@ -74,6 +69,44 @@ result<qint64> write_log_csv(data::database_file& db, const data::log_filter& fi
     });
     if (!walked) return walked;
     return rows;
+}
+
+result<log_activity> activity(data::database_file& db, const data::log_filter& filter) {
+    data::log_query query(db);
+    const auto span = query.span(filter);
+    if (!span) return span.as_status();
+    log_activity chart;
+    if (span->first.isEmpty()) return chart;
+    // The range's first and last day: the filter's bounds where it has them.
+    const auto day_of = [](const QString& bound, const QString& row) {
+        return QDate::fromString((bound.isEmpty() ? row : bound).left(10), u"yyyy-MM-dd");
+    };
+    const QDate first = day_of(filter.from, span->first), last = day_of(filter.to, span->second);
+    if (!first.isValid() || !last.isValid()) return chart;
+    chart.hourly = first.daysTo(last) < longest_hourly_range_days;
+    const auto grouped = query.buckets(filter, chart.hourly);
+    if (!grouped) return grouped.as_status();
+    // Every hour or day of the range in order, those without rows as zero.
+    std::size_t next = 0;
+    const auto add = [&](const QString& key) {
+        while (next < grouped->size() && (*grouped)[next].key < key)
+            chart.bars.push_back((*grouped)[next++]);  // a date the range does not hold
+        if (next < grouped->size() && (*grouped)[next].key == key)
+            chart.bars.push_back((*grouped)[next++]);
+        else
+            chart.bars.push_back({key, 0, 0});
+    };
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        const QString date = day.toString(u"yyyy-MM-dd");
+        if (!chart.hourly) {
+            add(date);
+            continue;
+        }
+        for (int hour = 0; hour < 24; ++hour)
+            add(date + u' ' + QString::number(hour).rightJustified(2, u'0'));
+    }
+    while (next < grouped->size()) chart.bars.push_back((*grouped)[next++]);
+    return chart;
 }
 
 std::optional<QString> day_bound(const QString& box) {

@@ -68,6 +68,17 @@ inline constexpr auto log_csv_header = "datetime,reader,location,idnum,lastname,
 result<qint64> write_log_csv(data::database_file& db, const data::log_filter& filter,
                              const std::function<void(const QByteArray&)>& line);
 
+// The activity chart of the filtered rows: one bar per hour when the range spans at most
+// two calendar days, else one per day; the range is the filter's from/to, or the first and
+// last rows where the filter leaves it open. Hours and days without entries are bars of
+// zero, so the axis runs without gaps.
+struct log_activity {
+    bool hourly = false;
+    std::vector<data::log_bucket> bars;
+};
+inline constexpr int longest_hourly_range_days = 2;
+result<log_activity> activity(data::database_file& db, const data::log_filter& filter);
+
 // A filter from the command line's or the screen's dates: "MM-DD-YYYY" becomes a day
 // bound; nullopt when a date is no date.
 std::optional<QString> day_bound(const QString& box);

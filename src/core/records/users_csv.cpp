@@ -13,6 +13,7 @@
 #include "core/data/schedules_table.h"
 #include "core/data/transaction.h"
 #include "core/records/access_string.h"
+#include "core/records/csv_text.h"
 #include "core/records/users_register.h"
 
 namespace zep::records {
@@ -20,7 +21,6 @@ namespace zep::records {
 namespace {
 
 constexpr auto reader_column_prefix = "reader_";
-const QString formula_starts = QStringLiteral("=+-@");
 
 struct csv_record {
     qint64 line = 1;  // the file's line the record starts on
@@ -82,8 +82,11 @@ std::vector<csv_record> read_records(const QString& text, qint64* unterminated_l
             field += c;
         }
     }
-    if (quoted) *unterminated_line = record.line;
-    end_record();
+    // An open quote swallows the rest of the file: that is no record to check further.
+    if (quoted)
+        *unterminated_line = record.line;
+    else
+        end_record();
     return records;
 }
 
@@ -103,22 +106,7 @@ bool latin1(const QString& text) {
 
 // A name as stored: the apostrophe that kept a spreadsheet from running it comes off.
 QString stored_name(const QString& field) {
-    QString name = field.trimmed();
-    if (name.size() > 1 && name[0] == u'\'' && formula_starts.contains(name[1])) name.remove(0, 1);
-    return name;
-}
-
-QString written_name(const QString& name) {
-    if (!name.isEmpty() && formula_starts.contains(name[0])) return u'\'' + name;
-    return name;
-}
-
-QString csv_field(const QString& text) {
-    static const QRegularExpression special(QStringLiteral("[\",\r\n]|^ | $"));
-    if (!special.match(text).hasMatch()) return text;
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return u'"' + quoted + u'"';
+    return formula_unguarded(field.trimmed());
 }
 
 struct header {
@@ -319,8 +307,8 @@ result<qint64> export_users_csv(data::database_file& db, const QString& path) {
     // tools that read CSV; the import takes a file with or without one.
     file.write(head.join(u',').toUtf8() + "\r\n");
     for (const data::user_row& row : *rows) {
-        QStringList fields{csv_field(row.userid), csv_field(written_name(row.lastname)),
-                           csv_field(written_name(row.firstname))};
+        QStringList fields{csv_field(row.userid), csv_field(formula_guarded(row.lastname)),
+                           csv_field(formula_guarded(row.firstname))};
         for (int r : readers) {
             const QString code = access_string::slot(row.schedules, r);
             fields << (code == QLatin1String("  ") ? QString() : code);
