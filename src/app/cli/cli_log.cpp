@@ -89,8 +89,12 @@ int run_log_find(cli_context& context) {
     data::log_filter filter;
     for (const char* bound : {"from", "to"}) {
         if (!args.has(QLatin1String(bound))) continue;
-        const auto day = records::day_bound(args.value(QLatin1String(bound)));
-        if (!day) return usage_error(context, QStringLiteral("--%1 takes MM-DD-YYYY").arg(bound));
+        const bool end = QLatin1String(bound) == QLatin1String("to");
+        const auto day = records::filter_bound(args.value(QLatin1String(bound)), end);
+        if (!day || day->isEmpty())
+            return usage_error(
+                context,
+                QStringLiteral("--%1 takes MM-DD-YYYY or \"MM-DD-YYYY hh:mm\"").arg(bound));
         (QLatin1String(bound) == QLatin1String("from") ? filter.from : filter.to) = *day;
     }
     if (args.has("reader")) {

@@ -49,8 +49,9 @@ void log_archive::set_filter(const data::log_filter& filter) {
 
 namespace {
 
+// Blanks around a text are padding from the fixed-width past, as the comma export trims.
 QString csv_text(const QString& text, bool guarded) {
-    return csv_field(guarded ? formula_guarded(text) : text);
+    return csv_field(guarded ? formula_guarded(text.trimmed()) : text.trimmed());
 }
 
 }  // namespace
@@ -109,10 +110,23 @@ result<log_activity> activity(data::database_file& db, const data::log_filter& f
     return chart;
 }
 
-std::optional<QString> day_bound(const QString& box) {
-    const QDate day = QDate::fromString(box.trimmed(), u"MM-dd-yyyy");
+std::optional<QString> filter_bound(const QString& box, bool end) {
+    const QString text = box.simplified();
+    if (text.isEmpty()) return QString();
+    const QDate day = QDate::fromString(text.left(10), u"MM-dd-yyyy");
     if (!day.isValid()) return std::nullopt;
-    return day.toString(u"yyyy-MM-dd");
+    if (text.size() == 10) return day.toString(u"yyyy-MM-dd");
+    const QTime minute = QTime::fromString(text.mid(11), u"hh:mm");
+    if (text[10] != u' ' || !minute.isValid()) return std::nullopt;
+    return day.toString(u"yyyy-MM-dd ") + minute.toString(u"hh:mm") +
+           (end ? QStringLiteral(":59") : QStringLiteral(":00"));
+}
+
+std::pair<QString, QString> bar_bounds(const QString& bar_key) {
+    const QString day = QDate::fromString(bar_key.left(10), u"yyyy-MM-dd").toString(u"MM-dd-yyyy");
+    if (bar_key.size() <= 10) return {day, day};
+    const QString hour = bar_key.mid(11, 2);
+    return {day + u' ' + hour + QStringLiteral(":00"), day + u' ' + hour + QStringLiteral(":59")};
 }
 
 }  // namespace zep::records

@@ -79,8 +79,12 @@ struct log_activity {
 inline constexpr int longest_hourly_range_days = 2;
 result<log_activity> activity(data::database_file& db, const data::log_filter& filter);
 
-// A filter from the command line's or the screen's dates: "MM-DD-YYYY" becomes a day
-// bound; nullopt when a date is no date.
-std::optional<QString> day_bound(const QString& box);
+// A bound of the filter from a date box: "MM-DD-YYYY" is the whole day, "MM-DD-YYYY hh:mm"
+// that minute (a start from its first second, an end to its last). Empty stays empty;
+// nullopt when the box holds no such date.
+std::optional<QString> filter_bound(const QString& box, bool end);
+// The box texts that narrow the filter to one bar of the chart ("yyyy-mm-dd" or
+// "yyyy-mm-dd hh"): from and to.
+std::pair<QString, QString> bar_bounds(const QString& bar_key);
 
 }  // namespace zep::records

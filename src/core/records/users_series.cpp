@@ -3,8 +3,10 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 #include "core/data/readers_table.h"
+#include "core/data/schedules_table.h"
 #include "core/data/users_table.h"
 #include "core/records/access_string.h"
 #include "core/records/users_register.h"
@@ -48,6 +50,16 @@ result<series_plan> plan_series(data::database_file& db, const series_request& r
         if (!digits(schedule) || schedule.toInt() > 99)
             return refuse("Schedule # must be a number from 0 to 99");
         plan.schedule_code = QString::number(schedule.toInt()).rightJustified(2, u'0');
+        const auto schedules = data::schedules_table(db).all();
+        if (!schedules) return schedules.as_status();
+        // Schedule 0 (all times) is never stored; a register never opened takes any code.
+        const bool known =
+            schedule.toInt() == 0 || schedules->empty() ||
+            std::any_of(schedules->begin(), schedules->end(), [&](const data::schedule_row& s) {
+                return s.schedulenum == schedule.toInt();
+            });
+        if (!known)
+            return status::failure(QStringLiteral("There is no schedule %1").arg(schedule.toInt()));
     }
     const auto stored = data::users_table(db).all();
     if (!stored) return stored.as_status();

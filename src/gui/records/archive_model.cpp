@@ -14,6 +14,13 @@ void archive_model::refresh() {
     endResetModel();
 }
 
+void archive_model::set_filter(const data::log_filter& filter) {
+    beginResetModel();
+    rows_.clear();
+    archive_.set_filter(filter);
+    endResetModel();
+}
+
 void archive_model::sort(int column, Qt::SortOrder) {
     if (column < 0 || column >= columnCount()) return;
     beginResetModel();

@@ -18,6 +18,9 @@ class archive_model final : public QAbstractTableModel {
 
     // Recounts the log and starts again from its first row ("Refresh").
     void refresh();
+    // Shows only the rows `filter` lets through, from the first one.
+    void set_filter(const data::log_filter& filter);
+    const data::log_filter& filter() const { return archive_.filter(); }
     // Always ascending, as text: the order of the list is the log's order by that column.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     int sort_column() const { return archive_.sort_column(); }

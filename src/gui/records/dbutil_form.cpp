@@ -15,12 +15,12 @@
 #include "core/records/employee_export.h"
 #include "core/records/log_delete.h"
 #include "core/records/log_export.h"
+#include "core/records/users_register.h"
+#include "core/records/users_series.h"
 
 namespace zep::gui {
 
 namespace {
-
-constexpr auto not_enabled_text = "This function is currently not enabled";
 
 // Taken when the program loads, before any screen: the export boxes offer the log
 // gathered since the program was started.
@@ -169,22 +169,25 @@ QGroupBox* dbutil_form::make_series_panel() {
     auto* panel = new QGroupBox(QStringLiteral("Add Series of Numbers to User File"), this);
     panel->setObjectName(QStringLiteral("add_series_panel"));
     auto* form = new QFormLayout(panel);
-    form->addRow(QStringLiteral("Start Number"),
-                 add_digits_box(QStringLiteral("series_start"), panel));
-    form->addRow(QStringLiteral("End Number"), add_digits_box(QStringLiteral("series_end"), panel));
-    form->addRow(QStringLiteral("Schedule #"),
-                 add_digits_box(QStringLiteral("series_schedule"), panel));
+    series_start_ = add_digits_box(QStringLiteral("series_start"), panel);
+    series_end_ = add_digits_box(QStringLiteral("series_end"), panel);
+    series_schedule_ = add_digits_box(QStringLiteral("series_schedule"), panel);
+    series_start_->setMaxLength(records::longest_user_id);
+    series_end_->setMaxLength(records::longest_user_id);
+    series_schedule_->setMaxLength(2);
+    form->addRow(QStringLiteral("Start Number"), series_start_);
+    form->addRow(QStringLiteral("End Number"), series_end_);
+    form->addRow(QStringLiteral("Schedule #"), series_schedule_);
     add_all_ = new QCheckBox(QStringLiteral("Add to all active readers"), panel);
     add_all_->setObjectName(QStringLiteral("add_to_all_active"));
     connect(add_all_, &QCheckBox::toggled, this,
             [this](bool ticked) { state_.marker.dbutil_add_all = ticked; });
     form->addRow(add_all_);
+    connect(add_all_, &QCheckBox::toggled, series_schedule_, &QWidget::setEnabled);
     auto* buttons = new QHBoxLayout;
-    add_button(QStringLiteral("add_series_button"), QStringLiteral("Add"), panel, buttons);
+    connect(add_button(QStringLiteral("add_series_button"), QStringLiteral("Add"), panel, buttons),
+            &QPushButton::clicked, this, &dbutil_form::add_series);
     form->addRow(buttons);
-    form->addRow(
-        make_label(QStringLiteral("series_note"), QString::fromLatin1(not_enabled_text), panel));
-    panel->setEnabled(false);
     return panel;
 }
 
@@ -192,6 +195,20 @@ void dbutil_form::loadup() {
     fixed_->setChecked(state_.marker.export_fixed);
     comma_->setChecked(!state_.marker.export_fixed);
     add_all_->setChecked(state_.marker.dbutil_add_all);
+    series_schedule_->setEnabled(add_all_->isChecked());
+}
+
+void dbutil_form::add_series() {
+    records::series_request request{series_start_->text(), series_end_->text(),
+                                    series_schedule_->text(), add_all_->isChecked()};
+    const auto plan = records::plan_series(*state_.db, request);
+    if (!plan) {
+        person_->message(plan.error());
+        return;
+    }
+    if (!person_->confirm(plan->question())) return;
+    const auto added = records::add_series(*state_.db, *plan);
+    person_->message(added ? *added : added.error());
 }
 
 void dbutil_form::export_log_data() {

@@ -13,8 +13,8 @@ class QRadioButton;
 namespace zep::gui {
 
 // `dbutil`: the log exported to a text file or deleted by date range, and the employee
-// list exported. The layout choice and the series panel's tick are remembered for the
-// next start.
+// list exported, and a series of card numbers added as users. The layout choice and the
+// series panel's tick are remembered for the next start.
 class dbutil_form final : public record_screen {
     Q_OBJECT
   public:
@@ -26,6 +26,8 @@ class dbutil_form final : public record_screen {
     void export_log_data();
     void delete_log_data();
     void export_employee_list();
+    // "Add Series of Numbers to User File": a question with the count first.
+    void add_series();
 
   private:
     QGroupBox* make_export_panel();
@@ -45,6 +47,9 @@ class dbutil_form final : public record_screen {
     QLineEdit* user_id_ = nullptr;
     QRadioButton* fixed_ = nullptr;
     QRadioButton* comma_ = nullptr;
+    QLineEdit* series_start_ = nullptr;
+    QLineEdit* series_end_ = nullptr;
+    QLineEdit* series_schedule_ = nullptr;
     QCheckBox* add_all_ = nullptr;
     QLabel* status_ = nullptr;
 };

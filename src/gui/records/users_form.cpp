@@ -11,8 +11,10 @@
 
 #include "core/program/startup.h"
 #include "core/records/access_string.h"
+#include "core/records/users_csv.h"
 #include "gui/records/newuser_dialog.h"
 #include "gui/records/readerpop_dialog.h"
+#include "gui/records/users_import_dialog.h"
 
 namespace zep::gui {
 
@@ -24,6 +26,8 @@ constexpr std::array<const char*, 7> day_names = {"Sunday",   "Monday", "Tuesday
 QStringList user_columns(const data::user_row& user) {
     return {user.lastname, user.firstname, user.userid};
 }
+
+constexpr auto users_csv_filter = "CSV (*.csv)|*.csv";
 
 QPushButton* make_button(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -71,6 +75,19 @@ QWidget* users_form::make_user_side() {
     });
     connect(users_, &QWidget::customContextMenuRequested, this, &users_form::show_user_menu);
     column->addWidget(users_, 1);
+    auto* buttons = new QHBoxLayout;
+    QPushButton* import =
+        make_button(QStringLiteral("import_users_button"), QStringLiteral("&Import..."), side);
+    QPushButton* export_ =
+        make_button(QStringLiteral("export_users_button"), QStringLiteral("E&xport..."), side);
+    import->setToolTip(QStringLiteral("Add or update card holders from a CSV file"));
+    export_->setToolTip(QStringLiteral("Write every card holder and their access to a CSV file"));
+    connect(import, &QPushButton::clicked, this, &users_form::import_csv);
+    connect(export_, &QPushButton::clicked, this, &users_form::export_csv);
+    buttons->addWidget(import);
+    buttons->addWidget(export_);
+    buttons->addStretch();
+    column->addLayout(buttons);
     return side;
 }
 
@@ -142,6 +159,33 @@ void users_form::show_user_menu(const QPoint& at) {
 void users_form::show_schedule_menu(const QPoint& at) {
     if (menus_.schedule_menu)
         menus_.schedule_menu->popup(assignments_->viewport()->mapToGlobal(at));
+}
+
+void users_form::import_csv() {
+    if (!may_leave()) return;
+    const auto path = person_.choose_open_file(QStringLiteral("users.csv"),
+                                               QString::fromLatin1(users_csv_filter));
+    if (!path) return;
+    users_import_dialog preview(db_, person_, *path, this);
+    if (!preview.plan() && preview.current_plan().faults.size() == 1) {
+        person_.message(preview.current_plan().faults.front());  // the file cannot be read
+        return;
+    }
+    if (preview.exec() != QDialog::Accepted) return;
+    loadup();
+    person_.status_line(preview.outcome());
+}
+
+void users_form::export_csv() {
+    const auto path = person_.choose_save_file(QStringLiteral("users.csv"),
+                                               QString::fromLatin1(users_csv_filter));
+    if (!path) return;
+    const auto written = records::export_users_csv(db_, *path);
+    if (!written) {
+        person_.message(written.error());
+        return;
+    }
+    person_.status_line(QStringLiteral("%1 users written to %2").arg(*written).arg(*path));
 }
 
 void users_form::loadup() {

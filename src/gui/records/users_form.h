@@ -31,6 +31,10 @@ class users_form final : public record_screen {
     // "Add New Reader/Schedule" and "Clear Schedules for this User".
     void add_reader_schedule();
     void clear_schedules();
+    // "Import..." (a preview first; nothing is written before its "Import") and
+    // "Export...": card holders from and to CSV.
+    void import_csv();
+    void export_csv();
     void displayschedule(QTreeWidgetItem* assignment);
     void nodisplayschedule();
 

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 
 #include "core/program/login.h"
@@ -19,17 +20,21 @@ namespace {
 // ZEP_SCREENSHOT=PATH: the program saves a picture of the whole display, window frame
 // and all, and closes, for the documentation and for checking the layout on a virtual
 // display of a given size (scripts/screenshots). ZEP_SCREENSHOT_SCREEN names the
-// side-menu entry to show first ("utilities", "usersform"), or "password", "help" or
-// "about".
+// side-menu entry to show first ("utilities", "usersform"), or "archive-chart" (the
+// archive's activity tab), "password", "help" or "about".
 void take_screenshot_when_asked(main_window& window) {
     const QString path = qEnvironmentVariable("ZEP_SCREENSHOT");
     if (path.isEmpty()) return;
-    const QString screen = qEnvironmentVariable("ZEP_SCREENSHOT_SCREEN");
+    QString screen = qEnvironmentVariable("ZEP_SCREENSHOT_SCREEN");
+    const bool chart = screen == QLatin1String("archive-chart");
+    if (chart) screen = QStringLiteral("archive");
     for (side_menu* menu : {window.command_menu(), window.database_menu()}) {
         if (screen.isEmpty() || !menu->screens().contains(screen)) continue;
         if (menu == window.database_menu()) window.show_database();
         window.open_entry(menu, screen);
     }
+    if (auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("archive_tabs")); tabs && chart)
+        tabs->setCurrentIndex(1);
     if (screen == QLatin1String("password")) window.show_password();
     if (screen == QLatin1String("help")) window.show_help();
     if (screen == QLatin1String("about")) window.show_about();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -8,12 +9,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
 #include "core/data/log_table.h"
 #include "core/data/readers_table.h"
 #include "core/data/schedules_table.h"
+#include "gui/records/activity_chart.h"
 #include "gui/records/archive_form.h"
 #include "gui/records/dbutil_form.h"
 #include "gui/records/readers_form.h"
@@ -162,6 +165,14 @@ QString cell(const QTableView* view, int row, int column) {
 }
 
 struct log_screens : ::testing::Test {
+    // The archive with `text` typed into the filter box `name`, applied at once.
+    void type_filter(gui::archive_form* screen, const char* name, const QString& text) {
+        auto* box = child<QLineEdit>(screen, name);
+        box->clear();
+        QTest::keyClicks(box, text);
+        screen->apply_filter();
+    }
+
     records_program program;
 
     void SetUp() override {
@@ -199,6 +210,62 @@ TEST_F(log_screens, archive_lists_the_log_sorted_on_the_clicked_column_a_page_at
     EXPECT_EQ(cell(view, 1002, 1), "Zed0999,");
 }
 
+TEST_F(log_screens, the_archive_filters_the_list_its_export_and_its_chart) {
+    auto* screen = program.open<gui::archive_form>("archive");
+    QTableView* view = child<QTableView>(screen, "log_list");
+    QLabel* count = child<QLabel>(screen, "archive_count");
+    EXPECT_EQ(count->text(), "3 rows");
+    child<QComboBox>(screen, "filter_reader")->setCurrentText("5");
+    screen->apply_filter();
+    EXPECT_EQ(count->text(), "2 matching rows");
+    child<QComboBox>(screen, "filter_outcome")->setCurrentIndex(2);  // refused
+    EXPECT_EQ(count->text(), "1 matching rows");
+    EXPECT_EQ(cell(view, 0, 1), "Li,Bo");
+    child<QComboBox>(screen, "filter_outcome")->setCurrentIndex(0);
+    type_filter(screen, "filter_match", "ADA");
+    EXPECT_EQ(count->text(), "1 matching rows");
+    type_filter(screen, "filter_from", "13-45-2005");
+    EXPECT_EQ(count->text(),
+              "From: not understood (dates are MM-DD-YYYY [hh:mm], readers 0 to 126)");
+    EXPECT_EQ(view->model()->rowCount(), 1);  // the list stays as it was
+    press(screen, "clear_filter_button");
+    EXPECT_EQ(count->text(), "3 rows");
+
+    type_filter(screen, "filter_to", "03-01-2005");
+    program.answers.file_answers = {out("csv")};
+    press(screen, "export_csv_button");
+    EXPECT_EQ(file_bytes(out("csv")),
+              "datetime,reader,location,idnum,lastname,firstname,granted\r\n"
+              "2005-02-28 23:59:59,005,,7,Adams,Bo,Y\r\n"
+              "2005-03-01 08:00:00,005,,1234,Li,Bo,N\r\n");
+    EXPECT_EQ(program.answers.status_lines.last(), "2 rows written to " + out("csv"));
+
+    // The chart: two days hour by hour; a click lists that hour.
+    auto* tabs = child<QTabWidget>(screen, "archive_tabs");
+    auto* chart = child<gui::activity_chart>(screen, "activity_chart");
+    tabs->setCurrentWidget(chart);
+    ASSERT_EQ(chart->bar_count(), 48);
+    EXPECT_EQ(chart->bar_text(32), "2005-03-01 08:00-08:59: 0 granted, 1 refused");
+    EXPECT_EQ(chart->info_text(),
+              "1 granted, 1 refused. Point at a bar for its counts; click it to list that hour.");
+    chart->click_bar(32);
+    EXPECT_EQ(child<QLineEdit>(screen, "filter_from")->text(), "03-01-2005 08:00");
+    EXPECT_EQ(child<QLineEdit>(screen, "filter_to")->text(), "03-01-2005 08:59");
+    EXPECT_EQ(tabs->currentWidget(), view);
+    EXPECT_EQ(count->text(), "1 matching rows");
+    // The whole log spans three days: a bar per day.
+    press(screen, "clear_filter_button");
+    tabs->setCurrentWidget(chart);
+    EXPECT_EQ(chart->bar_count(), 3);
+    program.answers.file_answers = {out("png")};
+    press(screen, "save_chart_button");
+    EXPECT_TRUE(file_bytes(out("png")).startsWith("\x89PNG"));
+    if (const QString shots = qEnvironmentVariable("ZEP_SCREENSHOTS"); !shots.isEmpty()) {
+        QTest::qWait(200);
+        program.window->grab().save(shots + "/archive_chart.png");
+    }
+}
+
 TEST_F(log_screens, utilities_show_the_remembered_choices_export_delete_and_list_employees) {
     program.state().marker = {true, false};
     auto* screen = program.open<gui::dbutil_form>("dbutil");
@@ -206,7 +273,6 @@ TEST_F(log_screens, utilities_show_the_remembered_choices_export_delete_and_list
     EXPECT_TRUE(child<QCheckBox>(screen, "add_to_all_active")->isChecked());
     EXPECT_EQ(child<QLineEdit>(screen, "delete_start_date")->text(),
               QDate::currentDate().toString("MM-dd-yyyy"));
-    EXPECT_FALSE(child<QGroupBox>(screen, "add_series_panel")->isEnabled());
     child<QLineEdit>(screen, "export_start_date")->setText("03-01-2005");
     child<QLineEdit>(screen, "export_end_date")->setText("03-02-2005");
     QTest::keyClicks(child<QLineEdit>(screen, "export_reader"), "x5");
@@ -231,6 +297,19 @@ TEST_F(log_screens, utilities_show_the_remembered_choices_export_delete_and_list
     EXPECT_EQ(program.answers.messages,
               (QStringList{"Export Complete", "Deletion Complete - 2 Records Deleted",
                            "Export Complete"}));
+
+    // A series: the question counts the new IDs only; No adds none.
+    program.add_reader(4, "Door");
+    QTest::keyClicks(child<QLineEdit>(screen, "series_start"), "1233");
+    QTest::keyClicks(child<QLineEdit>(screen, "series_end"), "1235");
+    QTest::keyClicks(child<QLineEdit>(screen, "series_schedule"), "0");
+    program.answers.confirm_answers = {false, true};
+    press(screen, "add_series_button");
+    press(screen, "add_series_button");
+    EXPECT_EQ(program.answers.questions.mid(2),
+              QStringList(2, "Add 2 users with the IDs 1233 to 1235?"));
+    EXPECT_EQ(program.answers.messages.last(), "Added 2 users (1 already existed)");
+    EXPECT_EQ(program.access_of("1235").mid(8, 2), "00");
 }
 
 }  // namespace

@@ -5,15 +5,18 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 
 #include "core/data/users_table.h"
 #include "gui/records/newuser_dialog.h"
 #include "gui/records/readerpop_dialog.h"
 #include "gui/records/users_form.h"
+#include "gui/records/users_import_dialog.h"
 #include "tests/gui/records/records_test_support.h"
 #include "tests/support/data/temp_database.h"
 
@@ -160,6 +163,53 @@ TEST_F(users_screen, clicking_the_current_user_again_selects_it_again) {
     click(users, users->topLevelItem(0));
     EXPECT_FALSE(child<QWidget>(screen, "weekly_times")->isVisible());
     EXPECT_EQ(column_texts(assignments, 0), (QStringList{"000  ", "001  "}));
+}
+
+// The import preview, answered while it is open: `act` runs on it once it shows.
+void on_preview(const std::function<void(gui::users_import_dialog*)>& act) {
+    QTimer::singleShot(0, [act] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* preview = qobject_cast<gui::users_import_dialog*>(window)) act(preview);
+        }
+    });
+}
+
+TEST_F(users_screen, a_csv_import_is_previewed_and_written_only_on_import) {
+    program.add_schedule(5, "Day");
+    program.add_user("2", "Old", "Name");
+    screen->loadup();
+    const QString csv = program.folder.db_path() + ".csv";
+    write_file(csv, "userid,lastname,firstname,reader_003\n1,Adams,Al,5\n2,New,Name,\n3,,X,\n");
+    program.answers.file_answers = {csv};
+    on_preview([](gui::users_import_dialog* preview) {
+        EXPECT_EQ(child<QLabel>(preview, "import_summary")->text(),
+                  "1 faulty lines: nothing can be imported until they are mended");
+        EXPECT_EQ(child<QListWidget>(preview, "import_faults")->item(0)->text(),
+                  "line 4: the last name is empty");
+        EXPECT_FALSE(child<QPushButton>(preview, "import_button")->isEnabled());
+        preview->reject();
+    });
+    press(screen, "import_users_button");
+    EXPECT_EQ(column_texts(users, 0), QStringList{"Old"});
+
+    write_file(csv, "userid,lastname,firstname,reader_003\n1,Adams,Al,5\n2,New,Name,\n");
+    program.answers.file_answers = {csv};
+    on_preview([](gui::users_import_dialog* preview) {
+        EXPECT_EQ(child<QLabel>(preview, "import_summary")->text(),
+                  "1 added, 1 updated, 0 unchanged");
+        auto* rows = child<QTreeWidget>(preview, "import_preview");
+        EXPECT_EQ(column_texts(rows, 3), (QStringList{"003:05", ""}));
+        child<QPushButton>(preview, "import_button")->click();
+    });
+    press(screen, "import_users_button");
+    EXPECT_EQ(column_texts(users, 0), (QStringList{"Adams", "New"}));
+    EXPECT_EQ(program.answers.status_lines.last(), "1 added, 1 updated, 0 unchanged");
+
+    program.answers.file_answers = {csv + ".out"};
+    press(screen, "export_users_button");
+    EXPECT_EQ(file_bytes(csv + ".out"),
+              "userid,lastname,firstname,reader_003\r\n1,Adams,Al,05\r\n2,New,Name,\r\n");
+    EXPECT_EQ(program.answers.file_requests.last(), "save|users.csv|CSV (*.csv)|*.csv");
 }
 
 struct assignments_screen : users_screen {

@@ -164,12 +164,13 @@ TEST_F(bulk_users_test, a_series_skips_stored_ids_and_gives_access_at_active_rea
         const auto refused = plan_series(temp.db(), request);
         return refused ? QString() : refused.error();
     };
-    EXPECT_EQ(refusal({"1", "100001"}), "A series may hold at most 100,000 IDs");
-    EXPECT_EQ(plan_series(temp.db(), {"1", "100000"}).value().ids.size(), 100'000);
-    EXPECT_EQ(refusal({"10", "9"}), "End Number must not be below Start Number");
-    EXPECT_EQ(refusal({"1x", "9"}), "Start Number and End Number must be digits");
-    EXPECT_EQ(refusal({"1", "9999999999999999999"}), "An ID may have at most 18 digits");
+    EXPECT_EQ(refusal({"1", "100001", "", false}), "A series may hold at most 100,000 IDs");
+    EXPECT_EQ(plan_series(temp.db(), {"1", "100000", "", false}).value().ids.size(), 100'000);
+    EXPECT_EQ(refusal({"10", "9", "", false}), "End Number must not be below Start Number");
+    EXPECT_EQ(refusal({"1x", "9", "", false}), "Start Number and End Number must be digits");
+    EXPECT_EQ(refusal({"1", "9999999999999999999", "", false}), "An ID may have at most 18 digits");
     EXPECT_EQ(refusal({"1", "2", "100", true}), "Schedule # must be a number from 0 to 99");
+    EXPECT_EQ(refusal({"1", "2", "7", true}), "There is no schedule 7");
 }
 
 // The filtered log, paged in every order, against the same rows filtered and sorted here.
