@@ -233,18 +233,22 @@ result<std::vector<log_bucket>> log_query::buckets(const log_filter& filter, boo
     return bars;
 }
 
-result<std::pair<QString, QString>> log_query::span(const log_filter& filter) {
+result<QString> log_query::edge(const log_filter& filter, bool last) {
     QVariantList values;
-    const QString where = filter_part(db_.dialect(), filter, values);
-    const QString date = sort_key(db_.dialect(), log_order::date_time);
+    const sql_dialect& d = db_.dialect();
+    const QString where = filter_part(d, filter, values);
+    const QString date = sort_key(d, log_order::date_time);
+    // One end of the date index: min() and max() together would read the whole log.
     QSqlQuery q = sql::forward_query(db_);
     const status ran = sql::exec(q,
-                                 "SELECT min(" + date + "), max(" + date +
-                                     ") FROM log WHERE \"DateTime\" IS NOT NULL" + where,
+                                 "SELECT \"DateTime\" FROM log WHERE \"DateTime\" IS NOT NULL" +
+                                     where + " ORDER BY " + date +
+                                     (last ? QStringLiteral(" DESC") : QString()) + " LIMIT 1",
                                  values);
     if (!ran) return ran;
-    if (!q.next()) return std::pair<QString, QString>();
-    return std::pair<QString, QString>(sql::text(q, 0), sql::text(q, 1));
+    const QString found = q.next() ? sql::text(q, 0) : QString();
+    if (status read = sql::finished(q); !read) return read;
+    return found;
 }
 
 result<std::vector<log_list_row>> log_query::run(const QString& sql, const QVariantList& values) {

@@ -95,8 +95,8 @@ class log_query {
                      const std::function<void(const log_csv_row&)>& visit);
     // Granted and refused entries per hour (`hourly`) or per day, in one grouped query.
     result<std::vector<log_bucket>> buckets(const log_filter& filter, bool hourly);
-    // The first and last date-times the filter lets through ("" for none).
-    result<std::pair<QString, QString>> span(const log_filter& filter);
+    // The first (or `last`) date-time the filter lets through ("" for none).
+    result<QString> edge(const log_filter& filter, bool last);
 
     // Streams the lines of the filtered rows in `datetime` order; the line is built by
     // SQLite, so a large log is exported at the speed of the database.

@@ -72,21 +72,36 @@ result<qint64> write_log_csv(data::database_file& db, const data::log_filter& fi
     return rows;
 }
 
+namespace {
+constexpr qint64 longest_filled_range_days = 3660;
+}  // namespace
+
 result<log_activity> activity(data::database_file& db, const data::log_filter& filter) {
     data::log_query query(db);
-    const auto span = query.span(filter);
-    if (!span) return span.as_status();
     log_activity chart;
-    if (span->first.isEmpty()) return chart;
-    // The range's first and last day: the filter's bounds where it has them.
-    const auto day_of = [](const QString& bound, const QString& row) {
-        return QDate::fromString((bound.isEmpty() ? row : bound).left(10), u"yyyy-MM-dd");
+    // The range's first and last day: the filter's bounds where it has them, else the
+    // first and last row it lets through.
+    const auto day_of = [&](const QString& bound, bool last) -> result<QDate> {
+        if (!bound.isEmpty()) return QDate::fromString(bound.left(10), u"yyyy-MM-dd");
+        const auto row = query.edge(filter, last);
+        if (!row) return row.as_status();
+        return QDate::fromString(row->left(10), u"yyyy-MM-dd");
     };
-    const QDate first = day_of(filter.from, span->first), last = day_of(filter.to, span->second);
-    if (!first.isValid() || !last.isValid()) return chart;
-    chart.hourly = first.daysTo(last) < longest_hourly_range_days;
+    const auto first = day_of(filter.from, false);
+    if (!first) return first.as_status();
+    const auto last = day_of(filter.to, true);
+    if (!last) return last.as_status();
+    if (!first->isValid() || !last->isValid()) return chart;
+    chart.hourly = first->daysTo(*last) < longest_hourly_range_days;
     const auto grouped = query.buckets(filter, chart.hourly);
     if (!grouped) return grouped.as_status();
+    if (grouped->empty()) return chart;
+    // A stray date decades away would make the axis thousands of empty days long: beyond
+    // ten years only the days that hold entries are bars.
+    if (first->daysTo(*last) > longest_filled_range_days) {
+        chart.bars = *grouped;
+        return chart;
+    }
     // Every hour or day of the range in order, those without rows as zero.
     std::size_t next = 0;
     const auto add = [&](const QString& key) {
@@ -97,7 +112,7 @@ result<log_activity> activity(data::database_file& db, const data::log_filter& f
         else
             chart.bars.push_back({key, 0, 0});
     };
-    for (QDate day = first; day <= last; day = day.addDays(1)) {
+    for (QDate day = *first; day <= *last; day = day.addDays(1)) {
         const QString date = day.toString(u"yyyy-MM-dd");
         if (!chart.hourly) {
             add(date);

@@ -27,68 +27,81 @@ struct csv_record {
     QStringList fields;
 };
 
-// RFC 4180 records: fields split at commas, a quoted field may hold commas, line ends and
-// doubled quotes; a record ends at CR LF, LF or CR outside quotes. An empty line is no
-// record.
-std::vector<csv_record> read_records(const QString& text, qint64* unterminated_line) {
-    std::vector<csv_record> records;
-    csv_record record;
-    QString field;
-    bool quoted = false, in_field = false;
-    qint64 line = 1;
-    const auto end_field = [&] {
-        record.fields << field;
-        field.clear();
-        in_field = false;
-    };
-    const auto end_record = [&] {
-        if (in_field || !record.fields.isEmpty()) {
-            end_field();
-            records.push_back(record);
-        }
+// RFC 4180 records, one at a time: fields split at commas, a quoted field may hold commas,
+// line ends and doubled quotes; a record ends at CR LF, LF or CR outside quotes. An empty
+// line is no record. A record at a time keeps a large file with many reader columns from
+// being held as fields all at once.
+class csv_reader {
+  public:
+    explicit csv_reader(const QString& text) : text_(text) {}
+
+    // The next record; false at the end of the text.
+    bool next(csv_record& record) {
         record = {};
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"') {
-                if (i + 1 < text.size() && text[i + 1] == u'"') {
-                    field += u'"';
-                    ++i;
+        record.line = line_;
+        QString field;
+        bool quoted = false, in_field = false;
+        const auto end_field = [&] {
+            record.fields << field;
+            field.clear();
+            in_field = false;
+        };
+        for (; at_ < text_.size(); ++at_) {
+            const QChar c = text_[at_];
+            if (quoted) {
+                if (c == u'"') {
+                    if (at_ + 1 < text_.size() && text_[at_ + 1] == u'"') {
+                        field += u'"';
+                        ++at_;
+                    } else {
+                        quoted = false;
+                    }
                 } else {
-                    quoted = false;
+                    if (c == u'\n') ++line_;
+                    field += c;
                 }
+                continue;
+            }
+            if (c == u'\r' || c == u'\n') {
+                if (c == u'\r' && at_ + 1 < text_.size() && text_[at_ + 1] == u'\n') ++at_;
+                ++at_;
+                ++line_;
+                if (in_field || !record.fields.isEmpty()) {
+                    end_field();
+                    return true;
+                }
+                record.line = line_;  // an empty line
+                --at_;
+                continue;
+            }
+            in_field = true;
+            if (c == u',') {
+                end_field();
+                in_field = true;  // a comma always starts one more field
+            } else if (c == u'"' && field.isEmpty()) {
+                quoted = true;
             } else {
-                if (c == u'\n') ++line;
                 field += c;
             }
-            continue;
         }
-        if (c == u'\r' || c == u'\n') {
-            end_record();
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-            ++line;
-            record.line = line;
-            continue;
+        // An open quote swallows the rest of the file: that is no record to check further.
+        if (quoted) {
+            unterminated_line_ = record.line;
+            return false;
         }
-        if (!in_field && record.fields.isEmpty()) record.line = line;
-        in_field = true;
-        if (c == u',') {
-            end_field();
-            in_field = true;  // a comma always starts one more field
-        } else if (c == u'"' && field.isEmpty()) {
-            quoted = true;
-        } else {
-            field += c;
-        }
+        if (!in_field && record.fields.isEmpty()) return false;
+        end_field();
+        return true;
     }
-    // An open quote swallows the rest of the file: that is no record to check further.
-    if (quoted)
-        *unterminated_line = record.line;
-    else
-        end_record();
-    return records;
-}
+    // The line of a record whose quote never closes, or 0.
+    qint64 unterminated_line() const { return unterminated_line_; }
+
+  private:
+    const QString& text_;
+    qsizetype at_ = 0;
+    qint64 line_ = 1;
+    qint64 unterminated_line_ = 0;
+};
 
 // A line break or other control character in a name would break the fixed-width exports.
 bool has_control(const QString& text) {
@@ -170,15 +183,15 @@ result<users_import_plan> plan_users_import(data::database_file& db, const QStri
         plan.faults << QStringLiteral("the file is not UTF-8 text");
         return plan;
     }
-    qint64 unterminated = 0;
-    const std::vector<csv_record> records = read_records(text, &unterminated);
-    if (unterminated > 0)
-        plan.faults << QStringLiteral("line %1: a quote is never closed").arg(unterminated);
-    if (records.empty()) {
-        plan.faults << QStringLiteral("line 1: there is no header row");
+    csv_reader reader(text);
+    csv_record record;
+    if (!reader.next(record)) {
+        plan.faults << (reader.unterminated_line() > 0
+                            ? QStringLiteral("line 1: a quote is never closed")
+                            : QStringLiteral("line 1: there is no header row"));
         return plan;
     }
-    const header columns = read_header(records.front());
+    const header columns = read_header(record);
     plan.faults << columns.faults;
     if (!columns.faults.isEmpty()) return plan;
 
@@ -199,9 +212,8 @@ result<users_import_plan> plan_users_import(data::database_file& db, const QStri
     const bool check_schedules = !schedules->empty();
 
     QHash<QString, qint64> first_line_of;
-    const qsizetype width = records.front().fields.size();
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const csv_record& record = records[r];
+    const qsizetype width = record.fields.size();
+    while (reader.next(record)) {
         const auto fault = [&](const QString& why) {
             plan.faults << QStringLiteral("line %1: %2").arg(record.line).arg(why);
         };
@@ -263,6 +275,10 @@ result<users_import_plan> plan_users_import(data::database_file& db, const QStri
         } else {
             ++plan.unchanged;
         }
+    }
+    if (reader.unterminated_line() > 0) {
+        plan.faults
+            << QStringLiteral("line %1: a quote is never closed").arg(reader.unterminated_line());
     }
     return plan;
 }
