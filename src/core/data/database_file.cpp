@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cerrno>
@@ -215,8 +216,15 @@ result<database_location> parse_database_location(const QString& text) {
     }
     if (rest.isNull()) return where;  // a file
     where.kind = database_kind::postgres;
-    const auto refuse = [&text](const QString& why) {
-        return status::failure(QStringLiteral("Database URI %1: %2").arg(text, why));
+    // The URI as the operator is told it: a password typed into it is never repeated.
+    QString shown = text;
+    shown.replace(QRegularExpression(QStringLiteral("(://[^/@:]*):[^/@]*@")),
+                  QStringLiteral("\\1:***@"));
+    shown.replace(QRegularExpression(QStringLiteral("([?&]password=)[^&]*"),
+                                     QRegularExpression::CaseInsensitiveOption),
+                  QStringLiteral("\\1***"));
+    const auto refuse = [shown](const QString& why) {
+        return status::failure(QStringLiteral("Database URI %1: %2").arg(shown, why));
     };
     const QString query = rest.section(QLatin1Char('?'), 1);
     rest = rest.section(QLatin1Char('?'), 0, 0);
