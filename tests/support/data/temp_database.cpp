@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -16,12 +17,51 @@ QString unique_connection_name() {
     return QStringLiteral("zep_test_%1").arg(next++);
 }
 
-temp_database::temp_database() : path_(dir_.filePath(QStringLiteral("zep.db"))) {
+namespace {
+
+QString server_uri() {
+    QString uri = qEnvironmentVariable("ZEP_TEST_PG_URI");
+    if (uri.isEmpty()) {
+        QFile file(qEnvironmentVariable("ZEP_TEST_PG_DIR") + QStringLiteral("/uri"));
+        if (file.open(QIODevice::ReadOnly)) uri = QString::fromUtf8(file.readAll()).trimmed();
+    }
+    if (uri.isEmpty()) throw std::runtime_error("ZEP_TEST_DATABASE=postgres without a server");
+    return uri.endsWith(u'/') ? uri : uri + u'/';
+}
+
+// Runs `sql` on the server's maintenance database.
+void on_server(const QString& sql) {
+    const QString error = run_sql(server_uri() + QStringLiteral("postgres"), {sql});
+    if (!error.isEmpty()) throw std::runtime_error(error.toStdString());
+}
+
+}  // namespace
+
+bool server_backend() {
+    return qEnvironmentVariable("ZEP_TEST_DATABASE") == QLatin1String("postgres");
+}
+
+QString new_server_database() {
+    static std::atomic<int> next{0};
+    const QString name =
+        QStringLiteral("zt_%1_%2").arg(QCoreApplication::applicationPid()).arg(next++);
+    on_server(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+    on_server(QStringLiteral("CREATE DATABASE %1").arg(name));
+    return server_uri() + name;
+}
+
+void drop_server_database(const QString& uri) {
+    on_server(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(uri.section(u'/', -1)));
+}
+
+temp_database::temp_database()
+    : path_(server_backend() ? new_server_database() : dir_.filePath(QStringLiteral("zep.db"))) {
     reopen();
 }
 
 temp_database::~temp_database() {
     close();
+    if (server_backend()) drop_server_database(path_);
 }
 
 void temp_database::close() {
@@ -43,8 +83,18 @@ template <typename Work>
 auto with_connection(const QString& path, Work work) {
     const QString name = unique_connection_name();
     auto done = [&] {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
+        const auto where = data::parse_database_location(path);
+        const bool server = where && where->server();
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
+        if (server) {
+            db.setHostName(where->host);
+            if (where->port > 0) db.setPort(where->port);
+            db.setUserName(where->user);
+            db.setDatabaseName(where->dbname);
+        } else {
+            db.setDatabaseName(path);
+        }
         db.open();
         auto result = work(db);
         db.close();
@@ -89,6 +139,14 @@ QString write_file(const QString& path, const QByteArray& bytes) {
 }
 
 QString refusing_trigger(const QString& change, const QString& table) {
+    if (server_backend()) {
+        return QStringLiteral(
+                   "CREATE OR REPLACE FUNCTION zep_refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                   "$$BEGIN RAISE EXCEPTION 'refused'; END$$; "
+                   "CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 FOR EACH ROW "
+                   "EXECUTE FUNCTION zep_refuse()")
+            .arg(change, table);
+    }
     return QStringLiteral(
                "CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 "
                "BEGIN SELECT RAISE(ABORT, 'refused'); END")

@@ -10,14 +10,28 @@
 
 namespace zep::test {
 
-// A fresh database with the five tables in its own temporary folder, removed with it.
-// Each instance uses its own connection name, so several can be open at once.
+// The backend the database tests run on: the SQLite file, or with
+// ZEP_TEST_DATABASE=postgres a PostgreSQL server started for the test run (its URI, without
+// a database name, in ZEP_TEST_PG_URI or in the file `uri` of the folder ZEP_TEST_PG_DIR).
+bool server_backend();
+// The URI of a new, empty database of its own on the test server.
+QString new_server_database();
+void drop_server_database(const QString& uri);
+
+// For a test of what only the file has (its bytes, PRAGMAs, SQLite's own SQL).
+#define ZEP_SQLITE_ONLY() \
+    if (::zep::test::server_backend()) GTEST_SKIP() << "the SQLite file only"
+
+// A fresh database with the five tables: a file in its own temporary folder, or a
+// database of its own on the test server; removed with it. Each instance uses its own
+// connection name, so several can be open at once.
 class temp_database {
   public:
     temp_database();
     ~temp_database();
 
-    // The database file's path (the folder also suits files kept beside it).
+    // The database file's path or the server database's URI (the folder suits files kept
+    // beside it either way).
     QString path() const { return path_; }
     QString folder() const { return dir_.path(); }
     data::database_file& db() { return *db_; }
@@ -36,7 +50,8 @@ class temp_database {
 // A connection name not used before in this process.
 QString unique_connection_name();
 
-// SQL run on the file at `path` over a connection of its own, as another program would:
+// SQL run on the database at `path` (a file or a URI) over a connection of its own, as
+// another program would:
 // the first error, empty when every statement ran.
 QString run_sql(const QString& path, const QStringList& statements);
 // Column `column` of every row of `sql` on the file at `path`.
@@ -45,7 +60,8 @@ QByteArray file_bytes(const QString& path);
 // Writes `bytes` to a new file at `path` (a failure fails the test); returns `path`.
 QString write_file(const QString& path, const QByteArray& bytes);
 
-// A trigger that refuses every `change` ("INSERT", "UPDATE", "DELETE") on `table`.
+// A trigger that refuses every `change` ("INSERT", "UPDATE", "DELETE") on `table`, in the
+// SQL of the backend under test.
 QString refusing_trigger(const QString& change, const QString& table);
 
 // Cuts the closed database file at `path` to half its length, as a copy stopped short
