@@ -4,13 +4,12 @@
 #include <QBuffer>
 #include <QIODevice>
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "core/transfer/download_file.h"
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_harness.h"
 
 namespace {
 
@@ -81,14 +80,13 @@ QByteArray written(const std::vector<record>& records) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    const qsizetype longest = data[0];
-    const QByteArray bytes(reinterpret_cast<const char*>(data) + 1,
-                           static_cast<qsizetype>(size) - 1);
+ZEP_FUZZ_TARGET(input) {
+    if (input.isEmpty()) return;
+    const qsizetype longest = zep::fuzz::byte_at(input, 0);
+    const QByteArray bytes = input.sliced(1);
 
     const std::vector<record> records = read_bytes(bytes, longest);
-    trickle_file trickle(bytes, 1 + data[0] % 7);
+    trickle_file trickle(bytes, 1 + longest % 7);
     ZEP_FUZZ_CHECK(read_all(trickle, longest) == records);
 
     // With room for anything, the same records whole; the limit only cuts them.
@@ -104,5 +102,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ZEP_FUZZ_CHECK(!text.contains('"'));
     }
     ZEP_FUZZ_CHECK(read_bytes(written(whole), bytes.size() + 3) == whole);
-    return 0;
 }

@@ -13,7 +13,7 @@
 #include "core/link/frame.h"
 #include "core/link/reader_link.h"
 #include "core/link/wire.h"
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_harness.h"
 
 namespace {
 
@@ -170,18 +170,13 @@ void check_escapes(const QByteArray& text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    zep::fuzz::keep_only_fatal_messages();
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 3) return 0;
-    const qsizetype piece = 1 + data[0] % 16;
-    const int address = static_cast<int>(data[0]) - 64;
-    const auto script = static_cast<std::uint16_t>(data[1] | data[2] << 8);
-    const QByteArray bytes(reinterpret_cast<const char*>(data) + 3,
-                           static_cast<qsizetype>(size) - 3);
+ZEP_FUZZ_TARGET(input) {
+    if (input.size() < 3) return;
+    const qsizetype piece = 1 + zep::fuzz::byte_at(input, 0) % 16;
+    const int address = zep::fuzz::byte_at(input, 0) - 64;
+    const auto script = static_cast<std::uint16_t>(zep::fuzz::byte_at(input, 1) |
+                                                   zep::fuzz::byte_at(input, 2) << 8);
+    const QByteArray bytes = input.sliced(3);
 
     // However the bytes were split on the way, every read ends the same.
     const std::vector<step> whole = run_script(bytes, bytes.size() + 1, script);
@@ -189,5 +184,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     check_framing(bytes, address);
     check_escapes(bytes);
-    return 0;
 }

@@ -4,22 +4,14 @@
 
 #include <QByteArray>
 #include <QString>
-#include <cstdint>
 #include <optional>
 
 #include "core/commands/upload_records.h"
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_harness.h"
 
 namespace {
 
 using namespace zep::commands;
-
-bool digits(const QString& text) {
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9') return false;
-    }
-    return true;
-}
 
 int sign(int n) {
     return (n > 0) - (n < 0);
@@ -45,14 +37,13 @@ std::optional<QString> check_reply(const QByteArray& reply) {
     QString pairs;
     for (const int at : {2, 5, 8, 11, 14, 17}) pairs += text.mid(at, 2);
     ZEP_FUZZ_CHECK(pairs == record->stamp);
-    if (!digits(record->stamp)) return std::nullopt;
+    if (!zep::fuzz::all_digits(record->stamp)) return std::nullopt;
     return text;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QByteArray reply(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+ZEP_FUZZ_TARGET(reply) {
     const auto first = check_reply(reply);
     const auto second = check_reply(reply.mid(13));
     // The log's datetime index orders rows as their stamps.
@@ -60,5 +51,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int stamps = reply.mid(1, 12).compare(reply.mid(14, 12));
         ZEP_FUZZ_CHECK(sign(QString::compare(*first, *second)) == sign(stamps));
     }
-    return 0;
 }

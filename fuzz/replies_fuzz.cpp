@@ -7,29 +7,23 @@
 #include <QDateTime>
 #include <QTime>
 #include <algorithm>
-#include <cstdint>
 #include <iterator>
+#include <utility>
 
 #include "core/commands/reader_clock.h"
 #include "core/commands/reply_decoding.h"
 #include "core/commands/upload_records.h"
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_harness.h"
 
 namespace {
 
 using namespace zep::commands;
-
-bool ascii_digits(const QByteArray& text) {
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return !text.isEmpty();
-}
+using zep::fuzz::all_digits;
 
 void check_memory_field(const memory_field& field, const QByteArray& reply, int index) {
     ZEP_FUZZ_CHECK(field.text == QString::fromLatin1(reply.mid(5 * index, 5)));
     const QString digits = field.text.trimmed();
-    ZEP_FUZZ_CHECK(field.value.has_value() == ascii_digits(digits.toLatin1()));
+    ZEP_FUZZ_CHECK(field.value.has_value() == all_digits(digits));
     if (field.value) ZEP_FUZZ_CHECK(*field.value >= 0 && *field.value <= 99999);
 }
 
@@ -52,7 +46,7 @@ void check_memory(const QByteArray& reply) {
 
 void check_clock(const QByteArray& reply) {
     const auto clock = decode_clock_reply(reply);
-    ZEP_FUZZ_CHECK(clock.has_value() == (reply.size() >= 12 && ascii_digits(reply.left(12))));
+    ZEP_FUZZ_CHECK(clock.has_value() == (reply.size() >= 12 && all_digits(reply.left(12))));
     if (!clock) return;
     ZEP_FUZZ_CHECK(clock->year >= 1969 && clock->year <= 2068);
     for (const int field : {clock->month, clock->day, clock->hour, clock->minute, clock->second})
@@ -106,7 +100,7 @@ void check_schedule_reply(const QByteArray& reply) {
 
 void check_schedule_record(const QByteArray& record) {
     const auto decoded = decode_schedule_record(record);
-    ZEP_FUZZ_CHECK(decoded.has_value() == (record.size() >= 4 && ascii_digits(record.left(4))));
+    ZEP_FUZZ_CHECK(decoded.has_value() == (record.size() >= 4 && all_digits(record.left(4))));
     if (decoded) {
         ZEP_FUZZ_CHECK(decoded->schedule >= 0 && decoded->schedule <= 999);
         ZEP_FUZZ_CHECK(decoded->weekday >= 0 && decoded->weekday <= 9);
@@ -132,33 +126,14 @@ void check_schedule_record(const QByteArray& record) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    const QByteArray reply(reinterpret_cast<const char*>(data) + 1,
-                           static_cast<qsizetype>(size) - 1);
-    static constexpr char letters[] = {'z', 't', 'u', 'l', 'S', 'r'};
-    char pick = static_cast<char>(data[0]);
-    if (std::find(std::begin(letters), std::end(letters), pick) == std::end(letters))
-        pick = letters[data[0] % std::size(letters)];
-    switch (pick) {
-        case 'z':
-            check_memory(reply);
-            break;
-        case 't':
-            check_clock(reply);
-            break;
-        case 'u':
-            check_access_record(reply);
-            break;
-        case 'l':
-            check_log_record(reply);
-            break;
-        case 'S':
-            check_schedule_reply(reply);
-            break;
-        default:
-            check_schedule_record(reply);
-            break;
-    }
-    return 0;
+ZEP_FUZZ_TARGET(input) {
+    if (input.isEmpty()) return;
+    using check = void (*)(const QByteArray&);
+    static constexpr std::pair<char, check> decoders[] = {
+        {'z', check_memory},     {'t', check_clock},          {'u', check_access_record},
+        {'l', check_log_record}, {'S', check_schedule_reply}, {'r', check_schedule_record}};
+    const auto picked = std::find_if(std::begin(decoders), std::end(decoders),
+                                     [&](const auto& d) { return d.first == input[0]; });
+    const auto by_value = zep::fuzz::byte_at(input, 0) % std::size(decoders);
+    (picked != std::end(decoders) ? picked->second : decoders[by_value].second)(input.sliced(1));
 }

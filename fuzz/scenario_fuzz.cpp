@@ -6,9 +6,8 @@
 #include <QString>
 #include <QtGlobal>
 #include <algorithm>
-#include <cstdint>
 
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_harness.h"
 #include "sim/reader_model.h"
 #include "sim/scenario.h"
 
@@ -20,11 +19,7 @@ using namespace zep::sim;
 constexpr int longest_log_built = 500;
 
 bool window_text(const QByteArray& day) {
-    if (day.size() != 8) return false;
-    for (const char c : day) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
+    return day.size() == 8 && zep::fuzz::all_digits(day);
 }
 
 void check_faults(const reader_faults& f) {
@@ -70,23 +65,14 @@ void check_reader(const reader_config& c) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    zep::fuzz::keep_only_fatal_messages();
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QByteArray json(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+ZEP_FUZZ_TARGET(json) {
     QString error;
     const auto loaded = load_scenario(json, &error);
-    if (!loaded) {
-        ZEP_FUZZ_CHECK(!error.isEmpty());
-        return 0;
-    }
+    ZEP_FUZZ_CHECK(loaded || !error.isEmpty());
+    if (!loaded) return;
     ZEP_FUZZ_CHECK(!loaded->lines.empty());
     for (const line_config& line : loaded->lines) {
         ZEP_FUZZ_CHECK(!line.readers.empty());
         for (const reader_config& reader : line.readers) check_reader(reader);
     }
-    return 0;
 }

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
-#include <cstdint>
 
 #include "core/data/readers_table.h"
 #include "core/link/com_ports.h"
@@ -15,18 +14,12 @@
 #include "core/program/startup.h"
 #include "core/records/access_string.h"
 #include "core/records/reader_endpoint.h"
-#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_harness.h"
 
 namespace {
 
 using namespace zep;
-
-bool ascii_digits(const QString& text) {
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9') return false;
-    }
-    return !text.isEmpty();
-}
+using fuzz::all_digits;
 
 bool same(const link::comm_settings& a, const link::comm_settings& b) {
     return a.link_mode == b.link_mode && a.protocol == b.protocol && a.port == b.port &&
@@ -40,7 +33,7 @@ void check_comm_settings(const QString& text, const QString& ip, const QString& 
         ZEP_FUZZ_CHECK(choice >= 0 && choice <= 9);
     ZEP_FUZZ_CHECK(comm.address_text == text.mid(4, 3));
     ZEP_FUZZ_CHECK(comm.protocol_address >= -99 && comm.protocol_address <= 999);
-    if (ascii_digits(comm.address_text) && comm.address_text.size() == 3)
+    if (all_digits(comm.address_text) && comm.address_text.size() == 3)
         ZEP_FUZZ_CHECK(comm.protocol_address == comm.address_text.toInt());
 
     const link::link_endpoint reader = link::single_reader_endpoint({comm, ip, port_text, {}});
@@ -62,7 +55,7 @@ void check_protocol_address(const QString& stored, const QString& typed) {
     ZEP_FUZZ_CHECK(stored.size() >= 4);
     ZEP_FUZZ_CHECK(text.size() == std::max<qsizetype>(stored.size(), 7));
     ZEP_FUZZ_CHECK(text.left(4) == stored.left(4) && text.mid(7) == stored.mid(7));
-    ZEP_FUZZ_CHECK(ascii_digits(text.mid(4, 3)) && text.mid(4, 3).size() == 3);
+    ZEP_FUZZ_CHECK(all_digits(text.mid(4, 3)) && text.mid(4, 3).size() == 3);
     ZEP_FUZZ_CHECK(same(comm, link::decode_comm_settings(text)));
     ZEP_FUZZ_CHECK(comm.protocol_address >= 0 && comm.protocol_address <= 999);
 
@@ -122,16 +115,16 @@ void check_access_string(const QString& access) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QStringList fields = text.split(u'\n');
+ZEP_FUZZ_TARGET(input) {
+    const QStringList fields = QString::fromUtf8(input).split(u'\n');
     check_comm_settings(fields.value(0), fields.value(2), fields.value(3));
     check_protocol_address(fields.value(0), fields.value(1));
     const int port = link::reader_port_number(fields.value(0));
     ZEP_FUZZ_CHECK(port >= 0 && port <= 5);
-    check_reader_row(fields, static_cast<qint16>(size > 1 ? data[0] | data[1] << 8 : 0));
+    check_reader_row(fields,
+                     static_cast<qint16>(input.size() > 1 ? zep::fuzz::byte_at(input, 0) |
+                                                                zep::fuzz::byte_at(input, 1) << 8
+                                                          : 0));
     // Access strings cost hundreds of allocations each; only inputs that reach them pay.
     if (fields.size() > 4) check_access_string(fields.value(4));
-    return 0;
 }
