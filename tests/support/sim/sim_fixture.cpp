@@ -42,36 +42,12 @@ qint64 elapsed_ms(const std::function<void()>& work) {
     return clock.elapsed();
 }
 
-sim_fixture::~sim_fixture() {
-    stop();
-}
-
-sim::reader_config sim_fixture::zep_reader(int address, bool protocol) {
+sim::reader_config sim_fixture::reader(sim::reader_family family, int address, bool protocol) {
     sim::reader_config config;
-    config.family = sim::reader_family::zep;
+    config.family = family;
     config.address = address;
     config.protocol = protocol;
     return config;
-}
-
-sim::reader_config sim_fixture::ko_reader(int address, bool protocol) {
-    sim::reader_config config = zep_reader(address, protocol);
-    config.family = sim::reader_family::ko;
-    return config;
-}
-
-quint16 sim_fixture::start_tcp(std::vector<sim::reader_config> readers) {
-    sim::line_config line;
-    line.kind = sim::line_config::tcp;
-    line.readers = std::move(readers);
-    return start(std::move(line)).tcp_port(0);
-}
-
-QString sim_fixture::start_pty(std::vector<sim::reader_config> readers) {
-    sim::line_config line;
-    line.kind = sim::line_config::pty;
-    line.readers = std::move(readers);
-    return start(std::move(line)).pty_path(0);
 }
 
 link::link_endpoint sim_fixture::start_line(line_form form, sim::reader_config r,
@@ -86,9 +62,10 @@ link::link_endpoint sim_fixture::start_line(line_form form, sim::reader_config r
     return pty_link(start_pty(std::move(line)), address);
 }
 
-sim::sim_network& sim_fixture::start(sim::line_config line) {
+sim::sim_network& sim_fixture::start(sim::line_config::transport kind,
+                                     std::vector<sim::reader_config> readers) {
     sim::scenario s;
-    s.lines.push_back(std::move(line));
+    s.lines.push_back({kind, 0, std::move(readers)});
     QString error;
     auto net = sim::sim_network::start(s, &error);
     if (!net) {
@@ -97,29 +74,6 @@ sim::sim_network& sim_fixture::start(sim::line_config line) {
     }
     networks_.push_back(std::move(net));
     return *networks_.back();
-}
-
-std::vector<sim::access_entry> sim_fixture::access_list(int line, int reader) {
-    return with_reader(line, reader, [](sim::reader& r) { return r.ids.entries(); });
-}
-
-std::vector<QByteArray> sim_fixture::history(int line, int reader) {
-    return with_reader(line, reader, [](sim::reader& r) {
-        return std::vector<QByteArray>(r.history.begin(), r.history.end());
-    });
-}
-
-QByteArray sim_fixture::received_settled(int line, const QByteArray& expected) {
-    wait_until([&] { return received(line) == expected; });
-    return received(line);
-}
-
-sim::sim_network& sim_fixture::network(int line) {
-    return *networks_.at(static_cast<std::size_t>(line));
-}
-
-void sim_fixture::stop() {
-    for (auto& net : networks_) net->stop();
 }
 
 bool sim_fixture::wait_until(const std::function<bool()>& condition,

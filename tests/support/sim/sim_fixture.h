@@ -34,17 +34,25 @@ qint64 elapsed_ms(const std::function<void()>& work);
 class sim_fixture {
   public:
     sim_fixture() = default;
-    ~sim_fixture();
+    ~sim_fixture() { stop(); }
     sim_fixture(const sim_fixture&) = delete;
     sim_fixture& operator=(const sim_fixture&) = delete;
 
-    static sim::reader_config zep_reader(int address = 0, bool protocol = false);
-    static sim::reader_config ko_reader(int address = 0, bool protocol = false);
+    static sim::reader_config zep_reader(int address = 0, bool protocol = false) {
+        return reader(sim::reader_family::zep, address, protocol);
+    }
+    static sim::reader_config ko_reader(int address = 0, bool protocol = false) {
+        return reader(sim::reader_family::ko, address, protocol);
+    }
 
     // Returns the port on 127.0.0.1. A failure to start fails the test and throws.
-    quint16 start_tcp(std::vector<sim::reader_config> readers);
+    quint16 start_tcp(std::vector<sim::reader_config> readers) {
+        return start(sim::line_config::tcp, std::move(readers)).tcp_port(0);
+    }
     // Returns the slave path (/dev/pts/N) to open as a serial port.
-    QString start_pty(std::vector<sim::reader_config> readers);
+    QString start_pty(std::vector<sim::reader_config> readers) {
+        return start(sim::line_config::pty, std::move(readers)).pty_path(0);
+    }
     // A new line in `form` whose first reader is `r`; in the protocol forms `r` is at address 5
     // and `neighbours` follow it on the line. The endpoint that reaches `r`.
     link::link_endpoint start_line(line_form form, sim::reader_config r,
@@ -56,23 +64,36 @@ class sim_fixture {
     }
 
     // Copies of what a reader holds, for assertions.
-    std::vector<sim::access_entry> access_list(int line, int reader);
-    std::vector<QByteArray> history(int line, int reader);
+    std::vector<sim::access_entry> access_list(int line, int reader) {
+        return with_reader(line, reader, [](sim::reader& r) { return r.ids.entries(); });
+    }
+    std::vector<QByteArray> history(int line, int reader) {
+        return with_reader(line, reader, [](sim::reader& r) {
+            return std::vector<QByteArray>(r.history.begin(), r.history.end());
+        });
+    }
 
     // What the host sent on the line, byte for byte (every connection run together).
     QByteArray received(int line) { return network(line).received_bytes(0); }
     // The same, once it equals `expected` (bytes still on their way arrive) or 5 s passed.
-    QByteArray received_settled(int line, const QByteArray& expected);
+    QByteArray received_settled(int line, const QByteArray& expected) {
+        wait_until([&] { return received(line) == expected; });
+        return received(line);
+    }
 
-    sim::sim_network& network(int line);
-    void stop();
+    sim::sim_network& network(int line) { return *networks_.at(static_cast<std::size_t>(line)); }
+    void stop() {
+        for (auto& net : networks_) net->stop();
+    }
 
     // Checks condition until it holds or the time is up; true when it held.
     static bool wait_until(const std::function<bool()>& condition,
                            std::chrono::milliseconds limit = std::chrono::seconds(5));
 
   private:
-    sim::sim_network& start(sim::line_config line);
+    static sim::reader_config reader(sim::reader_family family, int address, bool protocol);
+    sim::sim_network& start(sim::line_config::transport kind,
+                            std::vector<sim::reader_config> readers);
 
     std::vector<std::unique_ptr<sim::sim_network>> networks_;
 };
