@@ -41,7 +41,8 @@ TEST(sim_framing, wake_ups_stray_bytes_and_pieces_are_not_commands) {
 
 TEST(sim_framing, commands_without_data_ack_in_protocol_and_stay_silent_in_plain) {
     bench_line line({config(0, true), config(1, false)});
-    for (const char* c : {"cd", "ur", "lr", "cl", "s1", "s0", ":1", ":0", "{00", "|4", "\"05", "'03"})
+    for (const char* c :
+         {"cd", "ur", "lr", "cl", "s1", "s0", ":1", ":0", "{00", "|4", "\"05", "'03"})
         EXPECT_EQ(line.send(framed(0, c) + plain(c)), ack) << c;
     for (const char* refused : {"XYZ", "|7", "\"5"})
         EXPECT_EQ(line.send(framed(0, refused) + plain(refused)), nak) << refused;
