@@ -8,13 +8,13 @@
 #include "tests/support/data/temp_database.h"
 #include "tests/support/scripted_operator.h"
 
-namespace zep {
+namespace zep::program {
 namespace {
 
 class startup : public ::testing::Test {
   protected:
-    result<std::unique_ptr<program::session>> start(const QString& command_line = {}) {
-        return program::start_up({temp_.path(), command_line, test::unique_connection_name()});
+    result<std::unique_ptr<session>> start(const QString& command_line = {}) {
+        return start_up({temp_.path(), command_line, test::unique_connection_name()});
     }
     // Stores the settings row's comm string and login password as another program would.
     void store(const QString& comm, const QString& loginpass = {}) {
@@ -47,18 +47,17 @@ TEST_F(startup, decodes_the_link_settles_the_address_and_knows_background) {
 
     QString comm = "2112";
     link::comm_settings decoded = link::decode_comm_settings(comm);
-    program::apply_protocol_address(comm, decoded, "");
+    apply_protocol_address(comm, decoded, "");
     EXPECT_EQ(comm, "2112");
-    program::apply_protocol_address(comm, decoded, "7");
+    apply_protocol_address(comm, decoded, "7");
     EXPECT_EQ(comm, "2112007");
     EXPECT_EQ(decoded.protocol_address, 7);
-    EXPECT_TRUE(
-        program::start_up(program::parse_startup_arguments({"--db", temp_.path(), "background"}))
-            .value()
-            ->background);
+    EXPECT_TRUE(start_up(parse_startup_arguments({"--db", temp_.path(), "background"}))
+                    .value()
+                    ->background);
     EXPECT_FALSE(start("background now").value()->background);
     EXPECT_FALSE(start("Background").value()->background);
-    const auto parsed = program::parse_startup_arguments({"a", "--db=/x/y.db", "b"});
+    const auto parsed = parse_startup_arguments({"a", "--db=/x/y.db", "b"});
     EXPECT_EQ(parsed.db_arg, "/x/y.db");
     EXPECT_EQ(parsed.command_line, "a b");
 }
@@ -67,17 +66,17 @@ TEST_F(startup, a_wrong_or_cancelled_login_is_told_once) {
     store("2211000", "Open Sesame");
     auto started = start();
     ASSERT_TRUE(started);
-    const program::session& s = *started.value();
-    ASSERT_TRUE(program::login_required(s));
+    const session& s = *started.value();
+    ASSERT_TRUE(login_required(s));
     test::scripted_operator wrong;
     wrong.text_answers = {QString("OPEN SESAME")};
-    EXPECT_FALSE(program::ask_login(s, wrong));
+    EXPECT_FALSE(ask_login(s, wrong));
     EXPECT_EQ(wrong.prompts, QStringList{"Password|Enter Password"});
     EXPECT_EQ(wrong.messages, QStringList{"Invalid Password"});
     test::scripted_operator cancelled, right;
-    EXPECT_FALSE(program::ask_login(s, cancelled));
+    EXPECT_FALSE(ask_login(s, cancelled));
     right.text_answers = {QString("Open Sesame")};
-    EXPECT_TRUE(program::ask_login(s, right));
+    EXPECT_TRUE(ask_login(s, right));
     EXPECT_TRUE(right.messages.isEmpty());
 }
 
@@ -93,10 +92,10 @@ TEST_F(startup, closing_writes_back_and_a_start_not_closed_writes_nothing) {
     {
         auto started = start();
         ASSERT_TRUE(started);
-        program::session& s = *started.value();
+        session& s = *started.value();
         s.settings.ipaddress = "127.9.8.7";
         s.marker.export_fixed = false;
-        ASSERT_TRUE(program::close_down(s));
+        ASSERT_TRUE(close_down(s));
         EXPECT_FALSE(s.db->is_open());
     }
     EXPECT_EQ(stored("ipaddress || applyalldowntxt"), QStringList({"127.9.8.7N", "12-20-20032"}));
@@ -109,22 +108,20 @@ TEST_F(startup, a_window_that_closes_last_keeps_the_changes_of_another) {
     auto a = start(), b = start();
     ASSERT_TRUE(a && b);
     test::scripted_operator person;
-    EXPECT_EQ(program::set_login_password(**a, "old", "new", person),
-              maintenance::login_change::changed);
+    EXPECT_EQ(set_login_password(**a, "old", "new", person), maintenance::login_change::changed);
     EXPECT_TRUE(data::login_password_matches(stored("loginpass").front(), "new"));
     // B's screen checks against what is stored now, not what it read at its start.
-    EXPECT_EQ(program::set_login_password(**b, "old", "other", person),
-              maintenance::login_change::mismatch);
+    EXPECT_EQ(set_login_password(**b, "old", "other", person), maintenance::login_change::mismatch);
     a.value()->settings.settings = "1211005";
-    ASSERT_TRUE(program::close_down(**a));
+    ASSERT_TRUE(close_down(**a));
     b.value()->settings.relay = 7;
-    ASSERT_TRUE(program::close_down(**b));
+    ASSERT_TRUE(close_down(**b));
     EXPECT_EQ(stored("settings || relay").front(), "12110057");
     auto again = start();
     ASSERT_TRUE(again);
-    EXPECT_TRUE(program::check_login(**again, "new"));
-    EXPECT_FALSE(program::check_login(**again, "old"));
+    EXPECT_TRUE(check_login(**again, "new"));
+    EXPECT_FALSE(check_login(**again, "old"));
 }
 
 }  // namespace
-}  // namespace zep
+}  // namespace zep::program

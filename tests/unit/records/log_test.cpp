@@ -13,7 +13,7 @@
 #include "tests/support/rows.h"
 #include "tests/support/scripted_operator.h"
 
-namespace zep {
+namespace zep::records {
 namespace {
 
 data::log_row entry(const char* when, const char* reader, const char* last, const char* first,
@@ -30,10 +30,10 @@ data::log_row entry(const char* when, const char* reader, const char* last, cons
 class exports_test : public ::testing::Test {
   protected:
     QString out() const { return temp.folder() + "/out.txt"; }
-    records::dbutil_outcome export_range(const char* from, const char* to, bool fixed = true,
-                                         const char* reader = "", const char* id = "") {
+    dbutil_outcome export_range(const char* from, const char* to, bool fixed = true,
+                                const char* reader = "", const char* id = "") {
         person.file_answers.push_back(out());
-        return records::export_log(temp.db(), person, {from, to, reader, id, fixed});
+        return export_log(temp.db(), person, {from, to, reader, id, fixed});
     }
     void store(const std::vector<data::log_row>& rows) {
         ASSERT_TRUE(data::log_table(temp.db()).insert_all(rows));
@@ -50,7 +50,7 @@ TEST_F(exports_test, both_layouts_cut_pad_or_trim_each_field_and_end_in_cr_cr_lf
            entry("2005-03-01 10:00:02", "7", "Abcdefghijklmnopqrs uvwxy", " Bo ", " 42 ",
                  "   Lobby        east", false),
            entry("2005-03-01 10:00:03", "12", "ÉlèveÉlèveÉlèveÉlève", "x", "z", "café")});
-    EXPECT_EQ(export_range("03-01-2005", "03-01-2005"), records::dbutil_outcome::done);
+    EXPECT_EQ(export_range("03-01-2005", "03-01-2005"), dbutil_outcome::done);
     EXPECT_EQ(test::file_bytes(out()),
               QStringLiteral("2005-03-01 10:00:00 Li                   Bo                   "
                              "12345              005 Front door      Y\r\r\n"
@@ -62,7 +62,7 @@ TEST_F(exports_test, both_layouts_cut_pad_or_trim_each_field_and_end_in_cr_cr_lf
                              "z                  012 café            Y\r\r\n")
                   .toLatin1());
     // Comma delimited: cut first, then trimmed, so a long name loses its tail first.
-    EXPECT_EQ(export_range("03-01-2005", "03-01-2005", false), records::dbutil_outcome::done);
+    EXPECT_EQ(export_range("03-01-2005", "03-01-2005", false), dbutil_outcome::done);
     EXPECT_EQ(test::file_bytes(out()),
               QStringLiteral("2005-03-01 10:00:00,Li,Bo,12345,005,Front door,Y\r\r\n"
                              "2005-03-01 10:00:01,Abcdefghijklmnopqrst,B,123456789012345678,126,"
@@ -97,8 +97,7 @@ TEST_F(exports_test, date_ranges_are_inclusive_for_export_and_delete_and_filters
     EXPECT_EQ(person.messages, QStringList(5, "Export Complete"));
 
     const auto remove = [&](const char* from, const char* to) {
-        EXPECT_EQ(records::delete_log_dates(temp.db(), person, from, to),
-                  records::dbutil_outcome::done);
+        EXPECT_EQ(delete_log_dates(temp.db(), person, from, to), dbutil_outcome::done);
         return person.messages.last();
     };
     EXPECT_EQ(remove("03-05-2005", "03-09-2005"), "Deletion Complete - 0 Records Deleted");
@@ -110,12 +109,11 @@ TEST_F(exports_test, date_ranges_are_inclusive_for_export_and_delete_and_filters
 }
 
 TEST_F(exports_test, refusals_write_nothing) {
-    EXPECT_EQ(export_range("01-01-2005", "01-01-2005", true, "127"),
-              records::dbutil_outcome::refused);
-    EXPECT_EQ(export_range("02-30-2005", "01-01-2005"), records::dbutil_outcome::refused);
-    EXPECT_EQ(export_range("01-01-2005", "01-01-205"), records::dbutil_outcome::refused);
-    EXPECT_EQ(records::delete_log_dates(temp.db(), person, "03-01-2005", "13-01-2005"),
-              records::dbutil_outcome::refused);
+    EXPECT_EQ(export_range("01-01-2005", "01-01-2005", true, "127"), dbutil_outcome::refused);
+    EXPECT_EQ(export_range("02-30-2005", "01-01-2005"), dbutil_outcome::refused);
+    EXPECT_EQ(export_range("01-01-2005", "01-01-205"), dbutil_outcome::refused);
+    EXPECT_EQ(delete_log_dates(temp.db(), person, "03-01-2005", "13-01-2005"),
+              dbutil_outcome::refused);
     EXPECT_EQ(person.messages, (QStringList{"Reader number must be < 127",
                                             "Export Start Date is not a valid date (mm-dd-yyyy)",
                                             "Export End Date is not a valid date (mm-dd-yyyy)",
@@ -126,26 +124,26 @@ TEST_F(exports_test, refusals_write_nothing) {
     // An empty log leaves the chosen file empty, and has nothing to delete.
     test::write_file(out(), "old");
     person.file_answers.clear();
-    EXPECT_EQ(export_range("01-01-2005", "01-01-2005"), records::dbutil_outcome::refused);
+    EXPECT_EQ(export_range("01-01-2005", "01-01-2005"), dbutil_outcome::refused);
     EXPECT_EQ(test::file_bytes(out()), "");
-    EXPECT_EQ(records::delete_log_dates(temp.db(), person, "01-01-2005", "01-01-2005"),
-              records::dbutil_outcome::refused);
+    EXPECT_EQ(delete_log_dates(temp.db(), person, "01-01-2005", "01-01-2005"),
+              dbutil_outcome::refused);
     EXPECT_EQ(person.messages.mid(4), QStringList(2, "There are no items in the log file"));
     person.file_answers = {std::nullopt};
-    EXPECT_EQ(records::export_log(temp.db(), person, {"01-01-2005", "01-01-2005", "", "", true}),
-              records::dbutil_outcome::cancelled);
+    EXPECT_EQ(export_log(temp.db(), person, {"01-01-2005", "01-01-2005", "", "", true}),
+              dbutil_outcome::cancelled);
 }
 
 TEST_F(exports_test, employee_list_layout) {
     person.file_answers = {out()};
-    EXPECT_EQ(records::export_employees(temp.db(), person), records::dbutil_outcome::refused);
+    EXPECT_EQ(export_employees(temp.db(), person), dbutil_outcome::refused);
     EXPECT_EQ(person.messages.last(), "There are no employees in the file");
     EXPECT_EQ(test::file_bytes(out()), "");
 
     ASSERT_TRUE(data::users_table(temp.db()).insert_all(
         {{"1234", "Smith", "Ann", {}}, {"0999", "Abcdefghijklmnopqrstuvwxyz", "Longfirst", {}}}));
     person.file_answers = {out()};
-    EXPECT_EQ(records::export_employees(temp.db(), person), records::dbutil_outcome::done);
+    EXPECT_EQ(export_employees(temp.db(), person), dbutil_outcome::done);
     EXPECT_EQ(person.file_requests.last(), "save|employees.txt|Text (*.txt)|*.txt");
     EXPECT_EQ(test::file_bytes(out()),
               "Abcdefghijklmnopqrstuvwxyz,Lon     0999\r\r\n"
@@ -166,19 +164,18 @@ TEST_F(exports_test, a_write_or_read_that_fails_is_reported_not_complete) {
         store(log);
         ASSERT_TRUE(data::users_table(temp.db()).insert_all(users));
     }
-    const std::function<records::dbutil_outcome()> exports[] = {
+    const std::function<dbutil_outcome()> exports[] = {
         [&] {
-            return records::export_log(temp.db(), person,
-                                       {"03-01-2005", "03-01-2005", "", "", true});
+            return export_log(temp.db(), person, {"03-01-2005", "03-01-2005", "", "", true});
         },
-        [&] { return records::export_employees(temp.db(), person); }};
+        [&] { return export_employees(temp.db(), person); }};
     const std::pair<QString, const char*> unwritable[] = {
         {temp.folder() + "/missing/out.txt", "Export failed: No such file or directory"},
         {"/dev/full", "Export failed: No space left on device"}};
     for (const auto& run : exports) {
         for (const auto& [file, message] : unwritable) {
             person.file_answers = {file};
-            EXPECT_EQ(run(), records::dbutil_outcome::refused);
+            EXPECT_EQ(run(), dbutil_outcome::refused);
             EXPECT_EQ(person.messages.last(), message);
         }
     }
@@ -187,7 +184,7 @@ TEST_F(exports_test, a_write_or_read_that_fails_is_reported_not_complete) {
     temp.reopen();
     for (const auto& run : exports) {
         person.file_answers = {out()};
-        EXPECT_EQ(run(), records::dbutil_outcome::refused);
+        EXPECT_EQ(run(), dbutil_outcome::refused);
         EXPECT_TRUE(
             person.messages.last().startsWith("Export failed: database disk image is malformed"))
             << person.messages.last().toStdString();
@@ -198,12 +195,12 @@ TEST_F(exports_test, a_write_or_read_that_fails_is_reported_not_complete) {
 
 // Pages of `limit` rows read one after the other, each row given by `mark`.
 template <typename Mark>
-QString read_through(records::log_archive& archive, int limit, Mark mark) {
+QString read_through(log_archive& archive, int limit, Mark mark) {
     QString marks;
     for (qint64 offset = 0;; offset += limit) {
         const auto page = archive.fetch(offset, limit);
         if (page.empty()) return marks;
-        for (const records::archive_row& row : page) marks += mark(row);
+        for (const archive_row& row : page) marks += mark(row);
     }
 }
 
@@ -219,9 +216,9 @@ TEST(log_archive, pages_continue_after_the_last_row_in_each_order_sorted_as_text
         rows.back().firstname = " first ";
     }
     ASSERT_TRUE(data::log_table(temp.db()).insert_all(rows));
-    records::log_archive archive(temp.db());
+    log_archive archive(temp.db());
     EXPECT_EQ(archive.refresh(), 4);
-    const auto minute = [](const records::archive_row& row) { return row.date_time.at(15); };
+    const auto minute = [](const archive_row& row) { return row.date_time.at(15); };
     EXPECT_EQ(read_through(archive, 3, minute), "0123");
     EXPECT_EQ(archive.fetch(2, 1)[0].date_time, "2005-03-01 10:02:00");  // a jump back
     EXPECT_TRUE(archive.fetch(4, 4).empty());
@@ -247,9 +244,9 @@ TEST(log_archive, sorts_on_each_column_with_null_keys_as_empty_text) {
                    "('2005-03-01 09:00:00', '12', 'Baker', 'd', NULL, 'Y'), "
                    "('', NULL, NULL, 'e', 'Gate', 'Y'), (NULL, '3', NULL, 'f', NULL, NULL)"}),
               "");
-    records::log_archive archive(temp.db());
+    log_archive archive(temp.db());
     EXPECT_EQ(archive.refresh(), 6);
-    const auto first_name = [](const records::archive_row& row) { return row.name.back(); };
+    const auto first_name = [](const archive_row& row) { return row.name.back(); };
     // Date/Time keeps the index's order: NULL before empty text.
     const char* orders[] = {"acfedb", "befcda", "ebdcfa", "acfdeb", "fbcaed"};
     for (int column = 0; column < 5; ++column) {
@@ -262,4 +259,4 @@ TEST(log_archive, sorts_on_each_column_with_null_keys_as_empty_text) {
 }
 
 }  // namespace
-}  // namespace zep
+}  // namespace zep::records

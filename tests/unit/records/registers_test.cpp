@@ -12,7 +12,7 @@
 #include "tests/support/rows.h"
 #include "tests/support/scripted_operator.h"
 
-namespace zep {
+namespace zep::records {
 namespace {
 
 const QString blank_slots(254, QLatin1Char(' '));
@@ -39,7 +39,7 @@ class users_register_test : public ::testing::Test {
 
     test::temp_database temp;
     test::scripted_operator person;
-    records::users_register reg{temp.db(), person};
+    users_register reg{temp.db(), person};
 };
 
 // An ID that no reader could take is refused as it is typed.
@@ -87,10 +87,10 @@ TEST_F(users_register_test, assignments_of_one_reader_and_of_all_remaining) {
     EXPECT_EQ(access("1"), QString(252, ' ') + "12");
 
     reg.store_assignment("1", {"005", "000"});
-    EXPECT_EQ(records::check_choice(access("1"), {"005", "001"}).error(),
+    EXPECT_EQ(check_choice(access("1"), {"005", "001"}).error(),
               "This user already has this reader defined");
-    EXPECT_TRUE(records::check_choice(access("1"), {"998", "001"}));
-    EXPECT_EQ(records::check_choice(access("1"), {"004", ""}).error(),
+    EXPECT_TRUE(check_choice(access("1"), {"998", "001"}));
+    EXPECT_EQ(check_choice(access("1"), {"004", ""}).error(),
               "Please select a reader and schedule");
 
     added = reg.store_assignment("1", {"998", "000"});
@@ -100,11 +100,11 @@ TEST_F(users_register_test, assignments_of_one_reader_and_of_all_remaining) {
     EXPECT_TRUE(reg.store_assignment("1", {}).empty());  // a cancelled picker
     EXPECT_EQ(access("1"), before);
 
-    const auto list = records::assignment_list(temp.db(), access("1"));
+    const auto list = assignment_list(temp.db(), access("1"));
     ASSERT_EQ(list.size(), 127u);
     EXPECT_EQ(list.front().reader + "|" + list.front().schedule, "000  |000");
     EXPECT_EQ(list.back().reader + "|" + list.back().schedule, "126  Gate|012  Day");
-    EXPECT_EQ(records::weekly_times(temp.db(), "012  Day")[0], "0000 - 0000");
+    EXPECT_EQ(weekly_times(temp.db(), "012  Day")[0], "0000 - 0000");
     // A short string written by another program reads as blanks and is stored full length.
     ASSERT_TRUE(users().insert({"2", "Lee", "Al", "01"}));
     reg.store_assignment("2", {"002", "009"});
@@ -141,8 +141,8 @@ TEST_F(users_register_test, removing_assignments_and_users) {
 TEST(register_writes, that_fail_say_internal_database_error_and_change_nothing) {
     test::temp_database temp;
     test::scripted_operator person;
-    records::readers_loadup(temp.db(), person);
-    records::schedules_loadup(temp.db(), person);
+    readers_loadup(temp.db(), person);
+    schedules_loadup(temp.db(), person);
     ASSERT_TRUE(data::readers_table(temp.db()).remove(100));
     ASSERT_TRUE(data::schedules_table(temp.db()).remove(50));
     const QString slot_5 = QString(10, ' ') + "00" + QString(242, ' ');
@@ -153,16 +153,16 @@ TEST(register_writes, that_fail_say_internal_database_error_and_change_nothing) 
                 QSqlQuery(temp.db().connection()).exec(test::refusing_trigger(change, table)));
         }
     }
-    records::users_register reg(temp.db(), person);
+    users_register reg(temp.db(), person);
     const auto tables = [&temp] {
         return std::tuple(*data::users_table(temp.db()).all(),
                           *data::readers_table(temp.db()).all(),
                           *data::schedules_table(temp.db()).all());
     };
     const auto before = tables();
-    records::reader_form reader;
+    reader_form reader;
     reader.readernum = 3;
-    records::schedule_form schedule = records::idle_schedule_form();
+    schedule_form schedule = idle_schedule_form();
     schedule.schedulenum = 4;
     person.confirm_answers = {true};
 
@@ -173,22 +173,19 @@ TEST(register_writes, that_fail_say_internal_database_error_and_change_nothing) 
     EXPECT_TRUE(reg.store_assignment("1", {"003", "005"}).empty());
     EXPECT_FALSE(reg.clear_schedules("1"));
     EXPECT_FALSE(reg.delete_assignment("1", 5));
-    EXPECT_EQ(records::update_reader(temp.db(), person, reader), records::reader_update::refused);
-    EXPECT_EQ(records::update_schedule(temp.db(), person, schedule),
-              records::schedule_update::refused);
-    EXPECT_EQ(records::readers_loadup(temp.db(), person).size(), 126u);
-    EXPECT_EQ(records::schedules_loadup(temp.db(), person).size(), 98u);
+    EXPECT_EQ(update_reader(temp.db(), person, reader), reader_update::refused);
+    EXPECT_EQ(update_schedule(temp.db(), person, schedule), schedule_update::refused);
+    EXPECT_EQ(readers_loadup(temp.db(), person).size(), 126u);
+    EXPECT_EQ(schedules_loadup(temp.db(), person).size(), 98u);
     EXPECT_EQ(person.messages, QStringList(11, "Internal Database Error"));
     EXPECT_EQ(tables(), before);
 }
-
-using records::reader_form_mode;
 
 TEST(readers_register, loadup_creates_the_missing_rows_of_0_to_126_once) {
     test::temp_database temp;
     test::scripted_operator person;
     ASSERT_TRUE(data::readers_table(temp.db()).insert(test::reader_row(7, "T")));
-    const auto rows = records::readers_loadup(temp.db(), person);
+    const auto rows = readers_loadup(temp.db(), person);
     ASSERT_EQ(rows.size(), 127u);
     // The rows found first.
     EXPECT_EQ(QList<int>({rows[0].readernum, rows[1].readernum, rows[126].readernum}),
@@ -196,7 +193,7 @@ TEST(readers_register, loadup_creates_the_missing_rows_of_0_to_126_once) {
     data::reader_row created;
     created.protocol = "N";
     EXPECT_EQ(data::readers_table(temp.db()).find(0).value(), created);
-    EXPECT_EQ(records::readers_loadup(temp.db(), person).size(), 127u);
+    EXPECT_EQ(readers_loadup(temp.db(), person).size(), 127u);
     EXPECT_EQ(*data::readers_table(temp.db()).count(), 127);
     EXPECT_TRUE(person.messages.isEmpty());
 }
@@ -215,36 +212,36 @@ TEST(readers_register, comm_mode_loads_and_stores_back_and_dependent_fields_foll
     };
     for (const mode_case& c : cases) {
         const data::reader_row row = test::reader_row(3, c.stored);
-        const records::reader_form form = records::reader_form_from_row(row);
+        const reader_form form = reader_form_from_row(row);
         EXPECT_EQ(form.mode, c.mode) << c.stored;
         EXPECT_EQ(form.port, c.port) << c.stored;
         EXPECT_EQ(form.speed, c.speed) << c.stored;
-        EXPECT_EQ(records::reader_columns(row)[5], c.shown_and_stored);
-        EXPECT_EQ(records::reader_row_from_form(form).commmode, c.shown_and_stored);
+        EXPECT_EQ(reader_columns(row)[5], c.shown_and_stored);
+        EXPECT_EQ(reader_row_from_form(form).commmode, c.shown_and_stored);
     }
-    records::reader_form form;
+    reader_form form;
     form.port = 4;
-    records::select_mode(form, reader_form_mode::serial);  // an earlier port stays
-    EXPECT_EQ(records::comm_mode_text(form), "Com4 9600");
-    records::set_speed_ticked(form, 9600, false);  // the speeds act as a pair
-    EXPECT_EQ(records::comm_mode_text(form), "Com4 19200");
-    const records::reader_form_enabled serial = records::enabled_fields(form);
+    select_mode(form, reader_form_mode::serial);  // an earlier port stays
+    EXPECT_EQ(comm_mode_text(form), "Com4 9600");
+    set_speed_ticked(form, 9600, false);  // the speeds act as a pair
+    EXPECT_EQ(comm_mode_text(form), "Com4 19200");
+    const reader_form_enabled serial = enabled_fields(form);
     EXPECT_TRUE(serial.ports && serial.speeds && !serial.ip_address && !serial.network_address);
     form.protocol = true;
-    records::select_mode(form, reader_form_mode::tcp);
-    const records::reader_form_enabled tcp = records::enabled_fields(form);
+    select_mode(form, reader_form_mode::tcp);
+    const reader_form_enabled tcp = enabled_fields(form);
     EXPECT_TRUE(tcp.ip_address && tcp.tcp_port && tcp.network_address && !tcp.ports);
-    EXPECT_EQ(records::reader_row_from_form(form).protocol, "Y");
+    EXPECT_EQ(reader_row_from_form(form).protocol, "Y");
     form.protocol = false;
-    EXPECT_EQ(records::reader_row_from_form(form).protocol, "N");
+    EXPECT_EQ(reader_row_from_form(form).protocol, "N");
 }
 
 TEST(readers_register, update_validates_then_stores_the_row) {
     const auto refusal = [](const char* time, const char* ip) {
-        records::reader_form typed;
+        reader_form typed;
         typed.time_difference = time;
         typed.ip_address = ip;
-        return records::validate_reader_form(typed).error();
+        return validate_reader_form(typed).error();
     };
     for (const char* ok : {"-24", "24", "", "0", "-"}) EXPECT_EQ(refusal(ok, ""), "") << ok;
     for (const char* bad : {"25", "-25", "100"})
@@ -256,83 +253,82 @@ TEST(readers_register, update_validates_then_stores_the_row) {
 
     test::temp_database temp;
     test::scripted_operator person;
-    records::readers_loadup(temp.db(), person);
-    records::reader_form form = records::reader_form_from_row(test::reader_row(12, ""));
+    readers_loadup(temp.db(), person);
+    reader_form form = reader_form_from_row(test::reader_row(12, ""));
     form.time_difference = "-5";
-    records::select_mode(form, reader_form_mode::serial);
+    select_mode(form, reader_form_mode::serial);
     form.port = 3;
-    records::set_speed_ticked(form, 19200, true);
+    set_speed_ticked(form, 19200, true);
     form.ip_address = "10.0.0.9";  // written whatever the mode
-    EXPECT_EQ(records::update_reader(temp.db(), person, form), records::reader_update::stored);
+    EXPECT_EQ(update_reader(temp.db(), person, form), reader_update::stored);
     data::reader_row expected = test::reader_row(12, "Com3 19200");
     expected.timezone = "-5";
     expected.ipaddress = "10.0.0.9";
     EXPECT_EQ(data::readers_table(temp.db()).find(12).value(), expected);
     form.time_difference = "25";
-    EXPECT_EQ(records::update_reader(temp.db(), person, form), records::reader_update::refused);
+    EXPECT_EQ(update_reader(temp.db(), person, form), reader_update::refused);
     EXPECT_EQ(person.messages, QStringList{"Invalid time differential"});
     EXPECT_EQ(data::readers_table(temp.db()).find(12).value(), expected);
     form.time_difference.clear();
     form.readernum = 200;
-    EXPECT_EQ(records::update_reader(temp.db(), person, form),
-              records::reader_update::not_in_table);
+    EXPECT_EQ(update_reader(temp.db(), person, form), reader_update::not_in_table);
 }
 
 TEST(schedules_register, loadup_creates_rows_1_to_99_and_update_stores_eight_characters) {
     test::temp_database temp;
     test::scripted_operator person;
-    ASSERT_EQ(records::schedules_loadup(temp.db(), person).size(), 99u);
-    EXPECT_EQ(records::schedules_loadup(temp.db(), person).back().schedulenum, 99);
+    ASSERT_EQ(schedules_loadup(temp.db(), person).size(), 99u);
+    EXPECT_EQ(schedules_loadup(temp.db(), person).back().schedulenum, 99);
     EXPECT_EQ(*data::schedules_table(temp.db()).count(), 99);
-    const auto columns = records::schedule_columns(**data::schedules_table(temp.db()).find(1));
+    const auto columns = schedule_columns(**data::schedules_table(temp.db()).find(1));
     EXPECT_EQ(QStringList(columns.begin(), columns.end()).join('|'),
               "001||0000 - 0000|0000 - 0000|0000 - 0000|0000 - 0000|0000 - 0000|0000 - 0000|"
               "0000 - 0000");
 
-    records::schedule_form form = records::idle_schedule_form();
+    schedule_form form = idle_schedule_form();
     form.schedulenum = 4;
     form.name = "Day shift";
     form.boxes[6] = "0800";
     form.boxes[7] = "1730";
-    EXPECT_EQ(records::update_schedule(temp.db(), person, form), records::schedule_update::stored);
+    EXPECT_EQ(update_schedule(temp.db(), person, form), schedule_update::stored);
     const auto stored = data::schedules_table(temp.db()).find(4).value();
     EXPECT_EQ(stored->schedulename + "|" + stored->wednesday, "Day shift|08001730");
-    EXPECT_EQ(records::schedule_columns(*stored)[5], "0800 - 1730");
+    EXPECT_EQ(schedule_columns(*stored)[5], "0800 - 1730");
     form.boxes[13] = "2400";
     form.name = "changed";
-    EXPECT_EQ(records::update_schedule(temp.db(), person, form), records::schedule_update::refused);
+    EXPECT_EQ(update_schedule(temp.db(), person, form), schedule_update::refused);
     EXPECT_EQ(person.messages, QStringList{"Time cannot be > 2359"});
     EXPECT_EQ(data::schedules_table(temp.db()).find(4).value()->schedulename, "Day shift");
 }
 
 TEST(schedules_register, time_boxes_their_checks_copy_buttons_and_arrows) {
     const auto refusal = [](const QString& box) {
-        records::schedule_boxes boxes;
+        schedule_boxes boxes;
         boxes.fill("0000");
         boxes[9] = box;
-        return records::validate_schedule_times(boxes).error();
+        return validate_schedule_times(boxes).error();
     };
     for (const char* ok : {"2359", "0000", "1275", "0999"}) EXPECT_EQ(refusal(ok), "") << ok;
     EXPECT_EQ(refusal("2400"), "Time cannot be > 2359");
     for (const char* bad : {"236", "800", "", "08000"})
         EXPECT_EQ(refusal(bad), "All times must be 4 digits long") << bad;
 
-    const auto copied = [](void (*copy)(records::schedule_boxes&)) {
-        records::schedule_boxes boxes{"0100", "0200", "0800", "1700"};
+    const auto copied = [](void (*copy)(schedule_boxes&)) {
+        schedule_boxes boxes{"0100", "0200", "0800", "1700"};
         for (QString& box : boxes) box = box.isEmpty() ? "0000" : box;
         copy(boxes);
         return QStringList(boxes.begin(), boxes.end()).join(' ');
     };
-    EXPECT_EQ(copied(records::copy_monday_to_friday),
+    EXPECT_EQ(copied(copy_monday_to_friday),
               "0100 0200 0800 1700 0800 1700 0800 1700 0800 1700 0800 1700 0000 0000");
-    EXPECT_EQ(copied(records::copy_monday_to_saturday),
+    EXPECT_EQ(copied(copy_monday_to_saturday),
               "0100 0200 0800 1700 0800 1700 0800 1700 0800 1700 0800 1700 0800 1700");
-    EXPECT_EQ(copied(records::copy_sunday_to_saturday),
+    EXPECT_EQ(copied(copy_sunday_to_saturday),
               "0100 0200 0100 0200 0100 0200 0100 0200 0100 0200 0100 0200 0100 0200");
-    EXPECT_EQ(records::box_below(1), 3);
-    EXPECT_EQ(records::box_above(3), 1);
-    EXPECT_FALSE(records::box_below(12) || records::box_above(1));
+    EXPECT_EQ(box_below(1), 3);
+    EXPECT_EQ(box_above(3), 1);
+    EXPECT_FALSE(box_below(12) || box_above(1));
 }
 
 }  // namespace
-}  // namespace zep
+}  // namespace zep::records

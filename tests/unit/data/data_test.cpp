@@ -1,3 +1,4 @@
+// The database file, its tables, transactions, the settings record and the login password.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -6,6 +7,7 @@
 #include "core/data/database_file.h"
 #include "core/data/log_query.h"
 #include "core/data/log_table.h"
+#include "core/data/login_password.h"
 #include "core/data/readers_table.h"
 #include "core/data/settings_store.h"
 #include "core/data/transaction.h"
@@ -14,7 +16,7 @@
 #include "tests/support/folder_watch.h"
 #include "tests/support/rows.h"
 
-namespace zep {
+namespace zep::data {
 namespace {
 
 using test::query_column;
@@ -24,7 +26,7 @@ using test::unique_connection_name;
 // (none of our own), with `change` made to it.
 QString other_programs_database(const QTemporaryDir& dir, const QString& change = {}) {
     const QString path = dir.filePath("other.db");
-    EXPECT_TRUE(data::database_file::open(path, unique_connection_name()));
+    EXPECT_TRUE(database_file::open(path, unique_connection_name()));
     QStringList statements{"DROP INDEX logname"};
     for (int port = 1; port <= 5; ++port) {
         statements << QStringLiteral("ALTER TABLE settings DROP COLUMN comdevice%1").arg(port);
@@ -43,7 +45,7 @@ TEST(database_file, a_new_or_empty_file_becomes_a_whole_database_by_rename) {
             ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly));
         }
         test::folder_watch watch(dir.path(), IN_CREATE | IN_MOVED_TO);
-        auto opened = data::database_file::open(path, unique_connection_name());
+        auto opened = database_file::open(path, unique_connection_name());
         const QStringList seen = watch.seen();
         ASSERT_TRUE(opened) << opened.error().toStdString();
         EXPECT_TRUE(opened.value()->created());
@@ -56,7 +58,7 @@ TEST(database_file, a_new_or_empty_file_becomes_a_whole_database_by_rename) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath("deep/down/zep.db");
-    ASSERT_TRUE(data::database_file::open(path, unique_connection_name()));
+    ASSERT_TRUE(database_file::open(path, unique_connection_name()));
     EXPECT_EQ(query_column(path,
                            "SELECT type || ' ' || name || ' ' || tbl_name FROM sqlite_master "
                            "ORDER BY type, name")
@@ -100,14 +102,14 @@ TEST(database_file, refuses_incomplete_databases_untouched) {
         const QString path = other_programs_database(dir, c.change);
         const QByteArray before = test::file_bytes(path);
 
-        auto opened = data::database_file::open(path, unique_connection_name());
+        auto opened = database_file::open(path, unique_connection_name());
         EXPECT_EQ(opened.error(), QStringLiteral("Database %1: %2").arg(path, c.message));
         EXPECT_EQ(test::file_bytes(path), before) << c.change;
     }
 
     QTemporaryDir dir;
     const QString path = test::write_file(dir.filePath("zep.db"), QByteArray(4096, 'x'));
-    auto opened = data::database_file::open(path, unique_connection_name());
+    auto opened = database_file::open(path, unique_connection_name());
     EXPECT_TRUE(opened.error().startsWith("Database " + path + ": not a readable SQLite database"))
         << opened.error().toStdString();
     EXPECT_EQ(test::file_bytes(path), QByteArray(4096, 'x'));
@@ -117,24 +119,23 @@ TEST(database_file, accepts_the_documented_schema_without_our_own_fields_and_ind
     QTemporaryDir dir;
     const QString path =
         other_programs_database(dir, "DROP INDEX userid; CREATE INDEX USERID ON users (userid)");
-    auto opened = data::database_file::open(path, unique_connection_name());
+    auto opened = database_file::open(path, unique_connection_name());
     ASSERT_TRUE(opened) << opened.error().toStdString();
-    data::database_file& db = *opened.value();
+    database_file& db = *opened.value();
     EXPECT_FALSE(db.created());
     EXPECT_FALSE(db.has_field("settings", "comdevice1"));
 
-    auto loaded = data::load_or_create(db);
+    auto loaded = load_or_create(db);
     ASSERT_TRUE(loaded) << loaded.error().toStdString();
-    const data::settings_state before = *loaded;
+    const settings_state before = *loaded;
     loaded->record.comdevice[0] = "/dev/ttyUSB0";
     loaded->record.reclen = 80;
-    EXPECT_TRUE(
-        data::save_settings(db, loaded->record, loaded->marker, before.record, before.marker));
-    EXPECT_EQ(data::load_or_create(db)->record.reclen, 80);
+    EXPECT_TRUE(save_settings(db, loaded->record, loaded->marker, before.record, before.marker));
+    EXPECT_EQ(load_or_create(db)->record.reclen, 80);
     // Without the name index the log still sorts by name, and none is added.
-    EXPECT_TRUE(data::log_query(db).page(data::log_order::name, 0, 10));
+    EXPECT_TRUE(log_query(db).page(log_order::name, 0, 10));
     // One connection name is one connection.
-    EXPECT_FALSE(data::database_file::open(path, db.connection_name()));
+    EXPECT_FALSE(database_file::open(path, db.connection_name()));
     EXPECT_TRUE(db.connection().isOpen());
     db.close();
     EXPECT_EQ(query_column(path, "SELECT count(*) FROM sqlite_master WHERE type = 'index'"),
@@ -146,12 +147,12 @@ TEST(database_file, path_is_the_argument_then_zep_home_then_xdg_then_home) {
     qputenv("ZEP_HOME", "/z");
     qputenv("XDG_DATA_HOME", "/x");
     qputenv("HOME", "/h");
-    EXPECT_EQ(data::resolve_database_path("/a/b.db"), "/a/b.db");
-    EXPECT_EQ(data::resolve_database_path(""), "/z/zep.db");
+    EXPECT_EQ(resolve_database_path("/a/b.db"), "/a/b.db");
+    EXPECT_EQ(resolve_database_path(""), "/z/zep.db");
     qputenv("ZEP_HOME", "");
-    EXPECT_EQ(data::resolve_database_path(""), "/x/zep/zep.db");
+    EXPECT_EQ(resolve_database_path(""), "/x/zep/zep.db");
     qunsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(data::resolve_database_path(""), "/h/.local/share/zep/zep.db");
+    EXPECT_EQ(resolve_database_path(""), "/h/.local/share/zep/zep.db");
     qputenv("ZEP_HOME", saved[0]);  // an empty value counts as unset
     qputenv("XDG_DATA_HOME", saved[1]);
     qputenv("HOME", saved[2]);
@@ -160,13 +161,13 @@ TEST(database_file, path_is_the_argument_then_zep_home_then_xdg_then_home) {
 // Orders, ranges and texts are held by the registers' and exports' tests, which walk the
 // tables; here what only the tables do: keys, all-or-nothing writes, identities.
 
-data::user_row user(const QString& id, const QString& last = "Doe") {
+user_row user(const QString& id, const QString& last = "Doe") {
     return {id, last, "Jane", QString(254, ' ')};
 }
 
-QStringList log_ids(data::log_table& log, int stop_after = -1) {
+QStringList log_ids(log_table& log, int stop_after = -1) {
     QStringList ids;
-    EXPECT_TRUE(log.walk([&](const data::log_row& row) {
+    EXPECT_TRUE(log.walk([&](const log_row& row) {
         ids << row.idnum;
         return ids.size() != stop_after;
     }));
@@ -175,7 +176,7 @@ QStringList log_ids(data::log_table& log, int stop_after = -1) {
 
 TEST(tables, keys_stay_unique_edits_need_the_key_and_equal_date_times_keep_their_order) {
     test::temp_database temp;
-    data::users_table users(temp.db());
+    users_table users(temp.db());
     ASSERT_TRUE(users.insert(user("100")));
     EXPECT_EQ(users.insert(user("100", "Other")).error(), "userid \"100\" already exists");
     EXPECT_EQ(users.update(user("404")).error(), "no user \"404\"");
@@ -187,18 +188,18 @@ TEST(tables, keys_stay_unique_edits_need_the_key_and_equal_date_times_keep_their
     EXPECT_EQ(*users.count(), 0);
     EXPECT_TRUE(*users.empty());
 
-    data::readers_table readers(temp.db());
+    readers_table readers(temp.db());
     ASSERT_TRUE(readers.insert(test::reader_row(12, "tcp/ip")));
     EXPECT_EQ(readers.insert(test::reader_row(12, "")).error(), "reader 12 already exists");
     EXPECT_EQ(readers.update(test::reader_row(13, "")).error(), "no reader 13");
 
-    data::log_table log(temp.db());
+    log_table log(temp.db());
     ASSERT_TRUE(log.insert_all(
         {test::log_row("2005-03-02 08:00:00", "a"), test::log_row("2005-03-01 09:00:00", "b"),
          test::log_row("2005-03-02 08:00:00", "c"), test::log_row("2005-03-02 08:00:00", "e")}));
     EXPECT_EQ(log_ids(log), QStringList({"b", "a", "c", "e"}));
     EXPECT_EQ(log_ids(log, 2), QStringList({"b", "a"}));
-    data::log_row first = **log.find("2005-03-02 08:00:00");
+    log_row first = **log.find("2005-03-02 08:00:00");
     EXPECT_EQ(first.idnum, "a");
     first.idnum = "A";
     EXPECT_TRUE(log.update(first));
@@ -210,26 +211,155 @@ TEST(tables, keys_stay_unique_edits_need_the_key_and_equal_date_times_keep_their
 
 TEST(transaction, rolls_back_unless_committed_and_nests) {
     test::temp_database temp;
-    data::users_table users(temp.db());
+    users_table users(temp.db());
     {
-        data::transaction outer(temp.db());
+        transaction outer(temp.db());
         ASSERT_TRUE(outer.active());
         ASSERT_TRUE(users.insert(user("1")));
         {
-            data::transaction inner(temp.db());
+            transaction inner(temp.db());
             ASSERT_TRUE(users.insert(user("2")));
         }
         EXPECT_TRUE(users.insert_all({user("3")}));
         EXPECT_TRUE(outer.commit());
     }
     {
-        data::transaction dropped(temp.db());
+        transaction dropped(temp.db());
         ASSERT_TRUE(users.insert(user("4")));
     }
     QStringList ids;
-    ASSERT_TRUE(users.walk([&](const data::user_row& row) { ids << row.userid; }));
+    ASSERT_TRUE(users.walk([&](const user_row& row) { ids << row.userid; }));
     EXPECT_EQ(ids, QStringList({"1", "3"}));
 }
 
+QStringList settings_rows(test::temp_database& temp, const QString& fields) {
+    temp.close();
+    return test::query_column(temp.path(), "SELECT " + fields + " FROM settings ORDER BY rowid");
+}
+
+TEST(settings_store, first_start_writes_both_rows_with_defaults) {
+    test::temp_database temp;
+    auto loaded = load_or_create(temp.db());
+    ASSERT_TRUE(loaded) << loaded.error().toStdString();
+    EXPECT_EQ(loaded->marker, (marker_flags{false, true}));
+
+    const QString fields =
+        "settings || '|' || reclen || '|' || ipaddress || '|' || remoteportaddress || '|' || "
+        "autoconfigreclen || '|' || applyalldowntxt || '|' || autosettings || '|' || "
+        "barsettings || '|' || proxnumbits || '|' || proxidlen || '|' || loginpass || '|' || "
+        "comdevice3";
+    EXPECT_EQ(settings_rows(temp, fields),
+              QStringList({"2211000|40|192.168.1.200|4001|Y|N|10111|1111111000|26|16||/dev/ttyS2",
+                           "9999999|40|12-20-2003|4001|N|1|10111|1111111000|26|16||/dev/ttyS2"}));
+}
+
+// Two windows on one database: a save writes only what its own window changed.
+TEST(settings_store, a_save_writes_only_changed_fields_load_only_fields_stay_passwords_hash) {
+    test::temp_database temp;
+    const settings_state loaded = *load_or_create(temp.db());
+    settings_state state = loaded;
+    state.record.settings = "1121005";
+    state.record.reclen = -2;
+    state.record.dirlogup = "/var/tmp/logs";
+    state.record.comdevice[1] = "/dev/ttyUSB1";
+    state.marker = {true, false};
+    temp.close();
+    ASSERT_EQ(test::run_sql(temp.path(), {"UPDATE settings SET ipaddress = '10.0.0.7', "
+                                          "loginpass = 'other' WHERE settings <> '9999999'"}),
+              "");
+    ASSERT_TRUE(
+        save_settings(temp.reopen(), state.record, state.marker, loaded.record, loaded.marker));
+    auto again = load_or_create(temp.reopen());
+    ASSERT_TRUE(again);
+    settings_record expected = state.record;
+    expected.ipaddress = "10.0.0.7";
+    expected.loginpass = again->record.loginpass;  // the other window's, hashed at load
+    EXPECT_TRUE(login_password_matches(expected.loginpass, "other"));
+    EXPECT_EQ(again->record, expected);
+    EXPECT_EQ(again->marker, state.marker);
+
+    const settings_state before = *again;
+    state = before;
+    state.record.applyallcleartxt = "Y";
+    state.record.applyalldownschtxt = "Y";
+    state.record.txtdownloadverify = "N";
+    state.record.loginpass = "Secret";
+    ASSERT_TRUE(save_settings(temp.db(), state.record, state.marker, before.record, before.marker));
+    const QString hash = load_or_create(temp.db())->record.loginpass;
+    EXPECT_TRUE(hash.startsWith("$argon2id$") && login_password_matches(hash, "Secret"));
+    EXPECT_EQ(settings_rows(temp,
+                            "applyallcleartxt || applyalldownschtxt || txtdownloadverify || "
+                            "autoconfigreclen || applyalldowntxt || loginpass"),
+              QStringList({"NNNYN" + hash, "NNYY2"}));
+}
+
+TEST(settings_store, a_16_bit_field_holding_no_such_number_loads_as_its_default_and_says_so) {
+    const std::pair<const char*, qint16> cases[] = {
+        {"-32768", -32768}, {"32767", 32767}, {"' 64 '", 64}, {"70000", 40},
+        {"-32769", 40},     {"'forty'", 40},  {"12.5", 40},   {"NULL", 40}};
+    for (const auto& [stored, loaded] : cases) {
+        test::temp_database temp;
+        ASSERT_TRUE(load_or_create(temp.db()));
+        temp.close();
+        // The marker row's copy is never read, so it is never reported.
+        ASSERT_EQ(test::run_sql(temp.path(), {QString("UPDATE settings SET reclen = ") + stored}),
+                  "");
+        const auto state = load_or_create(temp.reopen());
+        ASSERT_TRUE(state);
+        EXPECT_EQ(state->record.reclen, loaded) << stored;
+        EXPECT_EQ(state->warnings.size(), loaded == 40 ? 1 : 0) << stored;
+        if (QString(stored) == "70000") {
+            EXPECT_EQ(state->warnings, QStringList{"Settings field \"reclen\" holds \"70000\", not "
+                                                   "a 16-bit number: its default 40 is used"});
+        }
+    }
+}
+
+TEST(settings_store, adds_whichever_row_is_missing_and_a_failed_save_changes_neither) {
+    test::temp_database temp;
+    ASSERT_TRUE(load_or_create(temp.db()));
+    temp.close();
+    ASSERT_EQ(test::run_sql(temp.path(), {"DELETE FROM settings WHERE settings <> '9999999'",
+                                          "UPDATE settings SET applyalldowntxt = '2'"}),
+              "");
+    auto loaded = load_or_create(temp.reopen());
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(loaded->marker.export_fixed);
+    EXPECT_EQ(settings_rows(temp, "settings"), QStringList({"9999999", "2211000"}));
+    ASSERT_EQ(test::run_sql(temp.path(), {"DELETE FROM settings WHERE settings = '9999999'"}), "");
+    ASSERT_TRUE(load_or_create(temp.reopen()));
+    EXPECT_EQ(settings_rows(temp, "settings"), QStringList({"2211000", "9999999"}));
+
+    settings_state state = *load_or_create(temp.reopen());
+    const settings_state loaded_state = state;
+    temp.close();
+    ASSERT_EQ(test::run_sql(temp.path(), {"CREATE TRIGGER refuse BEFORE UPDATE ON settings "
+                                          "WHEN old.settings = '9999999' "
+                                          "BEGIN SELECT RAISE(ABORT, 'no'); END"}),
+              "");
+    state.record.reclen = 99;
+    state.record.ipaddress = "127.0.0.9";
+    state.marker.dbutil_add_all = true;
+    EXPECT_FALSE(save_settings(temp.reopen(), state.record, state.marker, loaded_state.record,
+                               loaded_state.marker));
+    EXPECT_EQ(settings_rows(temp, "reclen || ipaddress || autoconfigreclen"),
+              QStringList({"40192.168.1.200Y", "4012-20-2003N"}));
+}
+
+// A stored hash verifies only the exact password; a plain stored value compares as text; a
+// value that looks like a hash by its prefix but is none never matches, not even itself.
+TEST(login_password, stored_hashes_and_plain_values_match_only_the_exact_password) {
+    const QString hash = hash_login_password("Tür-42");
+    EXPECT_TRUE(is_login_hash(hash) && hash.startsWith("$argon2id$")) << hash.toStdString();
+    EXPECT_FALSE(hash.contains("Tür-42") || is_login_hash("secret"));
+    EXPECT_NE(hash_login_password("Tür-42"), hash);  // salted
+    EXPECT_TRUE(login_password_matches(hash, "Tür-42") && login_password_matches("", ""));
+    EXPECT_TRUE(login_password_matches("secret", "secret"));
+    for (const char* wrong : {"tür-42", "Tür-42 ", ""})
+        EXPECT_FALSE(login_password_matches(hash, wrong));
+    for (const char* wrong : {"Secret", ""}) EXPECT_FALSE(login_password_matches("secret", wrong));
+    EXPECT_FALSE(login_password_matches("$argon2id$broken", "$argon2id$broken"));
+}
+
 }  // namespace
-}  // namespace zep
+}  // namespace zep::data
