@@ -18,15 +18,11 @@ namespace {
 
 using test::sim_fixture;
 
-std::vector<sim::reader_config> protocol_readers(std::vector<int> addresses) {
+// Protocol readers at `addresses`; the one at `silent` says nothing.
+std::vector<sim::reader_config> protocol_readers(std::vector<int> addresses, int silent = -1) {
     std::vector<sim::reader_config> readers;
     for (int address : addresses) readers.push_back(sim_fixture::zep_reader(address, true));
-    return readers;
-}
-
-std::vector<sim::reader_config> answering_3_silent_4() {
-    std::vector<sim::reader_config> readers = protocol_readers({3, 4});
-    readers[1].faults.silent = true;
+    for (auto& r : readers) r.faults.silent = r.address == silent;
     return readers;
 }
 
@@ -81,7 +77,7 @@ TEST_F(network_manager, stop_while_address_40_is_polled_sends_no_frame_to_41) {
 TEST_F(network_manager, address_change_sends_its_frame_and_the_reader_moves_or_sends_nothing) {
     const auto endpoint = test::pty_link(sim.start_pty(protocol_readers({5, 0})), 0);
     for (const auto& [from, to] : {std::pair{"0", "127"}, {"127", "0"}, {"", "3"}, {"3", ""}})
-        EXPECT_FALSE(change_address(link, endpoint, from, to, person).ok()) << from << " " << to;
+        EXPECT_FALSE(change_address(link, endpoint, from, to, person).ok()) << from << to;
     EXPECT_TRUE(sim.received(0).isEmpty());
     // Nobody answers the poll of the new address, so the change is sent.
     EXPECT_TRUE(change_address(link, endpoint, "5", "12", person).ok());
@@ -117,7 +113,7 @@ TEST_F(network_manager, protocol_switch_warns_and_switches_the_reader) {
 }
 
 TEST_F(network_manager, single_poll_streams_answers_until_stopped) {
-    const QString pty = sim.start_pty(answering_3_silent_4());
+    const QString pty = sim.start_pty(protocol_readers({3, 4}, 4));
     person.cancel_after_reports = 3;
     EXPECT_EQ(poll_single_reader(link, test::pty_link(pty, 3), person), poll_end::stopped);
     EXPECT_EQ(person.status_lines, QStringList({"no data", "no data", "no data"}));
@@ -129,7 +125,7 @@ TEST_F(network_manager, single_poll_streams_answers_until_stopped) {
 }
 
 TEST_F(network_manager, single_poll_over_tcp_wakes_three_times_and_ends_on_a_time_out) {
-    const quint16 port = sim.start_tcp(answering_3_silent_4());
+    const quint16 port = sim.start_tcp(protocol_readers({3, 4}, 4));
     EXPECT_EQ(poll_single_reader(link, test::tcp_link(port, 3), person, 2), poll_end::done);
     const QByteArray sent("\x06\x06\x06\x83\x02?\x03\x06\x83\x02?\x03\x06");
     EXPECT_EQ(sim.received_settled(0, sent), sent);
@@ -201,8 +197,7 @@ TEST(net_cli, poll_prints_each_reader_then_the_summary_and_no_command_takes_a_ti
     for (const char* words : {"net poll --range 0-0", "net watch --count 1", "net address 1 2",
                               "net protocol off --yes", "terminal"}) {
         const test::cli_run timed = test::run_zep(
-            dir.filePath("zep.db"),
-            QString(words).split(' ') + QStringList{"--timeout", "100", "--serial", pty});
+            dir.filePath("zep.db"), QString(words).split(' ') + QStringList{"--timeout", "100"});
         EXPECT_EQ(timed.status, 2) << words;
         EXPECT_TRUE(timed.err.contains(": --timeout does not apply: ")) << timed.err.toStdString();
     }

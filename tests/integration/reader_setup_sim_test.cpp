@@ -13,21 +13,22 @@
 namespace zep {
 namespace {
 
-using maintenance::format_group;
-using maintenance::setup_action;
+using namespace maintenance;
+using test::line_form;
 using test::sim_fixture;
 
-using test::line_form;
-
-maintenance::utility_target start_line(sim_fixture& sim, line_form f, sim::reader_config r) {
+utility_target start_line(sim_fixture& sim, line_form f, sim::reader_config r) {
     return {sim.start_line(f, std::move(r)), std::nullopt};
 }
 
-maintenance::setup_request parameters(const char* reclen, const char* relay, const char* redled) {
+setup_request parameters(const char* reclen, const char* relay, const char* redled) {
     return {setup_action::parameters, reclen, relay, redled};
 }
-maintenance::setup_request only(setup_action action) {
-    return {.action = action};
+setup_request only(setup_action action, bool on = false, const char* mode = "") {
+    return {action, {}, {}, {}, mode, on};
+}
+card_format_values defaults() {
+    return {"1111111000", 0, 0, "11", 0, 0, 0, 0};
 }
 
 // Plain readers answer nothing: wait until the reader has taken `count` commands.
@@ -46,7 +47,7 @@ TEST_P(setup_forms, parameters_put_exactly_their_bytes_on_the_line_and_take_effe
     r.ids = {{"111", 0}};
     const auto target = start_line(sim, GetParam(), r);
     person.confirm_answers = {true};
-    EXPECT_TRUE(maintenance::run_setup(link, target, parameters("8", "5", "3"), person).ok());
+    EXPECT_TRUE(run_setup(link, target, parameters("8", "5", "3"), person).ok());
     EXPECT_EQ(taken(sim, 0, 3), (std::vector<QByteArray>{"\\08", "\"05", "'03"}));
     const QByteArray framed = "\x85\x02\\08\x03\x85\x02\"05\x03\x85\x02'03\x03";
     const QByteArray sent[] = {"\\08\r\"05\r'03\r", "\x06" + framed, "\r\\08\r\"05\r'03\r",
@@ -67,10 +68,8 @@ INSTANTIATE_TEST_SUITE_P(forms, setup_forms, testing::ValuesIn(test::all_line_fo
 TEST_F(reader_setup, refused_or_unconfirmed_parameters_send_nothing) {
     const auto target = start_line(sim, line_form::tcp_plain, sim_fixture::zep_reader());
     // The last is valid: its question is answered No.
-    for (const auto& [reclen, relay] : {std::pair{"", "5"}, {"41", ""}, {"8", "150"}, {"8", ""}}) {
-        EXPECT_FALSE(
-            maintenance::run_setup(link, target, parameters(reclen, relay, ""), person).ok());
-    }
+    for (const auto& [reclen, relay] : {std::pair{"", "5"}, {"41", ""}, {"8", "150"}, {"8", ""}})
+        EXPECT_FALSE(run_setup(link, target, parameters(reclen, relay, ""), person).ok());
     EXPECT_EQ(sim.received(0), QByteArray());
     EXPECT_EQ(person.messages,
               QStringList({"Record length must be between 4 and 40",
@@ -82,19 +81,16 @@ TEST_F(reader_setup, refused_or_unconfirmed_parameters_send_nothing) {
 TEST_F(reader_setup, mode_logging_led_and_reset_reach_the_reader) {
     const auto target = start_line(sim, line_form::serial_protocol, sim_fixture::ko_reader());
     sim.with_reader(0, 0, [](sim::reader& x) { x.log_full = true; });
-    const maintenance::setup_request accum{.action = setup_action::mode, .mode_code = "4"};
-    const maintenance::setup_request rs232_on{.action = setup_action::rs232_log, .on = true};
-    for (const auto& r :
-         {accum, rs232_on, only(setup_action::bad_log), only(setup_action::clear_led)}) {
-        EXPECT_TRUE(maintenance::run_setup(link, target, r, person).ok());
-    }
+    for (const auto& r : {only(setup_action::mode, false, "4"), only(setup_action::rs232_log, true),
+                          only(setup_action::bad_log), only(setup_action::clear_led)})
+        EXPECT_TRUE(run_setup(link, target, r, person).ok());
     EXPECT_EQ(sim.history(0, 0), (std::vector<QByteArray>{"|5", "s1", ":0", "{00"}));
     EXPECT_EQ(
         sim.with_reader(
             0, 0, [](sim::reader& x) { return std::tuple(x.mode, x.rs232_logging, x.log_full); }),
         std::tuple('5', true, false));
     // Whether a silent reader's reset is awaited (TCP) or not (serial) is the fault matrix's.
-    EXPECT_TRUE(maintenance::run_setup(link, target, only(setup_action::reset), person).ok());
+    EXPECT_TRUE(run_setup(link, target, only(setup_action::reset), person).ok());
     EXPECT_TRUE(sim_fixture::wait_until(
         [&] { return sim.with_reader(0, 0, [](sim::reader& x) { return !x.protocol; }); }));
     EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& x) { return std::pair(x.address, x.mode); }),
@@ -103,31 +99,21 @@ TEST_F(reader_setup, mode_logging_led_and_reset_reach_the_reader) {
                                             "Led should now be turned off", "Reader reset"}));
 }
 
-maintenance::card_format_values defaults() {
-    return {"1111111000", 0, 0, "11", 0, 0, 0, 0};
-}
-
 TEST_F(card_formats, the_barcode_sequence_in_plain_mode) {
     const auto target = start_line(sim, line_form::tcp_plain, sim_fixture::zep_reader());
-    maintenance::card_format_values values = defaults();
-    const auto plain =
-        maintenance::send_card_formats(link, target, format_group::barcode, values, person, 0);
-    const QStringList ten = QString(
-                                "Code 39 On|I2/5 On|Code128 On|2/5 On|Codabar On|Upca On|Ean13 On|"
-                                "C39 check digit Off|I2/5 check digit Off|C128 check digit Off")
-                                .replace("|", " - command sent|")
-                                .append(" - command sent")
-                                .split('|');
-    EXPECT_EQ(plain.lines, ten);
+    card_format_values values = defaults();
+    EXPECT_EQ(send_card_formats(link, target, format_group::barcode, values, person, 0).lines,
+              QString("Code 39 On|I2/5 On|Code128 On|2/5 On|Codabar On|Upca On|Ean13 On|"
+                      "C39 check digit Off|I2/5 check digit Off|C128 check digit Off|")
+                  .replace("|", " - command sent|")
+                  .split('|', Qt::SkipEmptyParts));
     EXPECT_EQ(taken(sim, 0, 10).back(), QByteArray("\0BCE", 4));
 
     values.barsettings = "0000000111";
     values.barstart = 3;
     values.barlen = 6;
-    const auto masked =
-        maintenance::send_card_formats(link, target, format_group::barcode, values, person, 0);
     EXPECT_EQ(
-        masked.lines.mid(7),
+        send_card_formats(link, target, format_group::barcode, values, person, 0).lines.mid(7),
         QStringList({"C39 check digit On - command sent", "I2/5 check digit On - command sent",
                      "C128 check digit On - command sent",
                      "barcode mask start position 03 for a length of 06 - command sent",
@@ -150,14 +136,13 @@ TEST_F(card_formats, protocol_mode_waits_for_each_ack_then_pauses_and_takes_no_l
     silent.faults.silent = true;
     auto target = start_line(sim, line_form::tcp_protocol, silent);
     target.timeout_ms = 20;
-    maintenance::card_format_values values = defaults();
+    card_format_values values = defaults();
     values.mag2start = 4;
     values.mag2len = 10;
-    EXPECT_EQ(
-        maintenance::send_card_formats(link, target, format_group::magstripe, values, person).lines,
-        QStringList({"Track 1 On - no response", "Track 2 On - no response",
-                     "track 2 mask start position 04 for a length of 10 - no response",
-                     "Activate magstripe masking - no response"}));
+    EXPECT_EQ(send_card_formats(link, target, format_group::magstripe, values, person).lines,
+              QStringList({"Track 1 On - no response", "Track 2 On - no response",
+                           "track 2 mask start position 04 for a length of 10 - no response",
+                           "Activate magstripe masking - no response"}));
     const QByteArray sent(
         "\x06\x85\x02\0M1O\x03\x85\x02\0M2O\x03\x85\x02\0T050410\x03\x85\x02\0TA\x03", 32);
     EXPECT_EQ(sim.received_settled(0, sent), sent);
@@ -182,10 +167,9 @@ TEST_F(card_formats, protocol_mode_waits_for_each_ack_then_pauses_and_takes_no_l
         x.faults.silent = false;
         x.faults.delay_ms = 300;
     });
-    EXPECT_EQ(maintenance::send_card_formats(link, target, format_group::magstripe, defaults(),
-                                             person, 600)
-                  .lines,
-              QStringList({"Track 1 On - no response", "Track 2 On - no response"}));
+    EXPECT_EQ(
+        send_card_formats(link, target, format_group::magstripe, defaults(), person, 600).lines,
+        QStringList({"Track 1 On - no response", "Track 2 On - no response"}));
 }
 
 TEST_F(apply_to_all, setup_and_card_formats_over_a_mixed_network) {
@@ -200,11 +184,11 @@ TEST_F(apply_to_all, setup_and_card_formats_over_a_mixed_network) {
                                              test::reader_row(4, "Com2 19200", 6),
                                              test::reader_row(7, ""),
                                              test::tcp_reader_row(8, test::closed_tcp_port())};
-    const maintenance::walk_inputs inputs{rows, records::active_marks(rows), {}};
+    const walk_inputs inputs{rows, records::active_marks(rows), {}};
     person.confirm_answers = {true, false};
 
     const records::walk_result params =
-        maintenance::doall_setup(link, inputs, parameters("12", "4", "2"), person);
+        doall_setup(link, inputs, parameters("12", "4", "2"), person);
     const QStringList failing{"Reader 004 - No response from reader",
                               "Reader 007 - no Com port or ip address specified",
                               "Reader 008 - Cannot establish tcp/ip connection"};
@@ -214,19 +198,18 @@ TEST_F(apply_to_all, setup_and_card_formats_over_a_mixed_network) {
     EXPECT_EQ(params.lines, expected + failing);
     EXPECT_EQ(params.failures, 3);
     taken(sim, 0, 3);
-    for (const auto& [line, reader] : {std::pair{0, 0}, {1, 0}, {2, 0}}) {
-        sim.with_reader(line, reader, [](sim::reader& x) { EXPECT_EQ(x.record_length, 12); });
-    }
+    for (const int line : {0, 1, 2})
+        sim.with_reader(line, 0, [](sim::reader& x) { EXPECT_EQ(x.record_length, 12); });
     EXPECT_EQ(sim.history(2, 1), (std::vector<QByteArray>{"\\12"})) << "stops at the first silence";
 
     // Resetting everything is asked first; No sends nothing.
-    EXPECT_EQ(maintenance::doall_setup(link, inputs, only(setup_action::reset), person).end,
+    EXPECT_EQ(doall_setup(link, inputs, only(setup_action::reset), person).end,
               records::walk_end::no_input);
     EXPECT_EQ(person.questions.last(),
               "This will reset every active reader to factory defaults\rDo you wish to continue?");
 
-    const records::walk_result cleared = maintenance::doall_card_formats(
-        link, inputs, format_group::clear_mask, defaults(), person, 0);
+    const records::walk_result cleared =
+        doall_card_formats(link, inputs, format_group::clear_mask, defaults(), person, 0);
     EXPECT_EQ(cleared.lines, QStringList({"Clearing masking in all active readers", " ",
                                           "Reader 001 - Table/Mask Reset - command sent",
                                           "Reader 002 - Table/Mask Reset - command sent",
