@@ -28,11 +28,17 @@ TEST_F(link_over_sim, answers_without_data_and_bodies_that_come_late) {
     EXPECT_TRUE(bare.text.isEmpty());
     EXPECT_EQ(exchange.command_or_ack("V", 2000).text, "ZEP Reader V4.12 (simulated)");
     EXPECT_EQ(exchange.command("z", 2000).text.size(), 20);
+    // The wake-up ACK, the frames, and an ACK for each reply with data.
+    const auto frame = [](const QByteArray& text) { return "\x83\x02" + text + "\x03"; };
+    const QByteArray sent =
+        "\x06" + frame("cd") + frame("cl") + frame("V") + "\x06" + frame("z") + "\x06";
+    EXPECT_EQ(sim.received_settled(0, sent), sent);
 
     // Plain mode: no answer comes and none is awaited.
     link::reader_exchange plain(link, pty_link(plain_pty));
     ASSERT_TRUE(plain.open());
     EXPECT_LT(test::elapsed_ms([&] { EXPECT_TRUE(plain.command_ack("cd", 5000)); }), 2500);
+    EXPECT_EQ(sim.received_settled(1, "cd\r"), "cd\r");
 }
 
 // NAKs, garbage and silence fail each command: the fault matrix holds them.

@@ -274,7 +274,8 @@ TEST(settings_store, a_save_writes_only_changed_fields_load_only_fields_stay_pas
     settings_record expected = state.record;
     expected.ipaddress = "10.0.0.7";
     expected.loginpass = again->record.loginpass;  // the other window's, hashed at load
-    EXPECT_TRUE(login_password_matches(expected.loginpass, "other"));
+    EXPECT_TRUE(is_login_hash(expected.loginpass) &&
+                login_password_matches(expected.loginpass, "other"));
     EXPECT_EQ(again->record, expected);
     EXPECT_EQ(again->marker, state.marker);
 
