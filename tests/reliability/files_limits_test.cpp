@@ -82,7 +82,7 @@ TEST(files, a_place_that_cannot_be_used_is_one_line_on_stderr_and_the_database_i
         std::function<void()> spoil;
         const char* says;
     } cases[] = {
-        {db, QStringList{"log", "delete"} + dates,
+        {db, QStringList{"log", "delete", "--yes"} + dates,
          [&] { QFile::setPermissions(db, QFile::ReadOwner); },
          "attempt to write a readonly database\n"},
         {locked + "/zep.db",
@@ -125,14 +125,15 @@ TEST(limits, huge_or_endless_input_ends_with_a_message) {
                            ": a scenario file may hold at most 16 MB; this one holds 104857600 "
                            "bytes\n");
 
-    // Refused before any link is made (a babbling reader is the fault matrix's).
-    const program_run download =
-        run(ZEP_PROGRAM, {"--db", dir.filePath("zep.db"), "access", "download", endless, "--yes",
-                          "--tcp", QStringLiteral("127.0.0.1:%1").arg(test::closed_tcp_port())});
+    // Refused before any link is made (a babbling reader is the fault matrix's case).
+    const QString reader = QStringLiteral("127.0.0.1:%1").arg(test::closed_tcp_port());
+    const program_run download = run(ZEP_PROGRAM, {"--db", dir.filePath("zep.db"), "access",
+                                                   "download", endless, "--yes", "--tcp", reader});
     EXPECT_EQ(download.code, 1);
     EXPECT_EQ(download.err,
               "Data file line 1 holds a character that cannot be sent to a reader - cannot "
-              "download\n");
+              "download\n(reader: TCP " +
+                  reader + ", plain)\n");
 }
 
 }  // namespace
