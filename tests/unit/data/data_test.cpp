@@ -57,8 +57,11 @@ TEST(database_file, a_new_or_empty_file_becomes_a_whole_database_by_rename) {
     }
 
     QTemporaryDir dir;
+    // Only the default place has its folders made; a folder named by mistake is not.
     const QString path = dir.filePath("deep/down/zep.db");
-    ASSERT_TRUE(database_file::open(path, unique_connection_name()));
+    EXPECT_EQ(database_file::open(path, unique_connection_name()).error(),
+              "Folder " + dir.filePath("deep/down") + " does not exist");
+    ASSERT_TRUE(database_file::open(path, unique_connection_name(), true));
     EXPECT_EQ(query_column(path,
                            "SELECT type || ' ' || name || ' ' || tbl_name FROM sqlite_master "
                            "ORDER BY type, name")
