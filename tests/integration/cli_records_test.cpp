@@ -59,9 +59,12 @@ TEST_F(cli_records_test, help_and_usage_errors_are_per_command) {
     run = zep({"users", "export", "--help"});
     EXPECT_EQ(run.status, cli::exit_ok);
     EXPECT_EQ(run.out,
-              "usage: zep [--db PATH] users export FILE\n\n"
-              "Export the employee list to FILE. Every user, in ID order.\n\nexit "
-              "status:\n  0    done\n  1    failed (the reason is on stderr)\n"
+              "usage: zep [--db PATH] users export FILE [--csv]\n\n"
+              "Export the employee list (or, with --csv, the card holders) to FILE. Every\n"
+              "user, in ID order. The CSV file is what 'zep users import' reads.\n\n"
+              "options:\n  --csv                     card holders as CSV, with a column for "
+              "each reader\n                            entered\n\n"
+              "exit status:\n  0    done\n  1    failed (the reason is on stderr)\n"
               "  2    bad usage\n");
     EXPECT_EQ(zep({"help", "users", "export"}).out, run.out);
     EXPECT_EQ(zep({"--db"}).err.section('\n', 0, 0), "zep: --db needs a PATH");

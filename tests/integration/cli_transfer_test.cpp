@@ -61,13 +61,17 @@ TEST_F(cli_transfer, questions_without_a_terminal_are_refused_before_anything_is
     const QString reader = tcp(sim.start_tcp({sim_fixture::zep_reader()}));
     const cli_run asked = run({"access", "download", file("ids.txt", "1001\r\n"), "--tcp", reader});
     EXPECT_EQ(asked.status, 1);
+    // The question names the reader it was about on a line of its own.
+    const QString which = "(reader: TCP " + reader + ", plain)\n";
     EXPECT_EQ(asked.err,
               "This will replace the current Access List in the reader\nDo you wish to continue?\n"
-              "zep: not confirmed (--yes answers the question)\n");
+              "zep: not confirmed (--yes answers the question)\n" +
+                  which);
     const QStringList erase{"log", "clear", "--tcp", reader};
     EXPECT_EQ(run(erase).err,
               "Clear the reader's log without uploading it? Its transactions will be lost.\n"
-              "zep: not confirmed (--yes answers the question)\n");
+              "zep: not confirmed (--yes answers the question)\n" +
+                  which);
     const QString kept = file("kept.txt", "old\r\n");
     const cli_run replace = run({"log", "upload", kept, "--tcp", reader});
     EXPECT_EQ(replace.status, 1);
@@ -100,7 +104,8 @@ TEST_F(cli_transfer, usage_errors_and_a_failed_verify) {
     EXPECT_EQ(lost.out, "Download Complete\n");
     EXPECT_EQ(lost.err,
               "Verify failed - 1 missing, 0 unexpected, 0 with another schedule\n"
-              "1002 missing\n");
+              "1002 missing\n(reader: TCP " +
+                  reader + ", plain)\n");
     EXPECT_EQ(run({"access", "download", ids, "--yes", "--no-verify", "--tcp", reader}).out,
               "Download Complete\n");
 }

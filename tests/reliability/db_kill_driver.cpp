@@ -25,6 +25,7 @@ using namespace zep;
 struct last_message : quiet_operator {
     QString text;
     void message(const QString& said) override { text = said; }
+    bool confirm(const QString&) override { return true; }  // the erase was asked for
 };
 
 status closing(const QString& path) {

@@ -71,7 +71,9 @@ TEST_F(exports_test, both_layouts_cut_pad_or_trim_each_field_and_end_in_cr_cr_lf
                              "2005-03-01 10:00:03,ÉlèveÉlèveÉlèveÉlève,x,z,012,café,Y\r\r\n")
                   .toLatin1());
     EXPECT_EQ(person.file_requests.first(), "save|extract.txt|Text (*.txt)|*.txt");
-    EXPECT_EQ(person.progress_texts, (QStringList{"Preparing Export", "", "Preparing Export", ""}));
+    EXPECT_EQ(person.progress_texts,
+              (QStringList{"Preparing Export", "", "4 rows written to " + out(), "Preparing Export",
+                           "", "4 rows written to " + out()}));
     EXPECT_EQ(person.messages, QStringList(2, "Export Complete"));
 }
 
@@ -100,11 +102,17 @@ TEST_F(exports_test, date_ranges_are_inclusive_for_export_and_delete_and_filters
         EXPECT_EQ(delete_log_dates(temp.db(), person, from, to), dbutil_outcome::done);
         return person.messages.last();
     };
+    // Nothing in range: nothing to ask. Records in range: the count is asked first.
     EXPECT_EQ(remove("03-05-2005", "03-09-2005"), "Deletion Complete - 0 Records Deleted");
+    EXPECT_TRUE(person.questions.isEmpty());
+    EXPECT_EQ(delete_log_dates(temp.db(), person, "03-01-2005", "03-01-2005"),
+              dbutil_outcome::refused);
+    EXPECT_EQ(person.questions, QStringList{"Delete 2 log records from 03-01-2005 to 03-01-2005?"});
+    EXPECT_EQ(*data::log_table(temp.db()).count(), 4);
+    person.confirm_answers = {true};
     EXPECT_EQ(remove("03-01-2005", "03-01-2005"), "Deletion Complete - 2 Records Deleted");
     EXPECT_EQ(person.progress_texts.last(), "");
     EXPECT_TRUE(person.progress_texts.contains("Deleting Records"));
-    EXPECT_TRUE(person.questions.isEmpty());
     EXPECT_EQ(*data::log_table(temp.db()).count(), 2);
 }
 
