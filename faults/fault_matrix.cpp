@@ -69,7 +69,7 @@ const op_row ops[] = {
     {"schedule download|SCH --yes", "dddd", {2000, 200, 200}, 7, "Download Complete"},
     {"schedule upload|OUT --yes", "DdDd", {2000, 200, 200}, 3, "Upload Complete"},
     {"log upload|OUT --yes", "dddd", {400, 200, 400}, 2, "Upload Complete"},
-    {"log clear", "nana", {2000, 0, 400}, 1, "Data Cleared"},
+    {"log clear|--yes", "nana", {2000, 0, 400}, 1, "Data Cleared"},
     {"net poll|--range 0-2", "-u-u", {2000, 150, 150}, 3, "online", "There are no readers online"},
     {"net watch|--count 3", "-d-u", {2100, 250, 250}, 4, nullptr, R"(\Atimeout\n)"},
     {"net address|2 5", "nana", {2000, 0, 200}, 2, "Address change"},  // polls 5 first
