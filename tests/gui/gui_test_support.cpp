@@ -35,7 +35,12 @@ void single_tcp_reader(program::session& state, quint16 port, int address) {
     state.settings.remoteportaddress = QString::number(port);
 }
 
-program_folder::program_folder() = default;
+program_folder::program_folder()
+    : db_(server_backend() ? new_server_database() : dir_.filePath(QStringLiteral("zep.db"))) {}
+
+program_folder::~program_folder() {
+    if (server_backend()) drop_server_database(db_);
+}
 
 std::unique_ptr<program::session> program_folder::start() const {
     program::startup_options options;

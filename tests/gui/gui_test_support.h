@@ -35,11 +35,15 @@ QPushButton* menu_entry(const gui::side_menu* menu, const QString& screen);
 // plain or at protocol `address`.
 void single_tcp_reader(program::session& state, quint16 port, int address = -1);
 
-// A database in its own folder, started as the program starts it.
+// A database in its own folder, started as the program starts it: the file, or with
+// ZEP_TEST_DATABASE=postgres a database of its own on the test server.
 class program_folder {
   public:
     program_folder();
-    QString db_path() const { return dir_.filePath(QStringLiteral("zep.db")); }
+    ~program_folder();
+    QString db_path() const { return db_; }
+    // For the files a test keeps beside the database.
+    QString path() const { return dir_.path(); }
     // start_up on this folder's database; fails the test when it cannot.
     std::unique_ptr<program::session> start() const;
     // Starts, changes the settings with `edit`, and closes as the program does.
@@ -47,6 +51,7 @@ class program_folder {
 
   private:
     QTemporaryDir dir_;
+    QString db_;
 };
 
 // A started main window whose questions are answered by `answers`.

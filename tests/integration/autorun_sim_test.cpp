@@ -63,6 +63,8 @@ class autorun_run : public ::testing::Test {
     // Monday 5 June 2006, 10:00:00.
     test::fixed_clock clock{QDateTime(QDate(2006, 6, 5), QTime(10, 0), Qt::UTC)};
     autorun::autorun_request request;
+    // Beside the file; for a server database, in this PC's state folder.
+    const QString background_log = autorun::background_log_path(db.db());
 
     void SetUp() override { request.clock = &clock; }
     void add(const data::reader_row& row) { ASSERT_TRUE(data::readers_table(db.db()).insert(row)); }
@@ -322,13 +324,15 @@ TEST_F(autorun_run, records_a_destination_refuses_are_never_cleared_from_the_rea
     const QString refused = QStringLiteral(
         "Reader 001 - error  22 - Unable to store log records - access download will be skipped");
     QSqlQuery sql(db.db().connection());
-    for (const QString& refuse :
-         {test::refusing_trigger("INSERT", "log"), QStringLiteral("PRAGMA query_only = 1")}) {
+    const bool server = test::server_backend();
+    const std::pair<QString, QString> refusals[] = {
+        {test::refusing_trigger("INSERT", "log"), test::dropping_trigger("INSERT", "log")},
+        {server ? "SET default_transaction_read_only = on" : "PRAGMA query_only = 1",
+         server ? "SET default_transaction_read_only = off" : "PRAGMA query_only = 0"}};
+    for (const auto& [refuse, allow] : refusals) {
         ASSERT_TRUE(sql.exec(refuse)) << refuse.toStdString();
         EXPECT_EQ(run().lines[2], refused) << refuse.toStdString();
-        ASSERT_TRUE(sql.exec(refuse.startsWith("PRAGMA")
-                                 ? QStringLiteral("PRAGMA query_only = 0")
-                                 : QStringLiteral("DROP TRIGGER refuse_INSERT_log")));
+        ASSERT_TRUE(sql.exec(allow)) << allow.toStdString();
         EXPECT_EQ(kept(), 10);
     }
     // A disk that fills up while the lines are written: the file limit of this process, room
@@ -482,13 +486,13 @@ TEST_F(autorun_run, follows_the_override_selection_and_refuses_a_second_run) {
     request.selection.loadup(rows);
     request.selection.set(1, false);
     request.settings.autosettings = QStringLiteral("00001");
-    // The second run only tries the lock, which touches no table: it may run on a thread of
-    // its own while this one's connection serves the first.
+    // The second run, on a thread and a connection of its own, only tries the lock.
     test::scripted_operator second;
     autorun::autorun_end second_end = autorun_end::finished;
     std::thread other([&] {
         test::sim_fixture::wait_until([&] { return !sim.received(0).isEmpty(); });
-        second_end = autorun::run_autorun(db.db(), request, second).end;
+        auto own = data::database_file::open(db.path(), test::unique_connection_name());
+        if (own) second_end = autorun::run_autorun(**own, request, second).end;
     });
     const autorun::autorun_result first = run();
     other.join();
@@ -530,7 +534,7 @@ TEST_F(autorun_run, background_writes_its_log_line_for_line) {
     db.close();
     const test::cli_run cli = test::run_zep(db.path(), {QStringLiteral("background")});
     EXPECT_EQ(cli.status, 1) << qPrintable(cli.err);  // no users: the access list fails
-    EXPECT_EQ(file_lines(db.folder() + QStringLiteral("/background.log")),
+    EXPECT_EQ(file_lines(background_log),
               (QStringList{QStringLiteral("NVR ZEP V9.0 BACKGROUND AUTOPROCESSOR ") +
                                QDate::currentDate().toString(u"yyyy-MM-dd"),
                            QStringLiteral(" "), QStringLiteral("Starting Autorun"),
@@ -540,7 +544,7 @@ TEST_F(autorun_run, background_writes_its_log_line_for_line) {
                            QStringLiteral("Reader 004 - schedule downloaded"),
                            QStringLiteral("Reader 004 - date set"), QStringLiteral(" "),
                            QStringLiteral("Autotun complete")}));
-    EXPECT_EQ(QFile(db.folder() + QStringLiteral("/background.log")).permissions() & 0x0077, 0);
+    EXPECT_EQ(QFile(background_log).permissions() & 0x0077, 0);
     EXPECT_TRUE(cli.out.isEmpty());
     EXPECT_EQ(test::run_zep(db.path(), {QStringLiteral("autorun"), QStringLiteral("--parallel"),
                                         QStringLiteral("0")})
@@ -616,10 +620,7 @@ TEST_F(autorun_run, of_two_runs_started_at_once_exactly_one_runs) {
     const QString told =
         QString::fromLatin1(first.readAllStandardError() + second.readAllStandardError());
     EXPECT_EQ(told, QStringLiteral("An automatic run is already in progress\n"));
-    EXPECT_EQ(file_lines(db.folder() + QStringLiteral("/background.log"))
-                  .filter(QStringLiteral("AUTOPROCESSOR"))
-                  .size(),
-              1);
+    EXPECT_EQ(file_lines(background_log).filter(QStringLiteral("AUTOPROCESSOR")).size(), 1);
     EXPECT_EQ(sim.received(0).count("lr"), 1);
 }
 

@@ -78,12 +78,12 @@ TEST_F(cli_records_test, users_export_writes_the_employee_list_and_start_up_warn
     ASSERT_TRUE(data::users_table(temp.db()).insert({"1234", "Smith", "Ann", QString(254, ' ')}));
     temp.close();
     ASSERT_EQ(zep({"users", "export", file("first.txt")}).status, cli::exit_ok);  // settings made
-    ASSERT_EQ(test::run_sql(temp.path(), {"UPDATE settings SET redled = 'x'"}), "");
+    ASSERT_EQ(test::run_sql(temp.path(), {"UPDATE settings SET redled = NULL"}), "");
     const auto run = zep({"users", "export", file("employees.txt")});
     EXPECT_EQ(run.status, cli::exit_ok);
     EXPECT_EQ(run.out, "Export Complete\n");
     EXPECT_EQ(run.err,
-              "Settings field \"redled\" holds \"x\", not a 16-bit number: "
+              "Settings field \"redled\" holds \"\", not a 16-bit number: "
               "its default 3 is used\n");
     EXPECT_EQ(test::file_bytes(file("employees.txt")),
               "Smith,Ann                          1234\r\r\n");

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
+
+#include "tests/support/test_environment.h"
 
 int main(int argc, char** argv) {
-    // The operator's own program settings (which database) never reach a test, nor the
-    // programs a test starts.
-    const QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    testing::AddGlobalTestEnvironment(new zep::test::test_environment);
     QCoreApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -52,6 +52,8 @@ QVariant value_of(const settings_record& record, const column& c) {
 
 // A 16-bit field's stored value; nullopt unless it is a whole number that fits.
 std::optional<qint16> int16_value(const QVariant& value) {
+    // A server's NULL comes as a typed null, which would read as 0.
+    if (value.isNull()) return std::nullopt;
     bool number = false;
     const qlonglong n = value.toString().trimmed().toLongLong(&number);
     if (!number || n < std::numeric_limits<qint16>::min() || n > std::numeric_limits<qint16>::max())
@@ -78,7 +80,7 @@ void assign(settings_record& record, const column& c, const QVariant& value,
                 *warnings << QStringLiteral(
                                  "Settings field \"%1\" holds \"%2\", not a 16-bit number: "
                                  "its default %3 is used")
-                                 .arg(c.name, value.toString())
+                                 .arg(c.name, value.isNull() ? QString() : value.toString())
                                  .arg(record.*member);
             }
         },

@@ -37,14 +37,22 @@ void take_desk_link(data::settings_record& into, const data::settings_record& fr
     into.comdevice = from.comdevice;
 }
 
-void save_desk_link(const data::database_file& db, const data::settings_record& record) {
+// Writes the desk's link; given what this window loaded, only what it has changed since, so
+// that a second window on the same PC closing later keeps the first one's changes.
+void save_desk_link(const data::database_file& db, const data::settings_record& record,
+                    const data::settings_record* loaded = nullptr) {
     QSettings conf(program_config_path(), QSettings::IniFormat);
     conf.beginGroup(desk_group(db));
-    conf.setValue(QStringLiteral("settings"), record.settings);
-    conf.setValue(QStringLiteral("ipaddress"), record.ipaddress);
-    conf.setValue(QStringLiteral("remoteportaddress"), record.remoteportaddress);
-    for (std::size_t i = 0; i < record.comdevice.size(); ++i)
-        conf.setValue(QStringLiteral("comdevice%1").arg(i + 1), record.comdevice[i]);
+    const auto put = [&](const QString& key, const QString& now, const QString& was) {
+        if (!loaded || now != was) conf.setValue(key, now);
+    };
+    const data::settings_record& before = loaded ? *loaded : record;
+    put(QStringLiteral("settings"), record.settings, before.settings);
+    put(QStringLiteral("ipaddress"), record.ipaddress, before.ipaddress);
+    put(QStringLiteral("remoteportaddress"), record.remoteportaddress, before.remoteportaddress);
+    for (std::size_t i = 0; i < record.comdevice.size(); ++i) {
+        put(QStringLiteral("comdevice%1").arg(i + 1), record.comdevice[i], before.comdevice[i]);
+    }
 }
 
 void load_desk_link(const data::database_file& db, data::settings_record& record) {
@@ -134,7 +142,7 @@ status close_down(session& state) {
         return status::failure(QStringLiteral("database is not open"));
     data::settings_record loaded = state.loaded_settings;
     if (state.db->location().server()) {
-        save_desk_link(*state.db, state.settings);
+        save_desk_link(*state.db, state.settings, &state.loaded_settings);
         // The site's row keeps what it holds for them.
         take_desk_link(loaded, state.settings);
     }

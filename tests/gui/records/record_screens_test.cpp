@@ -151,12 +151,12 @@ TEST(register_screens, the_entry_again_reloads_escape_closes_and_unsaved_edits_a
 TEST(main_window, says_in_the_status_bar_what_start_up_could_not_use) {
     program_folder folder;
     folder.save([](program::session&) {});
-    ASSERT_EQ(run_sql(folder.db_path(), {"UPDATE settings SET proxidlen = 70000"}), "");
+    ASSERT_EQ(run_sql(folder.db_path(), {"UPDATE settings SET proxidlen = NULL"}), "");
     scripted_operator answers;
     gui::main_window window(folder.start(), &answers);
     EXPECT_EQ(window.state().settings.proxidlen, 16);
     EXPECT_EQ(window.statusBar()->currentMessage(),
-              "Settings field \"proxidlen\" holds \"70000\", not a 16-bit number: "
+              "Settings field \"proxidlen\" holds \"\", not a 16-bit number: "
               "its default 16 is used");
 }
 
@@ -182,7 +182,7 @@ struct log_screens : ::testing::Test {
         for (data::log_row& row : rows) row.firstname = "Bo";
         ASSERT_TRUE(data::log_table(program.db()).insert_all(rows));
     }
-    QString out(const char* name) { return program.folder.db_path() + "." + name; }
+    QString out(const char* name) { return program.folder.path() + "/zep." + name; }
 };
 
 TEST_F(log_screens, archive_lists_the_log_sorted_on_the_clicked_column_a_page_at_a_time) {

@@ -87,7 +87,7 @@ TEST_F(users_screen, adding_users_moves_through_the_fields_and_keeps_the_dialog_
     child<QPushButton>(dialog, "newuser_cancel")->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(data::users_table(program.db()).find("6").value());
-    ASSERT_TRUE(QSqlQuery(program.db().connection()).exec("DROP TRIGGER refuse_INSERT_users"));
+    ASSERT_TRUE(QSqlQuery(program.db().connection()).exec(dropping_trigger("INSERT", "users")));
     menus.add_new_user->trigger();
     box("first_name")->setText("Di");
     box("last_name")->setText("Dane");
@@ -178,7 +178,7 @@ TEST_F(users_screen, a_csv_import_is_previewed_and_written_only_on_import) {
     program.add_schedule(5, "Day");
     program.add_user("2", "Old", "Name");
     screen->loadup();
-    const QString csv = program.folder.db_path() + ".csv";
+    const QString csv = program.folder.path() + "/users.csv";
     write_file(csv, "userid,lastname,firstname,reader_003\n1,Adams,Al,5\n2,New,Name,\n3,,X,\n");
     program.answers.file_answers = {csv};
     on_preview([](gui::users_import_dialog* preview) {

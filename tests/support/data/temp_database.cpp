@@ -10,6 +10,8 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "tests/support/test_environment.h"
+
 namespace zep::test {
 
 QString unique_connection_name() {
@@ -20,13 +22,9 @@ QString unique_connection_name() {
 namespace {
 
 QString server_uri() {
-    QString uri = qEnvironmentVariable("ZEP_TEST_PG_URI");
-    if (uri.isEmpty()) {
-        QFile file(qEnvironmentVariable("ZEP_TEST_PG_DIR") + QStringLiteral("/uri"));
-        if (file.open(QIODevice::ReadOnly)) uri = QString::fromUtf8(file.readAll()).trimmed();
-    }
+    const QString uri = test_server_uri();
     if (uri.isEmpty()) throw std::runtime_error("ZEP_TEST_DATABASE=postgres without a server");
-    return uri.endsWith(u'/') ? uri : uri + u'/';
+    return uri;
 }
 
 // Runs `sql` on the server's maintenance database.
@@ -45,7 +43,6 @@ QString new_server_database() {
     static std::atomic<int> next{0};
     const QString name =
         QStringLiteral("zt_%1_%2").arg(QCoreApplication::applicationPid()).arg(next++);
-    on_server(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
     on_server(QStringLiteral("CREATE DATABASE %1").arg(name));
     return server_uri() + name;
 }
@@ -138,19 +135,25 @@ QString write_file(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-QString refusing_trigger(const QString& change, const QString& table) {
+QString refusing_trigger(const QString& change, const QString& table, const QString& when) {
     if (server_backend()) {
         return QStringLiteral(
                    "CREATE OR REPLACE FUNCTION zep_refuse() RETURNS trigger LANGUAGE plpgsql AS "
                    "$$BEGIN RAISE EXCEPTION 'refused'; END$$; "
-                   "CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 FOR EACH ROW "
+                   "CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 FOR EACH ROW %3"
                    "EXECUTE FUNCTION zep_refuse()")
-            .arg(change, table);
+            .arg(change, table, when.isEmpty() ? QString() : "WHEN (" + when + ") ");
     }
     return QStringLiteral(
-               "CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 "
+               "CREATE TRIGGER refuse_%1_%2 BEFORE %1 ON %2 %3"
                "BEGIN SELECT RAISE(ABORT, 'refused'); END")
-        .arg(change, table);
+        .arg(change, table, when.isEmpty() ? QString() : "WHEN " + when + " ");
+}
+
+QString dropping_trigger(const QString& change, const QString& table) {
+    const QString name = QStringLiteral("refuse_%1_%2").arg(change, table);
+    return server_backend() ? QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table)
+                            : QStringLiteral("DROP TRIGGER %1").arg(name);
 }
 
 void cut_short(const QString& path) {

@@ -11,8 +11,8 @@
 namespace zep::test {
 
 // The backend the database tests run on: the SQLite file, or with
-// ZEP_TEST_DATABASE=postgres a PostgreSQL server started for the test run (its URI, without
-// a database name, in ZEP_TEST_PG_URI or in the file `uri` of the folder ZEP_TEST_PG_DIR).
+// ZEP_TEST_DATABASE=postgres a PostgreSQL server started for the test run (see
+// test_server_uri()).
 bool server_backend();
 // The URI of a new, empty database of its own on the test server.
 QString new_server_database();
@@ -60,9 +60,11 @@ QByteArray file_bytes(const QString& path);
 // Writes `bytes` to a new file at `path` (a failure fails the test); returns `path`.
 QString write_file(const QString& path, const QByteArray& bytes);
 
-// A trigger that refuses every `change` ("INSERT", "UPDATE", "DELETE") on `table`, in the
-// SQL of the backend under test.
-QString refusing_trigger(const QString& change, const QString& table);
+// A trigger that refuses every `change` ("INSERT", "UPDATE", "DELETE") on `table` (only of
+// the rows `when` holds for, if given), in the SQL of the backend under test.
+QString refusing_trigger(const QString& change, const QString& table, const QString& when = {});
+// Removes that trigger again.
+QString dropping_trigger(const QString& change, const QString& table);
 
 // Cuts the closed database file at `path` to half its length, as a copy stopped short
 // would, and clears the page count its header keeps: SQLite then opens it and finds the
