@@ -153,21 +153,21 @@ run_result run_zep(const QStringList& args, const QString& home, int limit_ms,
                    const QString& com1 = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ZEP_HOME"), home);
-    env.insert(QStringLiteral("ZEP_COM1"), com1);
+    env.insert("ZEP_HOME", home);
+    env.insert("ZEP_COM1", com1);
     p.setProcessEnvironment(env);
     p.setChildProcessModifier([] { ::setpgid(0, 0); });
     p.setStandardInputFile(QProcess::nullDevice());
-    p.start(QStringLiteral(ZEP_BINARY), args);
+    p.start(ZEP_BINARY, args);
     const qint64 pid = p.waitForStarted() ? p.processId() : 0;
     run_result r;
     if (!p.waitForFinished(limit_ms) && pid > 0) {
         ::kill(static_cast<pid_t>(-pid), SIGKILL);
         p.waitForFinished(-1);
-        r.why = QStringLiteral("still running after %1 ms").arg(limit_ms);
+        r.why = QString("still running after %1 ms").arg(limit_ms);
     } else if (pid > 0 && ::kill(static_cast<pid_t>(-pid), 0) == 0) {
         ::kill(static_cast<pid_t>(-pid), SIGKILL);
-        r.why = QStringLiteral("left a process behind");
+        r.why = "left a process behind";
     }
     if (p.exitStatus() == QProcess::NormalExit && r.why.isEmpty()) r.status = p.exitCode();
     r.out = QString::fromLatin1(p.readAllStandardOutput());
@@ -177,7 +177,7 @@ run_result run_zep(const QStringList& args, const QString& home, int limit_ms,
 
 // Whether the simulator still holds a connection on `port` (established or half closed).
 bool port_busy(quint16 port) {
-    QFile table(QStringLiteral("/proc/net/tcp"));
+    QFile table("/proc/net/tcp");
     if (!table.open(QIODevice::ReadOnly)) return false;
     const QByteArray local = QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
     for (const QByteArray& line : table.readAll().split('\n')) {
@@ -230,13 +230,13 @@ struct onset_trigger {
     sim::reader* reader = nullptr;
     int seen = 0;
     void operator()(const QString& trace) {
-        static const QRegularExpression record(QStringLiteral(" <- \\w+: (u|l|SR\\d{3})$"));
+        static const QRegularExpression record(QString(" <- \\w+: (u|l|SR\\d{3})$"));
         if (reader && record.match(trace).hasMatch() && ++seen == onset) reader->faults = faults;
     }
 };
 
 QStringList link_args(via l, quint16 port, const QString& device) {
-    QStringList a = is_tcp[l] ? QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(port)}
+    QStringList a = is_tcp[l] ? QStringList{"--tcp", QString("127.0.0.1:%1").arg(port)}
                               : QStringList{"--serial", device, "--baud", "9600"};
     return is_protocol[l] ? a << "--protocol" << QString::number(protocol_address) : a << "--plain";
 }
@@ -254,8 +254,8 @@ QString add_reader(const QString& db, via l, quint16 port, upload kind, const QS
         auto loaded = data::load_or_create(**file);
         if (!loaded) return loaded.error();
         data::settings_record record = loaded->record;
-        record.autosettings = QStringLiteral("00010");
-        record.autologup = QStringLiteral("2");
+        record.autosettings = "00010";
+        record.autologup = "2";
         record.dirlogup = folder;
         added = data::save_settings(**file, record, loaded->marker, loaded->record, loaded->marker);
     }
@@ -267,8 +267,7 @@ QStringList kept_lines(upload kind, const QString& db, QString out) {
     if (kind == upload::log_files) out = QFileInfo(db).absolutePath() + "/log001.txt";
     QStringList lines;
     if (kind == upload::database) {
-        auto file = data::database_file::open(db, test::unique_connection_name());
-        if (file) {
+        if (auto file = data::database_file::open(db, test::unique_connection_name())) {
             (void)data::log_table(**file).walk([&](const data::log_row& row) {
                 lines << row.DateTime + ' ' + row.idnum;
                 return true;
@@ -301,13 +300,12 @@ QString run_case(const op_row& op, fault f, via l) {
     const verdict want = expected(op, f, l);
     const upload kind = kind_of(op);
     QTemporaryDir dir;
-    const QString db = dir.filePath(QStringLiteral("zep.db")), out = dir.filePath("out.txt");
+    const QString db = dir.filePath("zep.db"), out = dir.filePath("out.txt");
     if (!write_file(dir.filePath("ids.txt"), "2001\r\n2002\r\n2003\r\n") ||
         !write_file(dir.filePath("sch.txt"),
                     "005108001700\r\n005208001700\r\n005308001700\r\n005408001700\r\n"
-                    "005508001700\r\n005600000000\r\n005700000000\r\n")) {
-        return QStringLiteral("cannot write the input files");
-    }
+                    "005508001700\r\n005600000000\r\n005700000000\r\n"))
+        return "cannot write the input files";
 
     // Line 0 holds the reader; a serial case has a second line with a healthy reader.
     sim::scenario s;
@@ -317,7 +315,7 @@ QString run_case(const op_row& op, fault f, via l) {
     auto trigger = std::make_shared<onset_trigger>();
     QString error;
     auto net = sim::sim_network::start(s, &error, [trigger](const QString& t) { (*trigger)(t); });
-    if (!net) return QStringLiteral("simulator: ") + error;
+    if (!net) return "simulator: " + error;
     QByteArray ident;
     QStringList whole;
     net->with_reader(0, 0, [&](sim::reader& r) {
@@ -329,12 +327,11 @@ QString run_case(const op_row& op, fault f, via l) {
 
     QStringList args{"--db", db};
     const QString command =
-        kind == upload::log_files ? QStringLiteral("autorun") : QString::fromLatin1(op.command);
-    for (const QString& word : QString(command).replace('|', ' ').split(' ')) {
+        kind == upload::log_files ? QString("autorun") : QString::fromLatin1(op.command);
+    for (const QString& word : QString(command).replace('|', ' ').split(' '))
         args << (word == "IDS" || word == "SCH" || word == "OUT"
-                     ? dir.filePath(word.toLower() + QStringLiteral(".txt"))
+                     ? dir.filePath(word.toLower() + ".txt")
                      : word);
-    }
     const quint16 port = f == refused ? test::closed_tcp_port() : net->tcp_port(0);
     const QString device = f == missing ? dir.filePath("no-such-tty") : net->pty_path(0);
     if (kind == upload::database || kind == upload::log_files) {
@@ -345,7 +342,7 @@ QString run_case(const op_row& op, fault f, via l) {
     }
     const int limit = 2 * op.n * op.ms[form[l]] + slack_ms;
     const run_result r = run_zep(args, dir.path(), limit, device);
-    const QString seen = QStringLiteral(" [exit %1] out: %2 err: %3")
+    const QString seen = QString(" [exit %1] out: %2 err: %3")
                              .arg(r.status)
                              .arg(r.out.left(300).trimmed(), r.err.left(300).trimmed());
     const auto shows = [&](const char* pattern) {
@@ -354,14 +351,14 @@ QString run_case(const op_row& op, fault f, via l) {
     if (!r.why.isEmpty()) return r.why + seen;
     if (want == verdict::undetectable) {
         if (r.status != 0 || !shows(op.prescribed ? op.prescribed : op.success))
-            return QStringLiteral("not the prescribed outcome") + seen;
+            return "not the prescribed outcome" + seen;
     } else if (r.status != 1 || shows(op.success) ||
                !failure_texts.match(r.err + r.out).hasMatch()) {
-        return QStringLiteral("not a failure with its message") + seen;
+        return "not a failure with its message" + seen;
     }
     const QDeadlineTimer settle(3000);
     while (is_tcp[l] && port_busy(net->tcp_port(0))) {
-        if (settle.hasExpired()) return QStringLiteral("the simulator's connection stays open");
+        if (settle.hasExpired()) return "the simulator's connection stays open";
         QThread::msleep(5);
     }
     if (kind != upload::none) {
@@ -369,15 +366,12 @@ QString run_case(const op_row& op, fault f, via l) {
         const qsizetype before = f == refused || f == missing ? 0
                                  : kind == upload::schedule   ? 7 * onset
                                                               : onset;
-        if ((want == verdict::fails ? kept : kept.mid(0, before)) != whole.mid(0, before)) {
-            return QStringLiteral("%1 records kept, not the %2 received")
-                .arg(kept.size())
-                .arg(before);
-        }
+        if ((want == verdict::fails ? kept : kept.mid(0, before)) != whole.mid(0, before))
+            return QString("%1 records kept, not the %2 received").arg(kept.size()).arg(before);
         // The run clears the reader's log only once every record is stored.
         const int left = net->with_reader(0, 0, [](sim::reader& rd) { return rd.log.size(); });
         if ((kind == upload::database || kind == upload::log_files) && left == 0 && kept != whole)
-            return QStringLiteral("the reader's log was cleared before it was stored");
+            return "the reader's log was cleared before it was stored";
     }
 
     // The next operation, on a healthy reader of the same kind of line. A pty cannot tell the
@@ -393,7 +387,7 @@ QString run_case(const op_row& op, fault f, via l) {
         run_zep(QStringList{"--db", db, "identify"} + link_args(l, net->tcp_port(0), next_device),
                 dir.path(), 4000 + slack_ms);
     if (next.status != 0 || next.out != QString::fromLatin1(ident) + '\n')
-        return QStringLiteral("the next identify failed: %1 %2").arg(next.why, next.err.trimmed());
+        return QString("the next identify failed: %1 %2").arg(next.why, next.err.trimmed());
     if (verbose) std::printf("    %s\n", qPrintable(seen));
     return {};
 }
@@ -409,8 +403,8 @@ void print_table(const tally (&cells)[op_count][fault_count]) {
     for (int op = 0; op < op_count; ++op) {
         std::printf("\n%-18s", qPrintable(ops[op].name()));
         for (const tally& c : cells[op]) {
-            QString text = QStringLiteral("%1/%2").arg(c.passed).arg(c.total);
-            if (c.undetectable) text += QStringLiteral(" u%1").arg(c.undetectable);
+            QString text = QString("%1/%2").arg(c.passed).arg(c.total);
+            if (c.undetectable) text += QString(" u%1").arg(c.undetectable);
             std::printf("%-9s", c.total ? qPrintable(text) : "-");
             total += c.total;
             passed += c.passed;
@@ -441,19 +435,15 @@ int main(int argc, char** argv) {
     verbose = args.contains("--verbose");
 
     std::vector<std::tuple<int, fault, via, verdict>> cases;
-    for (int o = 0; o < op_count; ++o) {
-        for (int f = 0; f < fault_count; ++f) {
-            for (int l = 0; l < link_count; ++l) {
-                const verdict want = expected(ops[o], fault(f), via(l));
-                const QString key =
-                    QStringLiteral("%1/%2/%3 ").arg(ops[o].name(), fault_names[f], link_names[l]);
-                if (want != verdict::na && (!only_sample || QString(sample).contains(key)) &&
-                    (only.isEmpty() || only == ops[o].name()) &&
-                    (fault_name.isEmpty() || fault_name == fault_names[f])) {
-                    cases.emplace_back(o, fault(f), via(l), want);
-                }
-            }
-        }
+    for (int i = 0; i < op_count * fault_count * link_count; ++i) {
+        const int o = i / (fault_count * link_count), f = i / link_count % fault_count,
+                  l = i % link_count;
+        const verdict want = expected(ops[o], fault(f), via(l));
+        const QString key = QString("%1/%2/%3 ").arg(ops[o].name(), fault_names[f], link_names[l]);
+        if (want != verdict::na && (!only_sample || QString(sample).contains(key)) &&
+            (only.isEmpty() || only == ops[o].name()) &&
+            (fault_name.isEmpty() || fault_name == fault_names[f]))
+            cases.emplace_back(o, fault(f), via(l), want);
     }
     if (cases.empty()) {
         std::fprintf(stderr,

@@ -23,11 +23,10 @@ namespace {
 
 // Runs until the operator cancels, as an operation checks between records.
 void run_until_cancelled(gui::job_context& job) {
-    job.person.status_line(QStringLiteral("waiting"));
+    job.person.status_line("waiting");
     QDeadlineTimer deadline(10000);
     while (!job.person.cancelled() && !deadline.hasExpired()) QThread::yieldCurrentThread();
-    job.person.status_line(job.person.cancelled() ? QStringLiteral("cancelled")
-                                                  : QStringLiteral("never cancelled"));
+    job.person.status_line(job.person.cancelled() ? "cancelled" : "never cancelled");
 }
 
 class job_runner_test : public ::testing::Test {
@@ -54,22 +53,21 @@ class job_runner_test : public ::testing::Test {
 
 TEST_F(job_runner_test, reports_arrive_in_order_and_questions_are_answered_on_the_gui_thread) {
     answers.confirm_answers = {true};
-    answers.text_answers = {QStringLiteral("42")};
+    answers.text_answers = {QString("42")};
     std::atomic<bool> on_worker{false};
     QString connection;
     const QStringList seen = run([&](gui::job_context& job) {
         on_worker = QThread::currentThread() != QCoreApplication::instance()->thread();
         connection = job.db.connection_name();
         for (int i = 1; i <= 200; ++i) job.person.status_line(QString::number(i));
-        job.person.progress(QStringLiteral("half"));
-        const bool yes = job.person.confirm(QStringLiteral("Go on?"));
+        job.person.progress("half");
+        const bool yes = job.person.confirm("Go on?");
         const QString text = job.person.ask_text("Title", "Prompt").value_or(QString());
-        job.person.status_line(QStringLiteral("%1 %2").arg(yes).arg(text));
+        job.person.status_line(QString("%1 %2").arg(yes).arg(text));
     });
     QStringList expected;
     for (int i = 1; i <= 200; ++i) expected << QString::number(i);
-    EXPECT_EQ(seen, expected << "progress half"
-                             << "1 42");
+    EXPECT_EQ(seen, expected + QStringList({"progress half", "1 42"}));
     EXPECT_EQ(answers.questions, QStringList{"Go on?"});
     EXPECT_EQ(answers.prompts, QStringList{"Title|Prompt"});
     EXPECT_TRUE(on_worker);
@@ -143,8 +141,8 @@ TEST(job_runner_in_window, closing_while_a_job_waits_on_a_question_closes_the_qu
     QSet<QWidget*> questions_shown;
     gui::job_request request;
     request.work = [&](gui::job_context& job) {
-        answer = job.person.confirm(QStringLiteral("Go on?"));
-        asked_again = job.person.confirm(QStringLiteral("Really?"));
+        answer = job.person.confirm("Go on?");
+        asked_again = job.person.confirm("Really?");
     };
     // The question runs its own event loop; the window is closed from inside it.
     QTimer closer;

@@ -2,7 +2,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -26,17 +25,18 @@ namespace zep {
 namespace {
 
 using autorun::autorun_end;
+using test::sim_fixture;
 
 // A user with schedule slots at the given readers ("05" at reader 3, say).
 data::user_row user(const QString& id, std::initializer_list<std::pair<int, const char*>> slots,
-                    const QString& last = QStringLiteral("Smith")) {
+                    const QString& last = "Smith") {
     QString schedules(254, u' ');
     for (const auto& [reader, slot] : slots) schedules.replace(2 * reader, 2, QLatin1String(slot));
-    return {id, last, QStringLiteral("Ann"), schedules};
+    return {id, last, "Ann", schedules};
 }
 
 sim::reader_config reader_with_log(int address, bool protocol, std::vector<QByteArray> cards) {
-    sim::reader_config config = test::sim_fixture::zep_reader(address, protocol);
+    sim::reader_config config = sim_fixture::zep_reader(address, protocol);
     config.log.count = static_cast<int>(cards.size());
     config.log.cards = std::move(cards);
     config.log.denied_every = 2;
@@ -51,18 +51,19 @@ QByteArray text_of(const std::vector<QByteArray>& history) {
 
 QStringList file_lines(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {QStringLiteral("(missing)")};
-    return QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    if (!file.open(QIODevice::ReadOnly)) return {"(missing)"};
+    return QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
 }
 
 class autorun_run : public ::testing::Test {
   protected:
     test::temp_database db;
-    test::sim_fixture sim;
+    sim_fixture sim;
     test::scripted_operator person;
     // Monday 5 June 2006, 10:00:00.
     test::fixed_clock clock{QDateTime(QDate(2006, 6, 5), QTime(10, 0), Qt::UTC)};
     autorun::autorun_request request;
+    autorun::autorun_settings& settings = request.settings;
     // Beside the file; for a server database, in this PC's state folder.
     const QString background_log = autorun::background_log_path(db.db());
 
@@ -72,7 +73,7 @@ class autorun_run : public ::testing::Test {
     void add_schedule(qint16 num) {
         data::schedule_row s;
         s.schedulenum = num;
-        s.monday = QStringLiteral("08001700");
+        s.monday = "08001700";
         ASSERT_TRUE(data::schedules_table(db.db()).insert(s));
     }
     autorun::autorun_result run() { return autorun::run_autorun(db.db(), request, person); }
@@ -85,135 +86,137 @@ class autorun_run : public ::testing::Test {
         return rows;
     }
     QString write_file(const QString& name, const QByteArray& content) {
-        const QString path = db.folder() + QLatin1Char('/') + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
+        return test::write_file(db.folder() + '/' + name, content);
+    }
+    QString in_folder(const char* name) const { return db.folder() + '/' + name; }
+    int log_left(int line = 0) {
+        return sim.with_reader(line, 0, [](sim::reader& r) { return r.log.size(); });
+    }
+    // `zep --db DB ARGS` as a program of its own; `env` adds NAME, VALUE pairs.
+    void start_zep(QProcess& zep, const QStringList& args, const QStringList& env = {}) {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (qsizetype i = 0; i + 1 < env.size(); i += 2) e.insert(env[i], env[i + 1]);
+        zep.setProcessEnvironment(e);
+        zep.start(ZEP_BINARY, QStringList{"--db", db.path()} + args);
     }
 };
 
 TEST_F(autorun_run, services_tcp_and_multidrop_serial_readers_from_the_database) {
     const quint16 plain = sim.start_tcp({reader_with_log(0, false, {"1234", "4321"})});
-    const quint16 framed = sim.start_tcp({test::sim_fixture::zep_reader(4, true)});
-    const QString pty = sim.start_pty(
-        {test::sim_fixture::zep_reader(6, true), test::sim_fixture::zep_reader(126, true)});
-    request.devices[0] = pty;
+    const quint16 framed = sim.start_tcp({sim_fixture::zep_reader(4, true)});
+    request.devices[0] =
+        sim.start_pty({sim_fixture::zep_reader(6, true), sim_fixture::zep_reader(126, true)});
     add(test::tcp_reader_row(3, plain));
     data::reader_row far = test::tcp_reader_row(4, framed, 4);
-    far.timezone = QStringLiteral("-2");
+    far.timezone = "-2";
     add(far);
     add(test::tcp_reader_row(5, framed, 127));
-    add(test::reader_row(6, QStringLiteral("Com1 9600"), 6));
-    add(test::reader_row(7, QStringLiteral("Com1 9600"), 126));
-    add(user(QStringLiteral("1234"), {{3, "05"}}, QStringLiteral("Jones")));
-    add(user(QStringLiteral("77"), {{3, "01"}, {4, "01"}, {6, "02"}, {7, "02"}}));
+    add(test::reader_row(6, "Com1 9600", 6));
+    add(test::reader_row(7, "Com1 9600", 126));
+    add(user("1234", {{3, "05"}}, "Jones"));
+    add(user("77", {{3, "01"}, {4, "01"}, {6, "02"}, {7, "02"}}));
     add_schedule(1);
 
     const autorun::autorun_result result = run();
-    QStringList expected{QStringLiteral("Start Autorun"), QStringLiteral(" ")};
+    QStringList expected{"Start Autorun", " "};
     for (const char* reader : {"003", "004", "006", "007"}) {
-        if (QLatin1String(reader) == QLatin1String("006"))
-            expected << QStringLiteral("Reader 005 - Invalid protocol address");
-        for (const char* done : {" - log uploaded", " - access list downloaded",
-                                 " - schedule downloaded", " - date set"})
-            expected << QStringLiteral("Reader ") + QLatin1String(reader) + QLatin1String(done);
+        if (QLatin1String(reader) == "006") expected << "Reader 005 - Invalid protocol address";
+        for (const char* done :
+             {"log uploaded", "access list downloaded", "schedule downloaded", "date set"})
+            expected << QString("Reader %1 - %2").arg(reader, done);
     }
-    expected << QStringLiteral(" ") << QStringLiteral("Autorun Finished");
+    expected << " "
+             << "Autorun Finished";
     EXPECT_EQ(result.lines, expected);
     EXPECT_EQ(person.status_lines, expected);
     EXPECT_EQ(result.end, autorun_end::finished);
     EXPECT_EQ(result.reader_errors, 1);  // reader 005
 
     // Reader 3 gets 1234 with schedule 05, reader 4 only 77; 127 is never spoken to.
-    EXPECT_TRUE(text_of(sim.history(0, 0)).contains("|AN0051234|"));
-    EXPECT_TRUE(text_of(sim.history(0, 0)).contains("|AN00177|"));
-    EXPECT_FALSE(text_of(sim.history(1, 0)).contains("1234"));
+    const QByteArray first = text_of(sim.history(0, 0)), second = text_of(sim.history(1, 0));
+    for (const char* sent : {"|AN0051234|", "|AN00177|", "+0606051000001", "SA0011"})
+        EXPECT_TRUE(first.contains(sent)) << sent;
+    EXPECT_FALSE(second.contains("1234"));
+    EXPECT_TRUE(second.contains("+0606050800001"));
     EXPECT_EQ(sim.access_list(2, 1).size(), 1u);
-    EXPECT_TRUE(text_of(sim.history(1, 0)).contains("+0606050800001"));
-    EXPECT_TRUE(text_of(sim.history(0, 0)).contains("+0606051000001"));
-    EXPECT_TRUE(text_of(sim.history(0, 0)).contains("SA0011"));
 
     // The log came into the database, names found or "unknown", and the reader was cleared.
     const auto rows = stored_log();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].readernum, QStringLiteral("003"));
-    EXPECT_EQ(rows[0].readername, QStringLiteral("Reader 3"));
-    EXPECT_EQ(rows[0].location, QStringLiteral("Site 3"));
+    EXPECT_EQ(rows[0].readernum + rows[0].readername + rows[0].location, "003Reader 3Site 3");
     EXPECT_EQ(rows[0].DateTime.size(), 19);
     const std::set<QString> names{rows[0].idnum + rows[0].lastname,
                                   rows[1].idnum + rows[1].lastname};
-    EXPECT_EQ(names,
-              (std::set<QString>{QStringLiteral("1234Jones"), QStringLiteral("4321unknown")}));
+    EXPECT_EQ(names, (std::set<QString>{"1234Jones", "4321unknown"}));
     EXPECT_NE(rows[0].granted, rows[1].granted);
-    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 0);
+    EXPECT_EQ(log_left(), 0);
 }
 
 TEST_F(autorun_run, failing_steps_report_their_codes_and_the_run_goes_on) {
     sim::reader_config silent = reader_with_log(0, false, {"1"});
     silent.faults.silent = true;
-    const quint16 port = sim.start_tcp({silent});
-    add(test::tcp_reader_row(3, port));
+    add(test::tcp_reader_row(3, sim.start_tcp({silent})));
     add(test::reader_row(8, QString()));
-    data::reader_row no_schedules = test::tcp_reader_row(9, test::closed_tcp_port());
-    add(no_schedules);
-    add(user(QStringLiteral("1"), {{3, "01"}}));
+    add(test::tcp_reader_row(9, test::closed_tcp_port()));
+    add(user("1", {{3, "01"}}));
     add_schedule(1);
 
     const autorun::autorun_result result = run();
-    const QString timeout = QStringLiteral("Timeout while communicating with reader");
+    const QString timeout = " - Timeout while communicating with reader";
+    const QString unreachable = "Reader 009 - error  21 - Unable to connect to tcp/ip reader";
     EXPECT_EQ(result.lines.mid(2, 7),
               (QStringList{
-                  QStringLiteral("Reader 003 - error  16 - ") + timeout +
-                      QStringLiteral(" - access download will be skipped"),
-                  QStringLiteral("Reader 003 - error  12 - ") + timeout,
-                  QStringLiteral("Reader 003 - error  19 - ") + timeout,
-                  QStringLiteral("Reader 008 - no Com port or ip address specified"),
-                  QStringLiteral("Reader 009 - error  21 - Unable to connect to tcp/ip "
-                                 "reader - access download will be skipped"),
-                  QStringLiteral("Reader 009 - error  21 - Unable to connect to tcp/ip reader"),
-                  QStringLiteral("Reader 009 - error  21 - Unable to connect to tcp/ip reader")}));
+                  "Reader 003 - error  16" + timeout + " - access download will be skipped",
+                  "Reader 003 - error  12" + timeout, "Reader 003 - error  19" + timeout,
+                  "Reader 008 - no Com port or ip address specified",
+                  unreachable + " - access download will be skipped", unreachable, unreachable}));
     EXPECT_EQ(result.reader_errors, 7);
     EXPECT_FALSE(text_of(sim.history(0, 0)).contains("AN"));
     EXPECT_FALSE(text_of(sim.history(0, 0)).contains("|cl|"));
-    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 1);
+    EXPECT_EQ(log_left(), 1);
 }
 
+// Files and stored IDs that no reader can take fail their step before any traffic.
 TEST_F(autorun_run, file_sources_are_checked_and_sized_once_per_run) {
-    const quint16 a = sim.start_tcp({test::sim_fixture::zep_reader()});
-    const quint16 b = sim.start_tcp({test::sim_fixture::zep_reader()});
+    const quint16 a = sim.start_tcp({sim_fixture::zep_reader()});
+    const quint16 b = sim.start_tcp({sim_fixture::zep_reader()});
     add(test::tcp_reader_row(2, a));
     add(test::tcp_reader_row(7, b));
-    request.settings.autosettings = QStringLiteral("10100");
-    request.settings.autoacclistdown = QStringLiteral("1");
-    request.settings.singacclistdown =
-        write_file("long.txt", "001123\r\n0011234567890123456789\r\n");
-    request.settings.autoschdown = QStringLiteral("1");
-    request.settings.singschdown = write_file("sch.txt", "005108001700\r\n005808001700\r\n");
+    settings.autosettings = "10000";
+    const QString refused =
+        "Reader 002 - error  23 - Database contains an ID that cannot be sent to a reader: ";
+    for (const QString& id : {QString("1234567890123456789"), QString("12\r34")}) {
+        add(user(id, {{2, "00"}}));
+        EXPECT_EQ(run().lines[2], refused + id);
+        ASSERT_TRUE(data::users_table(db.db()).remove(id));
+    }
+
+    settings.autosettings = "10100";
+    settings.autoacclistdown = settings.autoschdown = "1";
+    settings.singacclistdown = write_file("long.txt", "001123\r\n0011234567890123456789\r\n");
+    settings.singschdown = write_file("sch.txt", "005108001700\r\n005808001700\r\n");
+    const QString too_long = " - error  3 - File contains an ID greater than 18 characters";
+    const QString bad_schedule = " - error  10 - Invalid data in text schedule file";
     EXPECT_EQ(run().lines.mid(2, 4),
-              (QStringList{
-                  QStringLiteral(
-                      "Reader 002 - error  3 - File contains an ID greater than 18 characters"),
-                  QStringLiteral("Reader 002 - error  10 - Invalid data in text schedule file"),
-                  QStringLiteral(
-                      "Reader 007 - error  3 - File contains an ID greater than 18 characters"),
-                  QStringLiteral("Reader 007 - error  10 - Invalid data in text schedule file")}));
+              (QStringList{"Reader 002" + too_long, "Reader 002" + bad_schedule,
+                           "Reader 007" + too_long, "Reader 007" + bad_schedule}));
     // A quoted record holding a line end would put a command of its own on the line.
-    request.settings.singacclistdown = write_file("ctl.txt", "001123\r\n\"0014\r5\"\r\n");
-    request.settings.autosettings = QStringLiteral("10000");
-    EXPECT_EQ(run().lines[2], QStringLiteral("Reader 002 - error  24 - File contains an ID that "
-                                             "cannot be sent to a reader: line 2"));
+    settings.singacclistdown = write_file("ctl.txt", "001123\r\n\"0014\r5\"\r\n");
+    settings.autosettings = "10000";
+    EXPECT_EQ(run().lines[2],
+              "Reader 002 - error  24 - File contains an ID that cannot be sent "
+              "to a reader: line 2");
     EXPECT_TRUE(sim.received(0).isEmpty());  // checked before any traffic
 
     // Six-character lines: record length 04. Per-reader files of 12 and 9: both get 09.
-    request.settings.autosettings = QStringLiteral("10100");
-    request.settings.singacclistdown = write_file("short.txt", "001123\r\n002456\r\n");
+    settings.autosettings = "10100";
+    settings.singacclistdown = write_file("short.txt", "001123\r\n002456\r\n");
     write_file("sch.txt", "005108001700\r\n");
     run();
     EXPECT_TRUE(text_of(sim.history(0, 0)).contains("|\\04|AN001123|AN002456|SA005108001700|"))
         << text_of(sim.history(0, 0)).constData();
-    request.settings.autoacclistdown = request.settings.autoschdown = QStringLiteral("2");
-    request.settings.diracclistdown = request.settings.dirschdown = db.folder();
+    settings.autoacclistdown = settings.autoschdown = "2";
+    settings.diracclistdown = settings.dirschdown = db.folder();
     write_file("rdr002.txt", "001123456789\r\n");
     write_file("rdr007.txt", "001123456\r\n");
     write_file("sch002.txt", "002108001700\r\n");
@@ -226,20 +229,20 @@ TEST_F(autorun_run, file_sources_are_checked_and_sized_once_per_run) {
 TEST_F(autorun_run, log_destinations_keep_every_record_until_it_is_stored) {
     const quint16 a = sim.start_tcp({reader_with_log(0, false, {"11", "12"})});
     const quint16 b = sim.start_tcp({reader_with_log(5, true, {"21", "22"})});
-    const quint16 empty = sim.start_tcp({test::sim_fixture::zep_reader()});
+    const quint16 empty = sim.start_tcp({sim_fixture::zep_reader()});
     add(test::tcp_reader_row(1, a));
     add(test::tcp_reader_row(2, b, 5));
     add(test::tcp_reader_row(3, empty));
-    request.settings.autosettings = QStringLiteral("00010");
-    request.settings.autologup = QStringLiteral("1");
-    request.settings.singlogup = db.folder() + QStringLiteral("/all.txt");
+    settings.autosettings = "00010";
+    settings.autologup = "1";
+    settings.singlogup = in_folder("all.txt");
     request.parallel = 3;
     EXPECT_EQ(run().reader_errors, 0);
     // One file for the run, each reader's records in reader order; "END" at once still clears.
-    const QStringList lines = file_lines(request.settings.singlogup);
+    const QStringList lines = file_lines(settings.singlogup);
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0].mid(13, 1) + lines[1].mid(13, 1) + lines[2].mid(13, 1) + lines[3].mid(13, 1),
-              QStringLiteral("1122"))
+              "1122")
         << qPrintable(lines.join(u','));
     EXPECT_TRUE(text_of(sim.history(2, 0)).endsWith("|lr|l|cl|"))
         << text_of(sim.history(2, 0)).constData();
@@ -252,22 +255,20 @@ TEST_F(autorun_run, log_destinations_keep_every_record_until_it_is_stored) {
     }
     request.parallel = 1;
     EXPECT_EQ(run().reader_errors, 0);
-    EXPECT_EQ(file_lines(request.settings.singlogup),
-              (QStringList{QStringLiteral("024050608000031"), QStringLiteral("024050608010031")}));
+    EXPECT_EQ(file_lines(settings.singlogup), (QStringList{"024050608000031", "024050608010031"}));
 
     // A malformed record bound for the database: what came before it is stored, no "cl".
     sim.with_reader(0, 0, [](sim::reader& r) {
         r.log.append({false, QDateTime(QDate(2024, 1, 2), QTime(7, 30), Qt::UTC), "55"});
         r.log.append({false, QDateTime(QDate(2024, 1, 2), QTime(7, 31), Qt::UTC), ""});
     });
-    request.settings.autologup = QStringLiteral("3");
-    request.parallel = 1;
+    settings.autologup = "3";
     EXPECT_EQ(run().lines[2],
-              QStringLiteral("Reader 001 - error  17 - Invalid response from reader - "
-                             "access download will be skipped"));
+              "Reader 001 - error  17 - Invalid response from reader - access "
+              "download will be skipped");
     ASSERT_EQ(stored_log().size(), 1u);
-    EXPECT_EQ(stored_log()[0].DateTime, QStringLiteral("2024-01-02 07:30:00"));
-    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 2);
+    EXPECT_EQ(stored_log()[0].DateTime, "2024-01-02 07:30:00");
+    EXPECT_EQ(log_left(), 2);
 }
 
 // A stopped upload keeps the reader's whole log and what came is stored; the next run stores
@@ -275,28 +276,26 @@ TEST_F(autorun_run, log_destinations_keep_every_record_until_it_is_stored) {
 TEST_F(autorun_run, a_stopped_upload_keeps_the_log_and_the_next_run_stores_each_record_once) {
     std::vector<QByteArray> cards;
     for (int i = 0; i < 1500; ++i) cards.push_back(QByteArray::number(1000 + i % 40));
-    const quint16 port = sim.start_tcp({reader_with_log(0, false, cards)});
+    add(test::tcp_reader_row(1, sim.start_tcp({reader_with_log(0, false, cards)})));
     sim.with_reader(0, 0, [](sim::reader& r) {
         const QDateTime when(QDate(2025, 3, 4), QTime(9, 0), Qt::UTC);
         r.log.append({false, when, "77"});
         r.log.append({false, when, "77"});
     });
-    add(test::tcp_reader_row(1, port));
-    request.settings.autosettings = QStringLiteral("00010");
+    settings.autosettings = "00010";
     person.cancel_when = [&] { return sim.history(0, 0).size() >= 700; };
     const autorun::autorun_result stopped = run();
     EXPECT_EQ(stopped.end, autorun_end::stopped);
-    EXPECT_EQ(stopped.lines, (QStringList{QStringLiteral("Start Autorun"), QStringLiteral(" "),
-                                          QStringLiteral(" "), QStringLiteral("Autorun stopped")}));
+    EXPECT_EQ(stopped.lines, (QStringList{"Start Autorun", " ", " ", "Autorun stopped"}));
     EXPECT_FALSE(text_of(sim.history(0, 0)).contains("|cl|"));
-    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 1502);
+    EXPECT_EQ(log_left(), 1502);
     const std::size_t part = stored_log().size();
     EXPECT_TRUE(part >= 600 && part < 1502) << part;
 
     person.cancel_when = {};
     person.progress_texts.clear();
     EXPECT_EQ(run().reader_errors, 0);
-    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 0);
+    EXPECT_EQ(log_left(), 0);
     // What the run is doing shows beside the status list, and is cleared at its end.
     EXPECT_EQ(person.progress_texts.front(), "Reader 001 - log upload");
     EXPECT_TRUE(person.progress_texts.contains("Reader 001 - log upload: 1,500 records"));
@@ -315,14 +314,10 @@ TEST_F(autorun_run, a_stopped_upload_keeps_the_log_and_the_next_run_stores_each_
 TEST_F(autorun_run, records_a_destination_refuses_are_never_cleared_from_the_reader) {
     std::vector<QByteArray> cards;
     for (int i = 0; i < 10; ++i) cards.push_back(QByteArray::number(100 + i));
-    const quint16 port = sim.start_tcp({reader_with_log(0, false, cards)});
-    add(test::tcp_reader_row(1, port));
-    request.settings.autosettings = QStringLiteral("00010");
-    const auto kept = [&] {
-        return sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); });
-    };
-    const QString refused = QStringLiteral(
-        "Reader 001 - error  22 - Unable to store log records - access download will be skipped");
+    add(test::tcp_reader_row(1, sim.start_tcp({reader_with_log(0, false, cards)})));
+    settings.autosettings = "00010";
+    const QString refused =
+        "Reader 001 - error  22 - Unable to store log records - access download will be skipped";
     QSqlQuery sql(db.db().connection());
     const bool server = test::server_backend();
     const std::pair<QString, QString> refusals[] = {
@@ -333,17 +328,17 @@ TEST_F(autorun_run, records_a_destination_refuses_are_never_cleared_from_the_rea
         ASSERT_TRUE(sql.exec(refuse)) << refuse.toStdString();
         EXPECT_EQ(run().lines[2], refused) << refuse.toStdString();
         ASSERT_TRUE(sql.exec(allow)) << allow.toStdString();
-        EXPECT_EQ(kept(), 10);
+        EXPECT_EQ(log_left(), 10);
     }
     // A disk that fills up while the lines are written: the file limit of this process, room
     // for the run's lock file but not for ten records.
     ::signal(SIGXFSZ, SIG_IGN);
     rlimit before{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    request.settings.dirlogup = db.folder();
-    request.settings.singlogup = db.folder() + QStringLiteral("/all.txt");
+    settings.dirlogup = db.folder();
+    settings.singlogup = in_folder("all.txt");
     for (const char* destination : {"2", "1"}) {
-        request.settings.autologup = QLatin1String(destination);
+        settings.autologup = destination;
         rlimit small = before;
         small.rlim_cur = 100;
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
@@ -351,14 +346,14 @@ TEST_F(autorun_run, records_a_destination_refuses_are_never_cleared_from_the_rea
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &before), 0);
         ASSERT_GE(lines.size(), 3);
         EXPECT_EQ(lines[2], refused) << destination;
-        EXPECT_EQ(kept(), 10);
+        EXPECT_EQ(log_left(), 10);
     }
     EXPECT_FALSE(text_of(sim.history(0, 0)).contains("|cl|"));
 
-    request.settings.autologup = QStringLiteral("3");
+    settings.autologup = "3";
     EXPECT_EQ(run().reader_errors, 0);
     EXPECT_EQ(stored_log().size(), 10u);
-    EXPECT_EQ(kept(), 0);
+    EXPECT_EQ(log_left(), 0);
 }
 
 // A log file is replaced only once its reader answered; a reply that is no transaction ends
@@ -369,26 +364,24 @@ TEST_F(autorun_run, log_files_are_replaced_only_when_reached_and_a_bad_reply_end
     sim.with_reader(0, 0, [](sim::reader& r) {
         r.log.append({false, QDateTime(QDate(2024, 1, 2), QTime(7, 31), Qt::UTC), ""});
     });
-    sim::reader_config refusing = test::sim_fixture::zep_reader();
+    sim::reader_config refusing = sim_fixture::zep_reader();
     refusing.faults.nak = true;  // "?" to every "l"
     const quint16 b = sim.start_tcp({refusing});
     add(test::tcp_reader_row(1, a));
     add(test::tcp_reader_row(2, b));
     add(test::tcp_reader_row(3, test::closed_tcp_port()));
-    request.settings.autosettings = QStringLiteral("00010");
-    request.settings.autologup = QStringLiteral("2");
-    request.settings.dirlogup = db.folder();
+    settings.autosettings = "00010";
+    settings.autologup = "2";
+    settings.dirlogup = db.folder();
     write_file("log003.txt", "old\r\n");
-    const QString skipped = QStringLiteral(" - access download will be skipped");
-    EXPECT_EQ(run().lines.mid(2, 3),
-              (QStringList{
-                  QStringLiteral("Reader 001 - error  17 - Invalid response from reader") + skipped,
-                  QStringLiteral("Reader 002 - error  17 - Invalid response from reader") + skipped,
-                  QStringLiteral("Reader 003 - error  21 - Unable to connect to tcp/ip reader") +
-                      skipped}));
-    EXPECT_EQ(file_lines(db.folder() + QStringLiteral("/log001.txt")).size(), 2);
-    EXPECT_EQ(file_lines(db.folder() + QStringLiteral("/log003.txt")),
-              QStringList{QStringLiteral("old")});
+    const QString skipped = " - access download will be skipped";
+    const QString invalid = " - error  17 - Invalid response from reader" + skipped;
+    EXPECT_EQ(
+        run().lines.mid(2, 3),
+        (QStringList{"Reader 001" + invalid, "Reader 002" + invalid,
+                     "Reader 003 - error  21 - Unable to connect to tcp/ip reader" + skipped}));
+    EXPECT_EQ(file_lines(in_folder("log001.txt")).size(), 2);
+    EXPECT_EQ(file_lines(in_folder("log003.txt")), QStringList{"old"});
     EXPECT_FALSE(text_of(sim.history(0, 0)).contains("|cl|"));
     EXPECT_LT(sim.received(1).count("\rl\r"), 3);
 
@@ -398,38 +391,22 @@ TEST_F(autorun_run, log_files_are_replaced_only_when_reached_and_a_bad_reply_end
         row.active.clear();
         ASSERT_TRUE(data::readers_table(db.db()).update(row));
     }
-    request.settings.autologup = QStringLiteral("1");
-    request.settings.singlogup = write_file("all.txt", "old\r\n");
+    settings.autologup = "1";
+    settings.singlogup = write_file("all.txt", "old\r\n");
     run();
-    EXPECT_EQ(file_lines(request.settings.singlogup), QStringList{QStringLiteral("old")});
+    EXPECT_EQ(file_lines(settings.singlogup), QStringList{"old"});
 
     // No folder: each step fails with its own error, and nothing is made at the root.
-    request.settings.autologup = QStringLiteral("2");
-    request.settings.dirlogup.clear();
-    EXPECT_EQ(run().lines[2],
-              QStringLiteral("Reader 003 - error  14 - Unable to create log file") + skipped);
-    request.settings.autosettings = QStringLiteral("10100");
-    request.settings.autoacclistdown = request.settings.autoschdown = QStringLiteral("2");
+    settings.autologup = "2";
+    settings.dirlogup.clear();
+    EXPECT_EQ(run().lines[2], "Reader 003 - error  14 - Unable to create log file" + skipped);
+    settings.autosettings = "10100";
+    settings.autoacclistdown = settings.autoschdown = "2";
     EXPECT_EQ(run().lines.mid(2, 2),
-              (QStringList{QStringLiteral("Reader 003 - error  2 - Access file not found"),
-                           QStringLiteral("Reader 003 - error  8 - Schedule file not found")}));
+              (QStringList{"Reader 003 - error  2 - Access file not found",
+                           "Reader 003 - error  8 - Schedule file not found"}));
     for (const char* name : {"/log003.txt", "/rdr003.txt", "/sch003.txt"})
-        EXPECT_FALSE(QFile::exists(QLatin1String(name)));
-}
-
-// An ID that another program stored and no reader can take: the access list is not sent.
-TEST_F(autorun_run, a_stored_id_no_reader_can_take_fails_the_access_step_before_it_starts) {
-    add(test::tcp_reader_row(1, sim.start_tcp({test::sim_fixture::zep_reader()})));
-    request.settings.autosettings = QStringLiteral("10000");
-    const QString too_long = QStringLiteral("1234567890123456789");
-    const QString refused = QStringLiteral(
-        "Reader 001 - error  23 - Database contains an ID that cannot be sent to a reader: ");
-    add(user(too_long, {{1, "00"}}));
-    EXPECT_EQ(run().lines[2], refused + too_long);
-    ASSERT_TRUE(data::users_table(db.db()).remove(too_long));
-    add(user(QStringLiteral("12\r34"), {{1, "00"}}));
-    EXPECT_EQ(run().lines[2], refused + QStringLiteral("12\r34"));
-    EXPECT_TRUE(sim.received(0).isEmpty());
+        EXPECT_FALSE(QFile::exists(name));
 }
 
 // A parallel run sees the stop at its next check whatever its links wait for.
@@ -437,7 +414,7 @@ TEST_F(autorun_run, a_parallel_run_stops_during_connects_that_never_complete) {
     test::silent_tcp_host first, second;
     add(test::tcp_reader_row(1, first.port()));
     add(test::tcp_reader_row(2, second.port()));
-    request.settings.autosettings = QStringLiteral("00001");
+    settings.autosettings = "00001";
     request.parallel = 2;
     QElapsedTimer started;
     started.start();
@@ -450,18 +427,18 @@ TEST_F(autorun_run, a_parallel_run_stops_during_connects_that_never_complete) {
 // each reply, the clock's digits and every schedule record.
 TEST_F(autorun_run, a_serial_protocol_reader_hears_exactly_these_bytes) {
     request.devices[0] = sim.start_pty({reader_with_log(6, true, {"4321"})});
-    add(test::reader_row(6, QStringLiteral("Com1 9600"), 6));
-    add(user(QStringLiteral("1234"), {{6, "01"}}));
+    add(test::reader_row(6, "Com1 9600", 6));
+    add(user("1234", {{6, "01"}}));
     add_schedule(1);
     EXPECT_EQ(run().reader_errors, 0);
     const auto frame = [](const QByteArray& command) { return "\x86\x02" + command + "\x03"; };
     QByteArray expected = QByteArray("\x06\x06") + frame("lr") + frame("l") + '\x06' + frame("l") +
                           '\x06' + '\x06' + frame("cl");
     expected += '\x06' + frame("\\04") + '\x06' + frame("AN0011234") + '\x06';
-    const char* days[] = {"08001700", "00000000", "00000000", "00000000",
-                          "00000000", "00000000", "00000000"};
-    for (int d = 1; d <= 7; ++d)
-        expected += '\x06' + frame("SA001" + QByteArray::number(d) + days[d - 1]) + '\x06';
+    for (int d = 1; d <= 7; ++d) {
+        const QByteArray window = d == 1 ? "08001700" : "00000000";
+        expected += '\x06' + frame("SA001" + QByteArray::number(d) + window) + '\x06';
+    }
     expected += '\x06' + frame("+0606051000001") + '\x06';
     EXPECT_EQ(sim.received_settled(0, expected), expected);
     // Schedules from the database follow the access list at once: only a file's records
@@ -477,49 +454,41 @@ TEST_F(autorun_run, a_serial_protocol_reader_hears_exactly_these_bytes) {
 // The override selection replaces the active marks; a second run in the same program is
 // refused while the first holds the lock.
 TEST_F(autorun_run, follows_the_override_selection_and_refuses_a_second_run) {
-    sim::reader_config slow = test::sim_fixture::zep_reader();
+    sim::reader_config slow = sim_fixture::zep_reader();
     slow.faults.delay_ms = 200;
     const quint16 port = sim.start_tcp({slow});
     add(test::tcp_reader_row(1, port));
     add(test::tcp_reader_row(2, port));
-    std::vector<data::reader_row> rows = *data::readers_table(db.db()).all();
-    request.selection.loadup(rows);
+    request.selection.loadup(*data::readers_table(db.db()).all());
     request.selection.set(1, false);
-    request.settings.autosettings = QStringLiteral("00001");
+    settings.autosettings = "00001";
     // The second run, on a thread and a connection of its own, only tries the lock.
     test::scripted_operator second;
-    autorun::autorun_end second_end = autorun_end::finished;
+    autorun_end second_end = autorun_end::finished;
     std::thread other([&] {
-        test::sim_fixture::wait_until([&] { return !sim.received(0).isEmpty(); });
+        sim_fixture::wait_until([&] { return !sim.received(0).isEmpty(); });
         auto own = data::database_file::open(db.path(), test::unique_connection_name());
         if (own) second_end = autorun::run_autorun(**own, request, second).end;
     });
     const autorun::autorun_result first = run();
     other.join();
     EXPECT_EQ(second_end, autorun_end::already_running);
-    EXPECT_EQ(second.messages,
-              QStringList{QStringLiteral("An automatic run is already in progress")});
-    EXPECT_EQ(first.lines.mid(2, 1), QStringList{QStringLiteral("Reader 002 - date set")});
+    EXPECT_EQ(second.messages, QStringList{"An automatic run is already in progress"});
+    EXPECT_EQ(first.lines.mid(2, 1), QStringList{"Reader 002 - date set"});
     EXPECT_EQ(first.lines.size(), 5);
 }
 
 // Serial readers served in parallel: the command line says nothing but the run's lines.
 TEST_F(autorun_run, serial_readers_in_parallel_print_nothing_else) {
-    const QString one = sim.start_pty({test::sim_fixture::zep_reader()});
-    const QString two = sim.start_pty({test::sim_fixture::zep_reader()});
-    add(test::reader_row(1, QStringLiteral("Com1 9600")));
-    add(test::reader_row(2, QStringLiteral("Com2 9600")));
-    add(user(QStringLiteral("55"), {{1, "00"}, {2, "00"}}));
+    const QString one = sim.start_pty({sim_fixture::zep_reader()});
+    const QString two = sim.start_pty({sim_fixture::zep_reader()});
+    add(test::reader_row(1, "Com1 9600"));
+    add(test::reader_row(2, "Com2 9600"));
+    add(user("55", {{1, "00"}, {2, "00"}}));
     add_schedule(1);
     db.close();
     QProcess zep;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ZEP_COM1"), one);
-    env.insert(QStringLiteral("ZEP_COM2"), two);
-    zep.setProcessEnvironment(env);
-    zep.start(QStringLiteral(ZEP_BINARY),
-              {QStringLiteral("--db"), db.path(), QStringLiteral("autorun"),
-               QStringLiteral("--parallel"), QStringLiteral("2")});
+    start_zep(zep, {"autorun", "--parallel", "2"}, {"ZEP_COM1", one, "ZEP_COM2", two});
     ASSERT_TRUE(zep.waitForFinished(30000));
     EXPECT_EQ(zep.readAllStandardError(), QByteArray());
     EXPECT_EQ(zep.exitCode(), 0);
@@ -528,28 +497,22 @@ TEST_F(autorun_run, serial_readers_in_parallel_print_nothing_else) {
 
 // `zep background`: the run's lines in background.log beside the database, nothing asked.
 TEST_F(autorun_run, background_writes_its_log_line_for_line) {
-    const quint16 port = sim.start_tcp({test::sim_fixture::zep_reader()});
-    add(test::tcp_reader_row(4, port));
+    add(test::tcp_reader_row(4, sim.start_tcp({sim_fixture::zep_reader()})));
     add_schedule(1);
     db.close();
-    const test::cli_run cli = test::run_zep(db.path(), {QStringLiteral("background")});
+    const test::cli_run cli = test::run_zep(db.path(), {"background"});
     EXPECT_EQ(cli.status, 1) << qPrintable(cli.err);  // no users: the access list fails
-    EXPECT_EQ(file_lines(background_log),
-              (QStringList{QStringLiteral("NVR ZEP V9.0 BACKGROUND AUTOPROCESSOR ") +
-                               QDate::currentDate().toString(u"yyyy-MM-dd"),
-                           QStringLiteral(" "), QStringLiteral("Starting Autorun"),
-                           QStringLiteral(" "), QStringLiteral("Reader 004 - log uploaded"),
-                           QStringLiteral("Reader 004 - error  4 - There are no user records "
-                                          "entered into the database"),
-                           QStringLiteral("Reader 004 - schedule downloaded"),
-                           QStringLiteral("Reader 004 - date set"), QStringLiteral(" "),
-                           QStringLiteral("Autotun complete")}));
+    EXPECT_EQ(
+        file_lines(background_log),
+        (QStringList{
+            "NVR ZEP V9.0 BACKGROUND AUTOPROCESSOR " + QDate::currentDate().toString(u"yyyy-MM-dd"),
+            " ", "Starting Autorun", " ", "Reader 004 - log uploaded",
+            "Reader 004 - error  4 - There are no user records entered into the "
+            "database",
+            "Reader 004 - schedule downloaded", "Reader 004 - date set", " ", "Autotun complete"}));
     EXPECT_EQ(QFile(background_log).permissions() & 0x0077, 0);
     EXPECT_TRUE(cli.out.isEmpty());
-    EXPECT_EQ(test::run_zep(db.path(), {QStringLiteral("autorun"), QStringLiteral("--parallel"),
-                                        QStringLiteral("0")})
-                  .status,
-              2);
+    EXPECT_EQ(test::run_zep(db.path(), {"autorun", "--parallel", "0"}).status, 2);
 }
 
 // A run killed at any point of a log upload into the database loses no record: each is in
@@ -558,31 +521,29 @@ TEST_F(autorun_run, background_writes_its_log_line_for_line) {
 TEST_F(autorun_run, a_killed_upload_loses_no_record_and_stores_none_twice) {
     std::vector<QByteArray> cards;
     for (int i = 0; i < 12; ++i) cards.push_back(QByteArray::number(1000 + i));
-    const quint16 port = sim.start_tcp({reader_with_log(0, false, cards)});
-    add(test::tcp_reader_row(1, port));
+    add(test::tcp_reader_row(1, sim.start_tcp({reader_with_log(0, false, cards)})));
     db.close();
-    const auto key = [](const QString& card, const QString& when) { return card + ' ' + when; };
-    std::multiset<QString> seeded;
-    sim.with_reader(0, 0, [&](sim::reader& r) {
-        for (const sim::log_record& record : r.log.records())
-            seeded.insert(key(QString::fromLatin1(record.card),
-                              record.when.toString(u"yyyy-MM-dd hh:mm:ss")));
-    });
+    const auto in_reader = [&] {
+        std::multiset<QString> held;
+        sim.with_reader(0, 0, [&](sim::reader& r) {
+            for (const sim::log_record& record : r.log.records())
+                held.insert(QString::fromLatin1(record.card) + ' ' +
+                            record.when.toString(u"yyyy-MM-dd hh:mm:ss"));
+        });
+        return held;
+    };
+    const std::multiset<QString> seeded = in_reader();
     ASSERT_EQ(seeded.size(), cards.size());
     const auto run_background = [&](const QString& kill_at) {
         QProcess zep;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ZEP_TEST_KILL_AT"), kill_at);
-        zep.setProcessEnvironment(env);
-        zep.start(QStringLiteral(ZEP_BINARY),
-                  {QStringLiteral("--db"), db.path(), QStringLiteral("background")});
+        start_zep(zep, {"background"}, {"ZEP_TEST_KILL_AT", kill_at});
         EXPECT_TRUE(zep.waitForFinished(30000));
         return zep.exitStatus() == QProcess::CrashExit;
     };
     const auto stored = [&] {
         std::multiset<QString> rows;
         EXPECT_TRUE(data::log_table(db.reopen()).walk([&](const data::log_row& row) {
-            rows.insert(key(row.idnum, row.DateTime));
+            rows.insert(row.idnum + ' ' + row.DateTime);
             return true;
         }));
         db.close();
@@ -592,17 +553,13 @@ TEST_F(autorun_run, a_killed_upload_loses_no_record_and_stores_none_twice) {
     // record and "END", then "cl" (the 15th: the records are stored by then).
     for (const char* kill_at : {"write:1", "write:5", "write:13", "write:14", "exchange:1",
                                 "exchange:7", "exchange:14", "exchange:15"}) {
-        EXPECT_TRUE(run_background(QLatin1String(kill_at))) << kill_at;
+        EXPECT_TRUE(run_background(kill_at)) << kill_at;
         std::multiset<QString> held = stored();
-        sim.with_reader(0, 0, [&](sim::reader& r) {
-            for (const sim::log_record& record : r.log.records())
-                held.insert(key(QString::fromLatin1(record.card),
-                                record.when.toString(u"yyyy-MM-dd hh:mm:ss")));
-        });
+        held.merge(in_reader());
         for (const QString& record : seeded) EXPECT_TRUE(held.count(record)) << kill_at;
     }
     EXPECT_FALSE(run_background(QString()));
-    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 0);
+    EXPECT_EQ(log_left(), 0);
     EXPECT_EQ(stored(), seeded);
 }
 
@@ -613,14 +570,11 @@ TEST_F(autorun_run, of_two_runs_started_at_once_exactly_one_runs) {
     add(test::tcp_reader_row(1, sim.start_tcp({slow})));
     db.close();
     QProcess first, second;
-    for (QProcess* p : {&first, &second})
-        p->start(QStringLiteral(ZEP_BINARY),
-                 {QStringLiteral("--db"), db.path(), QStringLiteral("background")});
+    for (QProcess* p : {&first, &second}) start_zep(*p, {"background"});
     ASSERT_TRUE(first.waitForFinished(30000) && second.waitForFinished(30000));
-    const QString told =
-        QString::fromLatin1(first.readAllStandardError() + second.readAllStandardError());
-    EXPECT_EQ(told, QStringLiteral("An automatic run is already in progress\n"));
-    EXPECT_EQ(file_lines(background_log).filter(QStringLiteral("AUTOPROCESSOR")).size(), 1);
+    EXPECT_EQ(first.readAllStandardError() + second.readAllStandardError(),
+              "An automatic run is already in progress\n");
+    EXPECT_EQ(file_lines(background_log).filter("AUTOPROCESSOR").size(), 1);
     EXPECT_EQ(sim.received(0).count("lr"), 1);
 }
 
@@ -631,14 +585,13 @@ TEST_F(autorun_run, sigterm_stops_the_command_line_run) {
     add(test::tcp_reader_row(1, sim.start_tcp({slow})));
     db.close();
     QProcess zep;
-    zep.start(QStringLiteral(ZEP_BINARY),
-              {QStringLiteral("--db"), db.path(), QStringLiteral("autorun")});
-    ASSERT_TRUE(test::sim_fixture::wait_until([&] { return sim.received(0).count("\rl\r") >= 2; }));
+    start_zep(zep, {"autorun"});
+    ASSERT_TRUE(sim_fixture::wait_until([&] { return sim.received(0).count("\rl\r") >= 2; }));
     zep.terminate();
     ASSERT_TRUE(zep.waitForFinished(5000));
     EXPECT_EQ(zep.exitCode(), 130);
     EXPECT_EQ(zep.readAllStandardOutput(), "Start Autorun\n \n \nAutorun stopped\n");
-    EXPECT_EQ(sim.with_reader(0, 0, [](sim::reader& r) { return r.log.size(); }), 5);
+    EXPECT_EQ(log_left(), 5);
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ TEST_F(network_manager, protocol_switch_warns_and_switches_the_reader) {
     EXPECT_EQ(person.messages, QStringList());
 }
 
-TEST_F(network_manager, single_poll_streams_answers_until_stopped) {
+TEST_F(network_manager, single_poll_streams_answers_until_stopped_or_a_time_out) {
     const QString pty = sim.start_pty(protocol_readers({3, 4}, 4));
     person.cancel_after_reports = 3;
     EXPECT_EQ(poll_single_reader(link, test::pty_link(pty, 3), person), poll_end::stopped);
@@ -122,17 +122,16 @@ TEST_F(network_manager, single_poll_streams_answers_until_stopped) {
     test::scripted_operator told;
     EXPECT_EQ(poll_single_reader(link, test::pty_link(pty, 4), told, 1), poll_end::done);
     EXPECT_EQ(told.status_lines, QStringList{"timeout"});
-}
 
-TEST_F(network_manager, single_poll_over_tcp_wakes_three_times_and_ends_on_a_time_out) {
+    // Over TCP: three wake-ups, and a time-out fails the poll.
     const quint16 port = sim.start_tcp(protocol_readers({3, 4}, 4));
-    EXPECT_EQ(poll_single_reader(link, test::tcp_link(port, 3), person, 2), poll_end::done);
+    test::scripted_operator tcp;
+    EXPECT_EQ(poll_single_reader(link, test::tcp_link(port, 3), tcp, 2), poll_end::done);
     const QByteArray sent("\x06\x06\x06\x83\x02?\x03\x06\x83\x02?\x03\x06");
-    EXPECT_EQ(sim.received_settled(0, sent), sent);
-    EXPECT_TRUE(person.status_lines.isEmpty());  // ACK STX NUL ETX says nothing
-
-    EXPECT_EQ(poll_single_reader(link, test::tcp_link(port, 4), person), poll_end::failed);
-    EXPECT_EQ(person.messages, QStringList{"Error 06 - Timeout while communicating with reader"});
+    EXPECT_EQ(sim.received_settled(1, sent), sent);
+    EXPECT_TRUE(tcp.status_lines.isEmpty());  // ACK STX NUL ETX says nothing
+    EXPECT_EQ(poll_single_reader(link, test::tcp_link(port, 4), tcp), poll_end::failed);
+    EXPECT_EQ(tcp.messages, QStringList{"Error 06 - Timeout while communicating with reader"});
 }
 
 // Waits with the event loop turning, as the terminal's link needs it.
@@ -169,7 +168,7 @@ TEST(terminal_link, sends_keys_and_hands_on_what_arrives) {
     arrived.clear();
     EXPECT_TRUE(settles([&] { return arrived.startsWith("1001\r1002\r"); }));
 
-    link.open(test::pty_link(QStringLiteral("/nonexistent/tty")));
+    link.open(test::pty_link("/nonexistent/tty"));
     EXPECT_EQ(link.status_text(), "Status: unable to open comm port");
     EXPECT_FALSE(link.send('V'));
 }
@@ -186,9 +185,8 @@ TEST(net_cli, poll_prints_each_reader_then_the_summary_and_no_command_takes_a_ti
     // `echo V | zep terminal`: the piped line's LF goes out as the reader's Enter, CR.
     const quint16 port = sim.start_tcp({sim_fixture::zep_reader()});
     QProcess piped;
-    piped.start(QStringLiteral(ZEP_BINARY),
-                {"--db", dir.filePath("zep.db"), "terminal", "--quiet-ms", "200", "--tcp",
-                 QStringLiteral("127.0.0.1:%1").arg(port)});
+    piped.start(ZEP_BINARY, {"--db", dir.filePath("zep.db"), "terminal", "--quiet-ms", "200",
+                             "--tcp", QString("127.0.0.1:%1").arg(port)});
     piped.write("V\n");
     piped.closeWriteChannel();
     ASSERT_TRUE(piped.waitForFinished(10000));

@@ -117,7 +117,7 @@ TEST(utilities, the_global_address_is_sent_to_unanswered_or_refused) {
     }
 }
 
-TEST_F(utility_refusals, ids_the_reader_cannot_take) {
+TEST_F(utility_refusals, ids_the_reader_cannot_take_links_that_will_not_open_and_a_nak) {
     sim::reader_config r = sim_fixture::zep_reader();
     r.record_length = 6;
     const utility_target target{test::tcp_link(sim.start_tcp({r})), 300};
@@ -137,15 +137,14 @@ TEST_F(utility_refusals, ids_the_reader_cannot_take) {
     EXPECT_FALSE(addhoc_delete(link, target, person).ok());
     EXPECT_EQ(person.messages.mid(2),
               QStringList(4, "The ID may hold only printable 8-bit characters"));
-}
 
-TEST_F(utility_refusals, links_that_will_not_open_and_a_nak_give_the_screens_texts) {
-    // Plain readers answer "?" for a NAK.
+    // Links that will not open, and a NAK (plain readers answer "?"), give the screens' texts.
     sim::reader_config nak = sim_fixture::zep_reader();
     nak.faults.nak = true;
     const utility_target refusing{test::pty_link(sim.start_pty({nak})), {}};
     const utility_target closed{test::tcp_link(test::closed_tcp_port()), {}};
     test::fixed_clock clock(sunday);
+    person.messages.clear();
     set_reader_clock(link, refusing, clock, person);
     identify_reader(link, closed, person);
     adhoc_delete(link, closed, "1", person);

@@ -87,7 +87,7 @@ TEST_F(utilities_screen, answers_fill_the_boxes_while_the_window_stays_live) {
     test::single_tcp_reader(program.state(), port, 3);
     open();
     EXPECT_EQ(text_of("reader_banner"),
-              QStringLiteral("Reader: TCP 127.0.0.1:%1, protocol address 003").arg(port));
+              QString("Reader: TCP 127.0.0.1:%1, protocol address 003").arg(port));
     find<QPushButton>("identify_reader")->click();
     // Back in the event loop at once; the screen's controls wait for the reader.
     EXPECT_TRUE(program.state().busy);
@@ -145,8 +145,8 @@ TEST(utilities_screen_dialogs, add_and_delete_through_the_input_and_message_boxe
     test::program_folder folder;
     gui::main_window window(folder.start(), nullptr);
     test::single_tcp_reader(window.state(), sim.start_tcp({sim_fixture::ko_reader()}));
-    QWidget* form = window.show_screen(QStringLiteral("utilities"));
-    dialog_answerer answers(QStringLiteral("4711"));
+    QWidget* form = window.show_screen("utilities");
+    dialog_answerer answers("4711");
     for (const char* button : {"adhoc_add", "adhoc_delete"}) {
         test::child<QPushButton>(form, QString::fromLatin1(button))->click();
         ASSERT_TRUE(test::wait_until([&] { return !window.jobs().running(); }));

@@ -32,10 +32,10 @@ class updown_screen : public testing::Test {
         s.comm.protocol = tcp ? 2 : 1;
         s.comm.protocol_address = r.address = tcp ? 0 : 7;
         r.protocol = !tcp;
-        s.settings.ipaddress = QStringLiteral("127.0.0.1");
+        s.settings.ipaddress = "127.0.0.1";
         if (tcp) s.settings.remoteportaddress = QString::number(sim.start_tcp({r}));
         if (!tcp) s.settings.comdevice[0] = sim.start_pty({r});
-        form = program.window->show_screen(QStringLiteral("updown"));
+        form = program.window->show_screen("updown");
     }
     template <class W>
     W* find(const char* name) {
@@ -45,7 +45,7 @@ class updown_screen : public testing::Test {
 };
 
 TEST_F(updown_screen, options_show_and_write_their_settings) {
-    program.state().settings.prior011001 = QStringLiteral("Y");
+    program.state().settings.prior011001 = "Y";
     open(sim_fixture::zep_reader());
     EXPECT_EQ(find<QLabel>("caption")->text(),
               "This Menu Screen is for use with text files only for a single reader");
@@ -54,9 +54,8 @@ TEST_F(updown_screen, options_show_and_write_their_settings) {
     EXPECT_TRUE(find<QCheckBox>("prior011001")->isChecked());
     EXPECT_EQ(find<QCheckBox>("txtdownloadverify")->text(), "Verify after download");
 
-    for (const char* option : {"autoconfigreclen", "prior011001", "txtdownloadverify"}) {
+    for (const char* option : {"autoconfigreclen", "prior011001", "txtdownloadverify"})
         find<QCheckBox>(option)->click();
-    }
     find<QRadioButton>("schedule_and_id")->click();
     find<QRadioButton>("cr_only")->click();
     const data::settings_record& s = program.state().settings;
@@ -123,7 +122,7 @@ TEST_F(updown_screen, log_upload_writes_the_chosen_line_end_until_cancelled) {
     EXPECT_EQ(bar->maximum(), bar->value());
     EXPECT_LT(bar->value(), 500);
     EXPECT_EQ(find<QLabel>("status")->text(),
-              QStringLiteral("Upload cancelled: the file holds %1 records").arg(bar->value()));
+              QString("Upload cancelled: the file holds %1 records").arg(bar->value()));
 }
 
 // So does a No to clearing the reader's log, or to emptying its list with a file of no IDs.

@@ -30,11 +30,9 @@ TEST(comm_settings_decoding, each_position_of_the_string) {
     };
     for (const row& r : rows) {
         const comm_settings s = decode_comm_settings(r.text);
-        EXPECT_EQ(s.tcp(), r.tcp) << r.text;
-        EXPECT_EQ(s.protocol_on(), r.protocol) << r.text;
-        EXPECT_EQ(s.port, r.port) << r.text;
-        EXPECT_EQ(s.baud(), r.baud) << r.text;
-        EXPECT_EQ(s.protocol_address, r.address) << r.text;
+        EXPECT_EQ(std::tuple(s.tcp(), s.protocol_on(), s.port, s.baud(), s.protocol_address),
+                  std::tuple(r.tcp, r.protocol, r.port, r.baud, r.address))
+            << r.text;
     }
 }
 
