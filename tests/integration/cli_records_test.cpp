@@ -95,5 +95,59 @@ TEST_F(cli_records_test, users_export_writes_the_employee_list_and_start_up_warn
     EXPECT_FALSE(QFileInfo::exists(temp.folder() + "/no"));
 }
 
+// A site moved from its file to the server and back: every table comes across, and the log
+// and employee list exported from each database are the same bytes.
+TEST_F(cli_records_test, db_copy_moves_a_site_to_the_server_and_back_unchanged) {
+    if (!test::server_backend()) GTEST_SKIP() << "needs the run's PostgreSQL server";
+    const QString site = file("site.db"), back = file("back.db");
+    {
+        auto db = data::database_file::open(site, test::unique_connection_name());
+        ASSERT_TRUE(db);
+        std::vector<data::log_row> log;
+        for (int i = 0; i < 300; ++i) {
+            log.push_back(test::log_row(QString("2005-03-%1 08:00:%2")
+                                            .arg(1 + i % 28, 2, 10, QChar('0'))
+                                            .arg(i % 3, 2, 10, QChar('0')),
+                                        QString::number(i % 7), i % 127,
+                                        QStringList{"smith", "Smith", "Élan", "", "b"}[i % 5],
+                                        i % 4 != 0));
+        }
+        ASSERT_TRUE(data::log_table(**db).insert_all(log));
+        ASSERT_TRUE(
+            data::users_table(**db).insert_all({{"2", "adams", "x", QString(254, ' ')},
+                                                {"10", "Adams", "é", "01" + QString(252, ' ')}}));
+    }
+    ASSERT_EQ(test::run_sql(site, {"INSERT INTO log (\"DateTime\", idnum) VALUES (NULL, '9')"}),
+              "");
+    const auto exports = [&](const QString& db, const QString& tag) {
+        QByteArray all;
+        for (const char* format : {"fixed", "comma"}) {
+            const QString out = file("out.txt");
+            EXPECT_EQ(test::run_zep(db, {"log", "export", out, "--from", "01-01-2005", "--to",
+                                         "12-31-2005", "--format", format})
+                          .status,
+                      cli::exit_ok)
+                << tag.toStdString();
+            all += test::file_bytes(out);
+        }
+        EXPECT_EQ(test::run_zep(db, {"users", "export", file("users.txt")}).status, cli::exit_ok);
+        return all + test::file_bytes(file("users.txt"));
+    };
+    const QByteArray from_file = exports(site, "file");
+    temp.close();
+    const auto copy = [&](const QString& from, const QString& to) {
+        return test::run_zep({}, {"db", "copy", "--from", from, "--to", to});
+    };
+    const auto there = copy(site, temp.path());
+    ASSERT_EQ(there.status, cli::exit_ok) << there.err.toStdString();
+    EXPECT_EQ(exports(temp.path(), "server"), from_file);
+    // A target that holds records already is refused and keeps them.
+    const auto again = copy(site, temp.path());
+    EXPECT_EQ(again.status, cli::exit_failed);
+    EXPECT_EQ(test::query_column(temp.path(), "SELECT count(*) FROM log"), QStringList{"301"});
+    ASSERT_EQ(copy(temp.path(), back).status, cli::exit_ok);
+    EXPECT_EQ(exports(back, "back"), from_file);
+}
+
 }  // namespace
 }  // namespace zep

@@ -6,6 +6,7 @@
 #include "core/data/schedules_table.h"
 #include "core/data/users_table.h"
 #include "core/records/readers_register.h"
+#include "core/records/record_change.h"
 #include "core/records/schedules_register.h"
 #include "core/records/users_register.h"
 #include "tests/support/data/temp_database.h"
@@ -143,6 +144,45 @@ TEST_F(users_register_test, removing_assignments_and_users) {
     EXPECT_TRUE(reg.delete_user("nobody"));
     EXPECT_TRUE(reg.delete_user("1"));
     EXPECT_EQ(*users().count(), 0);
+}
+
+// Two operators on one database, each on a connection of their own and each with the row
+// as their screen read it: the second save over a row the first changed writes nothing and
+// says so; deleting a user the other just deleted is done, not an error.
+TEST_F(users_register_test, two_operators_saving_the_same_records) {
+    ASSERT_TRUE(add("Ann", "Smith", "1"));
+    auto connection = data::database_file::open(temp.path(), test::unique_connection_name());
+    ASSERT_TRUE(connection);
+    data::database_file& other_db = **connection;
+    test::scripted_operator other_person;
+    users_register other(other_db, other_person);
+    const data::user_row shown = *users().find("1").value();
+
+    ASSERT_TRUE(other.modify_user("1", {"Ann", "Jones", "1"}, &shown));
+    EXPECT_FALSE(reg.modify_user("1", {"Anne", "Smith", "1"}, &shown));
+    EXPECT_TRUE(reg.changed_elsewhere());
+    EXPECT_TRUE(reg.store_assignment("1", {"126", "012"}, &shown).empty());
+    EXPECT_EQ(person.messages, QStringList(2, changed_elsewhere_text));
+    EXPECT_EQ(*users().find("1").value(), (data::user_row{"1", "Jones", "Ann", blank_slots}));
+
+    person.confirm_answers = other_person.confirm_answers = {true};
+    EXPECT_TRUE(other.delete_user("1"));
+    EXPECT_TRUE(reg.delete_user("1"));
+    EXPECT_EQ(person.messages.size(), 2);
+    EXPECT_EQ(*users().count(), 0);
+
+    // A reader's form as both screens loaded it: the second update is refused likewise.
+    test::scripted_operator desk_a, desk_b;
+    readers_loadup(temp.db(), desk_a);
+    const reader_form as_read =
+        reader_form_from_row(*data::readers_table(temp.db()).find(5).value());
+    reader_form a = as_read, b = as_read;
+    a.name = "Front";
+    b.name = "Back";
+    EXPECT_EQ(update_reader(other_db, desk_a, a, &as_read), reader_update::stored);
+    EXPECT_EQ(update_reader(temp.db(), desk_b, b, &as_read), reader_update::changed_elsewhere);
+    EXPECT_EQ(desk_b.messages, QStringList{changed_elsewhere_text});
+    EXPECT_EQ(data::readers_table(temp.db()).find(5).value()->readername, "Front");
 }
 
 // A write the database refuses is never taken for one done. (A read-only database, through
