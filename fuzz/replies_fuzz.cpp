@@ -8,6 +8,7 @@
 #include <QTime>
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "core/commands/reader_clock.h"
@@ -80,10 +81,38 @@ void check_access_record(const QByteArray& reply) {
     ZEP_FUZZ_CHECK(shown.size() >= 3 && shown.toInt() == record->schedule);
 }
 
-void check_log_record(const QByteArray& reply) {
+// A log reply as it becomes a log row; returns the row's DateTime text when the stamp is
+// twelve digits.
+std::optional<QString> check_log_row(const QByteArray& reply) {
     const auto record = decode_log_record(reply);
     ZEP_FUZZ_CHECK(record.has_value() == (reply.size() >= 13));
-    if (record) ZEP_FUZZ_CHECK(record->line == QString::fromLatin1(reply));
+    if (!record) return std::nullopt;
+    ZEP_FUZZ_CHECK(record->line == QString::fromLatin1(reply));
+    ZEP_FUZZ_CHECK(record->stamp.size() == 12);
+    ZEP_FUZZ_CHECK(record->granted == (reply[0] == '0'));
+    ZEP_FUZZ_CHECK(record->card == record->card.trimmed());
+    ZEP_FUZZ_CHECK(record->line.mid(13).contains(record->card));
+    // "20yy-mm-dd hh:mm:ss": the stamp's pairs in place, whatever the reader sent.
+    const QString text = log_datetime_text(*record);
+    ZEP_FUZZ_CHECK(text.size() == 19 && text.startsWith(QLatin1String("20")));
+    ZEP_FUZZ_CHECK(text[4] == u'-' && text[7] == u'-' && text[10] == u' ' && text[13] == u':' &&
+                   text[16] == u':');
+    QString pairs;
+    for (const int at : {2, 5, 8, 11, 14, 17}) pairs += text.mid(at, 2);
+    ZEP_FUZZ_CHECK(pairs == record->stamp);
+    if (!all_digits(record->stamp)) return std::nullopt;
+    return text;
+}
+
+// The reply, and its bytes from the 14th on as a second reply: the log's datetime index
+// orders the two rows as their stamps.
+void check_log_record(const QByteArray& reply) {
+    const auto first = check_log_row(reply);
+    const auto second = check_log_row(reply.mid(13));
+    if (!first || !second) return;
+    const auto sign = [](int n) { return (n > 0) - (n < 0); };
+    ZEP_FUZZ_CHECK(sign(QString::compare(*first, *second)) ==
+                   sign(reply.mid(1, 12).compare(reply.mid(14, 12))));
 }
 
 void check_schedule_reply(const QByteArray& reply) {
