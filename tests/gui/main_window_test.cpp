@@ -1,23 +1,36 @@
-// The shell: main window, menus, the communications screen, login and password.
+// The shell: main window, menus, the communications screen, login and password, and the
+// job runner that runs the operations off the GUI thread.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <stdexcept>
 
+#include "core/data/database_file.h"
 #include "core/data/readers_table.h"
 #include "core/program/login.h"
 #include "gui/shell/comm_edits.h"
 #include "gui/shell/desktop_program.h"
+#include "gui/shell/dialog_operator.h"
+#include "gui/shell/job_runner.h"
 #include "gui/shell/side_menu.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/rows.h"
@@ -47,7 +60,8 @@ class main_window : public ::testing::Test {
     gui::main_window& window = *program.window;
 };
 
-TEST_F(main_window, shows_the_menu_bar_both_side_menus_and_the_popups) {
+// Each menu remembers its own screen; a busy program moves to none.
+TEST_F(main_window, shows_its_menus_and_their_entries_open_their_screens) {
     EXPECT_TRUE(window.windowTitle().contains(program.folder.db_path()));
     EXPECT_EQ(captions(window.menuBar()->actions()),
               (QStringList{"&Commands", "&Database", "&Override Active Readers", "&Password",
@@ -63,9 +77,7 @@ TEST_F(main_window, shows_the_menu_bar_both_side_menus_and_the_popups) {
     EXPECT_EQ(captions(window.menus().schedule_menu->actions()), QStringList{"Delete Schedule"});
     // Start-up shows the Commands side menu with the communications screen.
     EXPECT_EQ(current_screen(window)->objectName(), "commform");
-}
 
-TEST_F(main_window, entries_open_their_screens_each_menu_remembers_its_own_and_busy_stops_all) {
     QSignalSpy links_closed(&window.jobs(), &gui::job_runner::links_closed);
     QTest::mouseClick(menu_entry(window.command_menu(), "utilities"), Qt::LeftButton);
     QWidget* utilities = current_screen(window);
@@ -101,7 +113,8 @@ TEST_F(main_window, entries_open_their_screens_each_menu_remembers_its_own_and_b
     EXPECT_EQ(links_closed.count(), 2);
 }
 
-TEST_F(main_window, override_password_and_about) {
+// Closing writes back what the screens changed.
+TEST_F(main_window, override_password_about_and_closing) {
     trigger(window, "menu_override");
     EXPECT_EQ(program.answers.messages, QStringList{"There are no readers in the system"});
     ASSERT_TRUE(data::readers_table(*program.state().db).insert(reader_row(3, "T")));
@@ -110,12 +123,34 @@ TEST_F(main_window, override_password_and_about) {
     ASSERT_NE(override_screen, nullptr);
     EXPECT_TRUE(override_screen->isVisible() && override_screen->isModal());
     override_screen->close();
-    trigger(window, "menu_password");
-    EXPECT_EQ(current_screen(window)->objectName(), "password");
     trigger(window, "menu_about");
     EXPECT_TRUE(window.findChild<QTextBrowser*>("about_text")
                     ->toPlainText()
                     .contains(program.folder.db_path()));
+
+    window.findChild<QLineEdit*>("ip_address")->clear();
+    QTest::keyClicks(window.findChild<QLineEdit*>("ip_address"), "127.0.0.1");
+    window.findChild<QAbstractButton*>("mode_tcp")->click();
+    trigger(window, "menu_password");
+    QWidget* form = current_screen(window);
+    EXPECT_EQ(form->objectName(), "password");
+    EXPECT_EQ(child<QLabel>(form, "not_functional_notice")->text(),
+              "This screen  is not functional at this time");
+    child<QLineEdit>(form, "login_new")->setText("Gate9");
+    child<QLineEdit>(form, "login_confirm")->setText("Gate8");
+    child<QAbstractButton>(form, "login_set_password")->click();
+    EXPECT_EQ(program.answers.messages.last(),
+              "The new password and its confirmation are not the same");
+    child<QLineEdit>(form, "login_confirm")->setText("Gate9");
+    child<QAbstractButton>(form, "login_set_password")->click();
+    EXPECT_EQ(child<QLabel>(form, "login_result")->text(), "Login password changed");
+    window.close();
+    EXPECT_FALSE(window.open());
+    EXPECT_EQ(program.answers.messages.size(), 2);
+    std::unique_ptr<program::session> again = program.folder.start();
+    EXPECT_EQ(again->settings.ipaddress, "127.0.0.1");
+    EXPECT_EQ(again->settings.settings, "1211000");
+    EXPECT_TRUE(program::check_login(*again, "Gate9"));
 }
 
 class comm_form_test : public main_window {
@@ -199,29 +234,145 @@ TEST(login_prompt, a_wrong_answer_ends_the_program_with_nothing_written) {
     EXPECT_TRUE(nobody.prompts.isEmpty()) << "no password, no prompt";
 }
 
-TEST_F(main_window, closing_writes_back_what_the_screens_changed) {
-    window.findChild<QLineEdit*>("ip_address")->clear();
-    QTest::keyClicks(window.findChild<QLineEdit*>("ip_address"), "127.0.0.1");
-    window.findChild<QAbstractButton*>("mode_tcp")->click();
-    window.show_password();
-    QWidget* form = current_screen(window);
-    EXPECT_EQ(child<QLabel>(form, "not_functional_notice")->text(),
-              "This screen  is not functional at this time");
-    child<QLineEdit>(form, "login_new")->setText("Gate9");
-    child<QLineEdit>(form, "login_confirm")->setText("Gate8");
-    child<QAbstractButton>(form, "login_set_password")->click();
-    EXPECT_EQ(program.answers.messages,
-              QStringList{"The new password and its confirmation are not the same"});
-    child<QLineEdit>(form, "login_confirm")->setText("Gate9");
-    child<QAbstractButton>(form, "login_set_password")->click();
-    EXPECT_EQ(child<QLabel>(form, "login_result")->text(), "Login password changed");
+class job_runner_test : public ::testing::Test {
+  protected:
+    program_folder folder;
+    scripted_operator answers;
+    gui::job_runner runner{folder.db_path(), answers};
+    std::unique_ptr<program::session> state = folder.start();  // creates the database file
+
+    // Runs `work` to its end; its status lines and progress texts, in order.
+    QStringList run(std::function<void(gui::job_context&)> work) {
+        QStringList reports;
+        bool finished = false;
+        gui::job_request request;
+        request.work = std::move(work);
+        request.on_status = [&](const QString& text) { reports << text; };
+        request.on_progress = [&](const QString& text) { reports << "progress " + text; };
+        request.on_finished = [&] { finished = true; };
+        EXPECT_TRUE(runner.start(std::move(request)));
+        EXPECT_TRUE(wait_until([&] { return finished; }));
+        return reports;
+    }
+};
+
+TEST_F(job_runner_test, reports_arrive_in_order_and_questions_are_answered_on_the_gui_thread) {
+    answers.confirm_answers = {true};
+    answers.text_answers = {QString("42")};
+    std::atomic<bool> on_worker{false};
+    QString connection;
+    const QStringList seen = run([&](gui::job_context& job) {
+        on_worker = QThread::currentThread() != QCoreApplication::instance()->thread();
+        connection = job.db.connection_name();
+        for (int i = 1; i <= 200; ++i) job.person.status_line(QString::number(i));
+        job.person.progress("half");
+        const bool yes = job.person.confirm("Go on?");
+        const QString text = job.person.ask_text("Title", "Prompt").value_or(QString());
+        job.person.status_line(QString("%1 %2").arg(yes).arg(text));
+    });
+    QStringList expected;
+    for (int i = 1; i <= 200; ++i) expected << QString::number(i);
+    EXPECT_EQ(seen, expected + QStringList({"progress half", "1 42"}));
+    EXPECT_EQ(answers.questions, QStringList{"Go on?"});
+    EXPECT_EQ(answers.prompts, QStringList{"Title|Prompt"});
+    EXPECT_TRUE(on_worker);
+    EXPECT_NE(connection, state->db->connection_name());
+}
+
+// A job that throws is told, and the runner goes on.
+TEST_F(job_runner_test, one_job_at_a_time_with_its_screen_locked_until_it_is_cancelled) {
+    QWidget screen;
+    auto* go = new QPushButton("Go", &screen);
+    auto* greyed = new QPushButton("Greyed", &screen);
+    greyed->setEnabled(false);
+    QStringList seen;
+    bool finished = false;
+    gui::job_request first;
+    first.work = [](gui::job_context& job) {  // as an operation checks between records
+        job.person.status_line("waiting");
+        QDeadlineTimer deadline(10000);
+        while (!job.person.cancelled() && !deadline.hasExpired()) QThread::yieldCurrentThread();
+        job.person.status_line(job.person.cancelled() ? "cancelled" : "never cancelled");
+    };
+    first.screen = &screen;
+    first.on_status = [&](const QString& text) { seen << text; };
+    first.on_finished = [&] { finished = true; };
+    QSignalSpy busy(&runner, &gui::job_runner::busy_changed);
+    ASSERT_TRUE(runner.start(std::move(first)));
+    ASSERT_TRUE(wait_until([&] { return !seen.isEmpty(); }));
+    gui::job_request second;
+    second.work = [](gui::job_context&) { ADD_FAILURE() << "a second job ran"; };
+    EXPECT_FALSE(runner.start(std::move(second)));
+    EXPECT_FALSE(go->isEnabled());
+    runner.cancel();
+    ASSERT_TRUE(wait_until([&] { return finished; }));
+    EXPECT_EQ(seen, (QStringList{"waiting", "cancelled"}));
+    EXPECT_TRUE(go->isEnabled());
+    EXPECT_FALSE(greyed->isEnabled()) << "what was off before stays off";
+    ASSERT_EQ(busy.count(), 2);
+    EXPECT_FALSE(busy.at(1).at(0).toBool());
+
+    bool next_cancelled = true;
+    run([&](gui::job_context& job) { next_cancelled = job.person.cancelled(); });
+    EXPECT_FALSE(next_cancelled);
+    run([](gui::job_context&) { throw std::runtime_error("disk on fire"); });
+    run([](gui::job_context&) { throw 42; });
+    EXPECT_EQ(answers.messages,
+              QStringList({"disk on fire", "The operation stopped on an unexpected error"}));
+    next_cancelled = true;
+    run([&](gui::job_context& job) { next_cancelled = job.person.cancelled(); });
+    EXPECT_FALSE(next_cancelled);
+}
+
+TEST(job_runner_in_window, closing_stops_a_job_waiting_on_a_silent_host) {
+    running_program program;
+    gui::main_window& window = *program.window;
+    silent_tcp_host silent;
+    bool connected = true;
+    gui::job_request request;
+    request.work = [&](gui::job_context& job) {
+        connected = job.link.connect_tcp("127.0.0.1", QString::number(silent.port()), 50'000);
+    };
+    ASSERT_TRUE(window.jobs().start(std::move(request)));
     window.close();
-    EXPECT_FALSE(window.open());
-    EXPECT_EQ(program.answers.messages.size(), 1);
-    std::unique_ptr<program::session> again = program.folder.start();
-    EXPECT_EQ(again->settings.ipaddress, "127.0.0.1");
-    EXPECT_EQ(again->settings.settings, "1211000");
-    EXPECT_TRUE(program::check_login(*again, "Gate9"));
+    EXPECT_TRUE(window.open()) << "the close waits for the job";
+    EXPECT_TRUE(wait_until([&] { return !window.open(); }, 2500));
+    EXPECT_FALSE(connected);
+    EXPECT_FALSE(program.state().busy);
+}
+
+TEST(job_runner_in_window, closing_while_a_job_waits_on_a_question_closes_the_question) {
+    program_folder folder;
+    gui::main_window window(folder.start(), nullptr);  // real dialogs
+    std::optional<bool> answer;
+    bool asked_again = true;
+    QSet<QWidget*> questions_shown;
+    gui::job_request request;
+    request.work = [&](gui::job_context& job) {
+        answer = job.person.confirm("Go on?");
+        asked_again = job.person.confirm("Really?");
+    };
+    // The question runs its own event loop; the window is closed from inside it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            questions_shown << box;
+            window.close();
+        }
+    });
+    closer.start(20);
+    ASSERT_TRUE(window.jobs().start(std::move(request)));
+    EXPECT_TRUE(wait_until([&] { return !window.open(); }, 2500));
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_FALSE(*answer);
+    EXPECT_FALSE(asked_again);
+    EXPECT_EQ(questions_shown.size(), 1) << "no question is shown after the cancel";
+}
+
+TEST(dialog_operator, picker_filters_become_qt_name_filters) {
+    EXPECT_EQ(gui::qt_name_filters("Text (*.txt)|*.txt|All Files (*.*)|*.*"),
+              (QStringList{"Text (*.txt)", "All Files (*.*)"}));
+    EXPECT_EQ(gui::qt_name_filters("Text|*.txt"), QStringList{"Text (*.txt)"});
 }
 
 }  // namespace
