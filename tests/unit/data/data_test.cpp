@@ -29,7 +29,7 @@ QString other_programs_database(const QTemporaryDir& dir, const QString& change 
     EXPECT_TRUE(database_file::open(path, unique_connection_name()));
     QStringList statements{"DROP INDEX logname"};
     for (int port = 1; port <= 5; ++port) {
-        statements << QStringLiteral("ALTER TABLE settings DROP COLUMN comdevice%1").arg(port);
+        statements << QString("ALTER TABLE settings DROP COLUMN comdevice%1").arg(port);
     }
     if (!change.isEmpty()) statements += change.split("; ");
     EXPECT_EQ(test::run_sql(path, statements), "");
@@ -106,7 +106,7 @@ TEST(database_file, refuses_incomplete_databases_untouched) {
         const QByteArray before = test::file_bytes(path);
 
         auto opened = database_file::open(path, unique_connection_name());
-        EXPECT_EQ(opened.error(), QStringLiteral("Database %1: %2").arg(path, c.message));
+        EXPECT_EQ(opened.error(), QString("Database %1: %2").arg(path, c.message));
         EXPECT_EQ(test::file_bytes(path), before) << c.change;
     }
 
@@ -177,7 +177,7 @@ QStringList log_ids(log_table& log, int stop_after = -1) {
     return ids;
 }
 
-TEST(tables, keys_stay_unique_edits_need_the_key_and_equal_date_times_keep_their_order) {
+TEST(tables, keys_stay_unique_edits_need_the_key_writes_are_all_or_nothing_and_keep_order) {
     test::temp_database temp;
     users_table users(temp.db());
     ASSERT_TRUE(users.insert(user("100")));
@@ -190,31 +190,7 @@ TEST(tables, keys_stay_unique_edits_need_the_key_and_equal_date_times_keep_their
               "userid \"3\" already exists");
     EXPECT_EQ(*users.count(), 0);
     EXPECT_TRUE(*users.empty());
-
-    readers_table readers(temp.db());
-    ASSERT_TRUE(readers.insert(test::reader_row(12, "tcp/ip")));
-    EXPECT_EQ(readers.insert(test::reader_row(12, "")).error(), "reader 12 already exists");
-    EXPECT_EQ(readers.update(test::reader_row(13, "")).error(), "no reader 13");
-
-    log_table log(temp.db());
-    ASSERT_TRUE(log.insert_all(
-        {test::log_row("2005-03-02 08:00:00", "a"), test::log_row("2005-03-01 09:00:00", "b"),
-         test::log_row("2005-03-02 08:00:00", "c"), test::log_row("2005-03-02 08:00:00", "e")}));
-    EXPECT_EQ(log_ids(log), QStringList({"b", "a", "c", "e"}));
-    EXPECT_EQ(log_ids(log, 2), QStringList({"b", "a"}));
-    log_row first = **log.find("2005-03-02 08:00:00");
-    EXPECT_EQ(first.idnum, "a");
-    first.idnum = "A";
-    EXPECT_TRUE(log.update(first));
-    EXPECT_EQ(log_ids(log), QStringList({"b", "A", "c", "e"}));
-    EXPECT_TRUE(log.remove(first.id));
-    EXPECT_EQ(log.remove(first.id).error(), QStringLiteral("no log row %1").arg(first.id));
-    EXPECT_EQ(log_ids(log), QStringList({"b", "c", "e"}));
-}
-
-TEST(transaction, rolls_back_unless_committed_and_nests) {
-    test::temp_database temp;
-    users_table users(temp.db());
+    // A transaction rolls back unless committed, and nests.
     {
         transaction outer(temp.db());
         ASSERT_TRUE(outer.active());
@@ -233,6 +209,26 @@ TEST(transaction, rolls_back_unless_committed_and_nests) {
     QStringList ids;
     ASSERT_TRUE(users.walk([&](const user_row& row) { ids << row.userid; }));
     EXPECT_EQ(ids, QStringList({"1", "3"}));
+
+    readers_table readers(temp.db());
+    ASSERT_TRUE(readers.insert(test::reader_row(12, "tcp/ip")));
+    EXPECT_EQ(readers.insert(test::reader_row(12, "")).error(), "reader 12 already exists");
+    EXPECT_EQ(readers.update(test::reader_row(13, "")).error(), "no reader 13");
+
+    log_table log(temp.db());
+    ASSERT_TRUE(log.insert_all(
+        {test::log_row("2005-03-02 08:00:00", "a"), test::log_row("2005-03-01 09:00:00", "b"),
+         test::log_row("2005-03-02 08:00:00", "c"), test::log_row("2005-03-02 08:00:00", "e")}));
+    EXPECT_EQ(log_ids(log), QStringList({"b", "a", "c", "e"}));
+    EXPECT_EQ(log_ids(log, 2), QStringList({"b", "a"}));
+    log_row first = **log.find("2005-03-02 08:00:00");
+    EXPECT_EQ(first.idnum, "a");
+    first.idnum = "A";
+    EXPECT_TRUE(log.update(first));
+    EXPECT_EQ(log_ids(log), QStringList({"b", "A", "c", "e"}));
+    EXPECT_TRUE(log.remove(first.id));
+    EXPECT_EQ(log.remove(first.id).error(), QString("no log row %1").arg(first.id));
+    EXPECT_EQ(log_ids(log), QStringList({"b", "c", "e"}));
 }
 
 QStringList settings_rows(test::temp_database& temp, const QString& fields) {
@@ -240,33 +236,26 @@ QStringList settings_rows(test::temp_database& temp, const QString& fields) {
     return test::query_column(temp.path(), "SELECT " + fields + " FROM settings ORDER BY rowid");
 }
 
-TEST(settings_store, first_start_writes_both_rows_with_defaults) {
-    test::temp_database temp;
-    auto loaded = load_or_create(temp.db());
-    ASSERT_TRUE(loaded) << loaded.error().toStdString();
-    EXPECT_EQ(loaded->marker, (marker_flags{false, true}));
-
-    const QString fields =
-        "settings || '|' || reclen || '|' || ipaddress || '|' || remoteportaddress || '|' || "
-        "autoconfigreclen || '|' || applyalldowntxt || '|' || autosettings || '|' || "
-        "barsettings || '|' || proxnumbits || '|' || proxidlen || '|' || loginpass || '|' || "
-        "comdevice3";
-    EXPECT_EQ(settings_rows(temp, fields),
-              QStringList({"2211000|40|192.168.1.200|4001|Y|N|10111|1111111000|26|16||/dev/ttyS2",
-                           "9999999|40|12-20-2003|4001|N|1|10111|1111111000|26|16||/dev/ttyS2"}));
-}
-
-// Two windows on one database: a save writes only what its own window changed.
+// The first start writes both rows with their defaults. Two windows on one database: a save
+// writes only what its own window changed.
 TEST(settings_store, a_save_writes_only_changed_fields_load_only_fields_stay_passwords_hash) {
     test::temp_database temp;
     const settings_state loaded = *load_or_create(temp.db());
+    EXPECT_EQ(loaded.marker, (marker_flags{false, true}));
+    EXPECT_EQ(settings_rows(temp,
+                            "settings || '|' || reclen || '|' || ipaddress || '|' || "
+                            "remoteportaddress || '|' || autoconfigreclen || '|' || "
+                            "applyalldowntxt || '|' || autosettings || '|' || barsettings || '|' "
+                            "|| proxnumbits || '|' || proxidlen || '|' || loginpass || '|' || "
+                            "comdevice3"),
+              QStringList({"2211000|40|192.168.1.200|4001|Y|N|10111|1111111000|26|16||/dev/ttyS2",
+                           "9999999|40|12-20-2003|4001|N|1|10111|1111111000|26|16||/dev/ttyS2"}));
     settings_state state = loaded;
     state.record.settings = "1121005";
     state.record.reclen = -2;
     state.record.dirlogup = "/var/tmp/logs";
     state.record.comdevice[1] = "/dev/ttyUSB1";
     state.marker = {true, false};
-    temp.close();
     ASSERT_EQ(test::run_sql(temp.path(), {"UPDATE settings SET ipaddress = '10.0.0.7', "
                                           "loginpass = 'other' WHERE settings <> '9999999'"}),
               "");
