@@ -22,7 +22,7 @@ records::reader_endpoint endpoint(const data::reader_row& row) {
     return records::make_reader_endpoint(row, devices);
 }
 
-TEST(reader_endpoint, link_chosen_from_the_row) {
+TEST(reader_endpoint, link_protocol_address_and_time_zone_from_the_row) {
     const records::reader_endpoint tcp = endpoint(test::tcp_reader_row(4, 4001));
     EXPECT_TRUE(tcp.tcp() && tcp.link.host == "127.0.0.1" && tcp.link.port_text == "4001");
     EXPECT_EQ(tcp.link.connect_ms, 5000);
@@ -43,9 +43,7 @@ TEST(reader_endpoint, link_chosen_from_the_row) {
         EXPECT_EQ(r.link.device, device) << commmode.toStdString();
         EXPECT_EQ(r.link.baud, baud) << commmode.toStdString();
     }
-}
 
-TEST(reader_endpoint, protocol_address_and_time_zone) {
     data::reader_row r = test::reader_row(12, "Com1 9600", 0);
     for (const auto& [text, ok] : std::vector<std::pair<QString, bool>>{
              {"0", true}, {"126", true}, {"127", false}, {"", false}, {"x", false}}) {
@@ -138,7 +136,7 @@ TEST(active_reader_walk, ends_before_anything_is_sent) {
 
 using maintenance::login_change;
 
-TEST(login_password_change, the_current_entry_must_match_and_blank_edges_are_refused) {
+TEST(login_password_change, the_current_entry_must_match_blank_edges_are_refused_empty_asks) {
     struct row {
         const char* current;
         const char* next;
@@ -163,10 +161,8 @@ TEST(login_password_change, the_current_entry_must_match_and_blank_edges_are_ref
     }
     EXPECT_TRUE(data::is_login_hash(loginpass));
     EXPECT_TRUE(data::login_password_matches(loginpass, "Gate9"));
-}
 
-TEST(login_password_change, an_empty_new_password_removes_it_only_after_a_yes) {
-    QString loginpass = data::hash_login_password("Gate9");
+    // An empty new password removes it, only after a Yes.
     test::scripted_operator person;
     person.confirm_answers = {false, true};
     EXPECT_EQ(maintenance::change_login_password(loginpass, "Gate9", "", person),
