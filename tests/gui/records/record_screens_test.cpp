@@ -387,7 +387,8 @@ bool enabled(QWidget* screen, const char* name) {
     return child<QWidget>(screen, name)->isEnabled();
 }
 
-TEST(register_screens, open_with_all_rows_and_edit_one_through_its_rules) {
+// Unsaved edits are asked about before they could be lost.
+TEST(register_screens, open_with_all_rows_edit_one_through_its_rules_and_reload_on_entry) {
     records_program program;
     auto* screen = program.open<gui::readers_form>("readersform");
     QTreeWidget* list = child<QTreeWidget>(screen, "reader_list");
@@ -449,11 +450,8 @@ TEST(register_screens, open_with_all_rows_and_edit_one_through_its_rules) {
               "Office0800173000000000");
     EXPECT_EQ(row_with(list, 0, "004")->text(4), "0800 - 1730");
     EXPECT_TRUE(box(0)->isEnabled());
-}
 
-// The side-menu entry of the screen shown reads it afresh; Esc closes it until chosen again.
-TEST(register_screens, the_entry_again_reloads_escape_closes_and_unsaved_edits_ask_first) {
-    records_program program;
+    // The side-menu entry of the screen shown reads it afresh; Esc closes it until chosen again.
     program.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(program.window.get()));
     // Each change lands in column 1 of the screen's list: a first name, a reader's, a schedule's.
@@ -463,22 +461,22 @@ TEST(register_screens, the_entry_again_reloads_escape_closes_and_unsaved_edits_a
         {"schedulesform", [&] { program.add_schedule(7, "Late"); }},
     };
     for (const auto& [name, change_elsewhere] : cases) {
-        QWidget* screen = program.open_screen(name);
-        auto* list = screen->findChild<QTreeWidget*>();
+        QWidget* shown = program.open_screen(name);
+        auto* rows = shown->findChild<QTreeWidget*>();
         change_elsewhere();
-        EXPECT_TRUE(list->findItems("Late", Qt::MatchExactly, 1).isEmpty());
+        EXPECT_TRUE(rows->findItems("Late", Qt::MatchExactly, 1).isEmpty());
         program.open_screen(name);
-        EXPECT_EQ(list->findItems("Late", Qt::MatchExactly, 1).size(), 1) << name;
-        list->setFocus();
-        QTest::keyClick(list, Qt::Key_Escape);
-        EXPECT_FALSE(screen->isVisible()) << name;
-        EXPECT_EQ(program.open_screen(name), screen);
-        EXPECT_TRUE(screen->isVisible()) << name;
+        EXPECT_EQ(rows->findItems("Late", Qt::MatchExactly, 1).size(), 1) << name;
+        rows->setFocus();
+        QTest::keyClick(rows, Qt::Key_Escape);
+        EXPECT_FALSE(shown->isVisible()) << name;
+        EXPECT_EQ(program.open_screen(name), shown);
+        EXPECT_TRUE(shown->isVisible()) << name;
     }
 
     // Unsaved edits are asked about first: Cancel stays, No drops them, Yes saves them.
     QWidget* readers = program.open_screen("readersform");
-    QTreeWidget* list = child<QTreeWidget>(readers, "reader_list");
+    list = child<QTreeWidget>(readers, "reader_list");
     click(list, row_with(list, 0, "002"));
     auto* name = child<QLineEdit>(readers, "name_box");
     name->setText("Gate");
@@ -492,8 +490,7 @@ TEST(register_screens, the_entry_again_reloads_escape_closes_and_unsaved_edits_a
     program.answers.choice_answers = {false, true};
     click(list, row_with(list, 0, "003"));
     name->setText("Door");
-    QWidget* schedules = program.open_screen("schedulesform");
-    EXPECT_EQ(current_screen(*program.window), schedules);
+    EXPECT_EQ(program.open_screen("schedulesform"), schedules);
     data::readers_table table(program.db());
     EXPECT_EQ(table.find(2).value()->readername + table.find(3).value()->readername, "Door");
 }

@@ -282,7 +282,7 @@ TEST(readers_register, loadup_creates_the_missing_rows_of_0_to_126_once_and_upda
     EXPECT_EQ(update_reader(temp.db(), person, form), reader_update::not_in_table);
 }
 
-TEST(readers_register, comm_mode_loads_and_stores_back_and_dependent_fields_follow) {
+TEST(readers_register, comm_mode_loads_and_stores_back_dependent_fields_follow_checks) {
     struct mode_case {
         const char* stored;
         reader_form_mode mode;
@@ -297,11 +297,9 @@ TEST(readers_register, comm_mode_loads_and_stores_back_and_dependent_fields_foll
     for (const mode_case& c : cases) {
         const data::reader_row row = test::reader_row(3, c.stored);
         const reader_form form = reader_form_from_row(row);
-        EXPECT_EQ(form.mode, c.mode) << c.stored;
-        EXPECT_EQ(form.port, c.port) << c.stored;
-        EXPECT_EQ(form.speed, c.speed) << c.stored;
-        EXPECT_EQ(reader_columns(row)[5], c.shown_and_stored);
-        EXPECT_EQ(reader_row_from_form(form).commmode, c.shown_and_stored);
+        EXPECT_EQ(std::tuple(form.mode, form.port, form.speed, reader_columns(row)[5],
+                             reader_row_from_form(form).commmode),
+                  std::tuple(c.mode, c.port, c.speed, c.shown_and_stored, c.shown_and_stored));
     }
     reader_form form;
     form.port = 4;
@@ -318,9 +316,7 @@ TEST(readers_register, comm_mode_loads_and_stores_back_and_dependent_fields_foll
     EXPECT_EQ(reader_row_from_form(form).protocol, "Y");
     form.protocol = false;
     EXPECT_EQ(reader_row_from_form(form).protocol, "N");
-}
 
-TEST(readers_register, the_time_difference_and_ip_address_checks) {
     const auto refusal = [](const char* time, const char* ip) {
         reader_form typed;
         typed.time_difference = time;
@@ -336,7 +332,7 @@ TEST(readers_register, the_time_difference_and_ip_address_checks) {
         EXPECT_EQ(refusal("", bad), "Invalid ip address") << bad;
 }
 
-TEST(schedules_register, loadup_creates_rows_1_to_99_and_update_stores_eight_characters) {
+TEST(schedules_register, loadup_creates_rows_1_to_99_and_update_stores_checked_times) {
     test::temp_database temp;
     test::scripted_operator person;
     ASSERT_EQ(schedules_loadup(temp.db(), person).size(), 99u);
@@ -361,9 +357,8 @@ TEST(schedules_register, loadup_creates_rows_1_to_99_and_update_stores_eight_cha
     EXPECT_EQ(update_schedule(temp.db(), person, form), schedule_update::refused);
     EXPECT_EQ(person.messages, QStringList{"Time cannot be > 2359"});
     EXPECT_EQ(data::schedules_table(temp.db()).find(4).value()->schedulename, "Day shift");
-}
 
-TEST(schedules_register, time_boxes_their_checks_copy_buttons_and_arrows) {
+    // The time boxes: their checks, copy buttons and arrows.
     const auto refusal = [](const QString& box) {
         schedule_boxes boxes;
         boxes.fill("0000");
@@ -795,45 +790,37 @@ TEST_F(bulk_users_test, a_series_skips_stored_ids_and_gives_access_at_active_rea
     EXPECT_EQ(refusal({"1", "2", "7", true}), "There is no schedule 7");
 }
 
+bool passes(const data::log_row& row, const data::log_filter& f) {
+    const auto contains = [&](const QString& text) {
+        return text.contains(f.match, Qt::CaseInsensitive);
+    };
+    const QString to = f.to.size() == 10 ? f.to + " 99" : f.to;
+    return (f.from.isEmpty() || row.DateTime >= f.from) && (to.isEmpty() || row.DateTime <= to) &&
+           (f.reader < 0 || row.readernum.toInt() == f.reader) &&
+           (f.match.isEmpty() || contains(row.idnum) || contains(row.lastname) ||
+            contains(row.firstname)) &&
+           (f.granted == data::log_filter::outcome::all ||
+            (row.granted == "Y") == (f.granted == data::log_filter::outcome::granted));
+}
+
 // The filtered log, paged in every order, against the same rows filtered and sorted here.
-class log_filter_test : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::mt19937 random(7);
-        const QDateTime start(QDate(2026, 3, 1), QTime(0, 0));
-        const char* names[] = {"Smith", "smithers", "Jones", "O'Hara", "", "Ünal"};
-        for (int i = 0; i < 400; ++i) {
-            data::log_row row =
-                test::log_row(start.addSecs(static_cast<qint64>(random() % (4 * 86400)))
-                                  .toString("yyyy-MM-dd hh:mm:ss"),
-                              QString("%1").arg(random() % 50), static_cast<int>(random() % 4),
-                              QString::fromUtf8(names[random() % 6]), random() % 3 != 0);
-            row.firstname = QString("F%1").arg(random() % 5);
-            row.location = QString("Door %1").arg(random() % 3);
-            rows.push_back(row);
-        }
-        ASSERT_TRUE(data::log_table(temp.db()).insert_all(rows));
-    }
-
-    static bool passes(const data::log_row& row, const data::log_filter& f) {
-        const auto contains = [&](const QString& text) {
-            return text.contains(f.match, Qt::CaseInsensitive);
-        };
-        const QString to = f.to.size() == 10 ? f.to + " 99" : f.to;
-        return (f.from.isEmpty() || row.DateTime >= f.from) &&
-               (to.isEmpty() || row.DateTime <= to) &&
-               (f.reader < 0 || row.readernum.toInt() == f.reader) &&
-               (f.match.isEmpty() || contains(row.idnum) || contains(row.lastname) ||
-                contains(row.firstname)) &&
-               (f.granted == data::log_filter::outcome::all ||
-                (row.granted == "Y") == (f.granted == data::log_filter::outcome::granted));
-    }
-
+TEST(log_filter_test, every_filter_pages_and_charts_the_rows_a_plain_sort_would_keep) {
     test::temp_database temp;
     std::vector<data::log_row> rows;
-};
-
-TEST_F(log_filter_test, every_filter_pages_the_rows_a_plain_sort_would_keep) {
+    std::mt19937 random(7);
+    const QDateTime start(QDate(2026, 3, 1), QTime(0, 0));
+    const char* names[] = {"Smith", "smithers", "Jones", "O'Hara", "", "Ünal"};
+    for (int i = 0; i < 400; ++i) {
+        data::log_row row =
+            test::log_row(start.addSecs(static_cast<qint64>(random() % (4 * 86400)))
+                              .toString("yyyy-MM-dd hh:mm:ss"),
+                          QString("%1").arg(random() % 50), static_cast<int>(random() % 4),
+                          QString::fromUtf8(names[random() % 6]), random() % 3 != 0);
+        row.firstname = QString("F%1").arg(random() % 5);
+        row.location = QString("Door %1").arg(random() % 3);
+        rows.push_back(row);
+    }
+    ASSERT_TRUE(data::log_table(temp.db()).insert_all(rows));
     using outcome = data::log_filter::outcome;
     const std::vector<data::log_filter> filters = {
         {},
@@ -876,9 +863,8 @@ TEST_F(log_filter_test, every_filter_pages_the_rows_a_plain_sort_would_keep) {
             static_cast<qint64>(kept.size()));
         EXPECT_EQ(lines, static_cast<qint64>(kept.size()) + 1);
     }
-}
 
-TEST_F(log_filter_test, the_chart_groups_by_hour_up_to_two_days_and_by_day_beyond) {
+    // The chart groups by hour up to two days, and by day beyond.
     // Granted and refused by key, of the chart's bars and of the rows counted here; empty bars
     // left out.
     using bars = std::map<QString, std::pair<qint64, qint64>>;
