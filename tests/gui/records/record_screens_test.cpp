@@ -219,7 +219,16 @@ TEST_F(users_screen, modifying_closes_the_dialog_keeps_the_assignments_and_a_cli
     EXPECT_EQ(column_texts(assignments, 0), (QStringList{"000  ", "001  "}));
 }
 
-TEST_F(users_screen, the_list_sorts_on_the_clicked_header_and_deleting_selects_the_next_row) {
+// The import preview, answered while it is open: `act` runs on it once it shows.
+void on_preview(const std::function<void(gui::users_import_dialog*)>& act) {
+    QTimer::singleShot(0, [act] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* preview = qobject_cast<gui::users_import_dialog*>(window)) act(preview);
+        }
+    });
+}
+
+TEST_F(users_screen, the_list_sorts_deleting_selects_the_next_row_and_imports_are_previewed) {
     EXPECT_FALSE(menu_offers_changes());
     program.add_user("3", "Clark", "Al");
     program.add_user("1", "Adams", "Cy");
@@ -252,18 +261,8 @@ TEST_F(users_screen, the_list_sorts_on_the_clicked_header_and_deleting_selects_t
     press(screen, "clear_schedules_button");
     EXPECT_EQ(program.answers.messages,
               QStringList(2, "There are no users in the database. Add a user first"));
-}
 
-// The import preview, answered while it is open: `act` runs on it once it shows.
-void on_preview(const std::function<void(gui::users_import_dialog*)>& act) {
-    QTimer::singleShot(0, [act] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* preview = qobject_cast<gui::users_import_dialog*>(window)) act(preview);
-        }
-    });
-}
-
-TEST_F(users_screen, a_csv_import_is_previewed_and_written_only_on_import) {
+    // A CSV import is previewed, and written only on Import.
     program.add_schedule(5, "Day");
     program.add_user("2", "Old", "Name");
     screen->loadup();
@@ -326,7 +325,7 @@ struct assignments_screen : users_screen {
     }
 };
 
-TEST_F(assignments_screen, one_reader_goes_into_its_slot_and_shows_its_weekly_times) {
+TEST_F(assignments_screen, one_reader_or_all_remaining_go_into_their_slots_with_their_times) {
     press(screen, "add_reader_schedule_button");
     ASSERT_TRUE(picker() && picker()->isVisible());
     EXPECT_EQ(picker()->windowTitle(), "Add Reader and Schedule for user Ann Smith,  ID:1234");
@@ -351,9 +350,8 @@ TEST_F(assignments_screen, one_reader_goes_into_its_slot_and_shows_its_weekly_ti
     QTest::keyClick(picker(), Qt::Key_Escape);
     ASSERT_TRUE(picker_closed());
     EXPECT_EQ(program.access_of("1234"), "  05" + QString(248, ' ') + "12");
-}
 
-TEST_F(assignments_screen, all_remaining_readers_at_all_times_then_delete_one_and_clear) {
+    // All remaining readers at all times; then one deleted, and all cleared.
     press(screen, "add_reader_schedule_button");
     press(picker(), "all_remaining_button");
     press(picker(), "all_times_button");
@@ -361,15 +359,15 @@ TEST_F(assignments_screen, all_remaining_readers_at_all_times_then_delete_one_an
     EXPECT_EQ(child<QLabel>(picker(), "selected_schedule")->text(), "000  No schedule (all times)");
     press(picker(), "finished_button");
     ASSERT_TRUE(picker_closed());
-    EXPECT_EQ(program.access_of("1234"), "0005" + QString(250, '0'));
+    EXPECT_EQ(program.access_of("1234"), "0005" + QString(248, '0') + "12");
     ASSERT_EQ(assignments()->topLevelItemCount(), 127);
-    click(assignments(), row_with(assignments(), 0, "126  Back gate"));
+    click(assignments(), row_with(assignments(), 0, "125  "));
     EXPECT_EQ(shown("times_saturday"), "All times");
 
     program.answers.confirm_answers = {true};
     program.window->menus().delete_schedule->trigger();
     EXPECT_EQ(program.answers.questions, QStringList{"Delete this reader for this user"});
-    EXPECT_EQ(program.access_of("1234"), "0005" + QString(248, '0') + "  ");
+    EXPECT_EQ(program.access_of("1234"), "0005" + QString(246, '0') + "  12");
     EXPECT_EQ(assignments()->topLevelItemCount(), 126);
     program.answers.confirm_answers = {true};
     press(screen, "clear_schedules_button");
@@ -377,7 +375,7 @@ TEST_F(assignments_screen, all_remaining_readers_at_all_times_then_delete_one_an
               "Remove every reader and schedule assigned to Ann Smith (ID 1234)?");
     EXPECT_EQ(program.access_of("1234"), QString(254, ' '));
     EXPECT_EQ(assignments()->topLevelItemCount(), 0);
-    EXPECT_TRUE(program.answers.messages.isEmpty());
+    EXPECT_EQ(program.answers.messages.size(), 1);
 }
 
 bool checked(QWidget* screen, const char* name) {
