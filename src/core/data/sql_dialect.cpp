@@ -68,9 +68,11 @@ QString sql_dialect::create_table(const schema::table& t) const {
     QStringList columns;
     for (const schema::field& f : t.fields) {
         const bool text = f.type == schema::field_type::text;
-        columns << quoted(f.name) + (text         ? QStringLiteral(" TEXT")
-                                     : postgres() ? QStringLiteral(" SMALLINT")
-                                                  : QStringLiteral(" INTEGER"));
+        // Text compares byte by byte, as in SQLite, in every query and index alike: an
+        // index in another collation than the column's serves no lookup.
+        const char* type = postgres() ? (text ? " TEXT COLLATE \"C\"" : " SMALLINT")
+                                      : (text ? " TEXT" : " INTEGER");
+        columns << quoted(f.name) + QLatin1String(type);
     }
     // SQLite numbers every row by itself; PostgreSQL is given the same row number as a
     // column, in the order rows are added.
