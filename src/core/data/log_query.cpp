@@ -122,14 +122,19 @@ status log_query::export_lines(const log_line_layout& layout, const log_line_fil
     add_cut("location", layout.location_width);
     line += QStringLiteral(" || ? || coalesce(granted, '')");
     values << layout.separator;
-    values << filter.from_date << filter.to_date << filter.reader << filter.reader << filter.idnum
-           << filter.idnum;
-    const QString sql = "SELECT " + line + " FROM log WHERE " +
-                        d.text_key(QStringLiteral("substr(\"DateTime\", 1, 10)")) +
-                        " BETWEEN ? AND ? AND (? = 0 OR " +
-                        d.integer_of(QStringLiteral("readernum")) + " = ?) AND (? = '' OR " +
-                        d.trim_blanks(QStringLiteral("idnum")) + " = ?)" +
-                        order_part(d, log_order::date_time);
+    values << filter.from_date << filter.to_date;
+    QString sql = "SELECT " + line + " FROM log WHERE " +
+                  d.text_key(QStringLiteral("substr(\"DateTime\", 1, 10)")) + " BETWEEN ? AND ?";
+    // Only the filters asked for: a server evaluates both sides of an OR on every row.
+    if (filter.reader != 0) {
+        sql += " AND " + d.integer_of(QStringLiteral("readernum")) + " = ?";
+        values << filter.reader;
+    }
+    if (!filter.idnum.isEmpty()) {
+        sql += " AND " + d.trim_blanks(QStringLiteral("idnum")) + " = ?";
+        values << filter.idnum;
+    }
+    sql += order_part(d, log_order::date_time);
     QSqlQuery q = sql::forward_query(db_);
     const status ran = sql::exec(q, sql, values);
     if (!ran) return ran;

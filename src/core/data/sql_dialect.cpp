@@ -43,8 +43,13 @@ QString sql_dialect::three_digits(const QString& expression) const {
 
 QString sql_dialect::integer_of(const QString& expression) const {
     if (!postgres()) return QStringLiteral("CAST(%1 AS INTEGER)").arg(expression);
+    // Plain digits, by far the most common, skip the pattern, which costs a second a
+    // million rows.
     return QStringLiteral(
-               "coalesce(CAST(substring(ltrim(%1) from '^[-+]?[0-9]{1,9}') AS INTEGER), 0)")
+               "(CASE WHEN length(%1) BETWEEN 1 AND 9 AND ltrim(%1, '0123456789') = '' "
+               "THEN CAST(%1 AS INTEGER) "
+               "ELSE coalesce(CAST(substring(ltrim(%1) from '^[-+]?[0-9]{1,9}') AS INTEGER), 0) "
+               "END)")
         .arg(expression);
 }
 
