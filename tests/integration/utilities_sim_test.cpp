@@ -11,7 +11,6 @@
 #include "tests/support/data/temp_database.h"
 #include "tests/support/fixed_clock.h"
 #include "tests/support/rows.h"
-#include "tests/support/scripted_operator.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
