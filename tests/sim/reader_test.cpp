@@ -8,8 +8,6 @@ namespace {
 
 using namespace testing;
 
-const QByteArray zep_ident = "ZEP Reader V4.12 (simulated)";
-
 QByteArray memory_of(bench_line& line) {
     return line.send(framed(0, "z"));
 }
