@@ -275,9 +275,8 @@ QStringList kept_lines(upload kind, const QString& db, QString out) {
         }
         return lines;
     }
-    QFile file(out);
-    if (file.open(QIODevice::ReadOnly)) lines = QString::fromLatin1(file.readAll()).split("\r\n");
-    if (!lines.isEmpty()) lines.removeLast();  // after the last line end
+    lines = QString::fromLatin1(test::file_bytes(out)).split("\r\n");
+    lines.removeLast();  // after the last line end
     return lines;
 }
 

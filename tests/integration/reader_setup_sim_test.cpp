@@ -7,7 +7,6 @@
 #include "core/maintenance/card_formats.h"
 #include "core/maintenance/reader_setup.h"
 #include "tests/support/rows.h"
-#include "tests/support/scripted_operator.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {

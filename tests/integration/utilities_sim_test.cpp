@@ -11,7 +11,6 @@
 #include "tests/support/data/temp_database.h"
 #include "tests/support/fixed_clock.h"
 #include "tests/support/rows.h"
-#include "tests/support/scripted_operator.h"
 #include "tests/support/sim/sim_fixture.h"
 
 namespace zep {
@@ -234,13 +233,10 @@ TEST_F(mixed_network, add_and_delete_everywhere) {
     // Whole transcripts: wake-ups (serial CR or ACK, TCP ACK in protocol mode only), the
     // frame, and the ACK of each protocol reply.
     const QByteArray text = "AN000ABC123";
-    const auto frame = [&text](char address) {
-        return QByteArray(1, address) + '\x02' + text + '\x03';
-    };
-    const QByteArray sent[] = {
-        text + "\r", "\x06" + frame('\x83') + "\x06",
-        "\x06" + frame('\x85') + "\x06\x06" + frame('\x86') + "\x06\x06" + frame('\x89'),
-        "\r" + text + "\r"};
+    const auto frame = [&text](int address) { return sim::testing::framed(address, text); };
+    const QByteArray sent[] = {text + "\r", "\x06" + frame(3) + "\x06",
+                               "\x06" + frame(5) + "\x06\x06" + frame(6) + "\x06\x06" + frame(9),
+                               "\r" + text + "\r"};
     for (int line = 0; line < 4; ++line)
         EXPECT_EQ(sim.received_settled(line, sent[line]), sent[line]) << "line " << line;
     for (const auto& [line, reader] : {std::pair{0, 0}, {1, 0}, {2, 0}, {2, 1}, {3, 0}})

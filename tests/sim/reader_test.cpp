@@ -8,12 +8,6 @@ namespace {
 
 using namespace testing;
 
-const QByteArray zep_ident = "ZEP Reader V4.12 (simulated)";
-
-QByteArray memory_of(bench_line& line) {
-    return line.send(framed(0, "z"));
-}
-
 TEST(sim_framing, each_reader_answers_only_its_own_mode_and_address) {
     bench_line line({config(0, false), config(5, true)});
     EXPECT_EQ(line.send(plain("V")), zep_ident + '\r');
@@ -129,22 +123,22 @@ TEST(sim_access_list, deleted_ids_hold_their_slot_until_a_new_id_reuses_it) {
         EXPECT_EQ(line.send(framed(0, id)), data_reply("A"));
     EXPECT_EQ(line.send(framed(0, "AN0004")), data_reply("F"));
     line.send(framed(0, "R2"));
-    EXPECT_EQ(memory_of(line), data_reply("00000000030500000000"));
+    EXPECT_EQ(line.send(framed(0, "z")), data_reply("00000000030500000000"));
     EXPECT_EQ(line.send(framed(0, "AN0004")), data_reply("A"));
     std::vector<QByteArray> order;
     for (const access_entry& e : line.at(0).ids.entries()) order.push_back(e.id);
     EXPECT_EQ(order, (std::vector<QByteArray>{"1", "4", "3"})) << "4 took the freed slot";
     EXPECT_EQ(line.send(framed(0, "cd")), ack);
-    EXPECT_EQ(memory_of(line), data_reply("00003000000500000000"));
+    EXPECT_EQ(line.send(framed(0, "z")), data_reply("00003000000500000000"));
 }
 
 TEST(sim_access_list, record_length_change_clears_the_list_and_resizes_it) {
     bench_line line({config(0, true), config(1, false)});
     line.send(framed(0, "AN0001234"));
-    EXPECT_EQ(memory_of(line), data_reply("00486000010500000000"));
+    EXPECT_EQ(line.send(framed(0, "z")), data_reply("00486000010500000000"));
     EXPECT_EQ(line.send(framed(0, "\\10")), ack);
     EXPECT_TRUE(line.at(0).ids.entries().empty());
-    EXPECT_EQ(memory_of(line), data_reply("01818000000500000000")) << "20000 / 11 slots";
+    EXPECT_EQ(line.send(framed(0, "z")), data_reply("01818000000500000000")) << "20000 / 11 slots";
     for (const char* bad : {"\\03", "\\41", "\\1", "\\ab"})
         EXPECT_EQ(line.send(framed(0, bad)), nak) << bad;
     EXPECT_EQ(line.at(0).record_length, 10);

@@ -13,8 +13,6 @@ namespace {
 using namespace testing;
 using test::sim_fixture;
 
-const QByteArray zep_ident = "ZEP Reader V4.12 (simulated)";
-
 bool data_done(const QByteArray& b) {
     return b.size() >= 3 && b.startsWith("\x06\x02") && b.endsWith('\x03');
 }

@@ -26,6 +26,7 @@ inline QByteArray nul(const char* command) {
 
 inline const QByteArray ack(1, '\x06');
 inline const QByteArray nak(1, '\x15');
+inline const QByteArray zep_ident = "ZEP Reader V4.12 (simulated)";
 
 // A line with no transport: bytes in, the readers' answers out.
 class bench_line {
@@ -34,18 +35,11 @@ class bench_line {
         for (const reader_config& c : configs) readers.emplace_back(c);
     }
 
-    std::vector<outgoing> send_raw(QByteArrayView bytes) {
-        std::vector<outgoing> out;
-        for (const received_command& command : decoder.feed(bytes)) {
-            const auto replies = dispatch(readers, command, now);
-            out.insert(out.end(), replies.begin(), replies.end());
-        }
-        return out;
-    }
-
     QByteArray send(QByteArrayView bytes) {
         QByteArray all;
-        for (const outgoing& o : send_raw(bytes)) all += o.bytes;
+        for (const received_command& command : decoder.feed(bytes)) {
+            for (const outgoing& o : dispatch(readers, command, now)) all += o.bytes;
+        }
         return all;
     }
 

@@ -2,7 +2,6 @@
 // entry; each on a fresh database filled through the registers' tables.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>

@@ -42,14 +42,6 @@ qint64 elapsed_ms(const std::function<void()>& work) {
     return clock.elapsed();
 }
 
-sim::reader_config sim_fixture::reader(sim::reader_family family, int address, bool protocol) {
-    sim::reader_config config;
-    config.family = family;
-    config.address = address;
-    config.protocol = protocol;
-    return config;
-}
-
 link::link_endpoint sim_fixture::start_line(line_form form, sim::reader_config r,
                                             std::vector<sim::reader_config> neighbours) {
     r.protocol = form == line_form::serial_protocol || form == line_form::tcp_protocol;

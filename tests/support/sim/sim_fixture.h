@@ -11,6 +11,7 @@
 
 #include "core/link/link_endpoint.h"
 #include "sim/sim_network.h"
+#include "tests/sim/wire_bytes.h"
 #include "tests/support/scripted_operator.h"
 
 namespace zep::test {
@@ -39,10 +40,10 @@ class sim_fixture {
     sim_fixture& operator=(const sim_fixture&) = delete;
 
     static sim::reader_config zep_reader(int address = 0, bool protocol = false) {
-        return reader(sim::reader_family::zep, address, protocol);
+        return sim::testing::config(address, protocol);
     }
     static sim::reader_config ko_reader(int address = 0, bool protocol = false) {
-        return reader(sim::reader_family::ko, address, protocol);
+        return sim::testing::config(address, protocol, sim::reader_family::ko);
     }
 
     // Returns the port on 127.0.0.1. A failure to start fails the test and throws.
@@ -91,7 +92,6 @@ class sim_fixture {
                            std::chrono::milliseconds limit = std::chrono::seconds(5));
 
   private:
-    static sim::reader_config reader(sim::reader_family family, int address, bool protocol);
     sim::sim_network& start(sim::line_config::transport kind,
                             std::vector<sim::reader_config> readers);
 
