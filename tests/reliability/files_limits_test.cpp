@@ -80,7 +80,7 @@ TEST(files, a_place_that_cannot_be_used_is_one_line_on_stderr_and_the_database_i
         QString db;
         QStringList args;
         std::function<void()> spoil;
-        const char* says;
+        QString says;
     } cases[] = {
         {db, QStringList{"log", "delete", "--yes"} + dates,
          [&] { QFile::setPermissions(db, QFile::ReadOwner); },
@@ -93,11 +93,11 @@ TEST(files, a_place_that_cannot_be_used_is_one_line_on_stderr_and_the_database_i
         {db,
          {"users", "export", locked + "/employees.txt"},
          {},
-         "Export failed: Permission denied\n"},
+         "Export failed: " + locked + "/employees.txt: Permission denied\n"},
         {db, log_export, [&] { test::cut_short(db); },
          "Export failed: database disk image is malformed\n"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.says);
+        SCOPED_TRACE(c.says.toStdString());
         if (c.spoil) c.spoil();
         const QByteArray before = test::file_bytes(c.db);
         const program_run ran = run(ZEP_PROGRAM, QStringList{"--db", c.db} + c.args);

@@ -40,13 +40,17 @@ constexpr help_entry help_entries[] = {
      "Registers readers 0 to 126: name, location, whether it is active, and how it is reached."},
     {"Users",
      "Adds, changes and deletes card holders and assigns them readers and schedules. An ID may "
-     "have up to 18 printable characters."},
+     "have up to 18 printable characters. Import reads card holders from a CSV file (shown "
+     "before anything is written); Export writes them to one."},
     {"Log Archive",
      "Lists the transactions taken from the readers, a page at a time, sorted on the column "
-     "whose header was clicked. Exporting and deleting are on the Database Utilities screen."},
+     "whose header was clicked, narrowed by date, reader, a piece of name or ID and outcome. "
+     "The Activity tab charts granted and refused swipes of the rows shown. The rows shown "
+     "can be exported as CSV; the fixed-layout export and deleting are on the Database "
+     "Utilities screen."},
     {"Database Utilities",
-     "Exports the log of a date range and the employee list, and deletes the log of a date "
-     "range (after saying how many records will go)."},
+     "Exports the log of a date range and the employee list, deletes the log of a date "
+     "range (after saying how many records will go), and adds a series of card IDs."},
     {"Override Active Readers",
      "Chooses, for the next operations only, which readers count as active."},
     {"Password",

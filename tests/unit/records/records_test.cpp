@@ -546,9 +546,10 @@ TEST_F(exports_test, a_write_or_read_that_fails_is_reported_not_complete) {
             return export_log(temp.db(), person, {"03-01-2005", "03-01-2005", "", "", true});
         },
         [&] { return export_employees(temp.db(), person); }};
-    const std::pair<QString, const char*> unwritable[] = {
-        {temp.folder() + "/missing/out.txt", "Export failed: No such file or directory"},
-        {"/dev/full", "Export failed: No space left on device"}};
+    const std::pair<QString, QString> unwritable[] = {
+        {temp.folder() + "/missing/out.txt",
+         "Export failed: " + temp.folder() + "/missing/out.txt: No such file or directory"},
+        {"/dev/full", "Export failed: /dev/full: No space left on device"}};
     for (const auto& run : exports) {
         for (const auto& [file, message] : unwritable) {
             person.file_answers = {file};
