@@ -42,6 +42,11 @@ class termmode_form::display_widget final : public QWidget {
   protected:
     // Tab and the arrows are keys for the reader, not for moving the focus.
     bool event(QEvent* event) override {
+        // Every key is the reader's: no shortcut or menu mnemonic takes it first.
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return true;
+        }
         if (event->type() == QEvent::KeyPress) {
             keyPressEvent(static_cast<QKeyEvent*>(event));
             return true;

@@ -200,6 +200,7 @@ void users_form::loadup() {
         const QSignalBlocker quiet(users_);
         users_->clear();
         users_->addTopLevelItems(items);
+        fit_columns(users_);  // names elide only when the list has no room for them
     }
     forget_user();
     if (!items.isEmpty()) {
@@ -260,6 +261,7 @@ void users_form::append_assignments(const std::vector<records::assignment_row>& 
         items << new QTreeWidgetItem({row.reader, row.schedule});
     assignments_->addTopLevelItems(items);
     sort_ascending(assignments_, 0);
+    fit_columns(assignments_);
 }
 
 void users_form::displayschedule(QTreeWidgetItem* assignment) {

@@ -21,7 +21,7 @@ namespace {
 // and all, and closes, for the documentation and for checking the layout on a virtual
 // display of a given size (scripts/screenshots). ZEP_SCREENSHOT_SCREEN names the
 // side-menu entry to show first ("utilities", "usersform"), or "archive-chart" (the
-// archive's activity tab), "password", "help" or "about".
+// archive's activity tab), "password", "help", "about" or "beta".
 void take_screenshot_when_asked(main_window& window) {
     const QString path = qEnvironmentVariable("ZEP_SCREENSHOT");
     if (path.isEmpty()) return;
@@ -38,6 +38,7 @@ void take_screenshot_when_asked(main_window& window) {
     if (screen == QLatin1String("password")) window.show_password();
     if (screen == QLatin1String("help")) window.show_help();
     if (screen == QLatin1String("about")) window.show_about();
+    if (screen == QLatin1String("beta")) window.show_beta();
     QTimer::singleShot(1200, &window, [&window, path] {
         QScreen* display = window.screen();
         (display ? display->grabWindow(0) : window.grab()).save(path);
