@@ -85,7 +85,6 @@ TEST(sim_cli, quick_form_builds_lines_in_order) {
     const auto& lines = request->lines.lines;
     ASSERT_TRUE(lines.size() == 2u && lines[0].readers.size() == 3u);
     const reader_config& third = lines[0].readers[2];
-    EXPECT_TRUE(lines[0].kind == line_config::pty && lines[1].kind == line_config::tcp);
     EXPECT_TRUE(third.address == 2 && third.protocol && third.family == reader_family::ko);
     EXPECT_EQ(request->exit_after_s, 9);
 

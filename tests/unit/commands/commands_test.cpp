@@ -38,7 +38,6 @@ TEST(command_text, numbers_are_zero_padded_and_refused_outside_their_range) {
 TEST(command_text, parameters_are_laid_out_as_the_reader_reads_them) {
     EXPECT_EQ(add_id_command(5, "  12"), "AN005  12");  // the ID goes as typed
     EXPECT_EQ(probe_record_length_command(4), "AC0000000");
-    EXPECT_EQ(set_address_command(12), QByteArray("\0IA012", 6));
     EXPECT_EQ(track1_mask_command(12, 4), QByteArray("\0T0:1204", 8));
     EXPECT_EQ(set_clock_command(QDateTime(QDate(2010, 1, 2), QTime(3, 4, 5))), "+1001020304056");
     EXPECT_EQ(set_clock_command(QDateTime()), std::nullopt);
