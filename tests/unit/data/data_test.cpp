@@ -229,6 +229,17 @@ TEST(tables, keys_stay_unique_edits_need_the_key_writes_are_all_or_nothing_and_k
     EXPECT_TRUE(log.remove(first.id));
     EXPECT_EQ(log.remove(first.id).error(), QString("no log row %1").arg(first.id));
     EXPECT_EQ(log_ids(log), QStringList({"b", "c", "e"}));
+
+    // A reader's batch stored again adds only what is not there yet, counting copies: a
+    // swipe stored once but held twice (two in one second) gains its second; a refused and
+    // a granted swipe in one second are two.
+    const log_row twice = test::log_row("2005-03-02 08:00:00", "c");
+    log_row refused = twice;
+    refused.granted = "N";
+    EXPECT_EQ(log.insert_new({refused}).value_or(-1), 1);
+    EXPECT_EQ(log.insert_new({twice, twice, refused}).value_or(-1), 1);
+    EXPECT_EQ(log.insert_new({twice, twice, refused}).value_or(-1), 0);
+    EXPECT_EQ(log_ids(log), QStringList({"b", "c", "e", "c", "c"}));
 }
 
 QStringList settings_rows(test::temp_database& temp, const QString& fields) {
