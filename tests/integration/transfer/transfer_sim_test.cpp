@@ -117,6 +117,10 @@ TEST_P(transfers, the_probed_record_length_and_the_free_slots_decide_what_is_sen
     EXPECT_EQ(ids(), tcp() ? std::vector<sim::access_entry>() : zeros);
     EXPECT_TRUE(download("twelve.txt", "123456789012\r\n").ok());
     EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"123456789012", 0}}));
+    // The probe starts at 18: a reader that takes 18 characters gets the longest ID.
+    sim.with_reader(0, 0, [](sim::reader& x) { x.record_length = 18; });
+    EXPECT_TRUE(download("eighteen.txt", "123456789012345678\r\n").ok());
+    EXPECT_EQ(ids(), (std::vector<sim::access_entry>{{"123456789012345678", 0}}));
 }
 
 // TCP skips records under 4 (7 with a schedule) characters and counts them on the
