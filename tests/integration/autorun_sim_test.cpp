@@ -197,12 +197,15 @@ TEST_F(autorun_run, file_sources_are_checked_and_sized_once_per_run) {
     settings.autosettings = "10100";
     settings.autoacclistdown = settings.autoschdown = "1";
     settings.singacclistdown = write_file("long.txt", "001123\r\n0011234567890123456789\r\n");
-    settings.singschdown = write_file("sch.txt", "005108001700\r\n005808001700\r\n");
     const QString too_long = " - error  3 - File contains an ID greater than 18 characters";
     const QString bad_schedule = " - error  10 - Invalid data in text schedule file";
-    EXPECT_EQ(run().lines.mid(2, 4),
-              (QStringList{"Reader 002" + too_long, "Reader 002" + bad_schedule,
-                           "Reader 007" + too_long, "Reader 007" + bad_schedule}));
+    for (const char* bad : {"005808001700", "100108001700"}) {  // weekday 8, schedule 100
+        settings.singschdown = write_file("sch.txt", "005108001700\r\n" + QByteArray(bad));
+        EXPECT_EQ(run().lines.mid(2, 4),
+                  (QStringList{"Reader 002" + too_long, "Reader 002" + bad_schedule,
+                               "Reader 007" + too_long, "Reader 007" + bad_schedule}))
+            << bad;
+    }
     // A quoted record holding a line end would put a command of its own on the line.
     settings.singacclistdown = write_file("ctl.txt", "001123\r\n\"0014\r5\"\r\n");
     settings.autosettings = "10000";
