@@ -38,10 +38,12 @@ QString date_box_text(const QDate& date) {
 }
 
 status export_file::open() {
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return status::failure(file_.fileName() + QStringLiteral(": ") + file_.errorString());
-    }
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) return status::failure(failure());
     return {};
+}
+
+QString export_file::failure() const {
+    return file_.fileName() + QStringLiteral(": ") + file_.errorString();
 }
 
 void export_file::write_line(const QString& line) {
@@ -52,7 +54,7 @@ void export_file::write_line(const QString& line) {
 }
 
 void export_file::note_failure() {
-    if (!failure_) failure_ = file_.fileName() + QStringLiteral(": ") + file_.errorString();
+    if (!failure_) failure_ = failure();
 }
 
 void export_file::flush_buffer() {

@@ -53,6 +53,8 @@ class export_file {
   private:
     void flush_buffer();
     void note_failure();
+    // The file's name and what went wrong with it.
+    QString failure() const;
     void finish();
 
     QFile file_;
